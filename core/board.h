@@ -1,0 +1,54 @@
+// The board model: the fixed five-layer layout, the tile set and the match
+// table, and the elementary operations on slots.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "core/game.h"
+#include "core/geometry.h"
+
+namespace kelmar {
+
+constexpr int kLayoutSize = 144;
+
+struct LayoutPosition {
+    int32_t X;
+    int32_t Y;
+    uint8_t Layer;
+};
+
+// The 144 positions in the order both deals create the slots; index i is slot i + 1.
+extern const std::array<LayoutPosition, kLayoutSize> BoardLayout;
+
+// Prepares a new game: full tile pool, MatchRange, SlotCount = MaxLayer = 0,
+// sentinel slot 0 present, selection and no-moves flags cleared, history
+// emptied, clock rebased to 0 ms at CurrentTick with NextStatusTick = 0.
+// Slots 1..255 keep their contents; DealtCount, GameWon, HintShowing and
+// Running are not touched.
+void ResetBoard(Game& game);
+
+// Creates slot SlotCount + 1 as a present, not-free tile; raises MaxLayer.
+void AddSlot(Board& board, int32_t x, int32_t y, uint8_t layer, uint8_t kind);
+
+// Takes the tile off; SlotCount then shrinks past every trailing absent slot
+// (the sentinel stops it at 0).
+void RemoveTile(Board& board, int32_t slot);
+
+// Puts the tile back; SlotCount grows to the slot if it lay above.
+void RestoreTile(Board& board, int32_t slot);
+
+// The face rectangle of a slot in board pixels:
+// Left = X + 26 + 9*Layer, Top = Y + 29 - 9*Layer, 38 x 54.
+Rect TileRect(const Board& board, int32_t slot);
+
+// The topmost present tile under (px, py), the lowest slot among equals on
+// that layer, or 0. Free plays no part.
+int32_t HitTest(const Board& board, int32_t px, int32_t py);
+
+// True when kind a matches kind b: Low[b] <= a <= High[b].
+inline bool KindsMatch(const Board& board, uint8_t a, uint8_t b) {
+    return board.Low[b] <= a && a <= board.High[b];
+}
+
+}  // namespace kelmar
