@@ -1,0 +1,40 @@
+// Whole-picture conversion and the raster copies between bitmaps.
+//
+// Every copy takes a source rectangle (right and bottom exclusive) and the
+// destination top-left corner, and clips against both bitmaps: the parts of
+// the rectangle outside the source or landing outside the destination are
+// skipped, so no rectangle, however far outside, writes outside a buffer.
+// When the two formats differ, the source pixels are converted by colour on
+// the way (the renderer always passes bitmaps of one format, which is fast).
+#pragma once
+
+#include "core/geometry.h"
+#include "core/pixel_format.h"
+#include "render/bitmap.h"
+
+#include <cstdint>
+
+namespace kelmar {
+
+// Converts the picture to `format`, keeping its size and colours as far as
+// the format can hold them. Same format: no change at all (stored bytes kept).
+void ConvertBitmap(Bitmap& bitmap, PixelFormatSetting format);
+// The converted copy of `source`.
+Bitmap ConvertedBitmap(const Bitmap& source, PixelFormatSetting format);
+
+// SRCCOPY: the source pixels replace the destination pixels.
+void CopyRect(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const Rect& srcRect);
+
+// Like CopyRect, but source pixels of colour value 0 (black) leave the
+// destination unchanged.
+void CopyTransparent(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const Rect& srcRect);
+
+// MERGEPAINT (raster code 0xBB0226): every stored bit becomes
+// (NOT source bit) OR destination bit. In Device format all four bytes of a
+// pixel take part; the X byte stays 0xFF.
+void MergePaint(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const Rect& srcRect);
+
+// Fills a rectangle with one colour (clipped).
+void FillRect(Bitmap& dst, const Rect& rect, Rgb colour);
+
+} // namespace kelmar

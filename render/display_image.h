@@ -1,0 +1,19 @@
+// Turning a Bitmap into a QImage for the screen.
+#pragma once
+
+#include "render/bitmap.h"
+
+#include <QImage>
+
+namespace kelmar {
+
+// Writes `src` into `dst` as QImage::Format_RGB32 of the same size, reusing
+// dst's buffer when it already has that size and format. Device is one
+// memcpy per row; Bits32 copies with the fourth byte forced to 0xFF; the
+// other formats go through lookup tables.
+void BitmapToImage(const Bitmap& src, QImage& dst);
+
+// The same as a new image.
+QImage BitmapToImage(const Bitmap& src);
+
+} // namespace kelmar

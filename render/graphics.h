@@ -1,0 +1,115 @@
+// The graphics state of the game: the four bitmaps, the sheet index, the
+// highlight mask, the banner font and layout, and the render time.
+//
+// One Graphics object exists for the whole run, owned by the main window. The
+// four bitmaps are created once by CreateBitmaps (before the first
+// LoadGraphics) and freed once by FreeBitmaps at shutdown; in between they
+// always have the current pixel format.
+#pragma once
+
+#include "core/game.h"
+#include "core/geometry.h"
+#include "core/pixel_format.h"
+#include "render/bitmap.h"
+#include "render/text.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace kelmar {
+
+class BoardSurface;
+class TickSource;
+
+// The four bitmaps, in the order in which they are created.
+enum class BitmapRole { BackgroundTile, TileSheet, TileFrame, BackBuffer };
+
+constexpr int kSheetIndexSize = 65; // kinds 0..64; 0..42 are filled
+
+// Top-left corner of each kind's 38x54 cell in TileSheet. Kind 0's cell is
+// the highlight mask.
+struct SheetIndexTable {
+    std::array<int32_t, kSheetIndexSize> X{};
+    std::array<int32_t, kSheetIndexSize> Y{};
+};
+
+// Banner positions in BackBuffer pixels, computed with the banner font.
+struct BannerLayoutValues {
+    int32_t WonX = 0;   // (640 - width of "GEWONNEN!") / 2
+    int32_t StuckX = 0; // (640 - width of "VERLOREN!") / 2
+    int32_t Y = 0;      // (426 - height of "X") / 2
+};
+
+struct Graphics {
+    // Null before CreateBitmaps and after FreeBitmaps.
+    std::unique_ptr<Bitmap> BackgroundTile; // KLBack.bmp, drawn tiled
+    std::unique_ptr<Bitmap> TileSheet;      // KLTiles.bmp, 9 x 5 cells of 38x54
+    std::unique_ptr<Bitmap> TileFrame;      // KLTFrame.bmp, black is transparent
+    std::unique_ptr<Bitmap> BackBuffer;     // 640 x 480, everything is composed here
+
+    int32_t BackgroundWidth = 0;  // W of BackgroundTile, recorded at each load
+    int32_t BackgroundHeight = 0; // H
+
+    SheetIndexTable SheetIndex;
+    Rect HighlightMask; // kind 0's cell: (266, 216, 304, 270) once built
+
+    // The BackBuffer's text state: font and no background. Set by LoadGraphics.
+    TextStyle BannerFont;
+    bool TransparentText = false;
+    BannerLayoutValues BannerLayout;
+
+    int32_t LastRenderMs = 0;   // background and tiles of the last RenderBoard
+    int32_t LogoLineCursor = 0; // top of the next logo-screen line
+
+    // Folder the picture files are read from; empty = the working directory.
+    QString PictureFolder;
+};
+
+// Called for each bitmap as it is created or freed; for checking the order.
+using BitmapLifecycleObserver = std::function<void(BitmapRole)>;
+
+// Creates the four empty (0 x 0) bitmaps in the order BackgroundTile,
+// TileSheet, TileFrame, BackBuffer, in `format`. Bitmaps that exist already
+// are left alone (created once).
+void CreateBitmaps(Graphics& graphics, PixelFormatSetting format,
+                   const BitmapLifecycleObserver& onCreate = {});
+
+// Frees the four bitmaps in the order BackBuffer, TileFrame, TileSheet,
+// BackgroundTile. Freeing twice does nothing the second time. After this the
+// render and logo operations draw nothing.
+void FreeBitmaps(Graphics& graphics, const BitmapLifecycleObserver& onFree = {});
+
+// Fills SheetIndex (kind 0, then 1..9 in row 1, 10..18 in row 0, 19..27 in
+// row 2, 28..31 in row 3 columns 4..7, 32..34 in row 4 columns 4..6, 35..38 in
+// row 3 columns 0..3, 39..42 in row 4 columns 0..3), then HighlightMask from
+// entry 0.
+void BuildSheetIndex(Graphics& graphics);
+
+// Reads the three pictures (files KLBack.bmp, KLTiles.bmp, KLTFrame.bmp in
+// PictureFolder) in `format`, then sets the BackBuffer to 640 x 480 in
+// `format` keeping its picture, sets the banner font and computes
+// BannerLayout. Creates the bitmaps first if CreateBitmaps has not run.
+// Throws GraphicsError at the first file that is missing ("Cannot open file
+// <path>") or no valid picture ("Bitmap image is not valid"): the pictures of
+// the earlier steps keep their new content and format, the failing one and
+// the later ones keep what they had.
+void LoadGraphics(Graphics& graphics, PixelFormatSetting format);
+
+// The player picked a pixel format (the caller has checked the menu item):
+// PixelFormat := format (stays even if loading fails), LoadGraphics, and
+// RenderBoard only while the game is Running. Errors of LoadGraphics
+// propagate.
+void ChoosePixelFormat(Game& game, Graphics& graphics, BoardSurface& surface, TickSource& ticks,
+                       PixelFormatSetting format);
+
+// The file names of the board pictures.
+QString BackgroundFileName(); // "KLBack.bmp"
+QString TileSheetFileName();  // "KLTiles.bmp"
+QString TileFrameFileName();  // "KLTFrame.bmp"
+// `name` inside PictureFolder (just `name` when the folder is empty).
+QString PicturePath(const Graphics& graphics, const QString& name);
+
+} // namespace kelmar
