@@ -10,11 +10,13 @@ namespace kelmar {
 
 constexpr int kScoreRows = 10;
 constexpr std::size_t kMaxScoreNameLength = 20;
+// The name a row gets while the name field is empty.
+constexpr const char* kShyPlayerName = "Mr. Shy";
 
 struct HighScoreEntry {
-    std::string Name;  // Windows-1252 bytes, at most 20
-    int32_t Time = 0;  // playing time in ms
-    double Date = 0;   // days since 30 Dec 1899; the fraction is the time of day
+    std::string Name; // Windows-1252 bytes, at most 20
+    int32_t Time = 0; // playing time in ms
+    double Date = 0;  // days since 30 Dec 1899; the fraction is the time of day
 };
 
 struct HighScoreTable {
@@ -22,7 +24,7 @@ struct HighScoreTable {
     // row about to receive an entry and ends the rank search at row 1.
     // Rows 1..10 are the list, shortest time first.
     std::array<HighScoreEntry, kScoreRows + 1> Rows;
-    int32_t NewEntryRow = 0;  // row whose name is being taken, 0 for none
+    int32_t NewEntryRow = 0; // row whose name is being taken, 0 for none
 
     // Initial contents: "Kelmar" in every row, row r holds r + 2 minutes,
     // dated noon of 1 January 2000 (36526.5).
@@ -30,11 +32,24 @@ struct HighScoreTable {
 };
 
 // The row a time would take (1..10), or 0 when it does not beat row 10;
-// the result is also stored in NewEntryRow. Ties rank below earlier rows.
+// the result is also stored in NewEntryRow. Ties rank below earlier rows, so
+// a time equal to row 10's does not enter. A negative time never enters.
 int32_t FindRank(HighScoreTable& table, int32_t timeMs);
 
 // For rows 1..9: shifts rows row..9 down one (the old row 10 drops out) and
 // clears the row with the blank row 0. Row 10 is left for the caller.
 void MakeRoom(HighScoreTable& table, int32_t row);
 
-}  // namespace kelmar
+// The table part of a fresh win: FindRank, and when the time enters, MakeRoom
+// and the new row (first 20 bytes of `playerName`, `timeMs`, `date` as a day
+// count). Returns the new row, or 0 with the table unchanged.
+int32_t RecordHighScore(HighScoreTable& table, const std::string& playerName, int32_t timeMs,
+                        double date);
+
+// The name field changed to `typed` (Windows-1252 bytes) while row
+// NewEntryRow is being named: PlayerName becomes `typed`, or "Mr. Shy" when
+// it is empty, and the row keeps its first 20 bytes. Does nothing while
+// NewEntryRow is 0.
+void TakeTypedName(HighScoreTable& table, std::string& playerName, const std::string& typed);
+
+} // namespace kelmar

@@ -52,7 +52,7 @@ public:
     void SelectScoreRow(int row);
 
     // True while the window takes a name for a new entry.
-    bool EntryMode() const { return EntryMode_; }
+    bool EntryMode() const { return entryMode_; }
 
     // The window's controls, named as in the window layout. Owned by the
     // window; public so the program and tests can inspect them.
@@ -84,7 +84,7 @@ private:
     HighScoreTable& table_;
     GameSettings& settings_;
     DayClock now_;
-    bool EntryMode_ = false;
+    bool entryMode_ = false;
     bool placed_ = false; // centred on the screen before the first showing
 };
 

@@ -1,0 +1,68 @@
+#include "scores/high_score_table.h"
+
+namespace kelmar {
+
+namespace {
+
+constexpr int32_t kMinuteMs = 60000;
+constexpr double kInitialDate = 36526.5; // noon of 1 January 2000
+
+} // namespace
+
+HighScoreTable::HighScoreTable() {
+    for (int r = 1; r <= kScoreRows; ++r) {
+        Rows[r].Name = "Kelmar";
+        Rows[r].Time = (r + 2) * kMinuteMs;
+        Rows[r].Date = kInitialDate;
+    }
+}
+
+int32_t FindRank(HighScoreTable& table, int32_t timeMs) {
+    // A negative time is no playing time (only a clock gone wrong yields one);
+    // it would also run the search past row 0.
+    if (timeMs < 0) {
+        table.NewEntryRow = 0;
+        return 0;
+    }
+    int32_t r = kScoreRows + 1;
+    while (r > 1 && timeMs < table.Rows[r - 1].Time) {
+        --r;
+    }
+    table.NewEntryRow = r > kScoreRows ? 0 : r;
+    return table.NewEntryRow;
+}
+
+void MakeRoom(HighScoreTable& table, int32_t row) {
+    if (row < 1 || row >= kScoreRows) {
+        return;
+    }
+    for (int32_t r = kScoreRows; r > row; --r) {
+        table.Rows[r] = table.Rows[r - 1];
+    }
+    table.Rows[row] = table.Rows[0];
+}
+
+int32_t RecordHighScore(HighScoreTable& table, const std::string& playerName, int32_t timeMs,
+                        double date) {
+    const int32_t row = FindRank(table, timeMs);
+    if (row == 0) {
+        return 0;
+    }
+    MakeRoom(table, row);
+    HighScoreEntry& entry = table.Rows[row];
+    entry.Name = playerName.substr(0, kMaxScoreNameLength);
+    entry.Time = timeMs;
+    entry.Date = date;
+    return row;
+}
+
+void TakeTypedName(HighScoreTable& table, std::string& playerName, const std::string& typed) {
+    const int32_t row = table.NewEntryRow;
+    if (row < 1 || row > kScoreRows) {
+        return;
+    }
+    playerName = typed.empty() ? std::string(kShyPlayerName) : typed;
+    table.Rows[row].Name = playerName.substr(0, kMaxScoreNameLength);
+}
+
+} // namespace kelmar

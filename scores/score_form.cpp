@@ -1,0 +1,285 @@
+#include "scores/score_form.h"
+
+#include "scores/name_validator.h"
+#include "scores/score_text.h"
+#include "scores/windows1252.h"
+
+#include <QFont>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTableWidget>
+
+namespace kelmar {
+
+namespace {
+
+constexpr int kClientWidth = 440;
+constexpr int kClientHeight = 256;
+constexpr int kGridRowHeight = 20;
+constexpr int kGridColumns = 4;
+constexpr int kNameColumn = 1;
+constexpr int kTimeColumn = 2;
+constexpr int kDateColumn = 3;
+constexpr int kColumnWidths[kGridColumns] = {30, 125, 50, 80};
+
+// The settings reader takes at most 2047 characters of a value; a longer
+// name would come back cut after the next start.
+constexpr int kMaxPlayerNameLength = 2047;
+
+// Seven lines; each '\r' is one line break.
+const char* const kPromptText = "Sie haben eine der\r10 besten Zeiten\rerreicht. Bitte\r"
+                                "geben Sie ihren\rNamen ein, um in\rdie Liste aufge-\r"
+                                "nommen zu werden:";
+
+QFont pixelFont(const char* family, int pixels, bool bold = false, bool italic = false) {
+    QFont font(QString::fromLatin1(family));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+void fillBackground(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QLabel* makeLabel(QWidget* parent, const char* objectName, const QFont& font, int left, int top) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(objectName));
+    label->setFont(font);
+    label->move(left, top);
+    return label;
+}
+
+} // namespace
+
+TScoreForm::TScoreForm(HighScoreTable& table, GameSettings& settings, QWidget* parent, DayClock now)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), table_(table),
+      settings_(settings), now_(std::move(now)) {
+    if (!now_) {
+        now_ = CurrentLocalDayCount;
+    }
+    setObjectName(QStringLiteral("ScoreForm"));
+    setWindowTitle(QStringLiteral("Kelmar-Bestenliste"));
+    setFixedSize(kClientWidth, kClientHeight);
+    setFont(pixelFont("Tahoma", 11));
+    fillBackground(this, QColor(160, 160, 168));
+    createControls();
+    FormCreate();
+}
+
+void TScoreForm::createControls() {
+    createGrid();
+    createInputPanel();
+
+    OKbtn = new QPushButton(QStringLiteral("OK"), this);
+    OKbtn->setObjectName(QStringLiteral("OKbtn"));
+    OKbtn->setGeometry(304, 224, 129, 25);
+    const QIcon okIcon = style()->standardIcon(QStyle::SP_DialogOkButton, nullptr, this);
+    if (!okIcon.isNull()) {
+        OKbtn->setIcon(okIcon);
+    }
+    OKbtn->setDefault(true);
+    connect(OKbtn, &QPushButton::clicked, this, &TScoreForm::OKbtnClick);
+
+    setTabOrder(InpName, OKbtn);
+}
+
+void TScoreForm::createGrid() {
+    ScoreBox = new QTableWidget(kScoreRows, kGridColumns, this);
+    ScoreBox->setObjectName(QStringLiteral("ScoreBox"));
+    ScoreBox->setGeometry(8, 8, 289, 241);
+    ScoreBox->setFont(pixelFont("Trebuchet MS", 13, true));
+    ScoreBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ScoreBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ScoreBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The list is only read: the user neither selects nor moves through it;
+    // SelectScoreRow marks the new entry.
+    ScoreBox->setSelectionMode(QAbstractItemView::NoSelection);
+    ScoreBox->setFocusPolicy(Qt::NoFocus);
+    ScoreBox->setShowGrid(false);
+    ScoreBox->setWordWrap(false);
+    ScoreBox->setCornerButtonEnabled(false);
+    ScoreBox->verticalHeader()->hide();
+
+    QHeaderView* vertical = ScoreBox->verticalHeader();
+    vertical->setMinimumSectionSize(kGridRowHeight);
+    vertical->setDefaultSectionSize(kGridRowHeight);
+    vertical->setSectionResizeMode(QHeaderView::Fixed);
+
+    QHeaderView* header = ScoreBox->horizontalHeader();
+    header->setFixedHeight(kGridRowHeight);
+    header->setMinimumSectionSize(1);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    // Cells and header in their own colours; the only lines are the ones
+    // under the header cells.
+    ScoreBox->setStyleSheet(QStringLiteral(
+        "QTableWidget { background-color: rgb(185, 174, 142); color: black;"
+        " selection-background-color: palette(highlight);"
+        " selection-color: palette(highlighted-text); }"
+        "QTableWidget::item { padding-left: 2px; }"
+        "QHeaderView::section { background-color: rgb(197, 173, 131); color: black;"
+        " border: none; border-bottom: 1px solid rgb(96, 84, 60); padding-left: 2px; }"));
+
+    for (int r = 0; r < kScoreRows; ++r) {
+        for (int c = 0; c < kGridColumns; ++c) {
+            auto* item = new QTableWidgetItem;
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            ScoreBox->setItem(r, c, item);
+        }
+    }
+}
+
+void TScoreForm::createInputPanel() {
+    ScoreInpPanel = new QFrame(this);
+    ScoreInpPanel->setObjectName(QStringLiteral("ScoreInpPanel"));
+    ScoreInpPanel->setGeometry(304, 8, 129, 209);
+    ScoreInpPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ScoreInpPanel->setLineWidth(1);
+    fillBackground(ScoreInpPanel, QColor(139, 154, 188));
+
+    LDummy = makeLabel(ScoreInpPanel, "LDummy", pixelFont("Trebuchet MS", 29, true), 12, 88);
+    LDummy->setText(QStringLiteral("Kelmar"));
+    LDummy->adjustSize();
+
+    LGrat = makeLabel(ScoreInpPanel, "LGrat", pixelFont("Trebuchet MS", 19, true, true), 8, 8);
+    LGrat->setText(QStringLiteral("Gratulation!"));
+    QPalette yellow = LGrat->palette();
+    yellow.setColor(QPalette::WindowText, QColor(255, 255, 0));
+    LGrat->setPalette(yellow);
+    LGrat->adjustSize();
+
+    LPrompt = makeLabel(ScoreInpPanel, "LPrompt", pixelFont("Trebuchet MS", 13), 6, 40);
+    LPrompt->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    InpName = new QLineEdit(ScoreInpPanel);
+    InpName->setObjectName(QStringLiteral("InpName"));
+    InpName->setGeometry(8, 172, 113, 26);
+    InpName->setFont(pixelFont("Trebuchet MS", 13, true));
+    InpName->setMaxLength(kMaxPlayerNameLength);
+    InpName->setValidator(new Windows1252NameValidator(InpName));
+    connect(InpName, &QLineEdit::textChanged, this, &TScoreForm::InpNameChange);
+}
+
+void TScoreForm::FormCreate() {
+    entryMode_ = false;
+    for (int c = 0; c < kGridColumns; ++c) {
+        ScoreBox->setColumnWidth(c, kColumnWidths[c]);
+    }
+    ScoreBox->setHorizontalHeaderLabels({QStringLiteral("Nr."), QStringLiteral("Name"),
+                                         QStringLiteral("Zeit"), QStringLiteral("Datum")});
+    for (int r = 1; r <= kScoreRows; ++r) {
+        ScoreBox->item(r - 1, 0)->setText(QString::number(r));
+    }
+    // QLabel breaks plain text at '\n' only.
+    LPrompt->setText(
+        QString::fromLatin1(kPromptText).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    LPrompt->adjustSize();
+    // entryMode_ is false, so this change does not touch the table.
+    InpName->setText(FromWindows1252(settings_.PlayerName));
+    table_.NewEntryRow = 0;
+    setEntryControlsVisible(false);
+    OKbtn->setFocus();
+}
+
+void TScoreForm::EnterHighScore(int32_t timeMs) {
+    const int32_t row = RecordHighScore(table_, settings_.PlayerName, timeMs, now_());
+    if (row == 0) {
+        return;
+    }
+    entryMode_ = true;
+    setEntryControlsVisible(true);
+    FillScoreGrid();
+    SelectScoreRow(row);
+    showWindow();
+    InpName->setFocus();
+}
+
+void TScoreForm::ShowScoreList() {
+    entryMode_ = false;
+    setEntryControlsVisible(false);
+    FillScoreGrid();
+    SelectScoreRow(-1);
+    showWindow();
+    OKbtn->setFocus();
+}
+
+void TScoreForm::FillScoreGrid() {
+    for (int r = 1; r <= kScoreRows; ++r) {
+        const HighScoreEntry& entry = table_.Rows[r];
+        ScoreBox->item(r - 1, kNameColumn)->setText(FromWindows1252(entry.Name));
+        ScoreBox->item(r - 1, kTimeColumn)
+            ->setText(QString::fromStdString(FormatScoreTime(entry.Time)));
+        ScoreBox->item(r - 1, kDateColumn)
+            ->setText(QString::fromStdString(FormatScoreDate(entry.Date)));
+    }
+}
+
+void TScoreForm::SelectScoreRow(int row) {
+    ScoreBox->clearSelection();
+    if (row >= 1 && row <= kScoreRows) {
+        ScoreBox->setRangeSelected(
+            QTableWidgetSelectionRange(row - 1, 0, row - 1, kGridColumns - 1), true);
+    }
+}
+
+void TScoreForm::InpNameChange(const QString& text) {
+    const int32_t row = table_.NewEntryRow;
+    if (!entryMode_ || row < 1 || row > kScoreRows) {
+        return;
+    }
+    TakeTypedName(table_, settings_.PlayerName, ToWindows1252(text));
+    ScoreBox->item(row - 1, kNameColumn)->setText(FromWindows1252(settings_.PlayerName));
+}
+
+void TScoreForm::OKbtnClick() {
+    hide();
+}
+
+void TScoreForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        OKbtn->click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TScoreForm::setEntryControlsVisible(bool entry) {
+    LDummy->setVisible(!entry);
+    LGrat->setVisible(entry);
+    LPrompt->setVisible(entry);
+    InpName->setVisible(entry);
+}
+
+void TScoreForm::showWindow() {
+    if (!placed_) {
+        const QScreen* screen =
+            parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+        if (screen != nullptr) {
+            QRect area = rect();
+            area.moveCenter(screen->availableGeometry().center());
+            move(area.topLeft());
+        }
+        placed_ = true;
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace kelmar
