@@ -3,70 +3,71 @@
 // nothing is allocated per move.
 #pragma once
 
+#include "core/board_geometry.h"
+#include "core/pixel_format.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
-
-#include "core/pixel_format.h"
 
 namespace kelmar {
 
 class GameView;
 
-constexpr int kSlotCapacity = 256;     // slots 0..255; slot 0 is the sentinel
-constexpr int kKindCount = 42;         // tile kinds 1..42; kind 0 = not dealt / highlight mask
-constexpr int kHistoryCapacity = 80;   // move records 1..80; a game has at most 72 moves
-constexpr int kFaceWidth = 38;         // pixels
-constexpr int kFaceHeight = 54;        // pixels
-constexpr int kBoardWidth = 640;       // pixels of the board surface and the BackBuffer
+constexpr int kSlotCapacity = 256;   // slots 0..255; slot 0 is the sentinel
+constexpr int kKindCount = 42;       // tile kinds 1..42; kind 0 = not dealt / highlight mask
+constexpr int kHistoryCapacity = 80; // move records 1..80; a game has at most 72 moves
+constexpr int kFaceWidth = 38;       // pixels
+constexpr int kFaceHeight = 54;      // pixels
+constexpr int kBoardWidth = 640;     // pixels of the board surface and the BackBuffer
 constexpr int kBoardHeight = 480;
 constexpr int32_t kHintPenaltyMs = 10000;
 
 // One position of the layout together with the tile on it.
 struct TileSlot {
     bool Present = false;
-    int32_t X = 0;      // pixels before the layer shift, 0..532 in the layout
-    int32_t Y = 0;      // pixels before the layer shift, 0..378 in the layout
-    uint8_t Layer = 0;  // 1 (bottom) .. 5 (top)
-    uint8_t Kind = 0;   // 1..42; 0 while not dealt
-    bool Free = false;  // written by the analysis for present slots only
+    int32_t X = 0;     // pixels before the layer shift, 0..532 in the layout
+    int32_t Y = 0;     // pixels before the layer shift, 0..378 in the layout
+    uint8_t Layer = 0; // 1 (bottom) .. 5 (top)
+    uint8_t Kind = 0;  // 1..42; 0 while not dealt
+    bool Free = false; // written by the analysis for present slots only
 };
 
 struct Board {
     std::array<TileSlot, kSlotCapacity> Slots{};
-    int32_t SlotCount = 0;   // highest present slot number; every scan runs 1..SlotCount
-    int32_t DealtCount = 0;  // slots the deal created (144); never shrinks
-    uint8_t MaxLayer = 0;    // highest Layer created since the last reset
-    std::array<uint8_t, kKindCount + 1> CopiesLeft{};  // the tile pool, index = kind
-    std::array<uint8_t, kKindCount + 1> Low{};         // MatchRange: a matches b when
-    std::array<uint8_t, kKindCount + 1> High{};        //   Low[b] <= a <= High[b]
+    int32_t SlotCount = 0;  // highest present slot number; every scan runs 1..SlotCount
+    int32_t DealtCount = 0; // slots the deal created (144); never shrinks
+    uint8_t MaxLayer = 0;   // highest Layer created since the last reset
+    std::array<uint8_t, kKindCount + 1> CopiesLeft{}; // the tile pool, index = kind
+    std::array<uint8_t, kKindCount + 1> Low{};        // MatchRange: a matches b when
+    std::array<uint8_t, kKindCount + 1> High{};       //   Low[b] <= a <= High[b]
 };
 
 // Results of the analysis and the selection / hint state.
 struct PlayState {
-    std::array<int32_t, kSlotCapacity> FreeList{};  // positions 1..FreeCount, ascending slots
+    std::array<int32_t, kSlotCapacity> FreeList{}; // positions 1..FreeCount, ascending slots
     int32_t FreeCount = 0;
-    int32_t MoveCount = 0;       // unordered pairs of free matching tiles
-    bool NoMovesLeft = false;    // also true when the game is won
+    int32_t MoveCount = 0;    // unordered pairs of free matching tiles
+    bool NoMovesLeft = false; // also true when the game is won
     bool GameWon = false;
     bool SelectionActive = false;
     int32_t SelectedSlot = 0;
-    bool BoardChanged = false;   // set by a taken pair, a deal or a load; cleared by mouse-up
-    bool HintShowing = false;    // cleared at the end of every RenderBoard
+    bool BoardChanged = false; // set by a taken pair, a deal or a load; cleared by mouse-up
+    bool HintShowing = false;  // cleared at the end of every RenderBoard
     int32_t HintSlotA = 0;
     int32_t HintSlotB = 0;
 };
 
 struct MoveRecord {
-    int32_t Time = 0;    // game time in ms when the pair was taken
-    int32_t First = 0;   // slot of the first tile
-    int32_t Second = 0;  // slot of the second tile
+    int32_t Time = 0;   // game time in ms when the pair was taken
+    int32_t First = 0;  // slot of the first tile
+    int32_t Second = 0; // slot of the second tile
 };
 
 struct MoveHistory {
-    std::array<MoveRecord, kHistoryCapacity + 1> Records{};  // index 1..80
-    int32_t Position = 0;  // moves applied now; next undo takes Records[Position]
-    int32_t Length = 0;    // moves recorded, undone ones included
+    std::array<MoveRecord, kHistoryCapacity + 1> Records{}; // index 1..80
+    int32_t Position = 0; // moves applied now; next undo takes Records[Position]
+    int32_t Length = 0;   // moves recorded, undone ones included
     bool ReplayBackwards = false;
     bool LastStepDone = false;
 };
@@ -74,17 +75,17 @@ struct MoveHistory {
 // Game time in ms, derived from a 32-bit millisecond counter. All arithmetic
 // wraps at 32 bits: Elapsed = BaseElapsed + (CurrentTick - BaseTick).
 struct GameClock {
-    uint32_t CurrentTick = 0;     // counter as last sampled (start-up, every timer event)
-    uint32_t BaseTick = 0;        // CurrentTick at the last rebase
-    int32_t BaseElapsed = 0;      // game time at the last rebase
-    int32_t Elapsed = 0;          // game time as of the last timer event
-    uint32_t NextStatusTick = 0;  // the time display is refreshed once CurrentTick reaches this
+    uint32_t CurrentTick = 0;    // counter as last sampled (start-up, every timer event)
+    uint32_t BaseTick = 0;       // CurrentTick at the last rebase
+    int32_t BaseElapsed = 0;     // game time at the last rebase
+    int32_t Elapsed = 0;         // game time as of the last timer event
+    uint32_t NextStatusTick = 0; // the time display is refreshed once CurrentTick reaches this
 };
 
 // The five persisted options.
 struct GameSettings {
     bool AvoidUnsolveableGames = true;
-    std::string PlayerName = "Kelmar";  // Windows-1252 bytes
+    std::string PlayerName = "Kelmar"; // Windows-1252 bytes
     PixelFormatSetting PixelFormat = PixelFormatSetting::Device;
     bool ShowRenderSpeed = false;
     bool ForceRepaint = false;
@@ -96,9 +97,13 @@ struct Game {
     MoveHistory history;
     GameClock clock;
     GameSettings settings;
-    uint32_t Seed = 0;     // state of the deal generator
-    bool Running = false;  // false while the logo, pause or about screen covers the board
-    GameView* view = nullptr;  // screen and best-times list; null = no effect (tests, tools)
+    uint32_t Seed = 0;        // state of the deal generator
+    bool Running = false;     // false while the logo, pause or about screen covers the board
+    GameView* view = nullptr; // screen and best-times list; null = no effect (tests, tools)
+    // Neighbour sets of the current slot positions, derived data only: NewGame
+    // and PrepareBoardGeometry rebuild them, AnalyzeBoard checks them against
+    // the board before use. Never saved.
+    BoardGeometry geometry;
 };
 
 // Rebase the clock so the game time continues from `elapsed` at CurrentTick.
@@ -107,4 +112,4 @@ inline void RebaseClock(GameClock& clock, int32_t elapsed) {
     clock.BaseTick = clock.CurrentTick;
 }
 
-}  // namespace kelmar
+} // namespace kelmar

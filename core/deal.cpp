@@ -1,0 +1,222 @@
+#include "core/deal.h"
+
+#include "core/board.h"
+#include "core/rules.h"
+#include "core/solver.h"
+
+#include <chrono>
+
+namespace kelmar {
+
+namespace {
+
+constexpr uint32_t kPoolSize = 144;
+
+uint32_t PoolLeft(const Board& board) {
+    uint32_t left = 0;
+    for (int k = 1; k <= kKindCount; ++k) {
+        left += board.CopiesLeft[static_cast<size_t>(k)];
+    }
+    return left;
+}
+
+// k = RandomBelow(42) + 1, drawn again while the kind is used up.
+uint8_t DrawAnyKind(Game& game) {
+    for (;;) {
+        const auto k = static_cast<uint8_t>(RandomBelow(game, kKindCount) + 1);
+        if (game.board.CopiesLeft[k] != 0) {
+            return k;
+        }
+    }
+}
+
+// A partner for k1 from its match group, drawn again while used up. Returns
+// 0 when the group has no copy left (a fresh pool always has one: every
+// group holds an even number of tiles and each pass takes two from one).
+uint8_t DrawPartnerKind(Game& game, uint8_t k1) {
+    const Board& board = game.board;
+    const uint8_t low = board.Low[k1];
+    const uint8_t high = board.High[k1];
+    if (low == 0 || high < low || high > kKindCount) {
+        return 0;
+    }
+    bool anyLeft = false;
+    for (int k = low; k <= high; ++k) {
+        anyLeft = anyLeft || board.CopiesLeft[static_cast<size_t>(k)] != 0;
+    }
+    if (!anyLeft) {
+        return 0;
+    }
+    for (;;) {
+        const auto k = static_cast<uint8_t>(low + RandomBelow(game, high - low + 1U));
+        if (board.CopiesLeft[k] != 0) {
+            return k;
+        }
+    }
+}
+
+void PlaceKind(Board& board, int32_t slot, uint8_t kind) {
+    --board.CopiesLeft[kind];
+    TileSlot& t = board.Slots[static_cast<size_t>(slot)];
+    t.Kind = kind;
+    t.Present = true;
+}
+
+void EnsureGeometry(Game& game) {
+    if (!BoardGeometryMatches(game.geometry, game.board)) {
+        PrepareBoardGeometry(game);
+    }
+}
+
+// The pick on a board whose neighbour sets are known to be current.
+int32_t PickSlot(Game& game) {
+    const Board& board = game.board;
+    const BoardGeometry& g = game.geometry;
+    const int32_t count = ScanLimit(board);
+    const SlotMask present = PresentMask(board);
+    SlotMask all;
+    int32_t filled = 0;
+    for (int32_t s = 1; s <= count; ++s) {
+        all.set(s);
+        filled += present.test(s) ? 1 : 0;
+    }
+    if (filled >= count) {
+        return 0; // nothing empty: the draw below would never end
+    }
+    for (int tries = 1; tries <= kConstructionPickTries; ++tries) {
+        int32_t b = 0;
+        do {
+            b = static_cast<int32_t>(RandomBelow(game, static_cast<uint32_t>(count))) + 1;
+        } while (present.test(b));
+        const auto bi = static_cast<size_t>(b);
+        // Every position b rests on must be filled already.
+        SlotMask support = g.Supports[bi];
+        for (size_t w = 0; w < support.words.size(); ++w) {
+            support.words[w] &= all.words[w];
+        }
+        if (!support.subsetOf(present)) {
+            continue;
+        }
+        // b opens its band or touches a filled position of it.
+        if (!g.RowBand[bi].intersects(present) || g.RowTouch[bi].intersects(present)) {
+            return b;
+        }
+    }
+    return 0;
+}
+
+bool Construct(Game& game) {
+    Board& board = game.board;
+    FillTilePool(board);
+    FillMatchRange(board);
+    const int32_t count = ScanLimit(board);
+    for (int32_t s = 1; s <= count; ++s) {
+        board.Slots[static_cast<size_t>(s)].Present = false;
+    }
+    if (count % 2 != 0 || count > static_cast<int32_t>(kPoolSize)) {
+        return false; // the pool cannot fill this board in pairs
+    }
+    int32_t placed = 0;
+    while (placed < count) {
+        const int32_t s1 = PickSlot(game);
+        if (s1 == 0) {
+            return false;
+        }
+        const uint8_t k1 = DrawAnyKind(game);
+        PlaceKind(board, s1, k1);
+        const int32_t s2 = PickSlot(game);
+        if (s2 == 0) {
+            return false;
+        }
+        const uint8_t k2 = DrawPartnerKind(game, k1);
+        if (k2 == 0) {
+            return false;
+        }
+        PlaceKind(board, s2, k2);
+        placed += 2;
+    }
+    return true;
+}
+
+} // namespace
+
+uint32_t MillisecondsSinceMidnightUtc() {
+    using namespace std::chrono;
+    const auto now = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
+    return static_cast<uint32_t>(now.count() % (24LL * 60 * 60 * 1000));
+}
+
+void SeedRandom(Game& game, uint32_t msSinceMidnightUtc) {
+    game.Seed = msSinceMidnightUtc;
+}
+
+void SeedRandom(Game& game) {
+    SeedRandom(game, MillisecondsSinceMidnightUtc());
+}
+
+uint32_t RandomBelow(Game& game, uint32_t n) {
+    game.Seed = game.Seed * 134775813U + 1U;
+    return static_cast<uint32_t>((uint64_t{n} * game.Seed) >> 32);
+}
+
+void PlaceRandomTile(Game& game, int32_t x, int32_t y, uint8_t layer) {
+    if (PoolLeft(game.board) == 0) {
+        return;
+    }
+    const uint8_t k = DrawAnyKind(game);
+    --game.board.CopiesLeft[k];
+    AddSlot(game.board, x, y, layer, k);
+}
+
+void DealRandom(Game& game) {
+    for (const LayoutPosition& p : BoardLayout) {
+        PlaceRandomTile(game, p.X, p.Y, p.Layer);
+    }
+}
+
+int32_t PickConstructionSlot(Game& game) {
+    EnsureGeometry(game);
+    return PickSlot(game);
+}
+
+bool TryConstruction(Game& game) {
+    EnsureGeometry(game);
+    return Construct(game);
+}
+
+void DealSolvable(Game& game) {
+    for (const LayoutPosition& p : BoardLayout) {
+        AddSlot(game.board, p.X, p.Y, p.Layer, 0);
+    }
+    for (int attempt = 0; attempt < kConstructionAttempts; ++attempt) {
+        if (!TryConstruction(game)) {
+            continue;
+        }
+        // Building backwards can close a band from both ends or put a pair
+        // side by side in one run, so a finished construction is not always
+        // winnable. A proof of that makes the attempt count as failed; the
+        // generator simply goes on, so a winnable deal keeps its draws.
+        if (SolvePosition(game.board, kConstructedDealNodeBudget) != SolveResult::Unwinnable) {
+            return;
+        }
+    }
+    ResetBoard(game);
+    DealRandom(game);
+}
+
+void NewGame(Game& game) {
+    ResetBoard(game);
+    if (game.settings.AvoidUnsolveableGames) {
+        DealSolvable(game);
+    } else {
+        DealRandom(game);
+    }
+    game.board.DealtCount = game.board.SlotCount;
+    game.play.BoardChanged = true;
+    game.play.NoMovesLeft = false;
+    game.play.GameWon = false;
+    game.Running = true;
+    PrepareBoardGeometry(game);
+}
+
+} // namespace kelmar
