@@ -2,27 +2,39 @@
 // the hint.
 #pragma once
 
-#include <cstdint>
-
 #include "core/game.h"
+
+#include <cstdint>
 
 namespace kelmar {
 
+// The free test of one present slot against the other present slots of
+// 1..SlotCount: not covered by a higher layer within 38 px in X and Y, and
+// open to the left or to the right within its band (same layer, Y within
+// 38 px). A plain scan over the board; the analysis gets the same answer
+// from the precomputed neighbour sets.
+bool IsSlotFree(const Board& board, int32_t slot);
+
 // Recomputes Free flags, FreeList, FreeCount, MoveCount, NoMovesLeft and
 // GameWon; sets ReplayBackwards; calls view->EnterHighScore(Elapsed) on the
-// analysis that first finds the game won.
+// analysis that first finds the game won. Checks the neighbour sets against
+// the slot positions first and rebuilds them if they do not match, so it is
+// exact for any board; PrepareBoardGeometry only saves that rebuild.
 void AnalyzeBoard(Game& game);
 
-// One click on a tile (slot >= 1): select, deselect, move the selection or
+// One click on a tile (slot >= 1; slot 0 acts as a tile that is not free,
+// slots above 255 are ignored): select, deselect, move the selection or
 // take a matching pair (recorded with Elapsed, BoardChanged set).
 void ClickTile(Game& game, int32_t slot);
 
 // First press: show the highest free pair and charge 10 s. Second press with
-// nothing redrawn in between: take the shown pair. No effect when stuck.
+// nothing redrawn in between: take the shown pair, analyse and redraw. No
+// effect when stuck.
 void GiveHint(Game& game);
 
-// Must be called whenever slot positions change outside NewGame (a loaded
-// game): refreshes whatever the analysis precomputes per deal.
+// To be called whenever slot positions change outside NewGame (a loaded
+// game): rebuilds the neighbour sets the analysis and the constructed deal
+// use, for slots 1..max(SlotCount, DealtCount).
 void PrepareBoardGeometry(Game& game);
 
-}  // namespace kelmar
+} // namespace kelmar
