@@ -1,0 +1,124 @@
+#include "storage/settings_file.h"
+
+#include "storage/high_score_record.h"
+#include "storage/ini_reader.h"
+#include "storage/replace_file.h"
+#include "storage/storage_error.h"
+
+namespace kelmar {
+namespace {
+
+constexpr std::string_view kOptionsSection = "Kelmar";
+constexpr std::string_view kScoresSection = "Highscores";
+constexpr std::string_view kLineEnd = "\r\n";
+
+struct FormatBits {
+    PixelFormatSetting format;
+    int bits;
+};
+
+constexpr FormatBits kFormatBits[] = {
+    {PixelFormatSetting::Bits4, 4},   {PixelFormatSetting::Bits8, 8},
+    {PixelFormatSetting::Bits15, 15}, {PixelFormatSetting::Bits16, 16},
+    {PixelFormatSetting::Bits24, 24}, {PixelFormatSetting::Bits32, 32},
+};
+
+void addLine(std::string& text, std::string_view line) {
+    text += line;
+    text += kLineEnd;
+}
+
+void addOption(std::string& text, std::string_view key, std::string_view value) {
+    text += key;
+    text += '=';
+    addLine(text, value);
+}
+
+std::string flag(bool value) {
+    return value ? "1" : "0";
+}
+
+// The name is written as it is, except that a line break inside it would end
+// the line early and turn the rest of the name into a line of its own.
+std::string nameOnOneLine(std::string name) {
+    for (char& c : name) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return name;
+}
+
+} // namespace
+
+int PixelFormatToBits(PixelFormatSetting format) {
+    for (const FormatBits& entry : kFormatBits) {
+        if (entry.format == format) {
+            return entry.bits;
+        }
+    }
+    return 0;
+}
+
+PixelFormatSetting PixelFormatFromBits(int32_t bits) {
+    for (const FormatBits& entry : kFormatBits) {
+        if (entry.bits == bits) {
+            return entry.format;
+        }
+    }
+    return PixelFormatSetting::Device;
+}
+
+namespace {
+
+void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile& ini) {
+    settings.AvoidUnsolveableGames =
+        ini.getBool(kOptionsSection, "AvoidUnsolveableGames", settings.AvoidUnsolveableGames);
+    settings.PlayerName = ini.getString(kOptionsSection, "PlayerName", settings.PlayerName);
+    settings.PixelFormat = PixelFormatFromBits(ini.getNumber(kOptionsSection, "PixelFormat", 0));
+    settings.ShowRenderSpeed =
+        ini.getBool(kOptionsSection, "ShowRenderSpeed", settings.ShowRenderSpeed);
+    settings.ForceRepaint = ini.getBool(kOptionsSection, "ForceRepaint", settings.ForceRepaint);
+    for (int row = 1; row <= kScoreRows; ++row) {
+        const std::string value =
+            ini.getString(kScoresSection, std::to_string(row), kMissingScoreValue);
+        DecodeHighScore(value, table.Rows[static_cast<std::size_t>(row)]);
+    }
+}
+
+} // namespace
+
+void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text) {
+    applySettings(settings, table, IniFile::Parse(text));
+}
+
+void ReadSettings(GameSettings& settings, HighScoreTable& table, const std::string& path) {
+    applySettings(settings, table, IniFile::Load(path));
+}
+
+std::string SettingsText(const GameSettings& settings, const HighScoreTable& table) {
+    std::string text;
+    addLine(text, "[Kelmar]");
+    addOption(text, "AvoidUnsolveableGames", flag(settings.AvoidUnsolveableGames));
+    addOption(text, "PlayerName", nameOnOneLine(settings.PlayerName));
+    addOption(text, "PixelFormat", std::to_string(PixelFormatToBits(settings.PixelFormat)));
+    addOption(text, "ShowRenderSpeed", flag(settings.ShowRenderSpeed));
+    addOption(text, "ForceRepaint", flag(settings.ForceRepaint));
+    addLine(text, "");
+    addLine(text, "[Highscores]");
+    for (int row = 1; row <= kScoreRows; ++row) {
+        addOption(text, std::to_string(row),
+                  EncodeHighScore(table.Rows[static_cast<std::size_t>(row)]));
+    }
+    return text;
+}
+
+void WriteSettings(const GameSettings& settings, const HighScoreTable& table,
+                   const std::string& path) {
+    const std::string action = "Kann Einstellungen " + QuotedFileName(path) + " nicht schreiben";
+    TemporarySibling temporary(path, action);
+    WriteWholeFile(temporary.path(), SettingsText(settings, table), action);
+    temporary.commit();
+}
+
+} // namespace kelmar
