@@ -1,0 +1,66 @@
+#include "app/board_field.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace kelmar {
+
+TField::TField(QWidget* parent)
+    : QWidget(parent), lineFont_(QStringLiteral("Tahoma"), 8, QFont::Normal) {
+    setObjectName(QStringLiteral("Field"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFixedSize(640, 480);
+}
+
+void TField::setMouseHandlers(MouseHandler down, MouseHandler up) {
+    down_ = std::move(down);
+    up_ = std::move(up);
+}
+
+void TField::showPicture(const QImage& picture) {
+    picture_ = picture;
+    lines_.clear();
+    update();
+}
+
+void TField::drawTextLine(int x, int y, const QColor& color, const QString& text) {
+    lines_.push_back({x, y, color, text});
+    update();
+}
+
+void TField::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (picture_.isNull()) {
+        painter.fillRect(rect(), Qt::black);
+    } else {
+        painter.drawImage(0, 0, picture_);
+    }
+    painter.setFont(lineFont_);
+    for (const TextLine& line : lines_) {
+        painter.setPen(line.color);
+        painter.drawText(QRect(line.x, line.y, width(), height()), Qt::AlignLeft | Qt::AlignTop,
+                         line.text);
+    }
+}
+
+void TField::mousePressEvent(QMouseEvent* event) {
+    if (down_) {
+        const QPoint at = event->position().toPoint();
+        down_(event->button(), at.x(), at.y());
+    }
+}
+
+void TField::mouseReleaseEvent(QMouseEvent* event) {
+    if (up_) {
+        const QPoint at = event->position().toPoint();
+        up_(event->button(), at.x(), at.y());
+    }
+}
+
+// Qt sends the second press of a double click as a double-click event; the
+// board counts it as an ordinary press.
+void TField::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+}
+
+} // namespace kelmar

@@ -1,0 +1,77 @@
+#include "app/main_view.h"
+
+#include "app/board_field.h"
+#include "app/status_panels.h"
+#include "render/display_image.h"
+#include "render/logo_screen.h"
+#include "render/renderer.h"
+
+namespace kelmar {
+
+MainView::MainView(Game& game, TField& field, TStatusBar& status, TickSource& ticks)
+    : game_(game), field_(field), status_(status), ticks_(ticks) {}
+
+void MainView::RenderBoard() {
+    kelmar::RenderBoard(game_, graphics_, *this, ticks_);
+}
+
+void MainView::HighlightTile(const Rect& rect) {
+    kelmar::HighlightTile(graphics_, rect);
+}
+
+void MainView::PresentBoard() {
+    kelmar::PresentBoard(graphics_, *this);
+}
+
+void MainView::EnterHighScore(int32_t timeMs) {
+    if (enterHighScore_) {
+        enterHighScore_(timeMs);
+    }
+}
+
+void MainView::present(const Bitmap& backBuffer) {
+    BitmapToImage(backBuffer, display_);
+    field_.showPicture(display_);
+}
+
+void MainView::setStatusText(const QString& text) {
+    status_.setPanelText(0, text);
+}
+
+void MainView::drawSurfaceText(int x, int y, const QColor& color, const QString& text) {
+    field_.drawTextLine(x, y, color, text);
+}
+
+void MainView::ShowLogoScreen() {
+    kelmar::ShowLogoScreen(game_, graphics_, *this);
+}
+
+void MainView::WriteLogoLine(const QColor& colour, const QString& text) {
+    kelmar::WriteLogoLine(graphics_, *this, colour, text);
+}
+
+void MainView::ResumeFromLogo() {
+    kelmar::ResumeFromLogo(game_, graphics_, *this, ticks_);
+}
+
+void MainView::CreateBitmaps() {
+    kelmar::CreateBitmaps(graphics_, game_.settings.PixelFormat);
+}
+
+void MainView::LoadGraphics() {
+    kelmar::LoadGraphics(graphics_, game_.settings.PixelFormat);
+}
+
+void MainView::BuildSheetIndex() {
+    kelmar::BuildSheetIndex(graphics_);
+}
+
+void MainView::FreeBitmaps() {
+    kelmar::FreeBitmaps(graphics_);
+}
+
+void MainView::ChoosePixelFormat(PixelFormatSetting format) {
+    kelmar::ChoosePixelFormat(game_, graphics_, *this, ticks_, format);
+}
+
+} // namespace kelmar

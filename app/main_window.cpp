@@ -1,0 +1,138 @@
+// Start-up and shutdown of the main window.
+#include "app/main_window.h"
+
+#include "app/board_field.h"
+#include "app/error_guard.h"
+#include "app/main_view.h"
+#include "app/message_sink.h"
+#include "app/status_panels.h"
+#include "core/deal.h"
+#include "core/rules.h"
+#include "core/tick_source.h"
+#include "scores/score_form.h"
+#include "storage/saved_game.h"
+#include "storage/settings_file.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QTimer>
+
+namespace kelmar {
+
+namespace {
+
+uint32_t systemMsSinceMidnightUtc() {
+    return static_cast<uint32_t>(QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay());
+}
+
+const QColor kWhite(255, 255, 255);
+const QColor kVersionBlue(160, 180, 192);
+
+} // namespace
+
+TMainForm::TMainForm(MainFormServices services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)),
+      saveFileName_(QString::fromUtf8(kDefaultSaveFileName)) {
+    createControls();
+    view_ = std::make_unique<MainView>(game_, *Field, *Status, *services_.ticks);
+    game_.view = view_.get();
+    placeWindow();
+    FormCreate();
+    TimerObject->start();
+}
+
+TMainForm::~TMainForm() {
+    ShutDownGame();
+    game_.view = nullptr;
+}
+
+void TMainForm::setScoreForm(TScoreForm* form) {
+    scoreForm_ = form;
+    if (form == nullptr) {
+        view_->setHighScoreSink({});
+    } else {
+        view_->setHighScoreSink([form](int32_t timeMs) { form->EnterHighScore(timeMs); });
+    }
+}
+
+void TMainForm::FormCreate() {
+    guarded(*services_.messages, this, [this] {
+        game_.clock.CurrentTick = services_.ticks->now();
+        InitializeGame();
+        view_->ShowLogoScreen();
+        view_->WriteLogoLine(kWhite, QStringLiteral("Start mit Mausklick"));
+        view_->WriteLogoLine(kWhite, QString());
+        view_->WriteLogoLine(kVersionBlue, QStringLiteral("Kelmar SR1 (12.12.2000)"));
+    });
+}
+
+void TMainForm::InitializeGame() {
+    SeedRandom(game_, services_.msSinceMidnightUtc ? services_.msSinceMidnightUtc()
+                                                   : systemMsSinceMidnightUtc());
+    ReadSettings(game_.settings, scores_);
+    setCheckMarks();
+    view_->CreateBitmaps();
+    view_->LoadGraphics();
+    view_->BuildSheetIndex();
+    NewGame(game_);
+    AnalyzeBoard(game_);
+    view_->RenderBoard();
+}
+
+void TMainForm::setCheckMarks() {
+    GameSettings& settings = game_.settings;
+    settings.PixelFormat = PixelFormatFromCode(static_cast<int>(settings.PixelFormat));
+    MNoUnsolveableGames->setChecked(settings.AvoidUnsolveableGames);
+    switch (settings.PixelFormat) {
+    case PixelFormatSetting::Device:
+        MFDevice->setChecked(true);
+        break;
+    case PixelFormatSetting::Bits4:
+        MF4->setChecked(true);
+        break;
+    case PixelFormatSetting::Bits8:
+        MF8->setChecked(true);
+        break;
+    case PixelFormatSetting::Bits15:
+        MF15->setChecked(true);
+        break;
+    case PixelFormatSetting::Bits16:
+        MF16->setChecked(true);
+        break;
+    case PixelFormatSetting::Bits24:
+        MF24->setChecked(true);
+        break;
+    case PixelFormatSetting::Bits32:
+        MF32->setChecked(true);
+        break;
+    }
+    MShowSpeed->setChecked(settings.ShowRenderSpeed);
+    MForceRepaint->setChecked(settings.ForceRepaint);
+}
+
+void TMainForm::ShutDownGame() {
+    if (shutDownDone_) {
+        return;
+    }
+    TimerObject->stop();
+    guarded(*services_.messages, this, [this] { WriteSettings(game_.settings, scores_); });
+    view_->FreeBitmaps();
+    shutDownDone_ = true;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    FormCloseQuery(event);
+}
+
+// Never refuses: the shutdown runs (once) and the window closes, whatever
+// asked for it.
+void TMainForm::FormCloseQuery(QCloseEvent* event) {
+    ShutDownGame();
+    if (scoreForm_ != nullptr) {
+        scoreForm_->hide();
+    }
+    event->accept();
+    Q_EMIT closed();
+}
+
+} // namespace kelmar

@@ -1,0 +1,175 @@
+// TMainForm, the main window: tool bar, menu, the board surface `Field` in its
+// sunken frame, the two-panel status bar and the 10 ms timer. A thin
+// switchboard: every handler is a guard plus calls into the game core, the
+// renderer (through MainView), saved games and the score window.
+#pragma once
+
+#include "app/help.h"
+#include "core/game.h"
+#include "scores/high_score_table.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QFrame;
+class QIcon;
+class QTimer;
+class QToolButton;
+
+namespace kelmar {
+
+class FileRequester;
+class MainView;
+class MessageSink;
+class TField;
+class TickSource;
+class TScoreForm;
+class TStatusBar;
+
+// What the window needs from the outside world; every pointer must outlive
+// the window. Production passes the real counter, message boxes and dialogs;
+// tests pass fakes.
+struct MainFormServices {
+    TickSource* ticks = nullptr;
+    MessageSink* messages = nullptr;
+    FileRequester* files = nullptr;
+    HelpOpener openHelp;
+    // Milliseconds since midnight UTC for seeding the deal generator; empty
+    // means the system clock.
+    std::function<uint32_t()> msSinceMidnightUtc;
+};
+
+class TMainForm final : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds the window and runs FormCreate: the start-up sequence and the
+    // start screen. An error on the way is shown and the window opens anyway.
+    explicit TMainForm(MainFormServices services, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The score window, created after this one; EnterHighScore and the best
+    // times command reach it from then on.
+    void setScoreForm(TScoreForm* form);
+
+    Game& game() { return game_; }
+    HighScoreTable& scores() { return scores_; }
+    MainView& view() { return *view_; }
+    const QString& SaveFileName() const { return saveFileName_; }
+    bool ShutDownDone() const { return shutDownDone_; }
+
+    // Once-only shutdown: settings written (an error is shown and the
+    // shutdown goes on), timer stopped, the four bitmaps freed.
+    void ShutDownGame();
+
+    // Controls, named as in the window layout.
+    QWidget* ToolBar = nullptr;
+    QFrame* Bevel1 = nullptr;
+    TField* Field = nullptr;
+    TStatusBar* Status = nullptr;
+    QTimer* TimerObject = nullptr;
+    std::array<QIcon, 20>* Symbols = nullptr;
+    QToolButton *BNew = nullptr, *BLoad = nullptr, *BSave = nullptr, *BHint = nullptr,
+                *BUndo = nullptr, *BRedo = nullptr, *BPause = nullptr, *BHelp = nullptr;
+    QAction *MNew = nullptr, *MLoad = nullptr, *MSave = nullptr, *MSaveAs = nullptr,
+            *MExit = nullptr;
+    QAction *MUndo = nullptr, *MRedo = nullptr, *MHint = nullptr, *MPause = nullptr;
+    QAction *MNoUnsolveableGames = nullptr, *MShowSpeed = nullptr, *MForceRepaint = nullptr;
+    QAction *MFDevice = nullptr, *MF32 = nullptr, *MF24 = nullptr, *MF16 = nullptr, *MF15 = nullptr,
+            *MF8 = nullptr, *MF4 = nullptr;
+    QActionGroup* MFormat = nullptr;
+    QAction *MHelpStart = nullptr, *MScore = nullptr, *MAbout = nullptr;
+
+public Q_SLOTS:
+    void BNewClick();
+    void MNewClick();
+    void BLoadClick();
+    void MLoadClick();
+    void BSaveClick();
+    void MSaveClick();
+    void MSaveAsClick();
+    void MExitClick();
+    void BUndoClick();
+    void MUndoClick();
+    void BRedoClick();
+    void MRedoClick();
+    void BHintClick();
+    void MHintClick();
+    void BPauseClick();
+    void MPauseClick();
+    void MNoUnsolveableGamesClick();
+    void MFDeviceClick();
+    void MF32Click();
+    void MF24Click();
+    void MF16Click();
+    void MF15Click();
+    void MF8Click();
+    void MF4Click();
+    void MShowSpeedClick();
+    void MForceRepaintClick();
+    void BHelpClick();
+    void MHelpStartClick();
+    void MScoreClick();
+    void MAboutClick();
+    void TimerObjectTimer();
+
+Q_SIGNALS:
+    // The window has closed after the shutdown; the program ends.
+    void closed();
+
+public:
+    // Mouse events of `Field` in Field coordinates (any button).
+    void FieldMouseDown(Qt::MouseButton button, int x, int y);
+    void FieldMouseUp(Qt::MouseButton button, int x, int y);
+
+protected:
+    void closeEvent(QCloseEvent* event) override; // FormCloseQuery
+
+private:
+    // Layout (main_window_layout.cpp).
+    void createControls();
+    void createToolBar();
+    void createMenu();
+    void createFormatMenu(QMenu* options);
+    QAction* addMenuItem(QMenu* menu, const QString& caption, int image,
+                         void (TMainForm::*handler)(), QKeySequence shortcut = {});
+    QToolButton* addToolButton(int left, const QString& hint, int image,
+                               void (TMainForm::*handler)());
+    void placeWindow();
+
+    // Start-up and shutdown (main_window.cpp).
+    void FormCreate();
+    void InitializeGame();
+    void setCheckMarks();
+    void FormCloseQuery(QCloseEvent* event);
+
+    // Shared actions of a button and its menu item (main_window_commands.cpp).
+    template <typename Fn> void handle(Fn&& fn);
+    void newGameCommand();
+    void quickLoadCommand();
+    void saveCommand();
+    void undoCommand();
+    void redoCommand();
+    void hintCommand();
+    void pauseCommand();
+    void helpCommand();
+    void chooseFormat(QAction* item, PixelFormatSetting format);
+    void loadFrom(const QString& fileName);
+    void saveTo(const QString& fileName);
+
+    Game game_;
+    HighScoreTable scores_;
+    MainFormServices services_;
+    std::unique_ptr<MainView> view_;
+    std::unique_ptr<std::array<QIcon, 20>> symbols_;
+    TScoreForm* scoreForm_ = nullptr;
+    QString saveFileName_;
+    bool shutDownDone_ = false;
+};
+
+} // namespace kelmar

@@ -1,0 +1,190 @@
+// The window's controls and their geometry, in client coordinates of the
+// 642 x 530 area below the menu bar.
+#include "app/board_field.h"
+#include "app/main_window.h"
+#include "app/status_panels.h"
+#include "app/symbols.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+namespace kelmar {
+
+namespace {
+constexpr int kClientWidth = 642;
+constexpr int kClientHeight = 530;
+constexpr int kToolBarHeight = 29;
+constexpr int kButtonWidth = 25;
+constexpr int kButtonHeight = 23;
+} // namespace
+
+void TMainForm::createControls() {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Kelmar"));
+    setWindowIcon(WindowIcon());
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    symbols_ = std::make_unique<std::array<QIcon, 20>>(LoadSymbols());
+    Symbols = symbols_.get();
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(kClientWidth, kClientHeight);
+    QPalette face = client->palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    client->setPalette(face);
+    client->setAutoFillBackground(true);
+    setCentralWidget(client);
+
+    ToolBar = new QWidget(client);
+    ToolBar->setObjectName(QStringLiteral("ToolBar"));
+    ToolBar->setGeometry(0, 0, kClientWidth, kToolBarHeight);
+    createToolBar();
+
+    Bevel1 = new QFrame(client);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Bevel1->setLineWidth(1);
+    Bevel1->setGeometry(0, 29, 642, 482);
+
+    Field = new TField(client);
+    Field->move(1, 30);
+    Field->setMouseHandlers([this](Qt::MouseButton b, int x, int y) { FieldMouseDown(b, x, y); },
+                            [this](Qt::MouseButton b, int x, int y) { FieldMouseUp(b, x, y); });
+
+    Status = new TStatusBar(client);
+    Status->setGeometry(0, 511, 642, 19);
+
+    createMenu();
+
+    TimerObject = new QTimer(this);
+    TimerObject->setObjectName(QStringLiteral("TimerObject"));
+    TimerObject->setTimerType(Qt::PreciseTimer);
+    TimerObject->setInterval(10);
+    connect(TimerObject, &QTimer::timeout, this, &TMainForm::TimerObjectTimer);
+}
+
+QToolButton* TMainForm::addToolButton(int left, const QString& hint, int image,
+                                      void (TMainForm::*handler)()) {
+    auto* button = new QToolButton(ToolBar);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setToolTip(hint);
+    button->setIcon((*Symbols)[static_cast<std::size_t>(image)]);
+    button->setIconSize(QSize(16, 16));
+    button->setGeometry(left, (kToolBarHeight - kButtonHeight) / 2, kButtonWidth, kButtonHeight);
+    connect(button, &QToolButton::clicked, this, handler);
+    return button;
+}
+
+// Separators are 8 px gaps, already in the lefts below.
+void TMainForm::createToolBar() {
+    BNew = addToolButton(0, QStringLiteral("Neues Spiel beginnen"), 0, &TMainForm::BNewClick);
+    BLoad = addToolButton(25, QStringLiteral("Spielstand laden"), 7, &TMainForm::BLoadClick);
+    BSave = addToolButton(50, QStringLiteral("Spielstand speichern"), 6, &TMainForm::BSaveClick);
+    BHint = addToolButton(83, QStringLiteral("Hinweis geben"), 1, &TMainForm::BHintClick);
+    BUndo = addToolButton(116, QStringLiteral("Letzten Zug rückgängig machen"), 2,
+                          &TMainForm::BUndoClick);
+    BRedo =
+        addToolButton(141, QStringLiteral("Letzten Zug zurückholen"), 3, &TMainForm::BRedoClick);
+    BPause = addToolButton(174, QStringLiteral("Pause-Modus"), 9, &TMainForm::BPauseClick);
+    BHelp = addToolButton(207, QStringLiteral("Hilfe"), 17, &TMainForm::BHelpClick);
+}
+
+QAction* TMainForm::addMenuItem(QMenu* menu, const QString& caption, int image,
+                                void (TMainForm::*handler)(), QKeySequence shortcut) {
+    QAction* item = menu->addAction((*Symbols)[static_cast<std::size_t>(image)], caption);
+    item->setShortcut(shortcut);
+    // Shortcuts work while the score window has the focus too.
+    item->setShortcutContext(Qt::ApplicationShortcut);
+    connect(item, &QAction::triggered, this, handler);
+    return item;
+}
+
+void TMainForm::createMenu() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Datei"));
+    MNew = addMenuItem(file, QStringLiteral("&Neues Spiel"), 0, &TMainForm::MNewClick,
+                       QKeySequence(Qt::CTRL | Qt::Key_N));
+    MLoad = addMenuItem(file, QStringLiteral("Spiel &Laden ..."), 7, &TMainForm::MLoadClick,
+                        QKeySequence(Qt::CTRL | Qt::Key_L));
+    MSave = addMenuItem(file, QStringLiteral("Spiel &Speichern"), 6, &TMainForm::MSaveClick,
+                        QKeySequence(Qt::CTRL | Qt::Key_S));
+    MSaveAs =
+        addMenuItem(file, QStringLiteral("Speichern &unter ..."), 8, &TMainForm::MSaveAsClick);
+    MExit = addMenuItem(file, QStringLiteral("&Beenden"), 5, &TMainForm::MExitClick,
+                        QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QMenu* game = menuBar()->addMenu(QStringLiteral("&Spiel"));
+    MUndo = addMenuItem(game, QStringLiteral("&Rückgängig"), 2, &TMainForm::MUndoClick,
+                        QKeySequence(Qt::CTRL | Qt::Key_Z));
+    MRedo = addMenuItem(game, QStringLiteral("&Wiederholen"), 3, &TMainForm::MRedoClick,
+                        QKeySequence(Qt::CTRL | Qt::Key_Y));
+    MHint = addMenuItem(game, QStringLiteral("&Hinweis"), 1, &TMainForm::MHintClick,
+                        QKeySequence(Qt::CTRL | Qt::Key_H));
+    MPause = addMenuItem(game, QStringLiteral("&Pause"), 9, &TMainForm::MPauseClick,
+                         QKeySequence(Qt::CTRL | Qt::Key_P));
+
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Optionen"));
+    MNoUnsolveableGames = addMenuItem(options, QStringLiteral("&Unlösbare Spiele verhindern"), 18,
+                                      &TMainForm::MNoUnsolveableGamesClick);
+    MNoUnsolveableGames->setCheckable(true);
+    MNoUnsolveableGames->setChecked(true);
+    options->addSeparator();
+    createFormatMenu(options);
+    MShowSpeed = addMenuItem(options, QStringLiteral("&Render-Zeiten anzeigen"), 15,
+                             &TMainForm::MShowSpeedClick);
+    MShowSpeed->setCheckable(true);
+    MForceRepaint = addMenuItem(options, QStringLiteral("&Neuzeichnen erzwingen"), 19,
+                                &TMainForm::MForceRepaintClick);
+    MForceRepaint->setCheckable(true);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
+    MHelpStart = addMenuItem(help, QStringLiteral("H&ilfe anzeigen"), 17,
+                             &TMainForm::MHelpStartClick, QKeySequence(Qt::Key_F1));
+    MScore =
+        addMenuItem(help, QStringLiteral("&Bestenliste zeigen ..."), 16, &TMainForm::MScoreClick);
+    MAbout = addMenuItem(help, QStringLiteral("Inf&o ..."), 4, &TMainForm::MAboutClick);
+}
+
+void TMainForm::createFormatMenu(QMenu* options) {
+    QMenu* format = options->addMenu((*Symbols)[10], QStringLiteral("Pixel&format"));
+    MFormat = new QActionGroup(this);
+    MFormat->setExclusive(true);
+    const auto item = [&](const QString& caption, int image, void (TMainForm::*handler)()) {
+        QAction* action = addMenuItem(format, caption, image, handler);
+        action->setCheckable(true);
+        MFormat->addAction(action);
+        return action;
+    };
+    MFDevice = item(QStringLiteral("&Automatisch / Optimal"), 11, &TMainForm::MFDeviceClick);
+    MF32 = item(QStringLiteral("&32 Bit (TrueColor)"), 14, &TMainForm::MF32Click);
+    MF24 = item(QStringLiteral("&24 Bit (TrueColor 16.7M)"), 14, &TMainForm::MF24Click);
+    MF16 = item(QStringLiteral("1&6 Bit (HiColor 65K)"), 13, &TMainForm::MF16Click);
+    MF15 = item(QStringLiteral("1&5 Bit (HiColor 32K)"), 13, &TMainForm::MF15Click);
+    MF8 = item(QStringLiteral("&8 Bit (256 Farben)"), 12, &TMainForm::MF8Click);
+    MF4 = item(QStringLiteral("&4 Bit (16 Farben)"), 12, &TMainForm::MF4Click);
+    MFDevice->setChecked(true);
+}
+
+// Fixed size: the client area plus whatever the menu bar needs; centred on
+// the screen the window opens on.
+void TMainForm::placeWindow() {
+    adjustSize();
+    setFixedSize(sizeHint());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+} // namespace kelmar
