@@ -23,4 +23,4 @@ public:
     virtual void drawSurfaceText(int x, int y, const QColor& color, const QString& text) = 0;
 };
 
-}  // namespace kelmar
+} // namespace kelmar

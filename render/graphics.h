@@ -71,8 +71,9 @@ struct Graphics {
 // Called for each bitmap as it is created or freed; for checking the order.
 using BitmapLifecycleObserver = std::function<void(BitmapRole)>;
 
-// Creates the four empty (0 x 0) bitmaps in the order BackgroundTile,
-// TileSheet, TileFrame, BackBuffer, in `format`. Bitmaps that exist already
+// Creates the four bitmaps in the order BackgroundTile, TileSheet, TileFrame,
+// BackBuffer, in `format`: the three pictures empty (0 x 0), the BackBuffer
+// black at 640 x 480. Bitmaps that exist already
 // are left alone (created once).
 void CreateBitmaps(Graphics& graphics, PixelFormatSetting format,
                    const BitmapLifecycleObserver& onCreate = {});

@@ -1,0 +1,305 @@
+#include "render/bitmap_ops.h"
+
+#include "render/pixel_rows.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace kelmar {
+namespace {
+
+// A copy after clipping: w x h pixels from (sx, sy) of the source to
+// (dx, dy) of the destination, all inside both bitmaps.
+struct Span {
+    int32_t sx, sy, dx, dy, w, h;
+};
+
+// Clips in 64 bits so that rectangles near the int32 limits cannot overflow.
+bool ClipSpan(const Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const Rect& srcRect,
+              Span& span) {
+    int64_t sx = srcRect.Left, sy = srcRect.Top;
+    int64_t w = int64_t{srcRect.Right} - srcRect.Left;
+    int64_t h = int64_t{srcRect.Bottom} - srcRect.Top;
+    int64_t tx = dx, ty = dy;
+    if (sx < 0) {
+        tx -= sx;
+        w += sx;
+        sx = 0;
+    }
+    if (sy < 0) {
+        ty -= sy;
+        h += sy;
+        sy = 0;
+    }
+    if (tx < 0) {
+        sx -= tx;
+        w += tx;
+        tx = 0;
+    }
+    if (ty < 0) {
+        sy -= ty;
+        h += ty;
+        ty = 0;
+    }
+    w = std::min({w, int64_t{src.width()} - sx, int64_t{dst.width()} - tx});
+    h = std::min({h, int64_t{src.height()} - sy, int64_t{dst.height()} - ty});
+    if (w <= 0 || h <= 0) {
+        return false;
+    }
+    span = {static_cast<int32_t>(sx), static_cast<int32_t>(sy), static_cast<int32_t>(tx),
+            static_cast<int32_t>(ty), static_cast<int32_t>(w),  static_cast<int32_t>(h)};
+    return true;
+}
+
+// Mask of the bits of a raw value that carry colour (colour value 0 test).
+uint32_t ColourMask(PixelFormatSetting format) {
+    switch (format) {
+    case PixelFormatSetting::Bits15:
+        return 0x7FFF;
+    case PixelFormatSetting::Bits32:
+    case PixelFormatSetting::Device:
+        return 0x00FFFFFF;
+    default:
+        return 0xFFFFFFFF;
+    }
+}
+
+enum class Op { Copy, Transparent, Merge };
+
+// The slow path: pixel by pixel through raw values. Used for Bits4 runs that
+// do not line up on bytes and for copies between different formats.
+void PixelwiseSpan(Bitmap& dst, const Bitmap& src, const Span& s, Op op) {
+    const PixelFormatSetting sf = src.format();
+    const PixelFormatSetting df = dst.format();
+    const bool same = sf == df;
+    const uint32_t srcMask = ColourMask(sf);
+    for (int32_t y = 0; y < s.h; ++y) {
+        for (int32_t x = 0; x < s.w; ++x) {
+            const uint32_t raw = src.rawPixel(s.sx + x, s.sy + y);
+            if (op == Op::Transparent && (raw & srcMask) == 0) {
+                continue;
+            }
+            const uint32_t value = same ? raw : EncodeColour(df, DecodeColour(sf, raw));
+            if (op == Op::Merge) {
+                const uint32_t old = dst.rawPixel(s.dx + x, s.dy + y);
+                dst.setRawPixel(s.dx + x, s.dy + y, ~value | old);
+            } else {
+                dst.setRawPixel(s.dx + x, s.dy + y, value);
+            }
+        }
+    }
+}
+
+void CopyBytes(Bitmap& dst, const Bitmap& src, const Span& s, int bytesPerPixel) {
+    const std::size_t n = static_cast<std::size_t>(s.w) * bytesPerPixel;
+    for (int32_t y = 0; y < s.h; ++y) {
+        std::memmove(dst.row(s.dy + y) + s.dx * bytesPerPixel,
+                     src.row(s.sy + y) + s.sx * bytesPerPixel, n);
+    }
+}
+
+void MergeBytes(Bitmap& dst, const Bitmap& src, const Span& s, int bytesPerPixel) {
+    const std::size_t n = static_cast<std::size_t>(s.w) * bytesPerPixel;
+    for (int32_t y = 0; y < s.h; ++y) {
+        uint8_t* d = dst.row(s.dy + y) + s.dx * bytesPerPixel;
+        const uint8_t* p = src.row(s.sy + y) + s.sx * bytesPerPixel;
+        for (std::size_t i = 0; i < n; ++i) {
+            d[i] = static_cast<uint8_t>(~p[i] | d[i]);
+        }
+    }
+}
+
+void Transparent32(Bitmap& dst, const Bitmap& src, const Span& s) {
+    for (int32_t y = 0; y < s.h; ++y) {
+        uint8_t* d = dst.row(s.dy + y) + 4 * s.dx;
+        const uint8_t* p = src.row(s.sy + y) + 4 * s.sx;
+        for (int32_t x = 0; x < s.w; ++x) {
+            uint32_t v;
+            std::memcpy(&v, p + 4 * x, 4);
+            if (v & 0x00FFFFFFu) {
+                std::memcpy(d + 4 * x, &v, 4);
+            }
+        }
+    }
+}
+
+void Transparent24(Bitmap& dst, const Bitmap& src, const Span& s) {
+    for (int32_t y = 0; y < s.h; ++y) {
+        uint8_t* d = dst.row(s.dy + y) + 3 * s.dx;
+        const uint8_t* p = src.row(s.sy + y) + 3 * s.sx;
+        for (int32_t x = 0; x < 3 * s.w; x += 3) {
+            if (p[x] | p[x + 1] | p[x + 2]) {
+                d[x] = p[x];
+                d[x + 1] = p[x + 1];
+                d[x + 2] = p[x + 2];
+            }
+        }
+    }
+}
+
+void Transparent16(Bitmap& dst, const Bitmap& src, const Span& s, uint16_t mask) {
+    for (int32_t y = 0; y < s.h; ++y) {
+        uint8_t* d = dst.row(s.dy + y) + 2 * s.dx;
+        const uint8_t* p = src.row(s.sy + y) + 2 * s.sx;
+        for (int32_t x = 0; x < 2 * s.w; x += 2) {
+            if ((p[x] | (p[x + 1] << 8)) & mask) {
+                d[x] = p[x];
+                d[x + 1] = p[x + 1];
+            }
+        }
+    }
+}
+
+void Transparent8(Bitmap& dst, const Bitmap& src, const Span& s) {
+    for (int32_t y = 0; y < s.h; ++y) {
+        uint8_t* d = dst.row(s.dy + y) + s.dx;
+        const uint8_t* p = src.row(s.sy + y) + s.sx;
+        for (int32_t x = 0; x < s.w; ++x) {
+            if (p[x]) {
+                d[x] = p[x];
+            }
+        }
+    }
+}
+
+// Bits4: the source pixels of one row are first lined up with the nibble
+// parity of the destination in `line`, then combined with whole destination
+// bytes under a mask of the nibbles that belong to the span.
+void Nibbles4(Bitmap& dst, const Bitmap& src, const Span& s, Op op) {
+    const int32_t dpar = s.dx & 1;
+    const int32_t spar = s.sx & 1;
+    const int32_t nbytes = (dpar + s.w + 1) / 2;
+    const int32_t base = s.sx >> 1;
+    const int32_t srcBytes = src.stride();
+    thread_local std::vector<uint8_t> line;
+    line.resize(static_cast<std::size_t>(nbytes));
+    const uint8_t firstMask = dpar ? 0x0F : 0xFF;
+    const uint8_t lastMask = ((dpar + s.w) & 1) ? 0xF0 : 0xFF;
+    for (int32_t y = 0; y < s.h; ++y) {
+        const uint8_t* p = src.row(s.sy + y);
+        auto at = [&](int32_t i) -> uint32_t { return i >= 0 && i < srcBytes ? p[i] : 0; };
+        if (spar == dpar) {
+            std::memcpy(line.data(), p + base, static_cast<std::size_t>(nbytes));
+        } else if (dpar == 0) {
+            for (int32_t k = 0; k < nbytes; ++k) {
+                line[k] = static_cast<uint8_t>((at(base + k) << 4) | (at(base + k + 1) >> 4));
+            }
+        } else {
+            for (int32_t k = 0; k < nbytes; ++k) {
+                line[k] = static_cast<uint8_t>((at(base + k - 1) << 4) | (at(base + k) >> 4));
+            }
+        }
+        uint8_t* d = dst.row(s.dy + y) + (s.dx >> 1);
+        for (int32_t k = 0; k < nbytes; ++k) {
+            uint8_t m = 0xFF;
+            if (k == 0) {
+                m &= firstMask;
+            }
+            if (k == nbytes - 1) {
+                m &= lastMask;
+            }
+            const uint8_t t = line[k];
+            switch (op) {
+            case Op::Copy:
+                d[k] = static_cast<uint8_t>((d[k] & ~m) | (t & m));
+                break;
+            case Op::Transparent:
+                m &= static_cast<uint8_t>(((t & 0xF0) ? 0xF0 : 0) | ((t & 0x0F) ? 0x0F : 0));
+                d[k] = static_cast<uint8_t>((d[k] & ~m) | (t & m));
+                break;
+            case Op::Merge:
+                d[k] = static_cast<uint8_t>(d[k] | (~t & m));
+                break;
+            }
+        }
+    }
+}
+
+void Run(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const Rect& srcRect, Op op) {
+    Span s;
+    if (!ClipSpan(dst, dx, dy, src, srcRect, s)) {
+        return;
+    }
+    const PixelFormatSetting f = dst.format();
+    if (src.format() != f) {
+        PixelwiseSpan(dst, src, s, op);
+        return;
+    }
+    switch (f) {
+    case PixelFormatSetting::Bits4:
+        Nibbles4(dst, src, s, op);
+        return;
+    case PixelFormatSetting::Bits8:
+        op == Op::Copy          ? CopyBytes(dst, src, s, 1)
+        : op == Op::Transparent ? Transparent8(dst, src, s)
+                                : MergeBytes(dst, src, s, 1);
+        return;
+    case PixelFormatSetting::Bits15:
+    case PixelFormatSetting::Bits16:
+        op == Op::Copy ? CopyBytes(dst, src, s, 2)
+        : op == Op::Transparent
+            ? Transparent16(dst, src, s, f == PixelFormatSetting::Bits15 ? 0x7FFF : 0xFFFF)
+            : MergeBytes(dst, src, s, 2);
+        return;
+    case PixelFormatSetting::Bits24:
+        op == Op::Copy          ? CopyBytes(dst, src, s, 3)
+        : op == Op::Transparent ? Transparent24(dst, src, s)
+                                : MergeBytes(dst, src, s, 3);
+        return;
+    default:
+        op == Op::Copy          ? CopyBytes(dst, src, s, 4)
+        : op == Op::Transparent ? Transparent32(dst, src, s)
+                                : MergeBytes(dst, src, s, 4);
+        return;
+    }
+}
+
+} // namespace
+
+Bitmap ConvertedBitmap(const Bitmap& source, PixelFormatSetting format) {
+    format = NormalizePixelFormat(format);
+    if (format == source.format()) {
+        return source;
+    }
+    Bitmap out(source.width(), source.height(), format);
+    std::vector<uint32_t> line(static_cast<std::size_t>(source.width()));
+    for (int32_t y = 0; y < source.height(); ++y) {
+        DecodeRow(source.format(), source.row(y), 0, source.width(), line.data());
+        EncodeRow(format, line.data(), 0, source.width(), out.row(y));
+    }
+    return out;
+}
+
+void ConvertBitmap(Bitmap& bitmap, PixelFormatSetting format) {
+    if (NormalizePixelFormat(format) != bitmap.format()) {
+        bitmap = ConvertedBitmap(bitmap, format);
+    }
+}
+
+void CopyRect(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const Rect& srcRect) {
+    Run(dst, dx, dy, src, srcRect, Op::Copy);
+}
+
+void CopyTransparent(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const Rect& srcRect) {
+    Run(dst, dx, dy, src, srcRect, Op::Transparent);
+}
+
+void MergePaint(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const Rect& srcRect) {
+    Run(dst, dx, dy, src, srcRect, Op::Merge);
+}
+
+void FillRect(Bitmap& dst, const Rect& rect, Rgb colour) {
+    const uint32_t value = EncodeColour(dst.format(), colour);
+    const int32_t left = std::max(rect.Left, 0);
+    const int32_t top = std::max(rect.Top, 0);
+    const int32_t right = std::min(rect.Right, dst.width());
+    const int32_t bottom = std::min(rect.Bottom, dst.height());
+    for (int32_t y = top; y < bottom; ++y) {
+        for (int32_t x = left; x < right; ++x) {
+            dst.setRawPixel(x, y, value);
+        }
+    }
+}
+
+} // namespace kelmar

@@ -1,0 +1,126 @@
+#include "render/palette.h"
+
+#include <vector>
+
+namespace kelmar {
+namespace {
+
+constexpr Rgb Complement(Rgb c) {
+    return {static_cast<uint8_t>(255 - c.R), static_cast<uint8_t>(255 - c.G),
+            static_cast<uint8_t>(255 - c.B)};
+}
+
+constexpr bool LessThan(Rgb a, Rgb b) {
+    if (a.R != b.R) {
+        return a.R < b.R;
+    }
+    if (a.G != b.G) {
+        return a.G < b.G;
+    }
+    return a.B < b.B;
+}
+
+// Entries 0..127 are chosen; entry 255 - i is always the complement of entry
+// i. 0..107: the darker half of the 6x6x6 cube (black first), 108..127:
+// greys and dark standard colours that the cube lacks.
+std::array<Rgb, 256> BuildHalftone() {
+    std::array<Rgb, 256> palette{};
+    int next = 0;
+    constexpr uint8_t kLevels[6] = {0, 51, 102, 153, 204, 255};
+    for (uint8_t r : kLevels) {
+        for (uint8_t g : kLevels) {
+            for (uint8_t b : kLevels) {
+                const Rgb c{r, g, b};
+                if (LessThan(c, Complement(c))) {
+                    palette[next++] = c;
+                }
+            }
+        }
+    }
+    constexpr Rgb kExtras[20] = {
+        {8, 8, 8},       {17, 17, 17},    {25, 25, 25},    {34, 34, 34},  {42, 42, 42},
+        {59, 59, 59},    {68, 68, 68},    {76, 76, 76},    {85, 85, 85},  {93, 93, 93},
+        {110, 110, 110}, {119, 119, 119}, {128, 128, 128}, {63, 63, 63},  {128, 0, 0},
+        {0, 128, 0},     {0, 0, 128},     {128, 128, 0},   {128, 0, 128}, {0, 128, 128},
+    };
+    for (const Rgb& c : kExtras) {
+        palette[next++] = c;
+    }
+    for (int i = 0; i < 128; ++i) {
+        palette[255 - i] = Complement(palette[i]);
+    }
+    return palette;
+}
+
+template <std::size_t N> std::vector<uint8_t> BuildCube(const std::array<Rgb, N>& palette) {
+    std::vector<uint8_t> cube(32 * 32 * 32);
+    for (int r5 = 0; r5 < 32; ++r5) {
+        for (int g5 = 0; g5 < 32; ++g5) {
+            for (int b5 = 0; b5 < 32; ++b5) {
+                // Representative colour of the cell: the 5-bit value widened.
+                const int r = (r5 << 3) | (r5 >> 2);
+                const int g = (g5 << 3) | (g5 >> 2);
+                const int b = (b5 << 3) | (b5 >> 2);
+                int best = 0;
+                int bestDistance = 1 << 30;
+                for (std::size_t i = 0; i < N; ++i) {
+                    const int dr = r - palette[i].R;
+                    const int dg = g - palette[i].G;
+                    const int db = b - palette[i].B;
+                    const int d = dr * dr + dg * dg + db * db;
+                    if (d < bestDistance) {
+                        bestDistance = d;
+                        best = static_cast<int>(i);
+                    }
+                }
+                cube[(r5 << 10) | (g5 << 5) | b5] = static_cast<uint8_t>(best);
+            }
+        }
+    }
+    return cube;
+}
+
+inline int CubeKey(Rgb c) {
+    return ((c.R >> 3) << 10) | ((c.G >> 3) << 5) | (c.B >> 3);
+}
+
+} // namespace
+
+const std::array<Rgb, 256>& HalftonePalette() {
+    static const std::array<Rgb, 256> palette = BuildHalftone();
+    return palette;
+}
+
+const std::array<Rgb, 16>& StandardPalette16() {
+    static const std::array<Rgb, 16> palette = {{
+        {0, 0, 0},
+        {128, 0, 0},
+        {0, 128, 0},
+        {128, 128, 0},
+        {0, 0, 128},
+        {128, 0, 128},
+        {0, 128, 128},
+        {192, 192, 192},
+        {128, 128, 128},
+        {255, 0, 0},
+        {0, 255, 0},
+        {255, 255, 0},
+        {0, 0, 255},
+        {255, 0, 255},
+        {0, 255, 255},
+        {255, 255, 255},
+    }};
+    return palette;
+}
+
+uint8_t NearestHalftoneIndex(Rgb c) {
+    static const std::vector<uint8_t> cube = BuildCube(HalftonePalette());
+    return cube[CubeKey(c)];
+}
+
+uint8_t NearestStandard16Index(Rgb c) {
+    static const std::vector<uint8_t> cube = BuildCube(StandardPalette16());
+    return cube[CubeKey(c)];
+}
+
+} // namespace kelmar

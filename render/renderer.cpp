@@ -1,0 +1,173 @@
+#include "render/renderer.h"
+
+#include "render/bitmap_ops.h"
+
+#include <algorithm>
+
+namespace kelmar {
+namespace {
+
+constexpr int32_t kFrameOffsetX = 9; // the frame starts this far left of the face
+constexpr int32_t kFrameOffsetY = 1; // and this far above it
+constexpr int32_t kBannerShadow = 4; // shadow offset right and down, pixels
+constexpr int kHighlightStep = 32;   // true-colour lightening per byte
+
+bool HasBitmaps(const Graphics& graphics) {
+    return graphics.BackgroundTile && graphics.TileSheet && graphics.TileFrame &&
+           graphics.BackBuffer;
+}
+
+void DrawBackground(Graphics& graphics) {
+    const int32_t w = graphics.BackgroundWidth;
+    const int32_t h = graphics.BackgroundHeight;
+    if (w <= 0 || h <= 0) {
+        return;
+    }
+    const Rect whole{0, 0, w, h};
+    for (int32_t y = 0; y < kBoardHeight; y += h) {
+        for (int32_t x = 0; x < kBoardWidth; x += w) {
+            CopyRect(*graphics.BackBuffer, x, y, *graphics.BackgroundTile, whole);
+        }
+    }
+}
+
+void DrawFrames(const Board& board, int32_t lastSlot, uint8_t layer, Graphics& graphics) {
+    const Bitmap& frame = *graphics.TileFrame;
+    const Rect whole{0, 0, frame.width(), frame.height()};
+    for (int32_t slot = 1; slot <= lastSlot; ++slot) {
+        const TileSlot& s = board.Slots[slot];
+        if (s.Present && s.Layer == layer) {
+            const Rect face = FaceRect(s);
+            CopyTransparent(*graphics.BackBuffer, face.Left - kFrameOffsetX,
+                            face.Top - kFrameOffsetY, frame, whole);
+        }
+    }
+}
+
+void DrawFaces(const Game& game, int32_t lastSlot, uint8_t layer, Graphics& graphics) {
+    for (int32_t slot = 1; slot <= lastSlot; ++slot) {
+        const TileSlot& s = game.board.Slots[slot];
+        if (!s.Present || s.Layer != layer) {
+            continue;
+        }
+        const Rect face = FaceRect(s);
+        if (s.Kind < kSheetIndexSize) {
+            const int32_t cx = graphics.SheetIndex.X[s.Kind];
+            const int32_t cy = graphics.SheetIndex.Y[s.Kind];
+            CopyRect(*graphics.BackBuffer, face.Left, face.Top, *graphics.TileSheet,
+                     {cx, cy, cx + kFaceWidth, cy + kFaceHeight});
+        }
+        if (game.play.SelectionActive && game.play.SelectedSlot == slot) {
+            HighlightTile(graphics, face);
+        }
+    }
+}
+
+void DrawBanner(Graphics& graphics, int32_t x, Rgb colour, const QString& text) {
+    const int32_t y = graphics.BannerLayout.Y;
+    DrawText(*graphics.BackBuffer, x + kBannerShadow, y + kBannerShadow, graphics.BannerFont,
+             Rgb{0, 0, 0}, text);
+    DrawText(*graphics.BackBuffer, x, y, graphics.BannerFont, colour, text);
+}
+
+void ShowOutcome(const Game& game, Graphics& graphics, BoardSurface& surface) {
+    if (!game.play.NoMovesLeft) {
+        surface.setStatusText(QString::fromUtf8("mögliche Züge: ") +
+                              QString::number(game.play.MoveCount));
+    } else if (game.play.GameWon) {
+        surface.setStatusText(QStringLiteral("GEWONNEN!"));
+        DrawBanner(graphics, graphics.BannerLayout.WonX, Rgb{0, 255, 0},
+                   QStringLiteral("GEWONNEN!"));
+    } else {
+        surface.setStatusText(QString::fromUtf8("KEINE WEITEREN ZÜGE!"));
+        DrawBanner(graphics, graphics.BannerLayout.StuckX, Rgb{255, 0, 0},
+                   QStringLiteral("VERLOREN!"));
+    }
+}
+
+// Applies `change` to bytes [first, last] of rows top..bottom-1.
+template <typename Change>
+void ChangeRowBytes(Bitmap& bitmap, int32_t top, int32_t bottom, int32_t first, int32_t last,
+                    Change change) {
+    for (int32_t y = top; y < bottom; ++y) {
+        uint8_t* row = bitmap.row(y);
+        for (int32_t i = first; i <= last; ++i) {
+            row[i] = change(row[i]);
+        }
+    }
+}
+
+} // namespace
+
+Rect FaceRect(const TileSlot& slot) {
+    const int32_t left = slot.X + 26 + 9 * slot.Layer;
+    const int32_t top = slot.Y + 29 - 9 * slot.Layer;
+    return {left, top, left + kFaceWidth, top + kFaceHeight};
+}
+
+void RenderBoard(Game& game, Graphics& graphics, BoardSurface& surface, TickSource& ticks) {
+    if (!HasBitmaps(graphics)) {
+        return;
+    }
+    const uint32_t start = ticks.now();
+    DrawBackground(graphics);
+    const int32_t lastSlot = std::clamp(game.board.SlotCount, 0, kSlotCapacity - 1);
+    for (int layer = 1; layer <= game.board.MaxLayer; ++layer) {
+        DrawFrames(game.board, lastSlot, static_cast<uint8_t>(layer), graphics);
+        DrawFaces(game, lastSlot, static_cast<uint8_t>(layer), graphics);
+    }
+    graphics.LastRenderMs = static_cast<int32_t>(ticks.now() - start);
+    ShowOutcome(game, graphics, surface);
+    PresentBoard(graphics, surface);
+    game.play.HintShowing = false;
+}
+
+void HighlightTile(Graphics& graphics, const Rect& rect) {
+    if (!graphics.BackBuffer || !graphics.TileSheet) {
+        return;
+    }
+    Bitmap& bb = *graphics.BackBuffer;
+    if (bb.format() == PixelFormatSetting::Device) {
+        const Rect& mask = graphics.HighlightMask;
+        MergePaint(bb, rect.Left, rect.Top, *graphics.TileSheet,
+                   {mask.Left, mask.Top, mask.Left + rect.width(), mask.Top + rect.height()});
+        return;
+    }
+    const int32_t left = std::max(rect.Left, 0);
+    const int32_t top = std::max(rect.Top, 0);
+    const int32_t right = std::min(rect.Right, bb.width());
+    const int32_t bottom = std::min(rect.Bottom, bb.height());
+    if (left >= right || top >= bottom) {
+        return;
+    }
+    const auto invert = [](uint8_t b) { return static_cast<uint8_t>(b ^ 0xFF); };
+    const auto lighten = [](uint8_t b) {
+        return static_cast<uint8_t>(std::min(b + kHighlightStep, 255));
+    };
+    switch (bb.format()) {
+    case PixelFormatSetting::Bits4:
+        ChangeRowBytes(bb, top, bottom, left / 2, (right - 1) / 2, invert);
+        break;
+    case PixelFormatSetting::Bits8:
+        ChangeRowBytes(bb, top, bottom, left, right - 1, invert);
+        break;
+    case PixelFormatSetting::Bits15:
+    case PixelFormatSetting::Bits16:
+        ChangeRowBytes(bb, top, bottom, 2 * left, 2 * right - 1, invert);
+        break;
+    case PixelFormatSetting::Bits24:
+        ChangeRowBytes(bb, top, bottom, 3 * left, 3 * right - 1, lighten);
+        break;
+    default:
+        ChangeRowBytes(bb, top, bottom, 4 * left, 4 * right - 1, lighten);
+        break;
+    }
+}
+
+void PresentBoard(Graphics& graphics, BoardSurface& surface) {
+    if (graphics.BackBuffer) {
+        surface.present(*graphics.BackBuffer);
+    }
+}
+
+} // namespace kelmar
