@@ -5,6 +5,7 @@
 #include "scores/windows1252.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -15,6 +16,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTableWidget>
+#include <algorithm>
 
 namespace kelmar {
 
@@ -22,6 +24,7 @@ namespace {
 
 constexpr int kClientWidth = 440;
 constexpr int kClientHeight = 256;
+constexpr int kPanelWidth = 129;
 constexpr int kGridRowHeight = 20;
 constexpr int kGridColumns = 4;
 constexpr int kNameColumn = 1;
@@ -43,6 +46,22 @@ QFont pixelFont(const char* family, int pixels, bool bold = false, bool italic =
     font.setPixelSize(pixels);
     font.setBold(bold);
     font.setItalic(italic);
+    return font;
+}
+
+// The layout leaves room for the requested fonts' widths. Where the desktop
+// substitutes a wider family, the font is condensed (same pixel height) just
+// enough for the widest of `samples` to fit `width` pixels.
+QFont condensedToFit(QFont font, const QStringList& samples, int width) {
+    int widest = 0;
+    const QFontMetrics metrics(font);
+    for (const QString& sample : samples) {
+        widest = std::max(widest, metrics.horizontalAdvance(sample));
+    }
+    if (widest > width && widest > 0) {
+        constexpr int kNarrowest = 50; // percent
+        font.setStretch(std::max(kNarrowest, 100 * width / widest));
+    }
     return font;
 }
 
@@ -99,7 +118,12 @@ void TScoreForm::createGrid() {
     ScoreBox = new QTableWidget(kScoreRows, kGridColumns, this);
     ScoreBox->setObjectName(QStringLiteral("ScoreBox"));
     ScoreBox->setGeometry(8, 8, 289, 241);
-    ScoreBox->setFont(pixelFont("Trebuchet MS", 13, true));
+    // A date is the widest cell text; the cell keeps a few pixels of margin.
+    const QFont gridFont = condensedToFit(pixelFont("Trebuchet MS", 13, true),
+                                          {QStringLiteral("30.12.2000")}, kColumnWidths[3] - 14);
+    ScoreBox->setFont(gridFont);
+    ScoreBox->horizontalHeader()->setFont(gridFont);
+    ScoreBox->setTextElideMode(Qt::ElideNone);
     ScoreBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ScoreBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ScoreBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -132,6 +156,7 @@ void TScoreForm::createGrid() {
         " selection-background-color: palette(highlight);"
         " selection-color: palette(highlighted-text); }"
         "QTableWidget::item { padding-left: 2px; }"
+        "QHeaderView { background-color: rgb(197, 173, 131); }"
         "QHeaderView::section { background-color: rgb(197, 173, 131); color: black;"
         " border: none; border-bottom: 1px solid rgb(96, 84, 60); padding-left: 2px; }"));
 
@@ -147,23 +172,38 @@ void TScoreForm::createGrid() {
 void TScoreForm::createInputPanel() {
     ScoreInpPanel = new QFrame(this);
     ScoreInpPanel->setObjectName(QStringLiteral("ScoreInpPanel"));
-    ScoreInpPanel->setGeometry(304, 8, 129, 209);
-    ScoreInpPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    ScoreInpPanel->setLineWidth(1);
-    fillBackground(ScoreInpPanel, QColor(139, 154, 188));
+    ScoreInpPanel->setGeometry(304, 8, kPanelWidth, 209);
+    // A lowered bevel: dark top and left edges, light bottom and right ones.
+    ScoreInpPanel->setStyleSheet(
+        QStringLiteral("QFrame#ScoreInpPanel { background-color: rgb(139, 154, 188);"
+                       " border: 1px solid; border-color: rgb(84, 92, 113) rgb(226, 230, 240)"
+                       " rgb(226, 230, 240) rgb(84, 92, 113); }"));
 
-    LDummy = makeLabel(ScoreInpPanel, "LDummy", pixelFont("Trebuchet MS", 29, true), 12, 88);
-    LDummy->setText(QStringLiteral("Kelmar"));
+    // Each label fits the panel's width less its left offset on both sides.
+    const QString kelmar = QStringLiteral("Kelmar");
+    LDummy = makeLabel(
+        ScoreInpPanel, "LDummy",
+        condensedToFit(pixelFont("Trebuchet MS", 29, true), {kelmar}, kPanelWidth - 2 * 12), 12,
+        88);
+    LDummy->setText(kelmar);
     LDummy->adjustSize();
 
-    LGrat = makeLabel(ScoreInpPanel, "LGrat", pixelFont("Trebuchet MS", 19, true, true), 8, 8);
-    LGrat->setText(QStringLiteral("Gratulation!"));
+    const QString gratulation = QStringLiteral("Gratulation!");
+    LGrat = makeLabel(ScoreInpPanel, "LGrat",
+                      condensedToFit(pixelFont("Trebuchet MS", 19, true, true), {gratulation},
+                                     kPanelWidth - 2 * 8),
+                      8, 8);
+    LGrat->setText(gratulation);
     QPalette yellow = LGrat->palette();
     yellow.setColor(QPalette::WindowText, QColor(255, 255, 0));
     LGrat->setPalette(yellow);
     LGrat->adjustSize();
 
-    LPrompt = makeLabel(ScoreInpPanel, "LPrompt", pixelFont("Trebuchet MS", 13), 6, 40);
+    LPrompt = makeLabel(ScoreInpPanel, "LPrompt",
+                        condensedToFit(pixelFont("Trebuchet MS", 13),
+                                       QString::fromLatin1(kPromptText).split(QLatin1Char('\r')),
+                                       kPanelWidth - 2 * 9),
+                        6, 40);
     LPrompt->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     InpName = new QLineEdit(ScoreInpPanel);
@@ -188,7 +228,10 @@ void TScoreForm::FormCreate() {
     // QLabel breaks plain text at '\n' only.
     LPrompt->setText(
         QString::fromLatin1(kPromptText).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    // As wide as the panel less the left offset on both sides, so the centred
+    // lines sit in the middle of the panel.
     LPrompt->adjustSize();
+    LPrompt->resize(kPanelWidth - 2 * 6, LPrompt->height());
     // entryMode_ is false, so this change does not touch the table.
     InpName->setText(FromWindows1252(settings_.PlayerName));
     table_.NewEntryRow = 0;
