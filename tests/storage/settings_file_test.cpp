@@ -1,0 +1,254 @@
+#include "storage/high_score_record.h"
+#include "storage/ini_reader.h"
+#include "storage/settings_file.h"
+#include "storage/storage_error.h"
+#include "tests/storage/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace kelmar {
+namespace {
+
+using testing::TempFolder;
+
+std::string ReadText(const std::string& path) {
+    const auto bytes = testing::ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    testing::WriteBytes(path, {text.begin(), text.end()});
+}
+
+constexpr const char* kDefaultFile = "[Kelmar]\r\n"
+                                     "AvoidUnsolveableGames=1\r\n"
+                                     "PlayerName=Kelmar\r\n"
+                                     "PixelFormat=0\r\n"
+                                     "ShowRenderSpeed=0\r\n"
+                                     "ForceRepaint=0\r\n"
+                                     "\r\n"
+                                     "[Highscores]\r\n"
+                                     "1=064B656C6D617200B400008EAE\r\n"
+                                     "2=064B656C6D617200F000008EAE\r\n"
+                                     "3=064B656C6D6172012C00008EAE\r\n"
+                                     "4=064B656C6D6172016800008EAE\r\n"
+                                     "5=064B656C6D617201A400008EAE\r\n"
+                                     "6=064B656C6D617201E000008EAE\r\n"
+                                     "7=064B656C6D6172021C00008EAE\r\n"
+                                     "8=064B656C6D6172025800008EAE\r\n"
+                                     "9=064B656C6D6172029400008EAE\r\n"
+                                     "10=064B656C6D617202D000008EAE\r\n";
+
+class SettingsFile : public ::testing::Test {
+protected:
+    std::string path() const { return folder.file("Kelmar.ini"); }
+    void read(const std::string& text) {
+        WriteText(path(), text);
+        ReadSettings(settings, table, path());
+    }
+
+    TempFolder folder;
+    GameSettings settings;
+    HighScoreTable table;
+};
+
+TEST_F(SettingsFile, WithoutAFileTheDefaultsHoldAndAreWrittenAsEighteenLines) {
+    ReadSettings(settings, table, path());
+    EXPECT_TRUE(settings.AvoidUnsolveableGames);
+    EXPECT_EQ(settings.PlayerName, "Kelmar");
+    EXPECT_EQ(settings.PixelFormat, PixelFormatSetting::Device);
+    EXPECT_FALSE(settings.ShowRenderSpeed);
+    EXPECT_FALSE(settings.ForceRepaint);
+    WriteSettings(settings, table, path());
+    EXPECT_EQ(ReadText(path()), kDefaultFile);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"Kelmar.ini"});
+}
+
+TEST_F(SettingsFile, PixelFormatIsStoredAsBitsPerPixel) {
+    const std::pair<const char*, PixelFormatSetting> cases[] = {
+        {"0x10", PixelFormatSetting::Bits16},  {"12", PixelFormatSetting::Device},
+        {"1", PixelFormatSetting::Device},     {"4", PixelFormatSetting::Bits4},
+        {"8", PixelFormatSetting::Bits8},      {"15", PixelFormatSetting::Bits15},
+        {"$18", PixelFormatSetting::Bits24},   {" 32 ", PixelFormatSetting::Bits32},
+        {"16bit", PixelFormatSetting::Device}, {"", PixelFormatSetting::Device},
+    };
+    for (const auto& [value, format] : cases) {
+        settings.PixelFormat = PixelFormatSetting::Bits8;
+        read(std::string("[Kelmar]\r\nPixelFormat=") + value + "\r\n");
+        EXPECT_EQ(settings.PixelFormat, format) << value;
+    }
+    for (const auto& [value, format] : cases) {
+        settings.PixelFormat = format;
+        const int bits = PixelFormatToBits(format);
+        EXPECT_EQ(PixelFormatFromBits(bits), format) << value;
+        EXPECT_NE(
+            SettingsText(settings, table).find("PixelFormat=" + std::to_string(bits) + "\r\n"),
+            std::string::npos);
+    }
+}
+
+TEST_F(SettingsFile, KeysAndSectionsMatchInAnyCaseAndValuesAreTrimmed) {
+    read("\xEF\xBB\xBF; a comment\n[kelmar]\nplayername =  Anna Lena  \nSHOWRENDERSPEED=2\n"
+         "[Other]\nForceRepaint=1\n[KELMAR]\nAvoidUnsolveableGames=0\n");
+    EXPECT_EQ(settings.PlayerName, "Anna Lena");
+    EXPECT_TRUE(settings.ShowRenderSpeed);
+    EXPECT_FALSE(settings.ForceRepaint) << "a key of another section does not count";
+    EXPECT_FALSE(settings.AvoidUnsolveableGames);
+    EXPECT_NE(SettingsText(settings, table).find("\r\nShowRenderSpeed=1\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFile, AnEmptyPlayerNameStaysEmptyAndOtherValuesKeepTheirDefaults) {
+    settings.ShowRenderSpeed = true;
+    read("[Kelmar]\r\nPlayerName=\r\nShowRenderSpeed=yes\r\n");
+    EXPECT_EQ(settings.PlayerName, "");
+    EXPECT_TRUE(settings.ShowRenderSpeed) << "no number gives the current value";
+}
+
+TEST_F(SettingsFile, ValuesAreCutAt2047Characters) {
+    read("[Kelmar]\nPlayerName=" + std::string(3000, 'x') + "\n");
+    EXPECT_EQ(settings.PlayerName.size(), kIniMaxValueChars);
+}
+
+TEST_F(SettingsFile, ALongPlayerNameIsWrittenWhole) {
+    settings.PlayerName = "Maximiliane von Oberhausen"; // 26 characters
+    WriteSettings(settings, table, path());
+    EXPECT_NE(ReadText(path()).find("\r\nPlayerName=Maximiliane von Oberhausen\r\n"),
+              std::string::npos);
+    GameSettings back;
+    ReadSettings(back, table, path());
+    EXPECT_EQ(back.PlayerName, settings.PlayerName);
+}
+
+TEST_F(SettingsFile, ALineBreakInTheNameCannotAddLines) {
+    settings.PlayerName = "Eve\r\n[Highscores]\r\n1=01410000000000";
+    const HighScoreTable before = table;
+    WriteSettings(settings, table, path());
+    ReadSettings(settings, table, path());
+    EXPECT_EQ(settings.PlayerName, "Eve  [Highscores]  1=01410000000000");
+    EXPECT_EQ(table.Rows[1].Name, before.Rows[1].Name);
+}
+
+TEST_F(SettingsFile, RowsSurviveWithWholeSecondsAndNoonOfTheDay) {
+    table.Rows[1] = {"J\xFCrgen", 150999, 36526.75}; // 2:30.999 on 1 Jan 2000, 18:00
+    table.Rows[2] = {"", 200000, 36527.25};
+    table.Rows[3] = {"ABCDEFGHIJKLMNOPQRST", 9000000, 45000.0};
+    const std::string text = SettingsText(settings, table);
+    EXPECT_NE(text.find("\r\n1=064AFC7267656E009600008EAE\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\n2=0000C800008EAF\r\n"), std::string::npos) << text;
+    WriteSettings(settings, table, path());
+
+    HighScoreTable back;
+    ReadSettings(settings, back, path());
+    EXPECT_EQ(back.Rows[1].Name, "J\xFCrgen");
+    EXPECT_EQ(back.Rows[1].Time, 150000);
+    EXPECT_EQ(back.Rows[1].Date, 36526.5);
+    EXPECT_EQ(back.Rows[2].Name, "Kelmar") << "an empty name is not taken back";
+    EXPECT_EQ(back.Rows[2].Time, 240000);
+    EXPECT_EQ(back.Rows[3].Name, table.Rows[3].Name);
+    EXPECT_EQ(back.Rows[3].Time, 9000000);
+    EXPECT_EQ(back.Rows[3].Date, 45000.5);
+}
+
+struct RecordCase {
+    const char* name;
+    const char* value;
+    bool taken;
+    HighScoreEntry entry;
+};
+
+class HighScoreValue : public ::testing::TestWithParam<RecordCase> {};
+
+TEST_P(HighScoreValue, IsTakenWithTheDescribedDigitRules) {
+    const RecordCase& c = GetParam();
+    const HighScoreEntry old{"Old", 1000, 1.5};
+    HighScoreEntry entry = old;
+    EXPECT_EQ(DecodeHighScore(c.value, entry), c.taken);
+    const HighScoreEntry& expected = c.taken ? c.entry : old;
+    EXPECT_EQ(entry.Name, expected.Name);
+    EXPECT_EQ(entry.Time, expected.Time);
+    EXPECT_EQ(entry.Date, expected.Date);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, HighScoreValue,
+    ::testing::Values(
+        RecordCase{"UpperCase", "064B656C6D617200B400008EAE", true, {"Kelmar", 180000, 36526.5}},
+        RecordCase{"LowerCase", "064b656c6d617200b400008eae", true, {"Kelmar", 180000, 36526.5}},
+        RecordCase{"Missing", "n\xFCscht", false, {}},
+        RecordCase{"LengthZero", "0000B400008EAE", false, {}},
+        RecordCase{"LengthAbove20",
+                   "15"
+                   "41414141414141414141414141414141414141414141",
+                   false,
+                   {}},
+        // 'G' is no digit: first place gives high digit F, second place byte FF.
+        RecordCase{"InvalidDigits",
+                   "02G4"
+                   "4G"
+                   "0001"
+                   "00000001",
+                   true,
+                   {"\xF4\xFF", 1000, 1.5}},
+        // Positions after the end read as the zero character, an invalid digit.
+        RecordCase{"EndsEarly", "0141", true, {"A", 65535000, 4294967295.5}},
+        RecordCase{"TrailingCharactersIgnored", "0141000100000001XYZ", true, {"A", 1000, 1.5}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HexDigits, ComposeHighDigitFirst) {
+    std::string record;
+    HexByte(record, 0x0A);
+    HexWord(record, 0x0096);
+    HexLong(record, 0x00008EAE);
+    EXPECT_EQ(record, "0A009600008EAE");
+    RecordCursor cursor(record);
+    EXPECT_EQ(ParseHexByte(cursor), 0x0A);
+    EXPECT_EQ(ParseHexWord(cursor), 0x0096);
+    EXPECT_EQ(ParseHexLong(cursor), 0x00008EAEu);
+    EXPECT_EQ(cursor.position, 14);
+}
+
+TEST(IniNumber, FollowsTheDecimalAndHexadecimalRules) {
+    const std::pair<const char*, std::optional<int32_t>> cases[] = {
+        {"0x10", 16},
+        {"0X1f", 31},
+        {"$10", 16},
+        {"-5", -5},
+        {"+7", 7},
+        {"007", 7},
+        {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"0xFFFFFFFF", -1},
+        {"2147483648", std::nullopt},
+        {"0x100000000", std::nullopt},
+        {"0x", std::nullopt},
+        {"", std::nullopt},
+        {"12a", std::nullopt},
+        {"0x1G", std::nullopt},
+        {"$", std::nullopt},
+        {"-", std::nullopt},
+        {"1 2", std::nullopt},
+    };
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(ParseIniNumber(text), value) << text;
+    }
+}
+
+TEST_F(SettingsFile, AFailedWriteKeepsThePreviousFileWhole) {
+    WriteText(path(), kDefaultFile);
+    settings.PlayerName = "Neu";
+    {
+        testing::FileSizeLimit diskFull(100);
+        try {
+            WriteSettings(settings, table, path());
+            FAIL() << "the write must fail";
+        } catch (const IoError& error) {
+            EXPECT_NE(std::string(error.what()).find("Kann Einstellungen"), std::string::npos);
+        }
+    }
+    EXPECT_EQ(ReadText(path()), kDefaultFile);
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"Kelmar.ini"});
+    EXPECT_THROW(WriteSettings(settings, table, folder.file("missing/Kelmar.ini")), IoError);
+}
+
+} // namespace
+} // namespace kelmar
