@@ -1,0 +1,71 @@
+#include "art_files.h"
+
+#include "app_icon.h"
+#include "contact_sheet.h"
+#include "felt_background.h"
+#include "logo_picture.h"
+#include "symbol_icons.h"
+#include "tile_frame.h"
+#include "tile_sheet.h"
+
+#include <QDir>
+#include <QImage>
+
+namespace kelmar::art {
+namespace {
+
+QString save(const QImage& image, const QString& fileName, const char* format, int quality = -1) {
+    if (image.save(fileName, format, quality))
+        return {};
+    return QStringLiteral("cannot write %1").arg(fileName);
+}
+
+// The BMP writer stores RGB888 as 24 bits per pixel.
+QString saveBmp(const QImage& image, const QString& fileName) {
+    return save(image.convertToFormat(QImage::Format_RGB888), fileName, "BMP");
+}
+
+TilePictures tilePictures() {
+    return {makeTileSheet(), makeTileFrame()};
+}
+
+} // namespace
+
+QString writeGameFiles(const QString& gameDir) {
+    const QDir dir(gameDir);
+    const TilePictures pictures = tilePictures();
+    for (const QString& error :
+         {saveBmp(pictures.sheet, dir.filePath(QStringLiteral("KLTiles.bmp"))),
+          saveBmp(pictures.frame, dir.filePath(QStringLiteral("KLTFrame.bmp"))),
+          saveBmp(makeFeltBackground(), dir.filePath(QStringLiteral("KLBack.bmp"))),
+          save(makeLogo(pictures).convertToFormat(QImage::Format_RGB888),
+               dir.filePath(QStringLiteral("KLMRLogo.jpg")), "JPG", 92)})
+        if (!error.isEmpty())
+            return error;
+    return {};
+}
+
+QString writeIcons(const QString& iconDir) {
+    const QDir dir(iconDir);
+    for (int i = 0; i < kSymbolCount; ++i) {
+        const QString name = QStringLiteral("symbol-%1.png").arg(i, 2, 10, QLatin1Char('0'));
+        const QString error = save(makeSymbol(i), dir.filePath(name), "PNG");
+        if (!error.isEmpty())
+            return error;
+    }
+    for (int size : kAppIconSizes) {
+        const QString name = QStringLiteral("kelmar-%1.png").arg(size);
+        const QString error = save(makeAppIcon(size), dir.filePath(name), "PNG");
+        if (!error.isEmpty())
+            return error;
+    }
+    return {};
+}
+
+QString writeContactSheet(const QString& fileName) {
+    const TilePictures pictures = tilePictures();
+    return save(makeContactSheet(pictures, makeFeltBackground(), makeLogo(pictures)), fileName,
+                "PNG");
+}
+
+} // namespace kelmar::art

@@ -1,0 +1,19 @@
+// Writing the generated pictures to disk. Each function returns an empty
+// string on success, otherwise a message naming the file that failed.
+#pragma once
+
+#include <QString>
+
+namespace kelmar::art {
+
+// KLTiles.bmp, KLTFrame.bmp, KLBack.bmp (24-bit BMP) and KLMRLogo.jpg into
+// the folder `gameDir`, which must exist.
+QString writeGameFiles(const QString& gameDir);
+
+// symbol-00.png .. symbol-19.png and kelmar-16.png .. kelmar-256.png.
+QString writeIcons(const QString& iconDir);
+
+// The review picture as PNG.
+QString writeContactSheet(const QString& fileName);
+
+} // namespace kelmar::art

@@ -1,0 +1,234 @@
+// The two bonus families. Flowers stand on a stem inside a rose border;
+// seasons sit in a sky-blue medallion inside a gold border, so each family
+// reads as one at a glance and the two never mix.
+#include "art_style.h"
+#include "tile_faces.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace kelmar::art {
+namespace {
+
+const QColor kRose{214, 104, 146};
+const QColor kLeafGreen{62, 140, 58};
+const QColor kSky{206, 226, 246};
+
+void drawFamilyBorder(QPainter& painter, const QColor& color) {
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(color, 1.3));
+    painter.drawRoundedRect(QRectF(3.5, 3.5, kFaceWidth - 7, kFaceHeight - 7), 3, 3);
+}
+
+// Four small corner dots number the bonus tile (1 to 4), top-left onwards.
+void drawCornerDots(QPainter& painter, int count, const QColor& color) {
+    const std::array<QPointF, 4> corners{QPointF(7.5, 7.5), QPointF(30.5, 7.5), QPointF(30.5, 46.5),
+                                         QPointF(7.5, 46.5)};
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    for (int i = 0; i < count && i < 4; ++i)
+        painter.drawEllipse(corners[static_cast<std::size_t>(i)], 1.6, 1.6);
+}
+
+QPainterPath leafPath(double length, double width) {
+    QPainterPath leaf;
+    leaf.moveTo(0, 0);
+    leaf.cubicTo(length * 0.3, -width, length * 0.7, -width, length, 0);
+    leaf.cubicTo(length * 0.7, width, length * 0.3, width, 0, 0);
+    return leaf;
+}
+
+void drawStem(QPainter& painter, QPointF head) {
+    painter.setPen(QPen(kLeafGreen.darker(120), 1.6));
+    painter.setBrush(Qt::NoBrush);
+    QPainterPath stem;
+    stem.moveTo(19, 47);
+    stem.cubicTo(18, 40, 21, 32, head.x(), head.y());
+    painter.drawPath(stem);
+    painter.setPen(QPen(kLeafGreen.darker(150), 0.6));
+    painter.setBrush(kLeafGreen);
+    const QPainterPath leaf = leafPath(10, 3.2);
+    painter.save();
+    painter.translate(19, 42);
+    painter.rotate(-150);
+    painter.drawPath(leaf);
+    painter.restore();
+    painter.save();
+    painter.translate(19.5, 38);
+    painter.rotate(-30);
+    painter.drawPath(leaf);
+    painter.restore();
+}
+
+void drawPetalRing(QPainter& painter, QPointF centre, int petals, double distance, double rx,
+                   double ry, const QColor& color, double turn = 0) {
+    painter.setPen(QPen(color.darker(140), 0.6));
+    painter.setBrush(color);
+    for (int i = 0; i < petals; ++i) {
+        painter.save();
+        painter.translate(centre);
+        painter.rotate(turn + i * 360.0 / petals);
+        painter.drawEllipse(QPointF(0, -distance), rx, ry);
+        painter.restore();
+    }
+}
+
+void drawRedBlossom(QPainter& painter) {
+    const QPointF head(19, 19);
+    drawStem(painter, head);
+    drawPetalRing(painter, head, 5, 5.2, 4.4, 5, QColor(214, 40, 56));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(250, 214, 70));
+    painter.drawEllipse(head, 3, 3);
+}
+
+void drawYellowDaisy(QPainter& painter) {
+    const QPointF head(19, 19);
+    drawStem(painter, head);
+    drawPetalRing(painter, head, 12, 6.5, 1.8, 4.2, QColor(246, 200, 30));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(140, 84, 30));
+    painter.drawEllipse(head, 3.4, 3.4);
+}
+
+void drawPurpleTulip(QPainter& painter) {
+    const QPointF head(19, 22);
+    drawStem(painter, head);
+    const QColor purple(136, 56, 170);
+    QPainterPath cup;
+    cup.moveTo(11, 12);
+    cup.lineTo(15, 16);
+    cup.lineTo(19, 10);
+    cup.lineTo(23, 16);
+    cup.lineTo(27, 12);
+    cup.cubicTo(28, 20, 25, 25, 19, 25);
+    cup.cubicTo(13, 25, 10, 20, 11, 12);
+    painter.setPen(QPen(purple.darker(140), 0.8));
+    painter.setBrush(purple);
+    painter.drawPath(cup);
+    painter.setPen(QPen(purple.lighter(150), 0.9));
+    painter.drawLine(QPointF(19, 14), QPointF(19, 23));
+}
+
+void drawBlueCluster(QPainter& painter) {
+    drawStem(painter, QPointF(19, 22));
+    const QColor blue(60, 110, 210);
+    const std::array<QPointF, 3> heads{QPointF(13, 17), QPointF(25, 17), QPointF(19, 25)};
+    for (const QPointF& head : heads) {
+        drawPetalRing(painter, head, 5, 2.7, 2.3, 2.6, blue);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(250, 230, 90));
+        painter.drawEllipse(head, 1.3, 1.3);
+    }
+}
+
+void drawMedallion(QPainter& painter) {
+    painter.setPen(QPen(kInkGold, 1.6));
+    painter.setBrush(kSky);
+    painter.drawEllipse(QPointF(19, 27), 14, 14);
+}
+
+void drawSprout(QPainter& painter) {
+    painter.setPen(QPen(QColor(120, 86, 50), 1.4));
+    painter.drawLine(QPointF(9, 35.5), QPointF(29, 35.5));
+    painter.setPen(QPen(kLeafGreen.darker(120), 1.5));
+    painter.drawLine(QPointF(19, 35), QPointF(19, 24));
+    painter.setPen(QPen(kLeafGreen.darker(150), 0.6));
+    painter.setBrush(QColor(96, 180, 70));
+    const QPainterPath leaf = leafPath(10, 3.6);
+    painter.save();
+    painter.translate(19, 25);
+    painter.rotate(-155);
+    painter.drawPath(leaf);
+    painter.restore();
+    painter.save();
+    painter.translate(19, 25);
+    painter.rotate(-25);
+    painter.drawPath(leaf);
+    painter.restore();
+}
+
+void drawSun(QPainter& painter) {
+    const QPointF centre(19, 27);
+    painter.setPen(QPen(QColor(232, 120, 20), 1.6, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 12; ++i) {
+        const double a = i * std::numbers::pi / 6;
+        painter.drawLine(QPointF(centre.x() + 7.5 * std::cos(a), centre.y() + 7.5 * std::sin(a)),
+                         QPointF(centre.x() + 11 * std::cos(a), centre.y() + 11 * std::sin(a)));
+    }
+    painter.setPen(QPen(QColor(232, 120, 20), 1));
+    painter.setBrush(QColor(252, 196, 40));
+    painter.drawEllipse(centre, 6, 6);
+}
+
+void drawAutumnLeaf(QPainter& painter) {
+    const QColor orange(214, 92, 28);
+    painter.setPen(QPen(QColor(120, 60, 24), 1.2));
+    painter.drawLine(QPointF(19, 29), QPointF(21, 38));
+    QPainterPath leaf = starPath(QPointF(19, 24), 11, 5.5, 5);
+    painter.setPen(QPen(orange.darker(150), 0.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(orange);
+    painter.drawPath(leaf);
+    painter.setPen(QPen(orange.darker(170), 0.7));
+    painter.drawLine(QPointF(19, 29), QPointF(19, 15));
+}
+
+void drawSnowflake(QPainter& painter) {
+    const QPointF centre(19, 27);
+    painter.setPen(QPen(QColor(40, 80, 160), 1.3, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 6; ++i) {
+        painter.save();
+        painter.translate(centre);
+        painter.rotate(i * 60.0);
+        painter.drawLine(QPointF(0, 0), QPointF(0, -10.5));
+        painter.drawLine(QPointF(0, -6), QPointF(-3, -9));
+        painter.drawLine(QPointF(0, -6), QPointF(3, -9));
+        painter.restore();
+    }
+}
+
+} // namespace
+
+void paintFlower(QPainter& painter, int flower) {
+    drawFamilyBorder(painter, kRose);
+    switch (flower) {
+    case 1:
+        drawRedBlossom(painter);
+        break;
+    case 2:
+        drawYellowDaisy(painter);
+        break;
+    case 3:
+        drawPurpleTulip(painter);
+        break;
+    default:
+        drawBlueCluster(painter);
+        break;
+    }
+    drawCornerDots(painter, flower, kRose);
+}
+
+void paintSeason(QPainter& painter, int season) {
+    drawFamilyBorder(painter, kInkGold);
+    drawMedallion(painter);
+    switch (season) {
+    case 1:
+        drawSprout(painter);
+        break;
+    case 2:
+        drawSun(painter);
+        break;
+    case 3:
+        drawAutumnLeaf(painter);
+        break;
+    default:
+        drawSnowflake(painter);
+        break;
+    }
+    drawCornerDots(painter, season, kInkGold);
+}
+
+} // namespace kelmar::art

@@ -1,0 +1,49 @@
+// kelmar_artgen: draws the game's pictures at build time.
+//
+//   kelmar_artgen --game-dir DIR        KLTiles.bmp, KLTFrame.bmp, KLBack.bmp, KLMRLogo.jpg
+//   kelmar_artgen --icons DIR           the tool-bar symbols and the program icons (PNG)
+//   kelmar_artgen --contact-sheet FILE  a review picture of all of it (PNG)
+//
+// Options may be combined. Needs no display: it always runs on the
+// offscreen platform.
+#include "art_files.h"
+
+#include <QGuiApplication>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+int usage() {
+    std::fputs("usage: kelmar_artgen [--game-dir DIR] [--icons DIR] [--contact-sheet FILE]\n",
+               stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QStringList args = QGuiApplication::arguments().mid(1);
+    if (args.isEmpty() || args.size() % 2 != 0)
+        return usage();
+    for (qsizetype i = 0; i < args.size(); i += 2) {
+        const QString& option = args[i];
+        const QString& value = args[i + 1];
+        QString error;
+        if (option == QLatin1String("--game-dir"))
+            error = kelmar::art::writeGameFiles(value);
+        else if (option == QLatin1String("--icons"))
+            error = kelmar::art::writeIcons(value);
+        else if (option == QLatin1String("--contact-sheet"))
+            error = kelmar::art::writeContactSheet(value);
+        else
+            return usage();
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "kelmar_artgen: %s\n", qPrintable(error));
+            return 1;
+        }
+    }
+    return 0;
+}

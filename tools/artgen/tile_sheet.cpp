@@ -1,0 +1,95 @@
+#include "tile_sheet.h"
+
+#include "art_style.h"
+#include "tile_faces.h"
+
+#include <QPainter>
+#include <algorithm>
+
+namespace kelmar::art {
+
+QPoint sheetCellOrigin(int kind) {
+    int column = -1;
+    int row = -1;
+    if (kind == 0) {
+        column = 7;
+        row = 4;
+    } else if (kind >= 1 && kind <= 9) {
+        column = kind - 1;
+        row = 1;
+    } else if (kind >= 10 && kind <= 18) {
+        column = kind - 10;
+        row = 0;
+    } else if (kind >= 19 && kind <= 27) {
+        column = kind - 19;
+        row = 2;
+    } else if (kind >= 28 && kind <= 31) {
+        column = 4 + kind - 28;
+        row = 3;
+    } else if (kind >= 32 && kind <= 34) {
+        column = 4 + kind - 32;
+        row = 4;
+    } else if (kind >= 35 && kind <= 38) {
+        column = kind - 35;
+        row = 3;
+    } else if (kind >= 39 && kind <= 42) {
+        column = kind - 39;
+        row = 4;
+    } else {
+        return {-1, -1};
+    }
+    return {column * kFaceWidth, row * kFaceHeight};
+}
+
+int highlightMaskLevel(int x, int y) {
+    // Merge-paint ORs the inverted mask into the face: a level of 0xC0 sets
+    // the low six bits of every colour byte (inks lift to at least 63, the
+    // ivory ground turns white), 0x80 sets the low seven. The rim (0..3 px
+    // from the edge) lightens most, so a highlighted face glows at its
+    // border while its motif stays readable.
+    const int edge = std::min({x, y, kFaceWidth - 1 - x, kFaceHeight - 1 - y});
+    constexpr int rimLevels[] = {0x80, 0x80, 0x90, 0xA0};
+    return edge < 4 ? rimLevels[edge] : 0xC0;
+}
+
+void mergePaint(QImage& dest, QPoint at, const QImage& sheet, QPoint maskOrigin) {
+    for (int y = 0; y < kFaceHeight; ++y) {
+        for (int x = 0; x < kFaceWidth; ++x) {
+            const QPoint d = at + QPoint(x, y);
+            const QPoint m = maskOrigin + QPoint(x, y);
+            if (!dest.rect().contains(d) || !sheet.rect().contains(m))
+                continue;
+            const QRgb mask = sheet.pixel(m);
+            const QRgb face = dest.pixel(d);
+            dest.setPixel(d, qRgb((~qRed(mask) | qRed(face)) & 0xFF,
+                                  (~qGreen(mask) | qGreen(face)) & 0xFF,
+                                  (~qBlue(mask) | qBlue(face)) & 0xFF));
+        }
+    }
+}
+
+QImage makeTileSheet() {
+    QImage sheet(kSheetWidth, kSheetHeight, QImage::Format_RGB32);
+    sheet.fill(QColor(128, 128, 128));
+    QPainter painter(&sheet);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    for (int kind = kFirstKind; kind <= kLastKind; ++kind) {
+        const QPoint origin = sheetCellOrigin(kind);
+        painter.save();
+        painter.translate(origin);
+        painter.setClipRect(0, 0, kFaceWidth, kFaceHeight);
+        paintTileFace(painter, kind);
+        painter.restore();
+    }
+    painter.end();
+    const QPoint maskOrigin = sheetCellOrigin(0);
+    for (int y = 0; y < kFaceHeight; ++y)
+        for (int x = 0; x < kFaceWidth; ++x) {
+            const int level = highlightMaskLevel(x, y);
+            sheet.setPixel(maskOrigin + QPoint(x, y), qRgb(level, level, level));
+        }
+    return sheet;
+}
+
+} // namespace kelmar::art

@@ -1,0 +1,35 @@
+// The tile-face sheet KLTiles.bmp: a grid of 9 x 5 cells of 38 x 54.
+//
+//   row 0 (y   0): kinds 10..18 in columns 0..8
+//   row 1 (y  54): kinds  1..9  in columns 0..8
+//   row 2 (y 108): kinds 19..27 in columns 0..8
+//   row 3 (y 162): kinds 35..38 in columns 0..3, 28..31 in columns 4..7
+//   row 4 (y 216): kinds 39..42 in columns 0..3, 32..34 in columns 4..6,
+//                  the highlight mask (kind 0) in column 7
+//   column 8 of rows 3 and 4 belongs to no kind.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+
+namespace kelmar::art {
+
+constexpr int kSheetWidth = 342;
+constexpr int kSheetHeight = 270;
+
+// Top-left corner of the cell of `kind` (0..42); (-1, -1) for any other kind.
+QPoint sheetCellOrigin(int kind);
+
+// The whole sheet, RGB32, every cell drawn; unused cells are plain grey.
+QImage makeTileSheet();
+
+// Mask grey level at (x, y) of the 38 x 54 mask cell. Darker bits lighten
+// the face under a merge-paint (result = NOT mask OR face, per bit).
+int highlightMaskLevel(int x, int y);
+
+// The merge-paint raster operation, per bit of every colour byte:
+// dest := (NOT mask) OR dest, for the mask's 38 x 54 cell at `maskOrigin`
+// of `sheet`, onto `dest` at `at`. Used for previews and checks.
+void mergePaint(QImage& dest, QPoint at, const QImage& sheet, QPoint maskOrigin);
+
+} // namespace kelmar::art
