@@ -249,7 +249,9 @@ void TScoreForm::EnterHighScore(int32_t timeMs) {
     FillScoreGrid();
     SelectScoreRow(row);
     showWindow();
+    // The old name stays; selected, so typing replaces it in one go.
     InpName->setFocus();
+    InpName->selectAll();
 }
 
 void TScoreForm::ShowScoreList() {

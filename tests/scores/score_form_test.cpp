@@ -1,5 +1,6 @@
 #include "scores/score_form.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,8 +51,10 @@ TEST_F(ScoreForm, IsCreatedHiddenWithHeadersNumbersPromptAndThePlayerName) {
         EXPECT_EQ(form.ScoreBox->horizontalHeaderItem(c)->text(), headers[c]);
         EXPECT_EQ(form.ScoreBox->columnWidth(c), widths[c]);
     }
+    EXPECT_EQ(form.ScoreBox->horizontalHeader()->height(), 20);
     for (int r = 1; r <= 10; ++r) {
         EXPECT_EQ(cell(r, 0), QString::number(r));
+        EXPECT_EQ(form.ScoreBox->rowHeight(r - 1), 20);
     }
     EXPECT_EQ(form.LPrompt->text(),
               QStringLiteral("Sie haben eine der\n10 besten Zeiten\nerreicht. Bitte\n"
