@@ -119,8 +119,9 @@ void TScoreForm::createGrid() {
     ScoreBox->setObjectName(QStringLiteral("ScoreBox"));
     ScoreBox->setGeometry(8, 8, 289, 241);
     // A date is the widest cell text; the cell keeps a few pixels of margin.
-    const QFont gridFont = condensedToFit(pixelFont("Trebuchet MS", 13, true),
-                                          {QStringLiteral("30.12.2000")}, kColumnWidths[3] - 14);
+    const QFont gridFont =
+        condensedToFit(pixelFont("Trebuchet MS", 13, true), {QStringLiteral("30.12.2000")},
+                       kColumnWidths[kDateColumn] - 14);
     ScoreBox->setFont(gridFont);
     ScoreBox->horizontalHeader()->setFont(gridFont);
     ScoreBox->setTextElideMode(Qt::ElideNone);

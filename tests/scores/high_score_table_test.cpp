@@ -105,30 +105,5 @@ TEST(RecordHighScore, ATieWithRowThreeEntersAsRowFourAndDropsTheOldRowTen) {
     EXPECT_EQ(table.NewEntryRow, 4);
 }
 
-TEST(RecordHighScore, ATimeThatDoesNotEnterLeavesTheTableAsItWas) {
-    HighScoreTable table = numberedTable();
-    EXPECT_EQ(RecordHighScore(table, "x", 12 * kMinute, 45000.0), 0);
-    EXPECT_EQ(names(table), names(numberedTable()));
-    EXPECT_EQ(table.Rows[10].Time, 12 * kMinute);
-}
-
-TEST(TakeTypedName, EmptyNameBecomesMrShyAndOnlyTwentyBytesReachTheRow) {
-    HighScoreTable table;
-    table.NewEntryRow = 2;
-    std::string playerName = "Kelmar";
-    TakeTypedName(table, playerName, "");
-    EXPECT_EQ(playerName, "Mr. Shy");
-    EXPECT_EQ(table.Rows[2].Name, "Mr. Shy");
-
-    TakeTypedName(table, playerName, "ABCDEFGHIJKLMNOPQRSTUVWXY");
-    EXPECT_EQ(playerName, "ABCDEFGHIJKLMNOPQRSTUVWXY");
-    EXPECT_EQ(table.Rows[2].Name, "ABCDEFGHIJKLMNOPQRST");
-
-    table.NewEntryRow = 0;
-    TakeTypedName(table, playerName, "Else");
-    EXPECT_EQ(playerName, "ABCDEFGHIJKLMNOPQRSTUVWXY");
-    EXPECT_EQ(table.Rows[2].Name, "ABCDEFGHIJKLMNOPQRST");
-}
-
 } // namespace
 } // namespace kelmar
