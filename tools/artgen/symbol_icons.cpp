@@ -354,8 +354,8 @@ void preventUnsolvable(QPainter& p) {
 void forceRepaint(QPainter& p) {
     // A paint brush laying down a stroke.
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(44, 104, 196, 200));
-    p.drawRoundedRect(QRectF(1, 12, 14, 3), 1.5, 1.5);
+    p.setBrush(kBlue);
+    p.drawRoundedRect(QRectF(1, 12, 12, 3), 1.5, 1.5);
     p.save();
     p.translate(10, 6);
     p.rotate(45);
