@@ -196,7 +196,7 @@ void DealSolvable(Game& game) {
         // side by side in one run, so a finished construction is not always
         // winnable. A proof of that makes the attempt count as failed; the
         // generator simply goes on, so a winnable deal keeps its draws.
-        if (SolvePosition(game.board, kConstructedDealNodeBudget) != SolveResult::Unwinnable) {
+        if (SolvePosition(game.board, kDealCheckNodeBudget) != SolveResult::Unwinnable) {
             return;
         }
     }

@@ -9,11 +9,6 @@
 
 namespace kelmar {
 
-// Positions the solver may expand when it checks a constructed deal. A deal
-// it proves unwinnable counts as a failed construction attempt; a deal it
-// cannot decide within the budget is kept.
-constexpr int64_t kConstructedDealNodeBudget = 20000;
-
 // Construction attempts before the constructed deal gives way to a random one.
 constexpr int kConstructionAttempts = 9;
 

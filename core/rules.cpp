@@ -80,28 +80,6 @@ void TakePair(Game& game, int32_t first, int32_t second) {
 
 } // namespace
 
-bool IsSlotFree(const Board& board, int32_t s) {
-    const int32_t limit = ScanLimit(board);
-    const TileSlot& a = SlotAt(board, std::clamp(s, 0, kSlotCapacity - 1));
-    bool left = false;
-    bool right = false;
-    for (int32_t j = 1; j <= limit; ++j) {
-        const TileSlot& b = SlotAt(board, j);
-        if (j == s || !b.Present) {
-            continue;
-        }
-        if (b.Layer > a.Layer && b.X + 38 > a.X && b.X - 38 < a.X && b.Y + 38 > a.Y &&
-            b.Y - 38 < a.Y) {
-            return false;
-        }
-        if (b.Layer == a.Layer && b.Y + 38 > a.Y && b.Y - 38 < a.Y) {
-            left = left || b.X + 37 < a.X;
-            right = right || b.X - 37 > a.X;
-        }
-    }
-    return !left || !right;
-}
-
 void PrepareBoardGeometry(Game& game) {
     const Board& board = game.board;
     BuildBoardGeometry(game.geometry, board, std::max(board.SlotCount, board.DealtCount));

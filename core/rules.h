@@ -8,13 +8,6 @@
 
 namespace kelmar {
 
-// The free test of one present slot against the other present slots of
-// 1..SlotCount: not covered by a higher layer within 38 px in X and Y, and
-// open to the left or to the right within its band (same layer, Y within
-// 38 px). A plain scan over the board; the analysis gets the same answer
-// from the precomputed neighbour sets.
-bool IsSlotFree(const Board& board, int32_t slot);
-
 // Recomputes Free flags, FreeList, FreeCount, MoveCount, NoMovesLeft and
 // GameWon; sets ReplayBackwards; calls view->EnterHighScore(Elapsed) on the
 // analysis that first finds the game won. Checks the neighbour sets against
