@@ -42,14 +42,14 @@ QPoint sheetCellOrigin(int kind) {
 }
 
 int highlightMaskLevel(int x, int y) {
-    // Merge-paint ORs the inverted mask into the face: a level of 0xC0 sets
-    // the low six bits of every colour byte (inks lift to at least 63, the
-    // ivory ground turns white), 0x80 sets the low seven. The rim (0..3 px
-    // from the edge) lightens most, so a highlighted face glows at its
-    // border while its motif stays readable.
+    // Merge-paint ORs the inverted mask into the face. The middle level 0xA0
+    // ORs 0x5F (0101 1111) into every colour byte: the ivory ground turns a
+    // pale yellow (its blue byte lacks bit 5), inks lift to mid tones and
+    // stay readable. The rim (0..3 px from the edge) goes down to 0x80,
+    // which ORs 0x7F, so a highlighted face also glows at its border.
     const int edge = std::min({x, y, kFaceWidth - 1 - x, kFaceHeight - 1 - y});
-    constexpr int rimLevels[] = {0x80, 0x80, 0x90, 0xA0};
-    return edge < 4 ? rimLevels[edge] : 0xC0;
+    constexpr int rimLevels[] = {0x80, 0x80, 0x90, 0x98};
+    return edge < 4 ? rimLevels[edge] : 0xA0;
 }
 
 void mergePaint(QImage& dest, QPoint at, const QImage& sheet, QPoint maskOrigin) {
