@@ -46,7 +46,7 @@ QImage makeFeltBackground(uint32_t seed, QColor base) {
     for (int y = 0; y < kFeltSize; ++y) {
         for (int x = 0; x < kFeltSize; ++x) {
             // Broad mottling, a finer cloudiness and per-pixel grain; the
-            // sum stays within about +-9 % of the base colour.
+            // sum stays within -16 % .. +11 % of the base colour.
             double v = 0.05 * (periodicNoise(x, y, 4, seed) - 0.5) +
                        0.05 * (periodicNoise(x, y, 16, seed) - 0.5) +
                        0.05 * (periodicNoise(x, y, 64, seed) - 0.5) +
