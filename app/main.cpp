@@ -1,5 +1,6 @@
 // Program entry: the application, the main window (whose creation runs the
 // start-up), then the hidden score window, then the event loop.
+#include "app/close_requests.h"
 #include "app/file_requester.h"
 #include "app/help.h"
 #include "app/main_window.h"
@@ -10,8 +11,6 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QLocale>
-#include <QSessionManager>
 #include <QTranslator>
 
 namespace {
@@ -25,23 +24,11 @@ void loadGermanQtTexts(QApplication& app, QTranslator& translator) {
     }
 }
 
-// A close request from outside: end any modal dialog first, then close the
-// main window through its normal path (which writes the settings once).
-void closeFromOutside(kelmar::TMainForm& form) {
-    while (QWidget* modal = QApplication::activeModalWidget()) {
-        if (!modal->close()) {
-            break;
-        }
-    }
-    form.close();
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelmar"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Kelmar"));
     QApplication::setDesktopFileName(QStringLiteral("kelmar"));
     QTranslator qtTexts;
     loadGermanQtTexts(app, qtTexts);
@@ -56,13 +43,7 @@ int main(int argc, char* argv[]) {
     form.setScoreForm(&scoreForm);
 
     kelmar::QuitSignals quitSignals;
-    QObject::connect(&quitSignals, &kelmar::QuitSignals::quitRequested, &form,
-                     [&form](int) { closeFromOutside(form); });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
-                     [&form](QSessionManager&) { closeFromOutside(form); });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.ShutDownGame(); });
-    QObject::connect(&form, &kelmar::TMainForm::closed, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
+    kelmar::ConnectCloseRequests(app, form, quitSignals);
 
     form.show();
     return QApplication::exec();

@@ -1,0 +1,142 @@
+#include "tests/app/app_test_support.h"
+
+#include "app/board_field.h"
+#include "app/status_panels.h"
+#include "core/board.h"
+#include "core/game.h"
+
+#include <QColor>
+#include <QFile>
+#include <QPainter>
+#include <QTimer>
+
+namespace kelmar::testing {
+
+namespace {
+
+const char* const kGameFiles[] = {"KLBack.bmp", "KLTiles.bmp", "KLTFrame.bmp", "KLMRLogo.jpg",
+                                  "Kelmar.htm"};
+
+void drawStandIn(const QString& path, const QString& name) {
+    if (name == QLatin1String("Kelmar.htm")) {
+        QFile page(path);
+        ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+        page.write("<html><body>Hilfe</body></html>");
+        return;
+    }
+    QSize size(100, 100);
+    QColor colour(30, 90, 40);
+    if (name == QLatin1String("KLTiles.bmp")) {
+        size = QSize(342, 270);
+    } else if (name == QLatin1String("KLTFrame.bmp")) {
+        size = QSize(48, 64);
+        colour = QColor(200, 180, 140);
+    } else if (name == QLatin1String("KLMRLogo.jpg")) {
+        size = QSize(640, 480);
+        colour = QColor(20, 20, 60);
+    }
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    if (name == QLatin1String("KLTiles.bmp")) {
+        QPainter painter(&image);
+        for (int row = 0; row < 5; ++row) {
+            for (int column = 0; column < 9; ++column) {
+                painter.fillRect(column * 38, row * 54, 38, 54,
+                                 QColor(40 + column * 20, 60 + row * 30, 200));
+            }
+        }
+    }
+    ASSERT_TRUE(image.save(path));
+}
+
+} // namespace
+
+void ProvideGameFiles(const QString& folder) {
+    const QDir gameDir(QStringLiteral(KELMAR_TEST_GAME_DIR));
+    for (const char* file : kGameFiles) {
+        const QString name = QString::fromLatin1(file);
+        const QString target = QDir(folder).filePath(name);
+        if (!gameDir.exists(name) || !QFile::copy(gameDir.filePath(name), target)) {
+            drawStandIn(target, name);
+        }
+    }
+}
+
+void WindowTest::SetUp() {
+    ASSERT_TRUE(folder.isValid());
+    ProvideGameFiles(folder.path());
+    previousCurrent = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder.path()));
+}
+
+void WindowTest::TearDown() {
+    form.reset();
+    QDir::setCurrent(previousCurrent);
+}
+
+void WindowTest::createWindow() {
+    MainFormServices services;
+    services.ticks = &ticks;
+    services.messages = &sink;
+    services.files = &files;
+    services.openHelp = [this](const QUrl& url) {
+        helpCalls.push_back(url);
+        return helpResult;
+    };
+    services.msSinceMidnightUtc = [] { return 4711u; };
+    form = std::make_unique<TMainForm>(services);
+    form->TimerObject->stop();
+}
+
+void WindowTest::tick(uint32_t ms) {
+    ticks.advance(ms);
+    form->TimerObjectTimer();
+}
+
+void WindowTest::startPlaying() {
+    form->FieldMouseUp(Qt::LeftButton, 5, 5);
+    ASSERT_TRUE(game().Running);
+}
+
+QPoint WindowTest::centreOf(const Board& board, int32_t slot) {
+    const Rect r = TileRect(board, slot);
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+}
+
+std::pair<int32_t, int32_t> WindowTest::freeMatchingPair() {
+    const PlayState& play = game().play;
+    const Board& board = game().board;
+    for (int32_t i = 1; i <= play.FreeCount; ++i) {
+        for (int32_t j = i + 1; j <= play.FreeCount; ++j) {
+            const int32_t a = play.FreeList[static_cast<std::size_t>(i)];
+            const int32_t b = play.FreeList[static_cast<std::size_t>(j)];
+            if (KindsMatch(board, board.Slots[static_cast<std::size_t>(a)].Kind,
+                           board.Slots[static_cast<std::size_t>(b)].Kind)) {
+                return {a, b};
+            }
+        }
+    }
+    return {0, 0};
+}
+
+void WindowTest::click(int32_t slot) {
+    const QPoint at = centreOf(game().board, slot);
+    ASSERT_EQ(HitTest(game().board, at.x(), at.y()), slot);
+    form->FieldMouseDown(Qt::LeftButton, at.x(), at.y());
+    form->FieldMouseUp(Qt::LeftButton, at.x(), at.y());
+}
+
+void WindowTest::clickPair(int32_t a, int32_t b) {
+    click(a);
+    click(b);
+}
+
+QImage WindowTest::shownPicture() const {
+    return form->Field->picture();
+}
+
+QString WindowTest::panel(int index) const {
+    return form->Status->panelText(index);
+}
+
+} // namespace kelmar::testing

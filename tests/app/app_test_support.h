@@ -1,0 +1,95 @@
+// Shared fixture of the window tests: a temporary working directory with the
+// game files, a main window with an injected counter, recorded message boxes,
+// scripted file dialogs and a recorded help opener.
+#pragma once
+
+#include "app/file_requester.h"
+#include "app/main_window.h"
+#include "app/message_sink.h"
+#include "core/tick_source.h"
+
+#include <QDir>
+#include <QImage>
+#include <QString>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace kelmar::testing {
+
+struct RecordedMessage {
+    bool error; // false: warning
+    QString caption;
+    QString text;
+};
+
+class RecordingSink final : public MessageSink {
+public:
+    void showError(QWidget*, const QString& text) override {
+        messages.push_back({true, QStringLiteral("Kelmar"), text});
+    }
+    void showWarning(QWidget*, const QString& caption, const QString& text) override {
+        messages.push_back({false, caption, text});
+    }
+    std::vector<RecordedMessage> messages;
+};
+
+// Answers each dialog with the next scripted answer (nullopt = cancel) and
+// records the presets it was shown with.
+class ScriptedFiles final : public FileRequester {
+public:
+    std::optional<QString> askOpen(QWidget*, const QString& preset) override {
+        presets.push_back(preset);
+        return answer;
+    }
+    std::optional<QString> askSave(QWidget*, const QString& preset) override {
+        presets.push_back(preset);
+        return answer;
+    }
+    std::optional<QString> answer;
+    std::vector<QString> presets;
+};
+
+// Copies the game files from the build's game folder into `folder`, or draws
+// plain stand-ins when the game folder has none.
+void ProvideGameFiles(const QString& folder);
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates the window (runs the start-up) with the timer stopped, so time
+    // moves only through tick().
+    void createWindow();
+    // One timer event `ms` counter milliseconds after the previous one.
+    void tick(uint32_t ms);
+    // Leaves the start screen by a release on the board.
+    void startPlaying();
+
+    Game& game() { return form->game(); }
+    // Centre of a tile's face in Field coordinates.
+    static QPoint centreOf(const Board& board, int32_t slot);
+    // Two free tiles that match, or {0, 0}.
+    std::pair<int32_t, int32_t> freeMatchingPair();
+    // Takes a pair with two clicks through the mouse handlers.
+    void clickPair(int32_t a, int32_t b);
+    void click(int32_t slot);
+
+    QImage shownPicture() const;
+    QString panel(int index) const;
+
+    QTemporaryDir folder;
+    QString previousCurrent;
+    ManualTickSource ticks{1000};
+    RecordingSink sink;
+    ScriptedFiles files;
+    std::vector<QUrl> helpCalls;
+    bool helpResult = true;
+    std::unique_ptr<TMainForm> form;
+};
+
+} // namespace kelmar::testing

@@ -1,0 +1,313 @@
+// Whole games through the window's handlers: the guards of paused, stuck and
+// won games, saving and loading, the after-win replay and the shutdown paths.
+#include "app/close_requests.h"
+#include "app/main_view.h"
+#include "app/quit_signals.h"
+#include "app/status_panels.h"
+#include "core/board.h"
+#include "core/rules.h"
+#include "scores/score_form.h"
+#include "tests/app/app_test_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace kelmar::testing {
+namespace {
+
+using Move = std::pair<int32_t, int32_t>;
+
+// Rearranges the kinds of the dealt board so that a known order of pairs
+// clears it: pairs are drawn from the tiles that are free by position alone
+// (highest layer first), and each drawn pair gets a matching pair of kinds.
+// Returns that order; the board keeps its positions.
+std::vector<Move> arrangeWinnableDeal(Game& game) {
+    std::mt19937 random(7);
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        Game copy = game;
+        copy.view = nullptr;
+        std::vector<Move> order;
+        while (copy.board.SlotCount > 0) {
+            AnalyzeBoard(copy);
+            std::vector<int32_t> free(copy.play.FreeList.begin() + 1,
+                                      copy.play.FreeList.begin() + 1 + copy.play.FreeCount);
+            if (free.size() < 2) {
+                break;
+            }
+            std::shuffle(free.begin(), free.end(), random);
+            std::stable_sort(free.begin(), free.end(), [&](int32_t a, int32_t b) {
+                return copy.board.Slots[static_cast<std::size_t>(a)].Layer >
+                       copy.board.Slots[static_cast<std::size_t>(b)].Layer;
+            });
+            order.push_back({free[0], free[1]});
+            RemoveTile(copy.board, free[0]);
+            RemoveTile(copy.board, free[1]);
+        }
+        if (copy.board.SlotCount != 0) {
+            continue;
+        }
+        // 68 pairs of kinds 1..34 (two pairs each), then the two families.
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            uint8_t first = static_cast<uint8_t>(i / 2 + 1);
+            uint8_t second = first;
+            if (i >= 68) {
+                first = static_cast<uint8_t>(35 + 2 * (i - 68));
+                second = static_cast<uint8_t>(first + 1);
+            }
+            game.board.Slots[static_cast<std::size_t>(order[i].first)].Kind = first;
+            game.board.Slots[static_cast<std::size_t>(order[i].second)].Kind = second;
+        }
+        return order;
+    }
+    return {};
+}
+
+class GameFlow : public WindowTest {
+protected:
+    // Plays the dealt game to the win by clicks, `msPerMove` apart.
+    void playToWin(uint32_t msPerMove) {
+        const std::vector<Move> moves = arrangeWinnableDeal(game());
+        ASSERT_EQ(moves.size(), 72u);
+        AnalyzeBoard(game());
+        form->view().RenderBoard();
+        for (const Move& move : moves) {
+            tick(msPerMove);
+            clickPair(move.first, move.second);
+        }
+        ASSERT_TRUE(game().play.GameWon);
+    }
+
+    // A small running board that becomes stuck after the pair (1, 5):
+    // row y=0: kinds 3 1 1 2, and a single kind-3 tile below.
+    void makeStuckAfterOneMove() {
+        Game& g = game();
+        ResetBoard(g);
+        AddSlot(g.board, 0, 0, 1, 3);
+        AddSlot(g.board, 38, 0, 1, 1);
+        AddSlot(g.board, 76, 0, 1, 1);
+        AddSlot(g.board, 114, 0, 1, 2);
+        AddSlot(g.board, 0, 108, 1, 3);
+        g.board.DealtCount = 5;
+        PrepareBoardGeometry(g);
+        AnalyzeBoard(g);
+        form->view().RenderBoard();
+        clickPair(1, 5);
+        ASSERT_TRUE(g.play.NoMovesLeft);
+        ASSERT_FALSE(g.play.GameWon);
+    }
+
+    struct Snapshot {
+        int32_t position, length, slotCount;
+        bool selection, hint;
+        int32_t baseElapsed;
+        std::size_t dialogs;
+        bool saved;
+        bool operator==(const Snapshot&) const = default;
+    };
+    Snapshot snapshot() {
+        const Game& g = game();
+        return {g.history.Position,   g.history.Length,
+                g.board.SlotCount,    g.play.SelectionActive,
+                g.play.HintShowing,   g.clock.BaseElapsed,
+                files.presets.size(), QFile::exists(QStringLiteral("QuickSave.klmr"))};
+    }
+};
+
+TEST_F(GameFlow, WinningByClicksEntersTheBestTimeAndStartsTheReplay) {
+    createWindow();
+    TScoreForm scores(form->scores(), game().settings);
+    form->setScoreForm(&scores);
+    startPlaying();
+    playToWin(1000);
+    const int32_t wonAt = game().clock.Elapsed;
+    EXPECT_EQ(wonAt, 72 * 1000);
+    EXPECT_EQ(panel(0), QStringLiteral("GEWONNEN!"));
+    EXPECT_EQ(form->scores().NewEntryRow, 1);
+    EXPECT_EQ(form->scores().Rows[1].Time, wonAt);
+    EXPECT_TRUE(scores.isVisible());
+
+    // One undo per timer event back to the deal, one idle event, forward again.
+    for (int step = 1; step <= 72; ++step) {
+        tick(10);
+        ASSERT_EQ(game().history.Position, 72 - step);
+    }
+    tick(10);
+    EXPECT_EQ(game().history.Position, 0);
+    tick(10);
+    EXPECT_EQ(game().history.Position, 1);
+    EXPECT_TRUE(game().play.GameWon);
+    EXPECT_EQ(game().clock.Elapsed, wonAt);
+    EXPECT_EQ(form->scores().Rows[2].Time, 3 * 60000); // entered once only
+
+    form->BPauseClick(); // the replay stops while paused
+    tick(10);
+    EXPECT_EQ(game().history.Position, 1);
+}
+
+TEST_F(GameFlow, WonGameIgnoresPlayCommandsButNotTheOthers) {
+    createWindow();
+    startPlaying();
+    playToWin(10);
+    const Snapshot before = snapshot();
+    form->BSaveClick();
+    form->MSaveAsClick();
+    form->BUndoClick();
+    form->MRedoClick();
+    form->BHintClick();
+    const QPoint centre(320, 240);
+    form->FieldMouseDown(Qt::LeftButton, centre.x(), centre.y());
+    form->FieldMouseUp(Qt::LeftButton, centre.x(), centre.y());
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_TRUE(sink.messages.empty());
+
+    form->MNewClick();
+    EXPECT_FALSE(game().play.GameWon);
+    EXPECT_EQ(game().board.SlotCount, 144);
+    EXPECT_TRUE(game().Running);
+}
+
+TEST_F(GameFlow, PausedGameIgnoresPlayCommandsButSavesLoadsAndDeals) {
+    createWindow();
+    startPlaying();
+    const auto [a, b] = freeMatchingPair();
+    clickPair(a, b);
+    form->BPauseClick();
+    Snapshot before = snapshot();
+    form->BHintClick();
+    form->MUndoClick();
+    form->BRedoClick();
+    form->FieldMouseDown(Qt::LeftButton, 320, 240);
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_FALSE(game().Running);
+
+    form->MSaveClick();
+    EXPECT_EQ(QFileInfo(QStringLiteral("QuickSave.klmr")).size(),
+              4 + 1 + 1 + 4 * 144 + 1 + 1 + 4 + 2);
+    form->BLoadClick(); // a load ends the pause
+    EXPECT_TRUE(game().Running);
+    EXPECT_EQ(game().history.Length, 1);
+    form->BPauseClick();
+    form->BNewClick(); // so does a new game
+    EXPECT_TRUE(game().Running);
+    EXPECT_EQ(game().history.Length, 0);
+}
+
+TEST_F(GameFlow, StuckGameStopsTheClockRefusesHintsAndUndoes) {
+    createWindow();
+    startPlaying();
+    tick(4000);
+    makeStuckAfterOneMove();
+    EXPECT_EQ(panel(0), QStringLiteral("KEINE WEITEREN ZÜGE!"));
+    const int32_t frozen = game().clock.Elapsed;
+    tick(9000);
+    EXPECT_EQ(game().clock.Elapsed, frozen);
+
+    const Snapshot before = snapshot();
+    form->BHintClick();
+    EXPECT_EQ(snapshot(), before);
+
+    form->BSaveClick(); // still allowed
+    EXPECT_TRUE(QFile::exists(QStringLiteral("QuickSave.klmr")));
+    form->BUndoClick();
+    EXPECT_FALSE(game().play.NoMovesLeft);
+    tick(10);
+    EXPECT_EQ(game().clock.Elapsed, game().history.Records[1].Time + 10);
+}
+
+TEST_F(GameFlow, LoadDialogCancelChangesNothingAndConfirmTakesTheFile) {
+    createWindow();
+    startPlaying();
+    form->BSaveClick();
+    const QString other = QDir(folder.path()).filePath(QStringLiteral("other.klmr"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral("QuickSave.klmr"), other));
+
+    files.answer.reset();
+    form->MLoadClick();
+    ASSERT_EQ(files.presets.size(), 1u);
+    EXPECT_EQ(files.presets[0], QStringLiteral("QuickSave.klmr"));
+    EXPECT_EQ(form->SaveFileName(), QStringLiteral("QuickSave.klmr"));
+
+    const auto [a, b] = freeMatchingPair();
+    clickPair(a, b);
+    files.answer = other;
+    form->MLoadClick();
+    EXPECT_EQ(form->SaveFileName(), other);
+    EXPECT_EQ(game().history.Length, 0);
+    EXPECT_EQ(game().board.SlotCount, 144);
+    EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).absolutePath());
+}
+
+TEST_F(GameFlow, LoadingAMissingFileReportsAndKeepsTheGame) {
+    createWindow();
+    startPlaying();
+    const auto [a, b] = freeMatchingPair();
+    clickPair(a, b);
+    form->BLoadClick();
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_TRUE(sink.messages[0].error);
+    EXPECT_EQ(game().history.Length, 1);
+    EXPECT_TRUE(game().Running);
+}
+
+TEST_F(GameFlow, ExitWritesTheSettingsOnceAndFreesTheBitmaps) {
+    createWindow();
+    form->MShowSpeedClick();
+    form->MExitClick();
+    EXPECT_TRUE(form->ShutDownDone());
+    QFile ini(QStringLiteral("Kelmar.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("ShowRenderSpeed=1\r\n"));
+    ini.close();
+    EXPECT_EQ(form->view().graphics().BackBuffer, nullptr);
+    ASSERT_TRUE(QFile::remove(QStringLiteral("Kelmar.ini")));
+    form->close();
+    form->ShutDownGame();
+    EXPECT_FALSE(QFile::exists(QStringLiteral("Kelmar.ini"))); // written once only
+    form->MNewClick();                                         // nothing draws after the shutdown
+    EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(GameFlow, CtrlQClosesThroughTheNormalPath) {
+    createWindow();
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QTest::keyClick(form.get(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(form->ShutDownDone());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(QFile::exists(QStringLiteral("Kelmar.ini")));
+}
+
+TEST_F(GameFlow, FailedSettingsWriteIsShownAndTheShutdownGoesOn) {
+    createWindow();
+    ASSERT_TRUE(QDir().mkdir(QStringLiteral("Kelmar.ini"))); // cannot be replaced by a file
+    form->close();
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_TRUE(sink.messages[0].error);
+    EXPECT_TRUE(form->ShutDownDone());
+    EXPECT_EQ(form->view().graphics().TileSheet, nullptr);
+}
+
+TEST_F(GameFlow, TerminationSignalClosesTheWindowAndWritesTheSettings) {
+    createWindow();
+    form->show();
+    QuitSignals quitSignals;
+    ASSERT_TRUE(quitSignals.installed());
+    ConnectCloseRequests(*qApp, *form, quitSignals);
+    QSignalSpy closed(form.get(), &TMainForm::closed);
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    ASSERT_TRUE(closed.wait(5000));
+    EXPECT_TRUE(form->ShutDownDone());
+    EXPECT_TRUE(QFile::exists(QStringLiteral("Kelmar.ini")));
+}
+
+} // namespace
+} // namespace kelmar::testing

@@ -1,0 +1,291 @@
+// The main window driven through its handlers: start-up, guards, clock,
+// pause, mouse, help, files and shutdown.
+#include "app/board_field.h"
+#include "app/main_view.h"
+#include "core/board.h"
+#include "core/rules.h"
+#include "tests/app/app_test_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace kelmar::testing {
+namespace {
+
+using MainWindow = WindowTest;
+
+// The lines of the logo screen as the player reads them: the coloured pass of
+// each line (the black outline passes left out).
+std::vector<TField::TextLine> readableLines(const TField& field) {
+    std::vector<TField::TextLine> lines;
+    for (const TField::TextLine& line : field.textLines()) {
+        if (line.color != QColor(0, 0, 0)) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+TEST_F(MainWindow, StartsDealtAndAnalysedBehindTheStartScreen) {
+    createWindow();
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_FALSE(game().Running);
+    EXPECT_EQ(game().board.SlotCount, 144);
+    EXPECT_EQ(panel(0), QStringLiteral("mögliche Züge: %1").arg(game().play.MoveCount));
+    EXPECT_EQ(panel(1), QStringLiteral("Zeit: "));
+    const auto lines = readableLines(*form->Field);
+    ASSERT_EQ(lines.size(), 2u); // the empty middle line draws nothing
+    EXPECT_EQ(lines[0].text, QStringLiteral("Start mit Mausklick"));
+    EXPECT_EQ(lines[0].y, 460);
+    EXPECT_EQ(lines[1].text, QStringLiteral("Kelmar SR1 (12.12.2000)"));
+    EXPECT_EQ(lines[1].color, QColor(160, 180, 192));
+    EXPECT_EQ(lines[1].y, 432);
+
+    tick(5000); // the clock stands still on the start screen
+    EXPECT_EQ(game().clock.Elapsed, 0);
+    EXPECT_EQ(panel(1), QStringLiteral("Zeit: "));
+}
+
+TEST_F(MainWindow, LayoutKeepsTheBoardAt1And30OfA642By530ClientArea) {
+    createWindow();
+    EXPECT_EQ(form->centralWidget()->size(), QSize(642, 530));
+    EXPECT_EQ(form->Field->geometry(), QRect(1, 30, 640, 480));
+    EXPECT_EQ(form->BHelp->geometry().left(), 207);
+    EXPECT_EQ(form->BHelp->size(), QSize(25, 23));
+    EXPECT_EQ(form->MExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(form->MHelpStart->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Kelmar"));
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+TEST_F(MainWindow, MissingPictureIsShownAndTheWindowStillOpens) {
+    ASSERT_TRUE(QFile::remove(QStringLiteral("KLTiles.bmp")));
+    createWindow();
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_TRUE(sink.messages[0].error);
+    EXPECT_EQ(sink.messages[0].text, QStringLiteral("Cannot open file KLTiles.bmp"));
+    // The rest of the start-up was skipped; a release must not crash.
+    form->FieldMouseUp(Qt::LeftButton, 100, 100);
+    form->FieldMouseDown(Qt::LeftButton, 100, 100);
+    form->BHintClick();
+    tick(10);
+}
+
+TEST_F(MainWindow, SettingsDecideTheCheckMarks) {
+    QFile ini(QStringLiteral("Kelmar.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Kelmar]\r\nPixelFormat=12\r\nForceRepaint=1\r\nAvoidUnsolveableGames=0\r\n");
+    ini.close();
+    createWindow();
+    EXPECT_TRUE(form->MFDevice->isChecked());
+    EXPECT_TRUE(form->MForceRepaint->isChecked());
+    EXPECT_FALSE(form->MNoUnsolveableGames->isChecked());
+    EXPECT_FALSE(form->MShowSpeed->isChecked());
+}
+
+TEST_F(MainWindow, FirstReleaseOnlyResumes) {
+    createWindow();
+    const auto [a, b] = freeMatchingPair();
+    ASSERT_GT(a, 0);
+    const QPoint at = centreOf(game().board, a);
+    form->FieldMouseDown(Qt::LeftButton, at.x(), at.y());
+    form->FieldMouseUp(Qt::LeftButton, at.x(), at.y());
+    EXPECT_TRUE(game().Running);
+    EXPECT_FALSE(game().play.SelectionActive);
+    EXPECT_TRUE(form->Field->textLines().empty());
+}
+
+TEST_F(MainWindow, PressHighlightsEvenACoveredTileAndChangesNoState) {
+    createWindow();
+    startPlaying();
+    int32_t covered = 0;
+    for (int32_t s = 1; s <= game().board.SlotCount && covered == 0; ++s) {
+        const QPoint at = centreOf(game().board, s);
+        if (!game().board.Slots[static_cast<std::size_t>(s)].Free &&
+            HitTest(game().board, at.x(), at.y()) == s) {
+            covered = s;
+        }
+    }
+    ASSERT_GT(covered, 0);
+    const QImage before = shownPicture();
+    const QPoint at = centreOf(game().board, covered);
+    form->FieldMouseDown(Qt::LeftButton, at.x(), at.y());
+    EXPECT_NE(shownPicture().pixel(at), before.pixel(at));
+    EXPECT_FALSE(game().play.SelectionActive);
+    form->FieldMouseUp(Qt::LeftButton, at.x(), at.y());
+    EXPECT_FALSE(game().play.SelectionActive);
+    EXPECT_EQ(shownPicture(), before); // the release's render clears the feedback
+}
+
+TEST_F(MainWindow, DoubleClickSelectsAndDeselects) {
+    createWindow();
+    startPlaying();
+    const int32_t slot = freeMatchingPair().first;
+    const QPointF at = centreOf(game().board, slot);
+    const auto send = [&](QEvent::Type type) {
+        QMouseEvent event(type, at, form->Field->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(form->Field, &event);
+    };
+    send(QEvent::MouseButtonPress);
+    send(QEvent::MouseButtonRelease);
+    EXPECT_TRUE(game().play.SelectionActive);
+    send(QEvent::MouseButtonDblClick);
+    send(QEvent::MouseButtonRelease);
+    EXPECT_FALSE(game().play.SelectionActive);
+}
+
+TEST_F(MainWindow, ReleaseOutsideTheBoardRendersAndKeepsTheSelection) {
+    createWindow();
+    startPlaying();
+    const int32_t slot = freeMatchingPair().first;
+    click(slot);
+    ASSERT_TRUE(game().play.SelectionActive);
+    form->BHintClick();
+    ASSERT_TRUE(game().play.HintShowing);
+    form->FieldMouseUp(Qt::RightButton, -300, 5000);
+    EXPECT_TRUE(game().play.SelectionActive);
+    EXPECT_EQ(game().play.SelectedSlot, slot);
+    EXPECT_FALSE(game().play.HintShowing); // rendered again
+}
+
+TEST_F(MainWindow, HintCostsTenSecondsOnce) {
+    createWindow();
+    startPlaying();
+    tick(3000);
+    EXPECT_EQ(game().clock.Elapsed, 3000);
+    form->BHintClick();
+    tick(10);
+    EXPECT_EQ(game().clock.Elapsed, 13010);
+    form->MHintClick(); // takes the shown pair, no further penalty
+    EXPECT_EQ(game().history.Length, 1);
+    EXPECT_EQ(game().history.Records[1].Time, 13010);
+    tick(10);
+    EXPECT_EQ(game().clock.Elapsed, 13020);
+}
+
+TEST_F(MainWindow, UndoHandsBackTheTimeAndRedoSetsItAgain) {
+    createWindow();
+    startPlaying();
+    tick(60000);
+    const auto [a, b] = freeMatchingPair();
+    clickPair(a, b);
+    ASSERT_EQ(game().history.Position, 1);
+    tick(30000);
+    EXPECT_EQ(game().clock.Elapsed, 90000);
+    form->BUndoClick();
+    tick(10);
+    EXPECT_EQ(game().clock.Elapsed, 60010);
+    tick(5000);
+    form->MRedoClick();
+    tick(10);
+    EXPECT_EQ(game().clock.Elapsed, 60010);
+}
+
+TEST_F(MainWindow, PausedTimeIsNotCounted) {
+    createWindow();
+    startPlaying();
+    tick(7000);
+    form->BPauseClick();
+    EXPECT_FALSE(game().Running);
+    const auto lines = readableLines(*form->Field);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].text, QStringLiteral("PAUSE-MODUS"));
+    EXPECT_EQ(lines[1].y, 446);
+    tick(100000);
+    form->MPauseClick();
+    EXPECT_TRUE(game().Running);
+    tick(10);
+    EXPECT_EQ(game().clock.Elapsed, 7010);
+    tick(200);
+    EXPECT_EQ(panel(1), QStringLiteral("Zeit: 0:07"));
+}
+
+TEST_F(MainWindow, AboutOverThePauseScreenAndTheNextClickResumes) {
+    createWindow();
+    startPlaying();
+    form->BPauseClick();
+    form->MAboutClick();
+    EXPECT_FALSE(game().Running);
+    const auto lines = readableLines(*form->Field);
+    ASSERT_EQ(lines.size(), 3u); // the second line from the bottom is empty
+    EXPECT_EQ(lines[1].y, 432);
+    EXPECT_EQ(lines[2].y, 418);
+    for (const auto& line : lines) {
+        EXPECT_EQ(line.color, QColor(255, 255, 255));
+        EXPECT_FALSE(line.text.contains(QLatin1Char('@')));
+    }
+    EXPECT_TRUE(lines[2].text.contains(QStringLiteral("2000")));
+    form->FieldMouseUp(Qt::LeftButton, 320, 240);
+    EXPECT_TRUE(game().Running);
+    EXPECT_FALSE(game().play.SelectionActive);
+}
+
+TEST_F(MainWindow, HelpOpensThePageOrWarns) {
+    createWindow();
+    form->BHelpClick();
+    ASSERT_EQ(helpCalls.size(), 1u);
+    EXPECT_EQ(helpCalls[0],
+              QUrl::fromLocalFile(QDir(folder.path()).filePath(QStringLiteral("Kelmar.htm"))));
+    EXPECT_TRUE(sink.messages.empty());
+
+    helpResult = false;
+    form->MHelpStartClick();
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_FALSE(sink.messages[0].error);
+    EXPECT_EQ(sink.messages[0].caption, QStringLiteral("Kelmar-Fehler"));
+    EXPECT_EQ(sink.messages[0].text, QStringLiteral("Kann Hilfe nicht aufrufen"));
+
+    helpResult = true;
+    ASSERT_TRUE(QFile::remove(QStringLiteral("Kelmar.htm")));
+    form->BHelpClick();
+    EXPECT_EQ(helpCalls.size(), 2u); // not asked: the page is missing
+    EXPECT_EQ(sink.messages.size(), 2u);
+}
+
+TEST_F(MainWindow, OptionTogglesFlipSettingAndCheckMark) {
+    createWindow();
+    const struct {
+        QAction* item;
+        void (TMainForm::*handler)();
+        bool GameSettings::*option;
+    } toggles[] = {
+        {form->MNoUnsolveableGames, &TMainForm::MNoUnsolveableGamesClick,
+         &GameSettings::AvoidUnsolveableGames},
+        {form->MShowSpeed, &TMainForm::MShowSpeedClick, &GameSettings::ShowRenderSpeed},
+        {form->MForceRepaint, &TMainForm::MForceRepaintClick, &GameSettings::ForceRepaint},
+    };
+    for (const auto& toggle : toggles) {
+        const bool before = game().settings.*toggle.option;
+        toggle.item->trigger(); // through the menu wiring
+        EXPECT_EQ(game().settings.*toggle.option, !before);
+        EXPECT_EQ(toggle.item->isChecked(), !before);
+        (form.get()->*toggle.handler)();
+        EXPECT_EQ(game().settings.*toggle.option, before);
+        EXPECT_EQ(toggle.item->isChecked(), before);
+    }
+}
+
+TEST_F(MainWindow, PixelFormatWhilePausedReloadsButDoesNotDraw) {
+    createWindow();
+    const QImage logo = shownPicture();
+    form->MF8->trigger();
+    EXPECT_EQ(game().settings.PixelFormat, PixelFormatSetting::Bits8);
+    EXPECT_TRUE(form->MF8->isChecked());
+    EXPECT_FALSE(form->MFDevice->isChecked());
+    EXPECT_EQ(form->view().graphics().TileSheet->format(), PixelFormatSetting::Bits8);
+    EXPECT_EQ(shownPicture(), logo);
+    startPlaying();
+    EXPECT_EQ(form->view().graphics().BackBuffer->format(), PixelFormatSetting::Bits8);
+    form->MF24Click();
+    EXPECT_EQ(form->view().graphics().BackBuffer->format(), PixelFormatSetting::Bits24);
+}
+
+} // namespace
+} // namespace kelmar::testing
