@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QPolygonF>
+#include <QStringList>
 #include <algorithm>
 
 namespace kelmar::art {
@@ -13,7 +14,7 @@ struct IconColours {
     QColor outline, face, faceShade, side, sideDark, coin, coinEye, stick;
 };
 
-// The 16-colour look: black, white, silver, green, red, navy only.
+// The 16-colour look: black, white, silver, green, teal and red only.
 const IconColours kRetro{QColor(0, 0, 0),       QColor(255, 255, 255), QColor(192, 192, 192),
                          QColor(0, 128, 0),     QColor(0, 128, 128),   QColor(255, 0, 0),
                          QColor(255, 255, 255), QColor(0, 128, 0)};
@@ -25,6 +26,10 @@ const IconColours kSmooth{QColor(28, 32, 30),  kIvory,  kIvoryShade, QColor(64, 
 struct TileShape {
     double x, y, w, h, d;
 };
+
+// The smooth icon's two tiles; the upper one lies a layer higher.
+constexpr TileShape kLowerTile{2.2, 5.8, 7, 8, 1.7};
+constexpr TileShape kUpperTile{8.2, 0.6, 7, 8, 1.7};
 
 void drawTile(QPainter& p, const TileShape& t, const IconColours& c, double outline, bool coin) {
     p.setPen(QPen(c.outline, outline, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
@@ -120,10 +125,72 @@ QImage makeAppIcon(int size) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size / 16.0, size / 16.0);
     const double outline = std::max(0.35, 16.0 / size);
-    drawTile(painter, {2.2, 5.8, 7, 8, 1.7}, kSmooth, outline, false);
-    drawTile(painter, {8.2, 0.6, 7, 8, 1.7}, kSmooth, outline, true);
+    drawTile(painter, kLowerTile, kSmooth, outline, false);
+    drawTile(painter, kUpperTile, kSmooth, outline, true);
     painter.end();
     return icon;
+}
+
+namespace {
+
+QString svgPoints(std::initializer_list<QPointF> points) {
+    QStringList parts;
+    for (const QPointF& p : points)
+        parts << QStringLiteral("%1,%2").arg(p.x(), 0, 'f', 2).arg(p.y(), 0, 'f', 2);
+    return parts.join(QLatin1Char(' '));
+}
+
+QString svgTile(const TileShape& t, bool coin) {
+    const IconColours& c = kSmooth;
+    const QString stroke =
+        QStringLiteral(" stroke=\"%1\" stroke-width=\"0.35\"").arg(c.outline.name());
+    QString svg;
+    svg += QStringLiteral("  <polygon points=\"%1\" fill=\"%2\"%3/>\n")
+               .arg(svgPoints({{t.x, t.y},
+                               {t.x, t.y + t.h},
+                               {t.x - t.d, t.y + t.h + t.d},
+                               {t.x - t.d, t.y + t.d}}),
+                    c.side.name(), stroke);
+    svg += QStringLiteral("  <polygon points=\"%1\" fill=\"%2\"%3/>\n")
+               .arg(svgPoints({{t.x, t.y + t.h},
+                               {t.x + t.w, t.y + t.h},
+                               {t.x + t.w - t.d, t.y + t.h + t.d},
+                               {t.x - t.d, t.y + t.h + t.d}}),
+                    c.sideDark.name(), stroke);
+    svg += QStringLiteral("  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"%5\"%6/>\n")
+               .arg(t.x)
+               .arg(t.y)
+               .arg(t.w)
+               .arg(t.h)
+               .arg(c.face.name(), stroke);
+    const double cx = t.x + t.w / 2, cy = t.y + t.h / 2;
+    if (coin) {
+        const std::pair<double, QColor> rings[] = {{2.3, c.coin}, {1.25, c.coinEye}, {0.6, c.coin}};
+        for (const auto& [radius, colour] : rings)
+            svg += QStringLiteral(
+                       "  <circle cx=\"%1\" cy=\"%2\" r=\"%3\" fill=\"%4\" stroke=\"none\"/>\n")
+                       .arg(cx)
+                       .arg(cy)
+                       .arg(radius)
+                       .arg(colour.name());
+    } else {
+        svg += QStringLiteral("  <rect x=\"%1\" y=\"%2\" width=\"1.6\" height=\"%3\" rx=\"0.6\" "
+                              "fill=\"%4\" stroke=\"none\"/>\n")
+                   .arg(cx - 0.8)
+                   .arg(t.y + 1.6)
+                   .arg(t.h - 3.2)
+                   .arg(c.stick.name());
+    }
+    return svg;
+}
+
+} // namespace
+
+QString makeAppIconSvg() {
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" "
+                          "height=\"256\" viewBox=\"0 0 16 16\">\n") +
+           svgTile(kLowerTile, false) + svgTile(kUpperTile, true) + QStringLiteral("</svg>\n");
 }
 
 } // namespace kelmar::art

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 #include <array>
 
 namespace kelmar::art {
@@ -13,5 +14,8 @@ constexpr std::array<int, 6> kAppIconSizes{16, 32, 48, 64, 128, 256};
 
 // ARGB32 icon of `size` x `size` pixels (any size of at least 16).
 QImage makeAppIcon(int size);
+
+// The smooth icon as a scalable SVG document (the same shapes and colours).
+QString makeAppIconSvg();
 
 } // namespace kelmar::art

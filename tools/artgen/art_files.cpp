@@ -9,6 +9,7 @@
 #include "tile_sheet.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 
 namespace kelmar::art {
@@ -59,6 +60,14 @@ QString writeIcons(const QString& iconDir) {
         if (!error.isEmpty())
             return error;
     }
+    return {};
+}
+
+QString writeAppIconSvg(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(makeAppIconSvg().toUtf8()) < 0 || !file.flush())
+        return QStringLiteral("cannot write %1").arg(fileName);
     return {};
 }
 

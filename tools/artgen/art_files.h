@@ -13,6 +13,9 @@ QString writeGameFiles(const QString& gameDir);
 // symbol-00.png .. symbol-19.png and kelmar-16.png .. kelmar-256.png.
 QString writeIcons(const QString& iconDir);
 
+// The program icon as SVG.
+QString writeAppIconSvg(const QString& fileName);
+
 // The review picture as PNG.
 QString writeContactSheet(const QString& fileName);
 

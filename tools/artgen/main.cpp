@@ -2,6 +2,7 @@
 //
 //   kelmar_artgen --game-dir DIR        KLTiles.bmp, KLTFrame.bmp, KLBack.bmp, KLMRLogo.jpg
 //   kelmar_artgen --icons DIR           the tool-bar symbols and the program icons (PNG)
+//   kelmar_artgen --svg FILE            the program icon as SVG
 //   kelmar_artgen --contact-sheet FILE  a review picture of all of it (PNG)
 //
 // Options may be combined. Needs no display: it always runs on the
@@ -15,8 +16,9 @@
 namespace {
 
 int usage() {
-    std::fputs("usage: kelmar_artgen [--game-dir DIR] [--icons DIR] [--contact-sheet FILE]\n",
-               stderr);
+    std::fputs(
+        "usage: kelmar_artgen [--game-dir DIR] [--icons DIR] [--svg FILE] [--contact-sheet FILE]\n",
+        stderr);
     return 2;
 }
 
@@ -36,6 +38,8 @@ int main(int argc, char* argv[]) {
             error = kelmar::art::writeGameFiles(value);
         else if (option == QLatin1String("--icons"))
             error = kelmar::art::writeIcons(value);
+        else if (option == QLatin1String("--svg"))
+            error = kelmar::art::writeAppIconSvg(value);
         else if (option == QLatin1String("--contact-sheet"))
             error = kelmar::art::writeContactSheet(value);
         else

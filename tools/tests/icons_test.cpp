@@ -73,6 +73,12 @@ TEST(CommittedIcons, MatchWhatTheGeneratorDrawsNow) {
     }
 }
 
+TEST(CommittedIcons, ScalableIconMatchesTheGenerator) {
+    QFile svg(assets.filePath(QStringLiteral("kelmar.svg")));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(svg.readAll()), makeAppIconSvg());
+}
+
 TEST(CommittedIcons, AreAllListedInTheResourceFileUnderTheirOwnNames) {
     QFile qrc(assets.filePath(QStringLiteral("icons.qrc")));
     ASSERT_TRUE(qrc.open(QIODevice::ReadOnly));
