@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace kelmar::art {
@@ -55,20 +57,38 @@ TEST(AppIcon, SixteenPixelsUseOnlyTheSixteenColourPalette) {
         }
 }
 
+// Antialiasing may round a little differently on another Qt build; any real
+// change of a drawing moves some pixel by far more.
+constexpr int kRasterTolerance = 24;
+
+int largestChannelDifference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size())
+        return 256;
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            for (int shift : {0, 8, 16, 24})
+                largest = std::max(largest,
+                                   std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)));
+        }
+    return largest;
+}
+
 // The program compiles the committed PNGs; after a change of the drawing
 // code they must be redrawn (target kelmar_icons) and committed again.
 TEST(CommittedIcons, MatchWhatTheGeneratorDrawsNow) {
     for (int i = 0; i < kSymbolCount; ++i) {
         const QImage stored(assets.filePath(QStringLiteral("icons/") + symbolName(i)));
         ASSERT_FALSE(stored.isNull()) << symbolName(i).toStdString();
-        EXPECT_EQ(stored.convertToFormat(QImage::Format_ARGB32), makeSymbol(i))
+        EXPECT_LE(largestChannelDifference(stored, makeSymbol(i)), kRasterTolerance)
             << symbolName(i).toStdString();
     }
     for (int size : kAppIconSizes) {
         const QString name = QStringLiteral("icons/kelmar-%1.png").arg(size);
         const QImage stored(assets.filePath(name));
         ASSERT_FALSE(stored.isNull()) << name.toStdString();
-        EXPECT_EQ(stored.convertToFormat(QImage::Format_ARGB32), makeAppIcon(size))
+        EXPECT_LE(largestChannelDifference(stored, makeAppIcon(size)), kRasterTolerance)
             << name.toStdString();
     }
 }
