@@ -67,8 +67,8 @@ uint32_t ColourMask(PixelFormatSetting format) {
 
 enum class Op { Copy, Transparent, Merge };
 
-// The slow path: pixel by pixel through raw values. Used for Bits4 runs that
-// do not line up on bytes and for copies between different formats.
+// The slow path: pixel by pixel through raw values, for copies between
+// bitmaps of different formats.
 void PixelwiseSpan(Bitmap& dst, const Bitmap& src, const Span& s, Op op) {
     const PixelFormatSetting sf = src.format();
     const PixelFormatSetting df = dst.format();

@@ -42,6 +42,8 @@ constexpr SheetRun kSheetRuns[] = {
     {0, 4, 4}, // 39..42
 };
 
+} // namespace
+
 void ComputeBannerLayout(Graphics& graphics) {
     const int32_t wonWidth = MeasureText(graphics.BannerFont, QStringLiteral("GEWONNEN!")).width();
     const int32_t stuckWidth =
@@ -51,8 +53,6 @@ void ComputeBannerLayout(Graphics& graphics) {
     graphics.BannerLayout.StuckX = (kBoardWidth - stuckWidth) / 2;
     graphics.BannerLayout.Y = (kBoardHeight - kFaceHeight - height) / 2;
 }
-
-} // namespace
 
 QString BackgroundFileName() {
     return QStringLiteral("KLBack.bmp");

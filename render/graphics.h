@@ -99,6 +99,9 @@ void BuildSheetIndex(Graphics& graphics);
 // the later ones keep what they had.
 void LoadGraphics(Graphics& graphics, PixelFormatSetting format);
 
+// Computes BannerLayout with the current BannerFont (step 6 of LoadGraphics).
+void ComputeBannerLayout(Graphics& graphics);
+
 // The player picked a pixel format (the caller has checked the menu item):
 // PixelFormat := format (stays even if loading fails), LoadGraphics, and
 // RenderBoard only while the game is Running. Errors of LoadGraphics

@@ -37,11 +37,14 @@ std::array<Rgb, 256> BuildHalftone() {
             }
         }
     }
+    // Greys at values that a 5-bit channel widens to exactly ((v << 3) | (v >> 2)),
+    // avoiding the cells of the cube levels, so that every entry maps back to
+    // itself through the lookup cube (conversions there and back are exact).
     constexpr Rgb kExtras[20] = {
-        {8, 8, 8},       {17, 17, 17},    {25, 25, 25},    {34, 34, 34},  {42, 42, 42},
-        {59, 59, 59},    {68, 68, 68},    {76, 76, 76},    {85, 85, 85},  {93, 93, 93},
-        {110, 110, 110}, {119, 119, 119}, {128, 128, 128}, {63, 63, 63},  {128, 0, 0},
-        {0, 128, 0},     {0, 0, 128},     {128, 128, 0},   {128, 0, 128}, {0, 128, 128},
+        {8, 8, 8},       {16, 16, 16},    {24, 24, 24},    {33, 33, 33},  {41, 41, 41},
+        {57, 57, 57},    {66, 66, 66},    {74, 74, 74},    {82, 82, 82},  {90, 90, 90},
+        {107, 107, 107}, {115, 115, 115}, {123, 123, 123}, {128, 0, 0},   {0, 128, 0},
+        {0, 0, 128},     {128, 128, 0},   {128, 0, 128},   {0, 128, 128}, {255, 128, 0},
     };
     for (const Rgb& c : kExtras) {
         palette[next++] = c;

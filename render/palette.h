@@ -22,6 +22,7 @@ struct Rgb {
 // complementary colours (R, G, B) and (255 - R, 255 - G, 255 - B), so that the
 // byte inversion of the highlight shows the inverse colour. Holds the 6x6x6
 // colour cube, extra greys and the dark standard colours; 0 black, 255 white.
+// Every entry converts back to its own index through NearestHalftoneIndex.
 const std::array<Rgb, 256>& HalftonePalette();
 
 // The standard 16-colour palette of Bits4: 0 black, 1..6 dark red, green,

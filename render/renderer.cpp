@@ -3,6 +3,8 @@
 #include "render/bitmap_ops.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 namespace kelmar {
 namespace {
@@ -128,9 +130,22 @@ void HighlightTile(Graphics& graphics, const Rect& rect) {
     }
     Bitmap& bb = *graphics.BackBuffer;
     if (bb.format() == PixelFormatSetting::Device) {
+        // The mask cell is read from its top-left corner; the part of `rect`
+        // inside the BackBuffer takes the matching part of the cell.
+        const int64_t left = std::max(rect.Left, 0);
+        const int64_t top = std::max(rect.Top, 0);
+        const int64_t right = std::min(rect.Right, bb.width());
+        const int64_t bottom = std::min(rect.Bottom, bb.height());
+        if (left >= right || top >= bottom) {
+            return;
+        }
         const Rect& mask = graphics.HighlightMask;
-        MergePaint(bb, rect.Left, rect.Top, *graphics.TileSheet,
-                   {mask.Left, mask.Top, mask.Left + rect.width(), mask.Top + rect.height()});
+        const int64_t srcLeft = std::min<int64_t>(mask.Left + (left - rect.Left), INT32_MAX / 2);
+        const int64_t srcTop = std::min<int64_t>(mask.Top + (top - rect.Top), INT32_MAX / 2);
+        MergePaint(bb, static_cast<int32_t>(left), static_cast<int32_t>(top), *graphics.TileSheet,
+                   {static_cast<int32_t>(srcLeft), static_cast<int32_t>(srcTop),
+                    static_cast<int32_t>(srcLeft + (right - left)),
+                    static_cast<int32_t>(srcTop + (bottom - top))});
         return;
     }
     const int32_t left = std::max(rect.Left, 0);

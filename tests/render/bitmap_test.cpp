@@ -1,0 +1,258 @@
+// Pixel layouts, palettes, conversion and the clipped raster copies.
+#include "render/bitmap.h"
+#include "render/bitmap_ops.h"
+#include "render/graphics_error.h"
+#include "render/palette.h"
+#include "render_test_support.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <tuple>
+
+namespace kelmar {
+namespace {
+
+using test::FormatName;
+using test::kAllFormats;
+
+// The stored bytes of pixel 1 of a one-row bitmap after setPixel.
+struct LayoutCase {
+    PixelFormatSetting format;
+    Rgb colour;
+    std::vector<uint8_t> rowStart; // the first bytes of the row
+};
+
+TEST(BitmapLayout, PixelBytesFollowEachFormatsRowLayout) {
+    const LayoutCase cases[] = {
+        // Bits4: pixel 0 in the high nibble; red is index 9, white 15.
+        {PixelFormatSetting::Bits4, {255, 0, 0}, {0x09}},
+        {PixelFormatSetting::Bits15, {255, 0, 0}, {0, 0, 0x00, 0x7C}},
+        {PixelFormatSetting::Bits15, {0, 255, 0}, {0, 0, 0xE0, 0x03}},
+        {PixelFormatSetting::Bits16, {255, 0, 0}, {0, 0, 0x00, 0xF8}},
+        {PixelFormatSetting::Bits16, {0, 255, 0}, {0, 0, 0xE0, 0x07}},
+        {PixelFormatSetting::Bits16, {0, 0, 255}, {0, 0, 0x1F, 0x00}},
+        {PixelFormatSetting::Bits24, {1, 2, 3}, {0, 0, 0, 3, 2, 1}},
+        {PixelFormatSetting::Bits32, {1, 2, 3}, {0, 0, 0, 0, 3, 2, 1, 0}},
+        {PixelFormatSetting::Device, {1, 2, 3}, {0, 0, 0, 0xFF, 3, 2, 1, 0xFF}},
+    };
+    for (const LayoutCase& c : cases) {
+        Bitmap bitmap(3, 1, c.format);
+        bitmap.setPixel(1, 0, c.colour);
+        const std::vector<uint8_t> start(bitmap.row(0), bitmap.row(0) + c.rowStart.size());
+        EXPECT_EQ(start, c.rowStart) << FormatName(c.format);
+        EXPECT_EQ(bitmap.pixel(1, 0), c.colour) << FormatName(c.format);
+    }
+    Bitmap four(2, 1, PixelFormatSetting::Bits4);
+    four.setPixel(0, 0, {255, 255, 255});
+    EXPECT_EQ(four.row(0)[0], 0xF0) << "left pixel in the high nibble";
+}
+
+TEST(BitmapLayout, RowsArePaddedToFourBytes) {
+    for (PixelFormatSetting format : kAllFormats) {
+        for (int32_t width = 1; width <= 9; ++width) {
+            const Bitmap bitmap(width, 2, format);
+            const int bits = StorageBitsPerPixel(format);
+            EXPECT_EQ(bitmap.stride() % 4, 0) << FormatName(format) << " width " << width;
+            EXPECT_GE(bitmap.stride() * 8, width * bits);
+            EXPECT_LT((bitmap.stride() - 4) * 8, width * bits);
+        }
+    }
+}
+
+TEST(BitmapLayout, UnknownCodesActAsDeviceAndHugeSizesAreRefused) {
+    EXPECT_EQ(Bitmap(1, 1, static_cast<PixelFormatSetting>(1)).format(),
+              PixelFormatSetting::Device);
+    EXPECT_EQ(Bitmap(1, 1, static_cast<PixelFormatSetting>(12)).format(),
+              PixelFormatSetting::Device);
+    EXPECT_TRUE(Bitmap(-5, 3, PixelFormatSetting::Bits8).isEmpty());
+    EXPECT_THROW(Bitmap(kMaxBitmapSide + 1, 1, PixelFormatSetting::Bits8), GraphicsError);
+    // Points outside read as black and are not written.
+    Bitmap bitmap(2, 2, PixelFormatSetting::Bits24);
+    bitmap.setPixel(-1, 0, {9, 9, 9});
+    bitmap.setPixel(2, 1, {9, 9, 9});
+    EXPECT_EQ(bitmap.pixel(5, 5), Rgb{});
+    EXPECT_EQ(test::Bytes(bitmap), std::vector<uint8_t>(bitmap.byteCount(), 0));
+}
+
+TEST(Palettes, BlackOnlyAtIndexZeroAndEveryEntryMapsBackToItself) {
+    const auto& halftone = HalftonePalette();
+    const auto& standard = StandardPalette16();
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(halftone[i] == Rgb{}, i == 0) << i;
+        EXPECT_EQ(NearestHalftoneIndex(halftone[i]), i) << i;
+        const Rgb& c = halftone[i];
+        EXPECT_EQ(halftone[255 - i],
+                  (Rgb{static_cast<uint8_t>(255 - c.R), static_cast<uint8_t>(255 - c.G),
+                       static_cast<uint8_t>(255 - c.B)}))
+            << "inverting index " << i << " must give the inverse colour";
+    }
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(standard[i] == Rgb{}, i == 0) << i;
+        EXPECT_EQ(NearestStandard16Index(standard[i]), i) << i;
+    }
+    EXPECT_EQ(standard[15], (Rgb{255, 255, 255}));
+    EXPECT_EQ(NearestStandard16Index({250, 10, 5}), 9) << "near-red gives bright red";
+}
+
+// Converting to another format and back gives the same stored picture for
+// every picture that format can hold; the colours stay within the format's
+// precision on the way.
+TEST(Conversion, RoundTripsKeepThePicture) {
+    for (PixelFormatSetting format : kAllFormats) {
+        const Bitmap original =
+            ConvertedBitmap(test::Noise(37, 11, PixelFormatSetting::Bits24, 7), format);
+        for (PixelFormatSetting via : kAllFormats) {
+            if (BitsPerPixel(via) < BitsPerPixel(format)) {
+                continue; // a smaller format cannot hold it
+            }
+            const Bitmap back = ConvertedBitmap(ConvertedBitmap(original, via), format);
+            for (int32_t y = 0; y < original.height(); ++y) {
+                for (int32_t x = 0; x < original.width(); ++x) {
+                    ASSERT_EQ(back.pixel(x, y), original.pixel(x, y))
+                        << FormatName(format) << " via " << FormatName(via) << " at " << x << ","
+                        << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(Conversion, ColoursStayWithinTheFormatsPrecision) {
+    const Bitmap source = test::Noise(64, 8, PixelFormatSetting::Bits24, 3);
+    const std::tuple<PixelFormatSetting, int> tolerances[] = {
+        {PixelFormatSetting::Bits15, 7}, {PixelFormatSetting::Bits16, 7},
+        {PixelFormatSetting::Bits32, 0}, {PixelFormatSetting::Device, 0},
+        {PixelFormatSetting::Bits8, 40},
+    };
+    for (const auto& [format, tolerance] : tolerances) {
+        const Bitmap converted = ConvertedBitmap(source, format);
+        ASSERT_EQ(converted.width(), source.width());
+        for (int32_t y = 0; y < source.height(); ++y) {
+            for (int32_t x = 0; x < source.width(); ++x) {
+                const Rgb a = source.pixel(x, y);
+                const Rgb b = converted.pixel(x, y);
+                ASSERT_LE(std::abs(a.R - b.R), tolerance) << FormatName(format);
+                ASSERT_LE(std::abs(a.G - b.G), tolerance) << FormatName(format);
+                ASSERT_LE(std::abs(a.B - b.B), tolerance) << FormatName(format);
+            }
+        }
+    }
+}
+
+TEST(Conversion, SameFormatKeepsTheStoredBytes) {
+    Bitmap bitmap = test::Noise(5, 3, PixelFormatSetting::Bits32, 11); // fourth bytes set
+    const auto before = test::Bytes(bitmap);
+    ConvertBitmap(bitmap, PixelFormatSetting::Bits32);
+    EXPECT_EQ(test::Bytes(bitmap), before);
+}
+
+// A plain model of the three copies, pixel by pixel with explicit bounds,
+// to hold the fast paths (whole rows, Bits4 nibble shifting) against.
+enum class Op { Copy, Transparent, Merge };
+
+void ModelCopy(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const Rect& r, Op op) {
+    const uint32_t bits = StorageBitsPerPixel(src.format());
+    const uint32_t mask = bits == 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
+    // Only source pixels can be copied: walk the rectangle's part inside it.
+    for (int64_t y = std::max<int64_t>(r.Top, 0); y < std::min<int64_t>(r.Bottom, src.height());
+         ++y) {
+        for (int64_t x = std::max<int64_t>(r.Left, 0); x < std::min<int64_t>(r.Right, src.width());
+             ++x) {
+            const int64_t tx = dx + (x - int64_t{r.Left});
+            const int64_t ty = dy + (y - int64_t{r.Top});
+            if (x < 0 || y < 0 || x >= src.width() || y >= src.height() || tx < 0 || ty < 0 ||
+                tx >= dst.width() || ty >= dst.height()) {
+                continue;
+            }
+            const auto sx = static_cast<int32_t>(x), sy = static_cast<int32_t>(y);
+            const auto px = static_cast<int32_t>(tx), py = static_cast<int32_t>(ty);
+            const uint32_t value = src.rawPixel(sx, sy);
+            if (op == Op::Transparent && src.pixel(sx, sy) == Rgb{}) {
+                continue;
+            }
+            dst.setRawPixel(px, py,
+                            op == Op::Merge ? ((~value & mask) | dst.rawPixel(px, py)) : value);
+        }
+    }
+}
+
+TEST(RasterCopies, MatchThePixelModelAtEveryAlignmentAndClipping) {
+    const int32_t offsets[] = {-40, -3, 0, 1, 2, 7, 26, 29, 33};
+    const Rect rects[] = {
+        {0, 0, 13, 9},
+        {1, 2, 12, 7},
+        {3, 1, 4, 2},
+        {-5, -4, 8, 6},
+        {10, 5, 40, 30},
+        {50, 50, 60, 60},
+        {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+        {5, 5, 5, 9},
+        {INT_MAX - 2, 0, INT_MAX, 4},
+    };
+    for (PixelFormatSetting format : kAllFormats) {
+        const Bitmap src = test::Noise(15, 11, format, 5);
+        for (Op op : {Op::Copy, Op::Transparent, Op::Merge}) {
+            for (const Rect& rect : rects) {
+                for (int32_t dx : offsets) {
+                    for (int32_t dy : {-2, 0, 3, 28}) {
+                        Bitmap fast = test::Noise(33, 31, format, 9);
+                        Bitmap model = fast;
+                        if (op == Op::Copy) {
+                            CopyRect(fast, dx, dy, src, rect);
+                        } else if (op == Op::Transparent) {
+                            CopyTransparent(fast, dx, dy, src, rect);
+                        } else {
+                            MergePaint(fast, dx, dy, src, rect);
+                        }
+                        ModelCopy(model, dx, dy, src, rect, op);
+                        for (int32_t y = 0; y < fast.height(); ++y) {
+                            for (int32_t x = 0; x < fast.width(); ++x) {
+                                ASSERT_EQ(fast.rawPixel(x, y), model.rawPixel(x, y))
+                                    << FormatName(format) << " op " << static_cast<int>(op)
+                                    << " rect " << rect.Left << "," << rect.Top << " to " << dx
+                                    << "," << dy << " pixel " << x << "," << y;
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(RasterCopies, TransparencyIsColourValueZeroWhateverTheSpareBits) {
+    // Bits32 black with a fourth byte and Bits15 black with the spare bit set
+    // are still colour value 0.
+    Bitmap src32(1, 1, PixelFormatSetting::Bits32);
+    src32.setRawPixel(0, 0, 0x7F000000u);
+    Bitmap dst32 = test::Solid(1, 1, PixelFormatSetting::Bits32, {9, 9, 9});
+    CopyTransparent(dst32, 0, 0, src32, {0, 0, 1, 1});
+    EXPECT_EQ(dst32.pixel(0, 0), (Rgb{9, 9, 9}));
+
+    Bitmap src15(1, 1, PixelFormatSetting::Bits15);
+    src15.setRawPixel(0, 0, 0x8000u);
+    Bitmap dst15 = test::Solid(1, 1, PixelFormatSetting::Bits15, {255, 255, 255});
+    CopyTransparent(dst15, 0, 0, src15, {0, 0, 1, 1});
+    EXPECT_EQ(dst15.pixel(0, 0), (Rgb{255, 255, 255}));
+}
+
+TEST(RasterCopies, DifferentFormatsCopyByColour) {
+    const Bitmap src = test::Solid(4, 4, PixelFormatSetting::Bits24, {255, 0, 0});
+    Bitmap dst(4, 4, PixelFormatSetting::Bits4);
+    CopyRect(dst, 1, 1, src, {0, 0, 4, 4});
+    EXPECT_EQ(dst.pixel(1, 1), (Rgb{255, 0, 0}));
+    EXPECT_EQ(dst.pixel(0, 0), Rgb{});
+}
+
+TEST(BitmapResize, KeepsTheTopLeftAndBlackensTheRest) {
+    Bitmap bitmap = test::Solid(3, 2, PixelFormatSetting::Bits4, {255, 255, 255});
+    bitmap.resize(6, 3);
+    EXPECT_EQ(bitmap.pixel(2, 1), (Rgb{255, 255, 255}));
+    EXPECT_EQ(bitmap.pixel(3, 1), Rgb{}) << "the nibble next to the old edge";
+    EXPECT_EQ(bitmap.pixel(0, 2), Rgb{});
+}
+
+} // namespace
+} // namespace kelmar

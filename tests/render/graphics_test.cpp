@@ -1,0 +1,167 @@
+// Loading the board pictures, the bitmaps' lifetime and the pixel-format choice.
+#include "render/bitmap_ops.h"
+#include "render/graphics.h"
+#include "render/graphics_error.h"
+#include "render/renderer.h"
+#include "render_test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace kelmar {
+namespace {
+
+using test::FormatName;
+
+class LoadGraphicsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        graphics_.PictureFolder = dir_.path();
+        test::WriteBoardPictures(dir_.path(), QColor(0, 0, 255));
+    }
+    QString path(const QString& name) const { return QDir(dir_.path()).filePath(name); }
+
+    QTemporaryDir dir_;
+    Graphics graphics_;
+};
+
+TEST_F(LoadGraphicsTest, LoadsAllPicturesInTheChosenFormat) {
+    for (PixelFormatSetting format : test::kAllFormats) {
+        LoadGraphics(graphics_, format);
+        for (const Bitmap* bitmap : {graphics_.BackgroundTile.get(), graphics_.TileSheet.get(),
+                                     graphics_.TileFrame.get(), graphics_.BackBuffer.get()}) {
+            ASSERT_NE(bitmap, nullptr);
+            EXPECT_EQ(bitmap->format(), format) << FormatName(format);
+        }
+        EXPECT_EQ(graphics_.BackgroundWidth, 100);
+        EXPECT_EQ(graphics_.BackgroundHeight, 100);
+        EXPECT_EQ(graphics_.TileSheet->width(), 342);
+        EXPECT_EQ(graphics_.TileFrame->height(), 64);
+        EXPECT_EQ(graphics_.BackBuffer->width(), 640);
+        EXPECT_EQ(graphics_.BackBuffer->height(), 480);
+        EXPECT_EQ(graphics_.BackgroundTile->pixel(50, 50), (Rgb{0, 0, 255}));
+    }
+    EXPECT_TRUE(graphics_.TransparentText);
+    EXPECT_EQ(graphics_.BannerFont.Family, QStringLiteral("Trebuchet MS"));
+    EXPECT_TRUE(graphics_.BannerFont.Bold);
+    EXPECT_EQ(graphics_.BannerFont.PointSize, 54);
+    // The layout follows the measured text: a wider word starts further left.
+    EXPECT_GT(graphics_.BannerLayout.WonX, 0);
+    EXPECT_GT(graphics_.BannerLayout.Y, 0);
+    EXPECT_LT(graphics_.BannerLayout.Y, 213);
+}
+
+// A failing step leaves its own bitmap and the later ones as they were; the
+// earlier steps keep their new content.
+TEST_F(LoadGraphicsTest, FailureKeepsPicturesOfEarlierStepsAndNothingLater) {
+    const struct {
+        QString file;
+        bool corrupt;
+        int newPictures; // how many of background, sheet, frame were replaced
+    } cases[] = {
+        {BackgroundFileName(), false, 0},
+        {TileSheetFileName(), true, 1},
+        {TileFrameFileName(), false, 2},
+        {TileFrameFileName(), true, 2},
+    };
+    for (const auto& c : cases) {
+        test::WriteBoardPictures(dir_.path(), QColor(0, 0, 255));
+        LoadGraphics(graphics_, PixelFormatSetting::Bits24);
+        graphics_.BackBuffer->setPixel(5, 5, {255, 0, 0});
+        test::WriteBoardPictures(dir_.path(), QColor(0, 255, 0));
+        QFile::remove(path(c.file));
+        if (c.corrupt) {
+            QFile file(path(c.file));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("BM this is not a bitmap");
+        }
+        const std::vector<uint8_t> oldFrame = test::Bytes(*graphics_.TileFrame);
+        try {
+            LoadGraphics(graphics_, PixelFormatSetting::Bits8);
+            ADD_FAILURE() << "no error for " << c.file.toStdString();
+        } catch (const GraphicsError& error) {
+            const std::string expected = c.corrupt
+                                             ? "Bitmap image is not valid"
+                                             : "Cannot open file " + path(c.file).toStdString();
+            EXPECT_EQ(error.what(), expected);
+        }
+        const bool bgNew = c.newPictures >= 1;
+        EXPECT_EQ(graphics_.BackgroundTile->format(),
+                  bgNew ? PixelFormatSetting::Bits8 : PixelFormatSetting::Bits24);
+        EXPECT_EQ(graphics_.BackgroundTile->pixel(1, 1), (bgNew ? Rgb{0, 255, 0} : Rgb{0, 0, 255}));
+        EXPECT_EQ(graphics_.TileSheet->format(),
+                  c.newPictures >= 2 ? PixelFormatSetting::Bits8 : PixelFormatSetting::Bits24);
+        EXPECT_EQ(test::Bytes(*graphics_.TileFrame), oldFrame);
+        EXPECT_EQ(graphics_.BackBuffer->format(), PixelFormatSetting::Bits24);
+        EXPECT_EQ(graphics_.BackBuffer->pixel(5, 5), (Rgb{255, 0, 0}));
+    }
+}
+
+TEST_F(LoadGraphicsTest, NewFormatKeepsThePictureInTheBackBuffer) {
+    LoadGraphics(graphics_, PixelFormatSetting::Device);
+    // Colours every format holds exactly: components 0 or 255.
+    std::vector<Rgb> palette;
+    for (int i = 0; i < 8; ++i) {
+        palette.push_back({static_cast<uint8_t>(i & 1 ? 255 : 0),
+                           static_cast<uint8_t>(i & 2 ? 255 : 0),
+                           static_cast<uint8_t>(i & 4 ? 255 : 0)});
+    }
+    for (int32_t x = 0; x < 640; ++x) {
+        graphics_.BackBuffer->setPixel(x, 7, palette[x % 8]);
+    }
+    for (PixelFormatSetting format : test::kAllFormats) {
+        LoadGraphics(graphics_, format);
+        ASSERT_EQ(graphics_.BackBuffer->format(), format);
+        for (int32_t x = 0; x < 640; ++x) {
+            ASSERT_EQ(graphics_.BackBuffer->pixel(x, 7), palette[x % 8]) << FormatName(format);
+        }
+    }
+}
+
+TEST_F(LoadGraphicsTest, ChoosingAFormatRendersOnlyWhileRunning) {
+    Game game;
+    test::RecordingSurface surface;
+    ManualTickSource ticks;
+    BuildSheetIndex(graphics_);
+    for (bool running : {false, true}) {
+        game.Running = running;
+        surface.presents = 0;
+        ChoosePixelFormat(game, graphics_, surface, ticks, PixelFormatSetting::Bits15);
+        EXPECT_EQ(game.settings.PixelFormat, PixelFormatSetting::Bits15);
+        EXPECT_EQ(graphics_.TileSheet->format(), PixelFormatSetting::Bits15);
+        EXPECT_EQ(surface.presents, running ? 1 : 0);
+    }
+    // A failed load keeps the chosen setting and reports the error.
+    QFile::remove(path(TileSheetFileName()));
+    EXPECT_THROW(ChoosePixelFormat(game, graphics_, surface, ticks, PixelFormatSetting::Bits4),
+                 GraphicsError);
+    EXPECT_EQ(game.settings.PixelFormat, PixelFormatSetting::Bits4);
+}
+
+TEST_F(LoadGraphicsTest, OversizedPicturesAreRefusedAsInvalid) {
+    QFile::remove(path(BackgroundFileName()));
+    test::SolidImage(kMaxBitmapSide + 1, 1, Qt::red).save(path(BackgroundFileName()), "BMP");
+    EXPECT_THROW(LoadGraphics(graphics_, PixelFormatSetting::Bits8), GraphicsError);
+}
+
+TEST(BitmapLifetime, CreatedOnceAndFreedOnceInReverseOrder) {
+    Graphics graphics;
+    std::vector<BitmapRole> created, freed;
+    CreateBitmaps(graphics, PixelFormatSetting::Bits8,
+                  [&](BitmapRole role) { created.push_back(role); });
+    CreateBitmaps(graphics, PixelFormatSetting::Bits8,
+                  [&](BitmapRole role) { created.push_back(role); });
+    EXPECT_EQ(created, (std::vector<BitmapRole>{BitmapRole::BackgroundTile, BitmapRole::TileSheet,
+                                                BitmapRole::TileFrame, BitmapRole::BackBuffer}));
+    FreeBitmaps(graphics, [&](BitmapRole role) { freed.push_back(role); });
+    FreeBitmaps(graphics, [&](BitmapRole role) { freed.push_back(role); });
+    EXPECT_EQ(freed, (std::vector<BitmapRole>{BitmapRole::BackBuffer, BitmapRole::TileFrame,
+                                              BitmapRole::TileSheet, BitmapRole::BackgroundTile}));
+    EXPECT_EQ(graphics.BackBuffer, nullptr);
+}
+
+} // namespace
+} // namespace kelmar
