@@ -226,6 +226,7 @@ struct Damage {
     void (*apply)(FileModel&);
     const char* detail; // part of the message
     size_t cut = 0;     // bytes taken off the end of the file
+    friend void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
 };
 
 class DamagedFile : public SavedGame, public ::testing::WithParamInterface<Damage> {};
