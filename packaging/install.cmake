@@ -24,6 +24,9 @@ foreach(size 16 32 48 64 128 256)
     endif()
 endforeach()
 
+install(FILES ${PROJECT_SOURCE_DIR}/assets/kelmar.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kelmar)
 set(CPACK_PACKAGE_VENDOR "Kelmar")
