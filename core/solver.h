@@ -1,21 +1,55 @@
 // Decides whether a position can be cleared completely.
 #pragma once
 
-#include <cstdint>
-
 #include "core/game.h"
+
+#include <cstdint>
+#include <vector>
 
 namespace kelmar {
 
 enum class SolveResult { Winnable, Unwinnable, Undecided };
 
 struct SolverStats {
-    int64_t nodes = 0;  // positions expanded
+    int64_t nodes = 0;     // positions visited by the search (after forced moves)
+    int64_t ttHits = 0;    // positions recognised as already proven lost
+    int64_t safeMoves = 0; // pairs taken by the safe-move rule without branching
 };
 
-// Depth-first search over the free matching pairs of the present tiles of
-// `board` (slots 1..SlotCount, the layout's free rule). Answers Undecided
-// once `nodeBudget` positions have been expanded; never answers Winnable or
-SolveResult SolvePosition(const Board& board, int64_t nodeBudget, SolverStats* stats = nullptr);
+// One pair taken on the way to the empty board, by slot number.
+struct SolverMove {
+    int32_t First = 0;
+    int32_t Second = 0;
+};
 
-}  // namespace kelmar
+// Node budget for the check of a constructed deal inside NewGame. What
+// decides a constructed deal in practice is the reasoning before the search
+// (stacked pairs, pairings that cannot be ordered), which costs no nodes;
+// the search itself rarely proves a full deal lost within any affordable
+// budget but often finds a win in a few hundred nodes. 1000 nodes keep one
+// check within a few milliseconds.
+constexpr int64_t kDealCheckNodeBudget = 1000;
+
+// Depth-first search over the free matching pairs of the present tiles of
+// `board` (slots 1..SlotCount; slot 0 is ignored). A tile is free when no
+// present tile of a higher layer lies less than 38 px away in X and in Y, and
+// its band (same layer, Y less than 38 px away) is empty on its left
+// (X <= own X - 38) or on its right (X >= own X + 38). Two tiles of kinds a
+// and b can be taken together when Low[b] <= a <= High[b] or Low[a] <= b <=
+// High[a] (KindsMatch with the board's MatchRange, in either order, as a
+// player may click the two tiles in either order).
+//
+// Works on any board (the layout or a loaded one) and precomputes the
+// neighbour masks per call. Winnable and Unwinnable are proofs; once
+// `nodeBudget` positions have been visited without a proof the answer is
+// Undecided. An empty board is Winnable without visiting a position; a
+// budget <= 0 decides only what needs no search (empty board, a tile that
+// can never find a partner).
+//
+// `stats`, when given, receives the effort. `solution`, when given, is
+// cleared and on Winnable holds the pairs of one winning order, each pair
+// free and matching when it is taken.
+SolveResult SolvePosition(const Board& board, int64_t nodeBudget, SolverStats* stats = nullptr,
+                          std::vector<SolverMove>* solution = nullptr);
+
+} // namespace kelmar
