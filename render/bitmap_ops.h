@@ -13,6 +13,7 @@
 #include "render/bitmap.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace kelmar {
 
@@ -28,6 +29,27 @@ void CopyRect(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const Rect
 // Like CopyRect, but source pixels of colour value 0 (black) leave the
 // destination unchanged.
 void CopyTransparent(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const Rect& srcRect);
+
+// The horizontal runs of pixels of a bitmap that are not colour value 0,
+// row by row: runs [Begin, End) of row y are Runs[RowStart[y]] ..
+// Runs[RowStart[y + 1] - 1]. Lets a picture with a fixed transparent colour
+// be drawn many times with plain row copies.
+struct OpaqueRuns {
+    struct Run {
+        int32_t Begin;
+        int32_t End;
+    };
+    std::vector<int32_t> RowStart;
+    std::vector<Run> Runs;
+};
+
+// Fills `runs` for `src` (reusing its storage).
+void FindOpaqueRuns(const Bitmap& src, OpaqueRuns& runs);
+
+// The same effect as CopyTransparent of the whole of `src` to (dx, dy), using
+// the runs FindOpaqueRuns found for `src`. Bitmaps of different formats go
+// through CopyTransparent.
+void CopyOpaqueRuns(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const OpaqueRuns& runs);
 
 // MERGEPAINT (raster code 0xBB0226): every stored bit becomes
 // (NOT source bit) OR destination bit. In Device format all four bytes of a

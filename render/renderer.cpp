@@ -1,5 +1,6 @@
 #include "render/renderer.h"
 
+#include "core/board.h"
 #include "render/bitmap_ops.h"
 
 #include <algorithm>
@@ -25,23 +26,29 @@ void DrawBackground(Graphics& graphics) {
     if (w <= 0 || h <= 0) {
         return;
     }
+    Bitmap& bb = *graphics.BackBuffer;
     const Rect whole{0, 0, w, h};
-    for (int32_t y = 0; y < kBoardHeight; y += h) {
-        for (int32_t x = 0; x < kBoardWidth; x += w) {
-            CopyRect(*graphics.BackBuffer, x, y, *graphics.BackgroundTile, whole);
-        }
+    // The first row of copies is drawn tile by tile. The copies are opaque,
+    // so every further row of copies equals the first one and is copied from
+    // it in whole BackBuffer rows: the same picture with far fewer copies.
+    for (int32_t x = 0; x < kBoardWidth; x += w) {
+        CopyRect(bb, x, 0, *graphics.BackgroundTile, whole);
+    }
+    const int32_t band = std::min(h, kBoardHeight);
+    for (int32_t y = band; y < kBoardHeight; y += band) {
+        CopyRect(bb, 0, y, bb, {0, 0, kBoardWidth, band});
     }
 }
 
-void DrawFrames(const Board& board, int32_t lastSlot, uint8_t layer, Graphics& graphics) {
+void DrawFrames(const Board& board, int32_t lastSlot, uint8_t layer, Graphics& graphics,
+                const OpaqueRuns& frameRuns) {
     const Bitmap& frame = *graphics.TileFrame;
-    const Rect whole{0, 0, frame.width(), frame.height()};
     for (int32_t slot = 1; slot <= lastSlot; ++slot) {
         const TileSlot& s = board.Slots[slot];
         if (s.Present && s.Layer == layer) {
-            const Rect face = FaceRect(s);
-            CopyTransparent(*graphics.BackBuffer, face.Left - kFrameOffsetX,
-                            face.Top - kFrameOffsetY, frame, whole);
+            const Rect face = TileRect(board, slot);
+            CopyOpaqueRuns(*graphics.BackBuffer, face.Left - kFrameOffsetX,
+                           face.Top - kFrameOffsetY, frame, frameRuns);
         }
     }
 }
@@ -52,7 +59,7 @@ void DrawFaces(const Game& game, int32_t lastSlot, uint8_t layer, Graphics& grap
         if (!s.Present || s.Layer != layer) {
             continue;
         }
-        const Rect face = FaceRect(s);
+        const Rect face = TileRect(game.board, slot);
         if (s.Kind < kSheetIndexSize) {
             const int32_t cx = graphics.SheetIndex.X[s.Kind];
             const int32_t cy = graphics.SheetIndex.Y[s.Kind];
@@ -101,12 +108,6 @@ void ChangeRowBytes(Bitmap& bitmap, int32_t top, int32_t bottom, int32_t first, 
 
 } // namespace
 
-Rect FaceRect(const TileSlot& slot) {
-    const int32_t left = slot.X + 26 + 9 * slot.Layer;
-    const int32_t top = slot.Y + 29 - 9 * slot.Layer;
-    return {left, top, left + kFaceWidth, top + kFaceHeight};
-}
-
 void RenderBoard(Game& game, Graphics& graphics, BoardSurface& surface, TickSource& ticks) {
     if (!HasBitmaps(graphics)) {
         return;
@@ -114,8 +115,12 @@ void RenderBoard(Game& game, Graphics& graphics, BoardSurface& surface, TickSour
     const uint32_t start = ticks.now();
     DrawBackground(graphics);
     const int32_t lastSlot = std::clamp(game.board.SlotCount, 0, kSlotCapacity - 1);
+    // The frame is drawn up to 144 times: find its opaque runs once per
+    // composition and copy only those.
+    thread_local OpaqueRuns frameRuns;
+    FindOpaqueRuns(*graphics.TileFrame, frameRuns);
     for (int layer = 1; layer <= game.board.MaxLayer; ++layer) {
-        DrawFrames(game.board, lastSlot, static_cast<uint8_t>(layer), graphics);
+        DrawFrames(game.board, lastSlot, static_cast<uint8_t>(layer), graphics, frameRuns);
         DrawFaces(game, lastSlot, static_cast<uint8_t>(layer), graphics);
     }
     graphics.LastRenderMs = static_cast<int32_t>(ticks.now() - start);

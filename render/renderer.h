@@ -12,17 +12,14 @@
 
 namespace kelmar {
 
-// Face rectangle of a slot: left = X + 26 + 9*Layer, top = Y + 29 - 9*Layer,
-// 38 x 54. The frame picture's top-left corner is 9 left of and 1 above it.
-Rect FaceRect(const TileSlot& slot);
-
-// Recomposes everything: background tiled rows-outer from (0, 0); for each
-// layer 1..MaxLayer the frames (black transparent) of the present slots of
-// that layer in slot order, then their faces, the selected one highlighted
-// right after its face is drawn; LastRenderMs := ticks spent on background
-// and tiles; status panel 0 ("mögliche Züge: N", "GEWONNEN!" or "KEINE
-// WEITEREN ZÜGE!") and on a finished game the banner with a black shadow 4
-// pixels right and down; PresentBoard; HintShowing := false.
+// Recomposes everything: the background tiled from (0, 0), rows outer; for
+// each layer 1..MaxLayer the frames of that layer's present slots in slot
+// order (black transparent, 9 pixels left of and 1 above the face rectangle
+// TileRect), then their faces, the selected one highlighted right after its
+// face; LastRenderMs := ticks spent on background and tiles; status panel 0
+// ("mögliche Züge: N", "GEWONNEN!" or "KEINE WEITEREN ZÜGE!") and, on a
+// finished game, the banner over a black shadow 4 pixels right and down;
+// PresentBoard; HintShowing := false.
 void RenderBoard(Game& game, Graphics& graphics, BoardSurface& surface, TickSource& ticks);
 
 // Marks `rect` (a face rectangle) in the BackBuffer by its format: Device

@@ -119,28 +119,6 @@ TEST(Conversion, RoundTripsKeepThePicture) {
     }
 }
 
-TEST(Conversion, ColoursStayWithinTheFormatsPrecision) {
-    const Bitmap source = test::Noise(64, 8, PixelFormatSetting::Bits24, 3);
-    const std::tuple<PixelFormatSetting, int> tolerances[] = {
-        {PixelFormatSetting::Bits15, 7}, {PixelFormatSetting::Bits16, 7},
-        {PixelFormatSetting::Bits32, 0}, {PixelFormatSetting::Device, 0},
-        {PixelFormatSetting::Bits8, 40},
-    };
-    for (const auto& [format, tolerance] : tolerances) {
-        const Bitmap converted = ConvertedBitmap(source, format);
-        ASSERT_EQ(converted.width(), source.width());
-        for (int32_t y = 0; y < source.height(); ++y) {
-            for (int32_t x = 0; x < source.width(); ++x) {
-                const Rgb a = source.pixel(x, y);
-                const Rgb b = converted.pixel(x, y);
-                ASSERT_LE(std::abs(a.R - b.R), tolerance) << FormatName(format);
-                ASSERT_LE(std::abs(a.G - b.G), tolerance) << FormatName(format);
-                ASSERT_LE(std::abs(a.B - b.B), tolerance) << FormatName(format);
-            }
-        }
-    }
-}
-
 TEST(Conversion, SameFormatKeepsTheStoredBytes) {
     Bitmap bitmap = test::Noise(5, 3, PixelFormatSetting::Bits32, 11); // fourth bytes set
     const auto before = test::Bytes(bitmap);
@@ -236,14 +214,6 @@ TEST(RasterCopies, TransparencyIsColourValueZeroWhateverTheSpareBits) {
     Bitmap dst15 = test::Solid(1, 1, PixelFormatSetting::Bits15, {255, 255, 255});
     CopyTransparent(dst15, 0, 0, src15, {0, 0, 1, 1});
     EXPECT_EQ(dst15.pixel(0, 0), (Rgb{255, 255, 255}));
-}
-
-TEST(RasterCopies, DifferentFormatsCopyByColour) {
-    const Bitmap src = test::Solid(4, 4, PixelFormatSetting::Bits24, {255, 0, 0});
-    Bitmap dst(4, 4, PixelFormatSetting::Bits4);
-    CopyRect(dst, 1, 1, src, {0, 0, 4, 4});
-    EXPECT_EQ(dst.pixel(1, 1), (Rgb{255, 0, 0}));
-    EXPECT_EQ(dst.pixel(0, 0), Rgb{});
 }
 
 TEST(BitmapResize, KeepsTheTopLeftAndBlackensTheRest) {

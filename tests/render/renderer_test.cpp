@@ -31,33 +31,37 @@ Game GameWith(std::initializer_list<TileSpec> tiles) {
     return game;
 }
 
-// Bytes changed in each row of rect (35, 20)-(73, 74), per format.
+// Bytes changed in each row of the rectangle, per format; a byte of 200
+// becomes 232 and then 255 in the true-colour formats.
 struct HighlightCase {
     PixelFormatSetting format;
+    Rect rect;
     int32_t firstByte, lastByte;
     bool inverts; // otherwise lightens by 32, saturating
 };
 
 TEST(HighlightTile, ChangesExactlyTheBytesOfItsRowsPerFormat) {
-    const Rect rect{35, 20, 73, 74};
+    const Rect odd{35, 20, 73, 74};
+    const Rect even{36, 20, 74, 74};
     const HighlightCase cases[] = {
-        {PixelFormatSetting::Bits4, 17, 36, true}, // odd edges: pixels 34 and 73 too
-        {PixelFormatSetting::Bits8, 35, 72, true},
-        {PixelFormatSetting::Bits15, 70, 145, true},
-        {PixelFormatSetting::Bits16, 70, 145, true},
-        {PixelFormatSetting::Bits24, 105, 218, false},
-        {PixelFormatSetting::Bits32, 140, 291, false},
+        {PixelFormatSetting::Bits4, odd, 17, 36, true}, // pixels 34 and 73 change too
+        {PixelFormatSetting::Bits4, even, 18, 36, true},
+        {PixelFormatSetting::Bits8, odd, 35, 72, true},
+        {PixelFormatSetting::Bits15, odd, 70, 145, true},
+        {PixelFormatSetting::Bits16, odd, 70, 145, true},
+        {PixelFormatSetting::Bits24, odd, 105, 218, false},
+        {PixelFormatSetting::Bits32, odd, 140, 291, false},
     };
     for (const HighlightCase& c : cases) {
         Graphics graphics = test::SyntheticGraphics(c.format);
         *graphics.BackBuffer = test::Noise(640, 480, c.format, 21);
         const Bitmap before = *graphics.BackBuffer;
-        HighlightTile(graphics, rect);
+        HighlightTile(graphics, c.rect);
         const Bitmap once = *graphics.BackBuffer;
-        HighlightTile(graphics, rect);
+        HighlightTile(graphics, c.rect);
         const Bitmap& twice = *graphics.BackBuffer;
         for (int32_t y = 0; y < 480; ++y) {
-            const bool inRows = y >= rect.Top && y < rect.Bottom;
+            const bool inRows = y >= c.rect.Top && y < c.rect.Bottom;
             for (int32_t i = 0; i < before.stride(); ++i) {
                 const uint8_t b = before.row(y)[i];
                 const bool inside = inRows && i >= c.firstByte && i <= c.lastByte;
@@ -74,36 +78,6 @@ TEST(HighlightTile, ChangesExactlyTheBytesOfItsRowsPerFormat) {
                     << FormatName(c.format) << " " << y << "," << i;
             }
         }
-    }
-}
-
-TEST(HighlightTile, Bits4InvertsTheNeighbourPixelOnlyAtOddEdges) {
-    for (const Rect& rect : {Rect{35, 20, 73, 74}, Rect{36, 20, 74, 74}}) {
-        Graphics graphics = test::SyntheticGraphics(PixelFormatSetting::Bits4);
-        *graphics.BackBuffer = test::Solid(640, 480, PixelFormatSetting::Bits4, {0, 0, 255});
-        HighlightTile(graphics, rect);
-        const Bitmap& bb = *graphics.BackBuffer;
-        const bool odd = rect.Left % 2 == 1;
-        EXPECT_EQ(bb.rawPixel(rect.Left - 1, 30) != 12, odd) << "left neighbour";
-        EXPECT_EQ(bb.rawPixel(rect.Right, 30) != 12, odd) << "right neighbour";
-        EXPECT_EQ(bb.rawPixel(rect.Left, 30), 15u - 12u);
-        EXPECT_EQ(bb.rawPixel(rect.Right - 1, 30), 15u - 12u);
-        EXPECT_EQ(bb.rawPixel(rect.Left, rect.Bottom), 12u) << "row below untouched";
-    }
-}
-
-TEST(HighlightTile, TrueColourBytesSaturateAt255) {
-    for (PixelFormatSetting format : {PixelFormatSetting::Bits24, PixelFormatSetting::Bits32}) {
-        Graphics graphics = test::SyntheticGraphics(format);
-        Bitmap& bb = *graphics.BackBuffer;
-        const int first = 35 * BitsPerPixel(format) / 8; // first byte of pixel 35
-        bb.row(20)[first] = 200;
-        bb.row(20)[first + 1] = 223;
-        HighlightTile(graphics, {35, 20, 73, 74});
-        EXPECT_EQ(bb.row(20)[first], 232) << FormatName(format);
-        EXPECT_EQ(bb.row(20)[first + 1], 255) << FormatName(format);
-        HighlightTile(graphics, {35, 20, 73, 74});
-        EXPECT_EQ(bb.row(20)[first], 255) << FormatName(format);
     }
 }
 
@@ -232,8 +206,8 @@ TEST(RenderBoard, FramesOfALayerLieUnderItsFacesAndOverLowerLayers) {
     test::RecordingSurface surface;
     ManualTickSource ticks;
     RenderBoard(game, graphics, surface, ticks);
-    const Rect face2 = FaceRect(game.board.Slots[2]);
-    const Rect face3 = FaceRect(game.board.Slots[3]);
+    const Rect face2 = TileRect(game.board, 2);
+    const Rect face3 = TileRect(game.board, 3);
     const Bitmap& bb = *graphics.BackBuffer;
     EXPECT_EQ(bb.pixel(face2.Right - 2, face2.Bottom - 1), test::CellColour(0, 0))
         << "a later frame of the same layer must not cover a face";
@@ -254,7 +228,7 @@ TEST(RenderBoard, FacesComeFromTheirSheetCells) {
         test::RecordingSurface surface;
         ManualTickSource ticks;
         RenderBoard(game, graphics, surface, ticks);
-        EXPECT_EQ(FaceRect(game.board.Slots[1]), (Rect{35, 209, 73, 263}));
+        EXPECT_EQ(TileRect(game.board, 1), (Rect{35, 209, 73, 263}));
         EXPECT_EQ(graphics.BackBuffer->pixel(40, 215), test::CellColour(c.column, c.row))
             << "kind " << int{c.kind};
     }
@@ -268,7 +242,7 @@ TEST(RenderBoard, SelectionHighlightIsCoveredByHigherTiles) {
     test::RecordingSurface surface;
     ManualTickSource ticks;
     RenderBoard(game, graphics, surface, ticks);
-    const Rect face1 = FaceRect(game.board.Slots[1]);
+    const Rect face1 = TileRect(game.board, 1);
     const Bitmap& sheet = *graphics.TileSheet;
     const Bitmap& bb = *graphics.BackBuffer;
     // The synthetic frame is transparent in its two left columns, so the
@@ -337,15 +311,6 @@ TEST(RenderBoard, RunningGameShowsMoveCountAndNoBanner) {
     EXPECT_FALSE(game.play.HintShowing);
     EXPECT_EQ(surface.presents, 1);
     EXPECT_EQ(surface.lastPresentedBytes, test::Bytes(*graphics.BackBuffer));
-}
-
-TEST(RenderBoard, FaceRectangleAgreesWithTheHitTestGeometry) {
-    Game game;
-    SeedRandom(game, 99);
-    NewGame(game);
-    for (int32_t slot = 1; slot <= game.board.SlotCount; ++slot) {
-        EXPECT_EQ(FaceRect(game.board.Slots[slot]), TileRect(game.board, slot)) << slot;
-    }
 }
 
 TEST(RenderBoard, DrawsNothingOnceTheBitmapsAreFreed) {

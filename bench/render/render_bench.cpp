@@ -1,0 +1,183 @@
+// Speed of the composition in each pixel format, of the highlight and of the
+// conversion for display. Each figure is also reported as a ratio to a plain
+// memcpy of the bytes the operation writes, timed in the same run, so that
+// the numbers compare across machines:
+//   x_memcpy  time of the operation / time of that memcpy
+// Targets: RenderBoard at most 3x its memcpy in the byte-aligned formats and
+// under 1 ms in all seven.
+#include "core/deal.h"
+#include "core/rules.h"
+#include "render/bitmap_ops.h"
+#include "render/display_image.h"
+#include "render/graphics.h"
+#include "render/renderer.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+namespace kelmar {
+namespace {
+
+constexpr PixelFormatSetting kFormats[] = {
+    PixelFormatSetting::Device, PixelFormatSetting::Bits4,  PixelFormatSetting::Bits8,
+    PixelFormatSetting::Bits15, PixelFormatSetting::Bits16, PixelFormatSetting::Bits24,
+    PixelFormatSetting::Bits32,
+};
+
+const char* Name(PixelFormatSetting format) {
+    switch (format) {
+    case PixelFormatSetting::Bits4:
+        return "Bits4";
+    case PixelFormatSetting::Bits8:
+        return "Bits8";
+    case PixelFormatSetting::Bits15:
+        return "Bits15";
+    case PixelFormatSetting::Bits16:
+        return "Bits16";
+    case PixelFormatSetting::Bits24:
+        return "Bits24";
+    case PixelFormatSetting::Bits32:
+        return "Bits32";
+    default:
+        return "Device";
+    }
+}
+
+class NullSurface : public BoardSurface {
+public:
+    void present(const Bitmap& backBuffer) override { benchmark::DoNotOptimize(&backBuffer); }
+    void setStatusText(const QString&) override {}
+    void drawSurfaceText(int, int, const QColor&, const QString&) override {}
+};
+
+// Pictures of the game's sizes: a 100x100 background, the 342x270 sheet and
+// a 48x64 frame whose body (side left, edge below) is opaque and whose
+// corners are black, as a drawn tile frame would be.
+Graphics SyntheticGraphics(PixelFormatSetting format) {
+    Graphics graphics;
+    CreateBitmaps(graphics, format);
+    Bitmap background(100, 100, PixelFormatSetting::Bits24);
+    Bitmap sheet(342, 270, PixelFormatSetting::Bits24);
+    Bitmap frame(48, 64, PixelFormatSetting::Bits24);
+    for (int32_t y = 0; y < 270; ++y) {
+        for (int32_t x = 0; x < 342; ++x) {
+            const auto v = static_cast<uint8_t>(x * 7 + y * 3);
+            sheet.setPixel(x, y, {v, static_cast<uint8_t>(255 - v), 200});
+            if (x < 100 && y < 100) {
+                background.setPixel(x, y, {30, static_cast<uint8_t>(90 + (x ^ y) % 20), 60});
+            }
+            if (x < 48 && y < 64 && x + (63 - y) >= 9 && (47 - x) + y >= 9) {
+                frame.setPixel(x, y, {static_cast<uint8_t>(120 + y), 110, 90});
+            }
+        }
+    }
+    *graphics.BackgroundTile = ConvertedBitmap(background, format);
+    graphics.BackgroundWidth = 100;
+    graphics.BackgroundHeight = 100;
+    *graphics.TileSheet = ConvertedBitmap(sheet, format);
+    *graphics.TileFrame = ConvertedBitmap(frame, format);
+    graphics.BannerFont = BannerFontStyle();
+    ComputeBannerLayout(graphics);
+    BuildSheetIndex(graphics);
+    return graphics;
+}
+
+// Seconds per memcpy of `bytes` bytes, between two buffers of that size.
+double MemcpySeconds(std::size_t bytes) {
+    std::vector<uint8_t> from(bytes, 1), to(bytes, 0);
+    constexpr int kRounds = 200;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kRounds; ++i) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+    return spent.count() / kRounds;
+}
+
+std::size_t Bytes(PixelFormatSetting format, int64_t pixels) {
+    return static_cast<std::size_t>(pixels * StorageBitsPerPixel(format) / 8);
+}
+
+void ReportRatio(benchmark::State& state, double seconds, std::size_t bytes) {
+    const double perIteration = seconds / static_cast<double>(state.iterations());
+    state.counters["x_memcpy"] = perIteration / MemcpySeconds(bytes);
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+
+template <typename Body> double TimedLoop(benchmark::State& state, Body body) {
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        body();
+        const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+        total += spent.count();
+    }
+    return total;
+}
+
+void BM_RenderBoard(benchmark::State& state) {
+    const auto format = kFormats[state.range(0)];
+    state.SetLabel(Name(format));
+    Graphics graphics = SyntheticGraphics(format);
+    Game game;
+    game.settings.AvoidUnsolveableGames = false;
+    SeedRandom(game, 20001212);
+    NewGame(game);
+    AnalyzeBoard(game);
+    game.play.SelectionActive = true;
+    game.play.SelectedSlot = 144;
+    NullSurface surface;
+    SteadyTickSource ticks;
+    const double seconds = TimedLoop(state, [&] { RenderBoard(game, graphics, surface, ticks); });
+    // Written: the whole background, then every frame and face rectangle.
+    const int64_t pixels = int64_t{kBoardWidth} * kBoardHeight +
+                           int64_t{game.board.SlotCount} * (48 * 64 + kFaceWidth * kFaceHeight);
+    ReportRatio(state, seconds, Bytes(format, pixels));
+}
+
+void BM_HighlightTile(benchmark::State& state) {
+    const auto format = kFormats[state.range(0)];
+    state.SetLabel(Name(format));
+    Graphics graphics = SyntheticGraphics(format);
+    const Rect face{323, 173, 361, 227};
+    const double seconds = TimedLoop(state, [&] {
+        HighlightTile(graphics, face);
+        benchmark::ClobberMemory();
+    });
+    ReportRatio(state, seconds, Bytes(format, int64_t{kFaceWidth} * kFaceHeight));
+}
+
+void BM_BackBufferToImage(benchmark::State& state) {
+    const auto format = kFormats[state.range(0)];
+    state.SetLabel(Name(format));
+    Graphics graphics = SyntheticGraphics(format);
+    QImage image;
+    const double seconds = TimedLoop(state, [&] {
+        BitmapToImage(*graphics.BackBuffer, image);
+        benchmark::DoNotOptimize(image.constBits());
+    });
+    // The display image is written whole, 4 bytes per pixel.
+    ReportRatio(state, seconds, static_cast<std::size_t>(kBoardWidth) * kBoardHeight * 4);
+}
+
+BENCHMARK(BM_RenderBoard)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HighlightTile)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BackBufferToImage)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace kelmar
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
