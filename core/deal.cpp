@@ -216,7 +216,7 @@ void NewGame(Game& game) {
     game.play.NoMovesLeft = false;
     game.play.GameWon = false;
     game.Running = true;
-    PrepareBoardGeometry(game);
+    EnsureGeometry(game);  // the layout's sets are reused from the last deal
 }
 
 } // namespace kelmar
