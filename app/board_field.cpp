@@ -17,12 +17,6 @@ void TField::setMouseHandlers(MouseHandler down, MouseHandler up) {
     up_ = std::move(up);
 }
 
-void TField::showPicture(const QImage& picture) {
-    picture_ = picture;
-    lines_.clear();
-    update();
-}
-
 void TField::drawTextLine(int x, int y, const QColor& color, const QString& text) {
     lines_.push_back({x, y, color, text});
     update();

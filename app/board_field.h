@@ -23,8 +23,13 @@ public:
 
     void setMouseHandlers(MouseHandler down, MouseHandler up);
 
-    // Shows `picture` from the next paint on and drops the text lines.
-    void showPicture(const QImage& picture);
+    // Shows the picture that `fill(QImage&)` writes straight into the
+    // surface's own buffer (no copy per present) and drops the text lines.
+    template <typename Fill> void fillPicture(Fill&& fill) {
+        fill(picture_);
+        lines_.clear();
+        update();
+    }
     // Adds a line over the picture: top-left corner at (x, y), Tahoma 8 pt.
     void drawTextLine(int x, int y, const QColor& color, const QString& text);
 

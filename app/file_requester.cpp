@@ -16,6 +16,7 @@ std::optional<QString> runDialog(QWidget* owner, const QString& title, const QSt
                                  bool save) {
     const QString savedCurrent = QDir::currentPath();
     QFileDialog dialog(owner, title);
+    dialog.resize(720, 440); // room for the German column titles
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ReadOnly, false);
     dialog.setNameFilter(kFilter);

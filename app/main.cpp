@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace {
@@ -30,6 +31,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelmar"));
     QApplication::setDesktopFileName(QStringLiteral("kelmar"));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QTranslator qtTexts;
     loadGermanQtTexts(app, qtTexts);
 

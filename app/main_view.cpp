@@ -30,8 +30,7 @@ void MainView::EnterHighScore(int32_t timeMs) {
 }
 
 void MainView::present(const Bitmap& backBuffer) {
-    BitmapToImage(backBuffer, display_);
-    field_.showPicture(display_);
+    field_.fillPicture([&backBuffer](QImage& picture) { BitmapToImage(backBuffer, picture); });
 }
 
 void MainView::setStatusText(const QString& text) {

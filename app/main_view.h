@@ -9,7 +9,6 @@
 #include "render/graphics.h"
 
 #include <QColor>
-#include <QImage>
 #include <QString>
 #include <functional>
 
@@ -61,7 +60,6 @@ private:
     TStatusBar& status_;
     TickSource& ticks_;
     Graphics graphics_;
-    QImage display_; // reused buffer for the picture shown on Field
     std::function<void(int32_t)> enterHighScore_;
 };
 

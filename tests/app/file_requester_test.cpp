@@ -1,0 +1,123 @@
+// The open and save dialogs: their setup, cancel and confirm, and the
+// working directory they must leave alone.
+#include "app/file_requester.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace kelmar {
+namespace {
+
+// Runs `act` on the dialog as soon as it is up.
+void whenDialogShows(std::function<void(QFileDialog&)> act) {
+    QTimer::singleShot(0, [act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            act(*dialog);
+        } else {
+            ADD_FAILURE() << "no file dialog";
+            if (modal != nullptr) {
+                modal->close(); // never leave the test waiting
+            }
+        }
+    });
+}
+
+// Answers the overwrite question that the save dialog asks.
+void whenPromptShows(std::function<void(QMessageBox&)> act) {
+    QTimer::singleShot(0, [act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* prompt = qobject_cast<QMessageBox*>(modal)) {
+            act(*prompt);
+        } else {
+            ADD_FAILURE() << "no overwrite question";
+            if (modal != nullptr) {
+                modal->close();
+            }
+        }
+    });
+}
+
+struct DialogCase {
+    bool save;
+    const char* title;
+    const char* pick;     // typed into the dialog, relative to the preset folder
+    const char* expected; // the file the dialog gives back
+    bool overwritePrompt; // the dialog asks before replacing the file
+};
+
+class FileDialogs : public ::testing::TestWithParam<DialogCase> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("games")));
+        saved = QDir(folder.path()).filePath(QStringLiteral("games/old.klm"));
+        QFile file(saved);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        previous = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(folder.path()));
+    }
+    void TearDown() override { QDir::setCurrent(previous); }
+
+    std::optional<QString> ask(const QString& preset) {
+        return GetParam().save ? requester.askSave(nullptr, preset)
+                               : requester.askOpen(nullptr, preset);
+    }
+
+    QTemporaryDir folder;
+    QString saved;
+    QString previous;
+    DialogFileRequester requester;
+};
+
+TEST_P(FileDialogs, CancelGivesNothing) {
+    QString title;
+    whenDialogShows([&](QFileDialog& dialog) {
+        title = dialog.windowTitle();
+        dialog.reject();
+    });
+    EXPECT_FALSE(ask(QStringLiteral("QuickSave.klmr")).has_value());
+    EXPECT_EQ(title, QString::fromUtf8(GetParam().title));
+}
+
+TEST_P(FileDialogs, ConfirmGivesTheFileAndKeepsTheWorkingDirectory) {
+    QStringList filters;
+    bool prompted = false;
+    whenDialogShows([&](QFileDialog& dialog) {
+        filters = dialog.nameFilters();
+        EXPECT_EQ(dialog.directory().absolutePath(),
+                  QDir(folder.path()).filePath(QStringLiteral("games")));
+        dialog.selectFile(QString::fromUtf8(GetParam().pick));
+        if (GetParam().overwritePrompt) {
+            whenPromptShows([&](QMessageBox& prompt) {
+                prompted = true;
+                prompt.button(QMessageBox::Yes)->click();
+            });
+        }
+        static_cast<QDialog&>(dialog).accept(); // the file dialog checks the choice
+    });
+    const auto chosen = ask(saved); // preset: folder and name of the current file
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(*chosen, QDir(folder.path()).filePath(QString::fromUtf8(GetParam().expected)));
+    EXPECT_EQ(prompted, GetParam().overwritePrompt);
+    EXPECT_EQ(filters, QStringList{QStringLiteral("Kelmar-Spielstände (*.klmr *.klm)")});
+    EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).absolutePath());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OpenAndSave, FileDialogs,
+    ::testing::Values(DialogCase{false, "Spielstand laden", "old.klm", "games/old.klm", false},
+                      DialogCase{true, "Spielstand speichern", "new", "games/new.klmr", false},
+                      DialogCase{true, "Spielstand speichern", "old.klm", "games/old.klm", true}));
+
+} // namespace
+} // namespace kelmar
