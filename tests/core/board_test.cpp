@@ -66,37 +66,22 @@ TEST(TileRect, ShiftsEachLayerNinePixelsRightAndUp) {
     EXPECT_EQ(TileRect(game.board, 256), Rect{});
 }
 
-TEST(Board, ResetKeepsDealtCountAndSlotsButClearsPlayState) {
+TEST(Board, ResetRebasesTheClockAndLeavesDealtCountAndTheWonFlag) {
     Game game;
     Deal(game, 7, false);
-    game.play.SelectionActive = true;
-    game.play.NoMovesLeft = true;
     game.play.GameWon = true;
-    game.history.Position = 3;
     game.history.Length = 5;
     game.clock.CurrentTick = 123456;
     game.clock.BaseElapsed = 999;
     game.clock.NextStatusTick = 77;
-    const TileSlot slot5 = game.board.Slots[5];
-
     ResetBoard(game);
-
     EXPECT_EQ(game.board.SlotCount, 0);
-    EXPECT_EQ(game.board.MaxLayer, 0);
     EXPECT_EQ(game.board.DealtCount, 144);
-    EXPECT_TRUE(game.board.Slots[0].Present);
-    EXPECT_EQ(game.board.Slots[5].Kind, slot5.Kind);
-    EXPECT_FALSE(game.play.SelectionActive);
-    EXPECT_FALSE(game.play.NoMovesLeft);
-    EXPECT_TRUE(game.play.GameWon); // left to NewGame
-    EXPECT_EQ(game.history.Position, 0);
+    EXPECT_TRUE(game.play.GameWon); // NewGame clears it
     EXPECT_EQ(game.history.Length, 0);
     EXPECT_EQ(game.clock.BaseTick, 123456u);
     EXPECT_EQ(game.clock.BaseElapsed, 0);
     EXPECT_EQ(game.clock.NextStatusTick, 0u);
-    for (int k = 1; k <= kKindCount; ++k) {
-        EXPECT_EQ(game.board.CopiesLeft[static_cast<size_t>(k)], k <= 34 ? 4 : 1);
-    }
 }
 
 TEST(Board, SlotCountFollowsTheHighestPresentSlot) {

@@ -35,12 +35,6 @@ TEST(Random, EveryCallAdvancesTheStateAndStaysBelowN) {
     }
 }
 
-TEST(Random, SeedFromTheClockIsWithinOneDay) {
-    Game game;
-    SeedRandom(game);
-    EXPECT_LT(game.Seed, 86400000u);
-}
-
 TEST(DealRandom, FirstKindsFromSeedZeroFollowTheFirstDraws) {
     Game game;
     Deal(game, 0, false);
@@ -214,7 +208,43 @@ PlainDealResult PlainSolvableDeal(uint32_t seed) {
     return r;
 }
 
+// Slots on which `slot` rests, from the layout's geometry alone.
+std::vector<int32_t> SlotsUnder(int32_t slot) {
+    const LayoutPosition& a = BoardLayout[static_cast<size_t>(slot - 1)];
+    std::vector<int32_t> under;
+    for (int32_t j = 1; j <= kLayoutSize; ++j) {
+        const LayoutPosition& t = BoardLayout[static_cast<size_t>(j - 1)];
+        if (t.Layer < a.Layer && std::abs(t.X - a.X) < 38 && std::abs(t.Y - a.Y) < 54) {
+            under.push_back(j);
+        }
+    }
+    return under;
+}
+
+// Both tiles of a pass match, and no tile is placed before what it rests on
+// (16 positions under the top tile, one under each layer-2 tile).
+void ExpectOrderIsBuildable(const Board& b, const std::vector<int32_t>& order) {
+    std::array<size_t, kSlotCapacity> when{};
+    for (size_t i = 0; i < order.size(); ++i) {
+        when[static_cast<size_t>(order[i])] = i + 1;
+    }
+    for (size_t i = 0; i + 1 < order.size(); i += 2) {
+        EXPECT_TRUE(KindsMatch(b, b.Slots[static_cast<size_t>(order[i + 1])].Kind,
+                               b.Slots[static_cast<size_t>(order[i])].Kind));
+    }
+    for (int32_t s = 1; s <= kLayoutSize; ++s) {
+        for (int32_t u : SlotsUnder(s)) {
+            EXPECT_LT(when[static_cast<size_t>(u)], when[static_cast<size_t>(s)])
+                << "slot " << s << " before " << u;
+        }
+    }
+}
+
 TEST(TryConstruction, MatchesThePlainConstructionAttemptByAttempt) {
+    ASSERT_EQ(SlotsUnder(144).size(), 16u);
+    for (int32_t s = 88; s <= 123; ++s) {
+        ASSERT_EQ(SlotsUnder(s).size(), 1u) << "layer-2 slot " << s;
+    }
     for (uint32_t seed = 0; seed < 400; ++seed) {
         Game game;
         SeedRandom(game, seed * 2654435761u);
@@ -224,9 +254,13 @@ TEST(TryConstruction, MatchesThePlainConstructionAttemptByAttempt) {
         }
         Game plain = game;
         std::vector<int32_t> order;
+        // Later attempts start where an earlier one drained the pool.
         for (int attempt = 0; attempt < 3; ++attempt) {
             const bool ok = TryConstruction(game);
             ASSERT_EQ(ok, PlainAttempt(plain, order)) << "seed " << seed;
+            if (ok && attempt == 0) {
+                ExpectOrderIsBuildable(plain.board, order);
+            }
             ASSERT_EQ(game.Seed, plain.Seed) << "seed " << seed;
             for (int32_t s = 1; s <= 144; ++s) {
                 const TileSlot& a = game.board.Slots[static_cast<size_t>(s)];
@@ -254,6 +288,11 @@ TEST(PickConstructionSlot, GivesUpAfter101TriesLikeThePlainPick) {
     // 38 px away the same slot touches the band and is taken at once.
     game.board.Slots[2].X = 38;
     EXPECT_EQ(PickConstructionSlot(game), 2);
+    // With nothing empty the pick gives up without drawing at all.
+    game.board.Slots[2].Present = true;
+    const uint32_t seed = game.Seed;
+    EXPECT_EQ(PickConstructionSlot(game), 0);
+    EXPECT_EQ(game.Seed, seed);
 }
 
 TEST(DealSolvable, MatchesThePlainConstructionDrawForDraw) {
@@ -272,84 +311,10 @@ TEST(DealSolvable, MatchesThePlainConstructionDrawForDraw) {
         fallbacks += plain.fellBack ? 1 : 0;
         retried += plain.attemptsUsed > 1 ? 1 : 0;
     }
-    // The comparison must have covered retries, not only first attempts.
+    // The comparison must have covered retries, not only first attempts; and
+    // the random fallback stays the rare exception.
     EXPECT_GT(retried, 0);
-    RecordProperty("fallbacks", fallbacks);
-}
-
-// Slots on which `slot` rests, from the layout's geometry alone.
-std::vector<int32_t> SlotsUnder(int32_t slot) {
-    const LayoutPosition& a = BoardLayout[static_cast<size_t>(slot - 1)];
-    std::vector<int32_t> under;
-    for (int32_t j = 1; j <= kLayoutSize; ++j) {
-        const LayoutPosition& t = BoardLayout[static_cast<size_t>(j - 1)];
-        if (t.Layer < a.Layer && std::abs(t.X - a.X) < 38 && std::abs(t.Y - a.Y) < 54) {
-            under.push_back(j);
-        }
-    }
-    return under;
-}
-
-TEST(DealSolvable, PairsMatchAndEveryTileIsPlacedAfterWhatItRestsOn) {
-    ASSERT_EQ(SlotsUnder(144).size(), 16u);
-    for (int32_t s = 88; s <= 123; ++s) {
-        const auto under = SlotsUnder(s);
-        ASSERT_EQ(under.size(), 1u) << "layer-2 slot " << s;
-        ASSERT_EQ(BoardLayout[static_cast<size_t>(under[0] - 1)].Layer, 1);
-    }
-    int constructed = 0;
-    for (uint32_t seed = 0; seed < 20; ++seed) {
-        const PlainDealResult plain = PlainSolvableDeal(seed + 500u);
-        if (plain.fellBack) {
-            continue;
-        }
-        ++constructed;
-        const Board& b = plain.game.board;
-        std::array<int, kSlotCapacity> when{};
-        for (size_t i = 0; i < plain.order.size(); ++i) {
-            when[static_cast<size_t>(plain.order[i])] = static_cast<int>(i) + 1;
-        }
-        for (size_t i = 0; i + 1 < plain.order.size(); i += 2) {
-            EXPECT_TRUE(KindsMatch(b, b.Slots[static_cast<size_t>(plain.order[i + 1])].Kind,
-                                   b.Slots[static_cast<size_t>(plain.order[i])].Kind));
-        }
-        for (int32_t s = 1; s <= kLayoutSize; ++s) {
-            for (int32_t u : SlotsUnder(s)) {
-                EXPECT_LT(when[static_cast<size_t>(u)], when[static_cast<size_t>(s)])
-                    << "slot " << s << " before " << u << ", seed " << seed;
-            }
-        }
-    }
-    EXPECT_GT(constructed, 15);
-}
-
-TEST(TryConstruction, StartsFromTheFullPoolWhateverTheLastAttemptLeft) {
-    Game game;
-    SeedRandom(game, 42);
-    ResetBoard(game);
-    for (const LayoutPosition& p : BoardLayout) {
-        AddSlot(game.board, p.X, p.Y, p.Layer, 0);
-    }
-    bool succeeded = false;
-    for (int i = 0; i < 20 && !succeeded; ++i) {
-        game.board.CopiesLeft.fill(0); // as if a failed attempt had drained it
-        game.board.CopiesLeft[7] = 4;
-        succeeded = TryConstruction(game);
-    }
-    ASSERT_TRUE(succeeded);
-    game.board.DealtCount = 144;
-    ExpectCompleteDeal(game, 42);
-}
-
-TEST(PickConstructionSlot, GivesUpWithoutDrawingWhenNothingIsEmpty) {
-    Game game;
-    Deal(game, 5, false);
-    const uint32_t seed = game.Seed;
-    EXPECT_EQ(PickConstructionSlot(game), 0);
-    EXPECT_EQ(game.Seed, seed);
-    Game empty;
-    EXPECT_EQ(PickConstructionSlot(empty), 0);
-    EXPECT_EQ(empty.Seed, 0u);
+    EXPECT_LE(fallbacks, 2);
 }
 
 } // namespace

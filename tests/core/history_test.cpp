@@ -103,21 +103,6 @@ TEST(History, ANewMoveAfterUndoDropsTheUndoneMoves) {
     EXPECT_EQ(game.history.Position, 2);
 }
 
-TEST(History, UndoingTheTopPairRaisesSlotCountAgain) {
-    Fixture f;
-    Game& game = f.game;
-    test::KeepOnly(game, test::Range(1, 144));
-    for (int32_t s = 137; s <= 142; ++s) {
-        RemoveTile(game.board, s);
-    }
-    RemoveTile(game.board, 143);
-    RemoveTile(game.board, 144);
-    AppendMove(game, 0, 143, 144);
-    ASSERT_EQ(game.board.SlotCount, 136);
-    UndoMove(game);
-    EXPECT_EQ(game.board.SlotCount, 144);
-}
-
 TEST(History, UndoInAStuckGameReopensPlay) {
     Fixture f;
     Game& game = f.game;

@@ -313,7 +313,7 @@ TEST(Selection, ARemovedTileIsNeverTakenAgain) {
 
 // --- Hint ---------------------------------------------------------------
 
-TEST(Hint, ShowsTheHighestFreeTileWithAPartnerAndChargesTenSeconds) {
+TEST(Hint, FirstPressShowsTheHighestPairSecondTakesItChargingTenSecondsOnce) {
     Game game;
     RecordingView view(game);
     game.view = &view;
@@ -321,10 +321,10 @@ TEST(Hint, ShowsTheHighestFreeTileWithAPartnerAndChargesTenSeconds) {
     ASSERT_EQ(game.play.MoveCount, 3);
     game.clock.CurrentTick = 5000;
     game.clock.Elapsed = 60000;
+    ClickTile(game, 1); // a selection the hint must end
     view.clear();
 
     GiveHint(game);
-
     EXPECT_TRUE(game.play.HintShowing);
     EXPECT_EQ(game.play.HintSlotA, 124);
     EXPECT_EQ(game.play.HintSlotB, 88);
@@ -334,28 +334,17 @@ TEST(Hint, ShowsTheHighestFreeTileWithAPartnerAndChargesTenSeconds) {
     EXPECT_EQ(game.clock.BaseElapsed, 70000);
     EXPECT_EQ(game.clock.BaseTick, 5000u);
     EXPECT_EQ(game.history.Length, 0);
-}
 
-TEST(Hint, SecondPressTakesTheShownPairWithoutFurtherCharge) {
-    Game game;
-    RecordingView view(game);
-    game.view = &view;
-    PrepareHintBoard(game);
-    game.clock.Elapsed = 60000;
-    ClickTile(game, 1); // a selection the hint must end
-    GiveHint(game);
     game.clock.CurrentTick = 9000;
     game.clock.Elapsed = 71234; // as the next timer event computed it
     view.clear();
-
     GiveHint(game);
-
     EXPECT_FALSE(game.board.Slots[124].Present);
     EXPECT_FALSE(game.board.Slots[88].Present);
-    EXPECT_EQ(game.history.Length, 1);
-    EXPECT_EQ(game.history.Records[1].First, 124);
-    EXPECT_EQ(game.history.Records[1].Second, 88);
-    EXPECT_EQ(game.history.Records[1].Time, 71234);
+    ASSERT_EQ(game.history.Length, 1);
+    const MoveRecord& r = game.history.Records[1];
+    EXPECT_EQ((std::array<int32_t, 3>{r.First, r.Second, r.Time}),
+              (std::array<int32_t, 3>{124, 88, 71234}));
     EXPECT_EQ(game.clock.BaseElapsed, 70000) << "the penalty is charged once";
     EXPECT_FALSE(game.play.SelectionActive);
     EXPECT_FALSE(game.play.HintShowing);
