@@ -104,8 +104,6 @@ QAction* TMainForm::addMenuItem(QMenu* menu, const QString& caption, int image,
                                 void (TMainForm::*handler)(), QKeySequence shortcut) {
     QAction* item = menu->addAction((*Symbols)[static_cast<std::size_t>(image)], caption);
     item->setShortcut(shortcut);
-    // Shortcuts work while the score window has the focus too.
-    item->setShortcutContext(Qt::ApplicationShortcut);
     connect(item, &QAction::triggered, this, handler);
     return item;
 }

@@ -4,6 +4,7 @@
 #include "core/game.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace kelmar {
 namespace {
@@ -14,6 +15,10 @@ struct ClockTextCase {
     int32_t lastRenderMs;
     const char* expected;
 };
+
+void PrintTo(const ClockTextCase& c, std::ostream* out) {
+    *out << c.expected;
+}
 
 class ClockTextTable : public ::testing::TestWithParam<ClockTextCase> {};
 

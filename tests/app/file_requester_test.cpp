@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace kelmar {
 namespace {
@@ -54,6 +55,10 @@ struct DialogCase {
     const char* expected; // the file the dialog gives back
     bool overwritePrompt; // the dialog asks before replacing the file
 };
+
+void PrintTo(const DialogCase& c, std::ostream* out) {
+    *out << (c.save ? "save " : "open ") << c.pick;
+}
 
 class FileDialogs : public ::testing::TestWithParam<DialogCase> {
 protected:
