@@ -5,9 +5,7 @@
 #include "core/board.h"
 #include "core/game.h"
 
-#include <QColor>
 #include <QFile>
-#include <QPainter>
 #include <QTimer>
 
 namespace kelmar::testing {
@@ -17,38 +15,6 @@ namespace {
 const char* const kGameFiles[] = {"KLBack.bmp", "KLTiles.bmp", "KLTFrame.bmp", "KLMRLogo.jpg",
                                   "Kelmar.htm"};
 
-void drawStandIn(const QString& path, const QString& name) {
-    if (name == QLatin1String("Kelmar.htm")) {
-        QFile page(path);
-        ASSERT_TRUE(page.open(QIODevice::WriteOnly));
-        page.write("<html><body>Hilfe</body></html>");
-        return;
-    }
-    QSize size(100, 100);
-    QColor colour(30, 90, 40);
-    if (name == QLatin1String("KLTiles.bmp")) {
-        size = QSize(342, 270);
-    } else if (name == QLatin1String("KLTFrame.bmp")) {
-        size = QSize(48, 64);
-        colour = QColor(200, 180, 140);
-    } else if (name == QLatin1String("KLMRLogo.jpg")) {
-        size = QSize(640, 480);
-        colour = QColor(20, 20, 60);
-    }
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    if (name == QLatin1String("KLTiles.bmp")) {
-        QPainter painter(&image);
-        for (int row = 0; row < 5; ++row) {
-            for (int column = 0; column < 9; ++column) {
-                painter.fillRect(column * 38, row * 54, 38, 54,
-                                 QColor(40 + column * 20, 60 + row * 30, 200));
-            }
-        }
-    }
-    ASSERT_TRUE(image.save(path));
-}
-
 } // namespace
 
 void ProvideGameFiles(const QString& folder) {
@@ -56,9 +22,7 @@ void ProvideGameFiles(const QString& folder) {
     for (const char* file : kGameFiles) {
         const QString name = QString::fromLatin1(file);
         const QString target = QDir(folder).filePath(name);
-        if (!gameDir.exists(name) || !QFile::copy(gameDir.filePath(name), target)) {
-            drawStandIn(target, name);
-        }
+        ASSERT_TRUE(QFile::copy(gameDir.filePath(name), target)) << file;
     }
 }
 

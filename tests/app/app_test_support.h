@@ -53,8 +53,7 @@ public:
     std::vector<QString> presets;
 };
 
-// Copies the game files from the build's game folder into `folder`, or draws
-// plain stand-ins when the game folder has none.
+// Copies the game files from the build's game folder into `folder`.
 void ProvideGameFiles(const QString& folder);
 
 class WindowTest : public ::testing::Test {

@@ -90,15 +90,6 @@ TEST(ClockTick, NewGameInTheUpperHalfOfTheCounterRefreshesAtOnce) {
     EXPECT_LE(ticks.front(), 10u); // the first event at or past the wrap
 }
 
-TEST(ClockTick, DoesNothingWhileNotRunning) {
-    Game game = runningGameAt(1000);
-    game.Running = false;
-    game.clock.Elapsed = 5000;
-    game.clock.CurrentTick = 90000;
-    EXPECT_FALSE(ClockTick(game, 0).has_value());
-    EXPECT_EQ(game.clock.Elapsed, 5000);
-}
-
 TEST(ClockTick, StuckGameKeepsItsTimeAndRefreshesOnlyWithRenderSpeed) {
     Game game = runningGameAt(1000);
     game.play.NoMovesLeft = true;
@@ -115,24 +106,6 @@ TEST(ClockTick, StuckGameKeepsItsTimeAndRefreshesOnlyWithRenderSpeed) {
     EXPECT_FALSE(ClockTick(game, 7).has_value());
     game.clock.CurrentTick += 10;
     EXPECT_TRUE(ClockTick(game, 9).has_value());
-}
-
-TEST(ClockTick, LateTimerEventsDoNotSlowTheClock) {
-    Game game = runningGameAt(500);
-    game.clock.BaseElapsed = 3000;
-    game.clock.CurrentTick = 500 + 12345; // one event after a long stall
-    ClockTick(game, 0);
-    EXPECT_EQ(game.clock.Elapsed, 3000 + 12345);
-}
-
-TEST(StatusRefreshDue, WaitsOnlyWithinOneIntervalAhead) {
-    EXPECT_TRUE(StatusRefreshDue(1000, 1000));
-    EXPECT_TRUE(StatusRefreshDue(1001, 1000));
-    EXPECT_FALSE(StatusRefreshDue(999, 1000));
-    EXPECT_FALSE(StatusRefreshDue(800, 1000));
-    EXPECT_TRUE(StatusRefreshDue(799, 1000)); // farther ahead than a display schedules
-    EXPECT_FALSE(StatusRefreshDue(0xFFFFFFF0u, 0x00000050u));
-    EXPECT_TRUE(StatusRefreshDue(0x00000050u, 0x00000050u));
 }
 
 } // namespace

@@ -50,7 +50,6 @@ void whenPromptShows(std::function<void(QMessageBox&)> act) {
 
 struct DialogCase {
     bool save;
-    const char* title;
     const char* pick;     // typed into the dialog, relative to the preset folder
     const char* expected; // the file the dialog gives back
     bool overwritePrompt; // the dialog asks before replacing the file
@@ -84,16 +83,6 @@ protected:
     DialogFileRequester requester;
 };
 
-TEST_P(FileDialogs, CancelGivesNothing) {
-    QString title;
-    whenDialogShows([&](QFileDialog& dialog) {
-        title = dialog.windowTitle();
-        dialog.reject();
-    });
-    EXPECT_FALSE(ask(QStringLiteral("QuickSave.klmr")).has_value());
-    EXPECT_EQ(title, QString::fromUtf8(GetParam().title));
-}
-
 TEST_P(FileDialogs, ConfirmGivesTheFileAndKeepsTheWorkingDirectory) {
     QStringList filters;
     bool prompted = false;
@@ -118,11 +107,10 @@ TEST_P(FileDialogs, ConfirmGivesTheFileAndKeepsTheWorkingDirectory) {
     EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).absolutePath());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    OpenAndSave, FileDialogs,
-    ::testing::Values(DialogCase{false, "Spielstand laden", "old.klm", "games/old.klm", false},
-                      DialogCase{true, "Spielstand speichern", "new", "games/new.klmr", false},
-                      DialogCase{true, "Spielstand speichern", "old.klm", "games/old.klm", true}));
+INSTANTIATE_TEST_SUITE_P(OpenAndSave, FileDialogs,
+                         ::testing::Values(DialogCase{false, "old.klm", "games/old.klm", false},
+                                           DialogCase{true, "new", "games/new.klmr", false},
+                                           DialogCase{true, "old.klm", "games/old.klm", true}));
 
 } // namespace
 } // namespace kelmar

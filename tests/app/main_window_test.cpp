@@ -51,18 +51,6 @@ TEST_F(MainWindow, StartsDealtAndAnalysedBehindTheStartScreen) {
     EXPECT_EQ(panel(1), QStringLiteral("Zeit: "));
 }
 
-TEST_F(MainWindow, LayoutKeepsTheBoardAt1And30OfA642By530ClientArea) {
-    createWindow();
-    EXPECT_EQ(form->centralWidget()->size(), QSize(642, 530));
-    EXPECT_EQ(form->Field->geometry(), QRect(1, 30, 640, 480));
-    EXPECT_EQ(form->BHelp->geometry().left(), 207);
-    EXPECT_EQ(form->BHelp->size(), QSize(25, 23));
-    EXPECT_EQ(form->MExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-    EXPECT_EQ(form->MHelpStart->shortcut(), QKeySequence(Qt::Key_F1));
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Kelmar"));
-    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
-}
-
 TEST_F(MainWindow, MissingPictureIsShownAndTheWindowStillOpens) {
     ASSERT_TRUE(QFile::remove(QStringLiteral("KLTiles.bmp")));
     createWindow();
@@ -247,29 +235,6 @@ TEST_F(MainWindow, HelpOpensThePageOrWarns) {
     form->BHelpClick();
     EXPECT_EQ(helpCalls.size(), 2u); // not asked: the page is missing
     EXPECT_EQ(sink.messages.size(), 2u);
-}
-
-TEST_F(MainWindow, OptionTogglesFlipSettingAndCheckMark) {
-    createWindow();
-    const struct {
-        QAction* item;
-        void (TMainForm::*handler)();
-        bool GameSettings::*option;
-    } toggles[] = {
-        {form->MNoUnsolveableGames, &TMainForm::MNoUnsolveableGamesClick,
-         &GameSettings::AvoidUnsolveableGames},
-        {form->MShowSpeed, &TMainForm::MShowSpeedClick, &GameSettings::ShowRenderSpeed},
-        {form->MForceRepaint, &TMainForm::MForceRepaintClick, &GameSettings::ForceRepaint},
-    };
-    for (const auto& toggle : toggles) {
-        const bool before = game().settings.*toggle.option;
-        toggle.item->trigger(); // through the menu wiring
-        EXPECT_EQ(game().settings.*toggle.option, !before);
-        EXPECT_EQ(toggle.item->isChecked(), !before);
-        (form.get()->*toggle.handler)();
-        EXPECT_EQ(game().settings.*toggle.option, before);
-        EXPECT_EQ(toggle.item->isChecked(), before);
-    }
 }
 
 TEST_F(MainWindow, PixelFormatWhilePausedReloadsButDoesNotDraw) {
