@@ -34,9 +34,10 @@ void PlaceRandomTile(Game& game, int32_t x, int32_t y, uint8_t layer);
 // PlaceRandomTile for every position of BoardLayout, in its order.
 void DealRandom(Game& game);
 
-// Creates the 144 slots with kind 0, then up to 9 construction attempts; an
-// attempt counts only if the solver does not prove the deal unwinnable.
-// After 9 failures: ResetBoard and DealRandom.
+// On a reset board (SlotCount 0): creates the 144 slots with kind 0, then up
+// to 9 construction attempts; an attempt counts only if the solver does not
+// prove the deal unwinnable within kDealCheckNodeBudget positions (an
+// undecided deal is kept). After 9 failures: ResetBoard and DealRandom.
 void DealSolvable(Game& game);
 
 // One attempt on the slots 1..SlotCount that exist: refills the pool, empties
