@@ -10,7 +10,23 @@
 namespace kelmar {
 namespace {
 
-constexpr int64_t kFirstDive = 32;           // nodes; each further dive doubles
+constexpr int64_t kDiveUnit = 64; // nodes; a dive lasts this times a term of luby()
+
+// Luby's sequence 1 1 2 1 1 2 4 1 1 2 1 1 2 4 8 ..., for i >= 1: many
+// short dives, now and then a longer one, with no bound on the length.
+int64_t luby(uint64_t i) {
+    for (;;) {
+        int k = 1;
+        while (i > (uint64_t{1} << k) - 1) {
+            ++k;
+        }
+        if (i == (uint64_t{1} << k) - 1) {
+            return int64_t{1} << (k - 1);
+        }
+        i -= (uint64_t{1} << (k - 1)) - 1;
+    }
+}
+
 constexpr int kMaxTiles = kSlotCapacity - 1; // slots 1..255
 constexpr int kWords = (kMaxTiles + 63) / 64;
 constexpr int64_t kReach = kFaceWidth; // 38 px: cover window in X and Y, band height, side gap
@@ -439,7 +455,9 @@ public:
     // Reasoning done once before the dives; what it commits stays for all
     // of them. False when the position is lost.
     bool prepareRoot(const TileSet& r) {
-        commitPairsOfTwo(r);
+        if (!commitPairsOfTwo(r)) {
+            return false;
+        }
         const TileSet open = openTiles(r);
         bool dead = false;
         forEachTile(open, [&](int i) { dead = dead || candidates(i, open).empty(); });
@@ -454,12 +472,12 @@ public:
         for (bool again = true; again;) {
             again = false;
             for (const TileSet& c : p_.classes) {
+                // A class of four is either open or fully committed.
                 const TileSet left = c & r;
-                if (left.count() != 4 || !(openTiles(r) & left).subsetOf(left) ||
-                    mate_[lowestOf(left)] >= 0) {
+                const int a = lowestOf(left);
+                if (left.count() != 4 || mate_[a] >= 0) {
                     continue;
                 }
-                const int a = lowestOf(left);
                 int survivor = -1;
                 int survivors = 0;
                 forEachTile(left, [&](int z) {
@@ -507,11 +525,14 @@ public:
     }
     size_t trailSize() const { return trail_.size(); }
 
-    // Commits the classes that have exactly two tiles at the start.
-    void commitPairsOfTwo(const TileSet& r) {
+    // Commits the classes that have exactly two tiles at the start. False
+    // when such a pair lies on each other.
+    bool commitPairsOfTwo(const TileSet& r) {
+        bool ok = true;
         for (const TileSet& c : p_.classes) {
-            commitRemainingPair(c & r);
+            ok = commitRemainingPair(c & r) && ok;
         }
+        return ok;
     }
 
     Outcome run(TileSet r, int depth) {
@@ -832,12 +853,13 @@ SolveResult SolvePosition(const Board& board, int64_t nodeBudget, SolverStats* s
         return SolveResult::Unwinnable;
     }
     const size_t rootMark = search.trailSize();
-    // Dives of growing length with varied tie-breaking: a misleading early
-    // choice costs one short dive instead of the whole budget. Lost
-    // positions stay recorded across dives, so each dive is a complete
-    // search that starts with more knowledge.
-    int64_t dive = kFirstDive;
+    // Restarts: dives of kDiveUnit times Luby's sequence nodes, each with
+    // other tie-breaking, so a misleading early choice costs one short dive
+    // instead of the whole budget. Lost positions stay recorded across
+    // dives (they are proofs), so every dive starts with more knowledge and
+    // the dives grow without bound until the budget ends.
     for (uint64_t round = 0;; ++round) {
+        const int64_t dive = kDiveUnit * luby(round + 1);
         search.setLimit(std::min(nodeBudget, st.nodes + dive));
         switch (search.run(problem->all, 0)) {
         case Outcome::Won:
@@ -854,7 +876,6 @@ SolveResult SolvePosition(const Board& board, int64_t nodeBudget, SolverStats* s
             return SolveResult::Undecided;
         }
         search.restart(rootMark, round);
-        dive *= 2;
     }
 }
 
