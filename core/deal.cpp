@@ -216,7 +216,7 @@ void NewGame(Game& game) {
     game.play.NoMovesLeft = false;
     game.play.GameWon = false;
     game.Running = true;
-    EnsureGeometry(game);  // the layout's sets are reused from the last deal
+    EnsureGeometry(game); // the layout's sets are reused from the last deal
 }
 
 } // namespace kelmar

@@ -3,9 +3,9 @@
 // sees Qt.
 #pragma once
 
-#include <cstdint>
-
 #include "core/geometry.h"
+
+#include <cstdint>
 
 namespace kelmar {
 
@@ -23,4 +23,4 @@ public:
     virtual void EnterHighScore(int32_t timeMs) = 0;
 };
 
-}  // namespace kelmar
+} // namespace kelmar

@@ -16,4 +16,4 @@ struct Rect {
     friend constexpr bool operator==(const Rect&, const Rect&) = default;
 };
 
-}  // namespace kelmar
+} // namespace kelmar

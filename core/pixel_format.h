@@ -21,14 +21,21 @@ enum class PixelFormatSetting : uint8_t {
 // Maps any stored code to one of the seven values (unknown codes give Device).
 constexpr PixelFormatSetting PixelFormatFromCode(int code) {
     switch (code) {
-    case 2: return PixelFormatSetting::Bits4;
-    case 3: return PixelFormatSetting::Bits8;
-    case 4: return PixelFormatSetting::Bits15;
-    case 5: return PixelFormatSetting::Bits16;
-    case 6: return PixelFormatSetting::Bits24;
-    case 7: return PixelFormatSetting::Bits32;
-    default: return PixelFormatSetting::Device;
+    case 2:
+        return PixelFormatSetting::Bits4;
+    case 3:
+        return PixelFormatSetting::Bits8;
+    case 4:
+        return PixelFormatSetting::Bits15;
+    case 5:
+        return PixelFormatSetting::Bits16;
+    case 6:
+        return PixelFormatSetting::Bits24;
+    case 7:
+        return PixelFormatSetting::Bits32;
+    default:
+        return PixelFormatSetting::Device;
     }
 }
 
-}  // namespace kelmar
+} // namespace kelmar
