@@ -637,13 +637,17 @@ private:
     void setMates(int a, int b) {
         mate_[a] = b;
         mate_[b] = a;
+        committed_.set(a);
+        committed_.set(b);
         trail_.push_back(a);
         trail_.push_back(b);
     }
 
     void undoTo(size_t mark) {
         while (trail_.size() > mark) {
-            mate_[trail_.back()] = -1;
+            const int i = trail_.back();
+            mate_[i] = -1;
+            committed_.w[i >> 6] &= ~(uint64_t{1} << (i & 63));
             trail_.pop_back();
         }
     }
@@ -677,15 +681,7 @@ private:
         return p_.classes.empty() || commitRemainingPair(p_.classes[p_.classOf[t]] & r);
     }
 
-    TileSet openTiles(const TileSet& r) const {
-        TileSet o;
-        forEachTile(r, [&](int i) {
-            if (mate_[i] < 0) {
-                o.set(i);
-            }
-        });
-        return o;
-    }
+    TileSet openTiles(const TileSet& r) const { return r.without(committed_); }
 
     // Partners that t could still be taken with: open, and neither lying on
     // t nor under it.
@@ -819,6 +815,7 @@ private:
     SolverStats& stats_;
     OrderCheck order_;
     std::array<int, kMaxTiles> mate_{}; // committed partner, -1 while open
+    TileSet committed_;                 // tiles with a mate
     std::vector<int> trail_;            // tiles whose mate was set, for undo
     // Per depth; a level commits at least one pair, so n / 2 + 2 suffice.
     std::vector<std::vector<int>> options_;
