@@ -1,0 +1,36 @@
+// Shared set-up of the render fuzz targets: an offscreen QGuiApplication
+// (fonts and picture readers need one) and a private folder for the files.
+#pragma once
+
+#include <QGuiApplication>
+#include <QString>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition);  \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (false)
+
+namespace kelmar::fuzz {
+
+inline void StartGui() {
+    static int argc = 1;
+    static char name[] = "kelmar_fuzz";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(argc, argv);
+}
+
+// The folder the fuzz target writes its picture files into.
+inline const QString& WorkFolder() {
+    static QTemporaryDir dir;
+    static const QString path = dir.path();
+    return path;
+}
+
+} // namespace kelmar::fuzz
