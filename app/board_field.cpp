@@ -1,12 +1,13 @@
 #include "app/board_field.h"
 
+#include "render/text.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace kelmar {
 
-TField::TField(QWidget* parent)
-    : QWidget(parent), lineFont_(QStringLiteral("Tahoma"), 8, QFont::Normal) {
+TField::TField(QWidget* parent) : QWidget(parent), lineFont_(MakeFont(LogoLineFontStyle())) {
     setObjectName(QStringLiteral("Field"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(640, 480);

@@ -30,7 +30,9 @@ void TMainForm::createControls() {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Kelmar"));
     setWindowIcon(WindowIcon());
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPixelSize(11); // 8 pt at 96 dpi, whatever the screen says
+    setFont(tahoma);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
