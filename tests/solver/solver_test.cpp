@@ -276,21 +276,23 @@ TEST(Solver, AgreesWithExhaustiveSearchOnFreeFormBoards) {
 // still come with a clearance that the plain rules accept.
 TEST(Solver, WinsOnWholeDealsComeWithAValidClearance) {
     int wins = 0;
-    for (uint32_t seed = 1; seed <= 30; ++seed) {
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
         for (bool solvable : {false, true}) {
             Game game;
             game.settings.AvoidUnsolveableGames = solvable;
             game.Seed = seed * 2654435761U;
             NewGame(game);
             std::vector<SolverMove> moves;
-            if (SolvePosition(game.board, 20000, nullptr, &moves) == SolveResult::Winnable) {
+            if (SolvePosition(game.board, 3000, nullptr, &moves) == SolveResult::Winnable) {
                 ++wins;
                 EXPECT_TRUE(ClearsBoard(game.board, moves)) << "seed " << seed;
                 EXPECT_EQ(moves.size(), 72U);
             }
         }
     }
-    EXPECT_GT(wins, 0);
+    // Strength guard: these 40 deals give 24 wins today; far fewer would
+    // mean the search lost its way, not that the deals changed.
+    EXPECT_GE(wins, 20);
 }
 
 } // namespace
