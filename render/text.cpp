@@ -6,6 +6,7 @@
 #include <QRect>
 #include <algorithm>
 #include <cmath>
+#include <deque>
 
 namespace kelmar {
 namespace {
@@ -46,27 +47,65 @@ QSize MeasureText(const TextStyle& style, const QString& text) {
     return {metrics.horizontalAdvance(text), metrics.height()};
 }
 
+namespace {
+
+// The rasterised text: alpha = glyph coverage, `area` its place relative to
+// the text cell's top-left corner.
+struct Coverage {
+    TextStyle style;
+    QString text;
+    QImage image;
+    QRect area;
+};
+
+Coverage Rasterise(const TextStyle& style, const QString& text) {
+    const QFont font = MakeFont(style);
+    const QFontMetrics metrics(font);
+    // The glyphs may reach outside the text cell (overhangs, accents): cover
+    // the union of the cell and the ink.
+    const QRect cell(0, 0, metrics.horizontalAdvance(text), metrics.height());
+    const QRect ink = metrics.boundingRect(text).translated(0, metrics.ascent());
+    const QRect area = cell.united(ink).adjusted(-1, -1, 1, 1);
+    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(-area.left(), -area.top() + metrics.ascent(), text);
+    }
+    return {style, text, std::move(image), area};
+}
+
+// The banner is drawn at every step of the replay after a win: keep the last
+// few rasterised texts instead of asking the font engine each time. Only the
+// user-interface thread draws text.
+const Coverage& CoverageOf(const TextStyle& style, const QString& text) {
+    constexpr std::size_t kCacheSize = 4;
+    static std::deque<Coverage> cache;
+    for (const Coverage& entry : cache) {
+        if (entry.text == text && entry.style.Family == style.Family &&
+            entry.style.PointSize == style.PointSize && entry.style.Bold == style.Bold) {
+            return entry;
+        }
+    }
+    if (cache.size() == kCacheSize) {
+        cache.pop_back();
+    }
+    cache.push_front(Rasterise(style, text));
+    return cache.front();
+}
+
+} // namespace
+
 void DrawText(Bitmap& dst, int32_t x, int32_t y, const TextStyle& style, Rgb colour,
               const QString& text) {
     if (text.isEmpty() || dst.isEmpty()) {
         return;
     }
-    const QFont font = MakeFont(style);
-    const QFontMetrics metrics(font);
-    // The glyphs may reach outside the text cell (overhangs, accents): cover
-    // the union of the cell and the ink, relative to the cell's top-left.
-    const QRect cell(0, 0, metrics.horizontalAdvance(text), metrics.height());
-    const QRect ink = metrics.boundingRect(text).translated(0, metrics.ascent());
-    const QRect area = cell.united(ink).adjusted(-1, -1, 1, 1);
-
-    QImage coverage(area.size(), QImage::Format_ARGB32_Premultiplied);
-    coverage.fill(Qt::transparent);
-    {
-        QPainter painter(&coverage);
-        painter.setFont(font);
-        painter.setPen(Qt::white);
-        painter.drawText(-area.left(), -area.top() + metrics.ascent(), text);
-    }
+    const Coverage& glyphs = CoverageOf(style, text);
+    const QImage& coverage = glyphs.image;
+    const QRect& area = glyphs.area;
 
     const PixelFormatSetting format = dst.format();
     const bool indexed = IsIndexed(format);

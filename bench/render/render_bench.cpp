@@ -141,6 +141,25 @@ void BM_RenderBoard(benchmark::State& state) {
     ReportRatio(state, seconds, Bytes(format, pixels));
 }
 
+// A finished game: the composition plus the banner text (drawn twice, shadow
+// and colour). The replay after a win renders like this at every step.
+void BM_RenderBoardWithBanner(benchmark::State& state) {
+    const auto format = kFormats[state.range(0)];
+    state.SetLabel(Name(format));
+    Graphics graphics = SyntheticGraphics(format);
+    Game game;
+    game.settings.AvoidUnsolveableGames = false;
+    SeedRandom(game, 20001212);
+    NewGame(game);
+    game.play.NoMovesLeft = true;
+    game.play.GameWon = true;
+    NullSurface surface;
+    SteadyTickSource ticks;
+    for (auto _ : state) {
+        RenderBoard(game, graphics, surface, ticks);
+    }
+}
+
 void BM_HighlightTile(benchmark::State& state) {
     const auto format = kFormats[state.range(0)];
     state.SetLabel(Name(format));
@@ -167,6 +186,7 @@ void BM_BackBufferToImage(benchmark::State& state) {
 }
 
 BENCHMARK(BM_RenderBoard)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RenderBoardWithBanner)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HighlightTile)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BackBufferToImage)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 
