@@ -13,7 +13,7 @@ enum class SolveResult { Winnable, Unwinnable, Undecided };
 struct SolverStats {
     int64_t nodes = 0;     // positions visited by the search (after forced moves)
     int64_t ttHits = 0;    // positions recognised as already proven lost
-    int64_t safeMoves = 0; // pairs taken by the safe-move rule without branching
+    int64_t safeMoves = 0; // pairs taken without branching (forced or safe)
 };
 
 // One pair taken on the way to the empty board, by slot number.
@@ -30,21 +30,27 @@ struct SolverMove {
 // check within a few milliseconds.
 constexpr int64_t kDealCheckNodeBudget = 1000;
 
-// Depth-first search over the free matching pairs of the present tiles of
-// `board` (slots 1..SlotCount; slot 0 is ignored). A tile is free when no
-// present tile of a higher layer lies less than 38 px away in X and in Y, and
-// its band (same layer, Y less than 38 px away) is empty on its left
-// (X <= own X - 38) or on its right (X >= own X + 38). Two tiles of kinds a
-// and b can be taken together when Low[b] <= a <= High[b] or Low[a] <= b <=
-// High[a] (KindsMatch with the board's MatchRange, in either order, as a
-// player may click the two tiles in either order).
+// Decides whether all present tiles of `board` (slots 1..SlotCount; slot 0
+// is ignored) can be taken. A tile is free when no present tile of a higher
+// layer lies less than 38 px away in X and in Y, and its band (same layer,
+// Y less than 38 px away) is empty on its left (X <= own X - 38) or on its
+// right (X >= own X + 38). Two tiles of kinds a and b can be taken together
+// when KindsMatch holds in either order (a player may click them in either
+// order) with the board's MatchRange.
+//
+// Method: reasoning on the whole position first (a tile without a usable
+// partner, pairs lying on each other, orders that would have to run in a
+// circle, tried for each pairing of each group of four), then a
+// depth-first search that chooses partners rather than moves, takes
+// committed pairs as soon as both are free, takes a whole group once all
+// its tiles are free, and remembers lost positions. It restarts with short
+// dives of varied tie-breaking.
 //
 // Works on any board (the layout or a loaded one) and precomputes the
 // neighbour masks per call. Winnable and Unwinnable are proofs; once
 // `nodeBudget` positions have been visited without a proof the answer is
-// Undecided. An empty board is Winnable without visiting a position; a
-// budget <= 0 decides only what needs no search (empty board, a tile that
-// can never find a partner).
+// Undecided. Reasoning before the search and forced moves cost no nodes, so
+// a budget <= 0 still decides what they decide (an empty board is Winnable).
 //
 // `stats`, when given, receives the effort. `solution`, when given, is
 // cleared and on Winnable holds the pairs of one winning order, each pair
