@@ -326,6 +326,18 @@ TEST(RenderBoard, DrawsNothingOnceTheBitmapsAreFreed) {
     EXPECT_TRUE(surface.statusTexts.empty());
 }
 
+TEST(DrawText, TextReachingPastTheEdgesIsClipped) {
+    for (PixelFormatSetting format : kAllFormats) {
+        Bitmap bitmap = test::Solid(64, 32, format, {0, 0, 255});
+        const Bitmap before = bitmap;
+        for (const auto& [x, y] : {std::pair{-40, -30}, std::pair{50, 20}, std::pair{-5000, 0},
+                                   std::pair{INT32_MAX - 10, INT32_MIN + 10}}) {
+            DrawText(bitmap, x, y, BannerFontStyle(), {255, 255, 0}, QStringLiteral("GEWONNEN!"));
+        }
+        EXPECT_NE(test::Bytes(bitmap), test::Bytes(before)) << "the visible parts are drawn";
+    }
+}
+
 TEST(SheetIndex, LocatesEveryKindsCell) {
     Graphics graphics;
     BuildSheetIndex(graphics);
