@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 
 namespace kelmar {
 namespace {
@@ -94,14 +95,44 @@ void ShowOutcome(const Game& game, Graphics& graphics, BoardSurface& surface) {
     }
 }
 
-// Applies `change` to bytes [first, last] of rows top..bottom-1.
+// The two byte changes of the highlight, on one byte and on eight bytes at
+// once (a face row is up to 152 bytes).
+struct InvertBytes {
+    static uint8_t one(uint8_t b) { return static_cast<uint8_t>(b ^ 0xFF); }
+    static uint64_t eight(uint64_t v) { return ~v; }
+};
+
+struct LightenBytes {
+    static uint8_t one(uint8_t b) {
+        return static_cast<uint8_t>(std::min(b + kHighlightStep, 255));
+    }
+    // Adds 32 to each byte, stopping at 255: the low seven bits of each byte
+    // plus 32 cannot carry into the next byte; a byte overflows exactly when
+    // its top bit and the top bit of that sum are both set.
+    static uint64_t eight(uint64_t v) {
+        constexpr uint64_t kHigh = 0x8080808080808080u;
+        constexpr uint64_t kStep = 0x2020202020202020u;
+        const uint64_t low = (v & ~kHigh) + kStep;
+        const uint64_t sum = low ^ (v & kHigh);
+        const uint64_t overflow = (v & low & kHigh) >> 7;
+        return sum | (overflow * 0xFF);
+    }
+};
+
+// Applies the change to bytes [first, last] of rows top..bottom-1.
 template <typename Change>
-void ChangeRowBytes(Bitmap& bitmap, int32_t top, int32_t bottom, int32_t first, int32_t last,
-                    Change change) {
+void ChangeRowBytes(Bitmap& bitmap, int32_t top, int32_t bottom, int32_t first, int32_t last) {
     for (int32_t y = top; y < bottom; ++y) {
         uint8_t* row = bitmap.row(y);
-        for (int32_t i = first; i <= last; ++i) {
-            row[i] = change(row[i]);
+        int32_t i = first;
+        for (; i + 8 <= last + 1; i += 8) {
+            uint64_t v;
+            std::memcpy(&v, row + i, 8);
+            v = Change::eight(v);
+            std::memcpy(row + i, &v, 8);
+        }
+        for (; i <= last; ++i) {
+            row[i] = Change::one(row[i]);
         }
     }
 }
@@ -160,26 +191,22 @@ void HighlightTile(Graphics& graphics, const Rect& rect) {
     if (left >= right || top >= bottom) {
         return;
     }
-    const auto invert = [](uint8_t b) { return static_cast<uint8_t>(b ^ 0xFF); };
-    const auto lighten = [](uint8_t b) {
-        return static_cast<uint8_t>(std::min(b + kHighlightStep, 255));
-    };
     switch (bb.format()) {
     case PixelFormatSetting::Bits4:
-        ChangeRowBytes(bb, top, bottom, left / 2, (right - 1) / 2, invert);
+        ChangeRowBytes<InvertBytes>(bb, top, bottom, left / 2, (right - 1) / 2);
         break;
     case PixelFormatSetting::Bits8:
-        ChangeRowBytes(bb, top, bottom, left, right - 1, invert);
+        ChangeRowBytes<InvertBytes>(bb, top, bottom, left, right - 1);
         break;
     case PixelFormatSetting::Bits15:
     case PixelFormatSetting::Bits16:
-        ChangeRowBytes(bb, top, bottom, 2 * left, 2 * right - 1, invert);
+        ChangeRowBytes<InvertBytes>(bb, top, bottom, 2 * left, 2 * right - 1);
         break;
     case PixelFormatSetting::Bits24:
-        ChangeRowBytes(bb, top, bottom, 3 * left, 3 * right - 1, lighten);
+        ChangeRowBytes<LightenBytes>(bb, top, bottom, 3 * left, 3 * right - 1);
         break;
     default:
-        ChangeRowBytes(bb, top, bottom, 4 * left, 4 * right - 1, lighten);
+        ChangeRowBytes<LightenBytes>(bb, top, bottom, 4 * left, 4 * right - 1);
         break;
     }
 }
