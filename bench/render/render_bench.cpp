@@ -135,9 +135,16 @@ void BM_RenderBoard(benchmark::State& state) {
     NullSurface surface;
     SteadyTickSource ticks;
     const double seconds = TimedLoop(state, [&] { RenderBoard(game, graphics, surface, ticks); });
-    // Written: the whole background, then every frame and face rectangle.
+    // Written: the whole background, then the opaque pixels of every frame
+    // and every face rectangle.
+    OpaqueRuns runs;
+    FindOpaqueRuns(*graphics.TileFrame, runs);
+    int64_t framePixels = 0;
+    for (const OpaqueRuns::Run& run : runs.Runs) {
+        framePixels += run.End - run.Begin;
+    }
     const int64_t pixels = int64_t{kBoardWidth} * kBoardHeight +
-                           int64_t{game.board.SlotCount} * (48 * 64 + kFaceWidth * kFaceHeight);
+                           int64_t{game.board.SlotCount} * (framePixels + kFaceWidth * kFaceHeight);
     ReportRatio(state, seconds, Bytes(format, pixels));
 }
 
