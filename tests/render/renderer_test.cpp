@@ -16,15 +16,15 @@ using test::FormatName;
 using test::kAllFormats;
 
 // A game holding only the given tiles (x, y, layer, kind).
-struct TileSpec {
+struct TilePlacement {
     int32_t x, y;
     uint8_t layer, kind;
 };
 
-Game GameWith(std::initializer_list<TileSpec> tiles) {
+Game GameWith(std::initializer_list<TilePlacement> tiles) {
     Game game;
     ResetBoard(game);
-    for (const TileSpec& t : tiles) {
+    for (const TilePlacement& t : tiles) {
         AddSlot(game.board, t.x, t.y, t.layer, t.kind);
     }
     game.board.DealtCount = game.board.SlotCount;
