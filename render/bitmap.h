@@ -33,6 +33,20 @@ namespace kelmar {
 // not valid rather than risking a huge allocation.
 constexpr int32_t kMaxBitmapSide = 16384;
 
+// How a picture will be drawn, which decides what its conversion may store
+// as colour value 0.
+//   None   plain conversion: colours near black may become colour value 0
+//          (nearest palette entry, 5/6-bit truncation).
+//   Black  the picture is drawn with colour value 0 transparent (the tile
+//          frame): only pure black (0, 0, 0) is stored as colour value 0.
+//          Any other colour whose plain conversion would be 0 is stored as
+//          the non-black entry of NearestNonBlackHalftoneIndex /
+//          NearestNonBlackStandard16Index (Bits8, Bits4), or in Bits15/Bits16
+//          with each of its non-zero channels at the lowest non-zero level,
+//          so near-black outlines stay opaque. The true-colour formats keep
+//          every colour exactly and need no change.
+enum class ColourKey : uint8_t { None, Black };
+
 // Any code outside the seven values acts as Device.
 PixelFormatSetting NormalizePixelFormat(PixelFormatSetting format);
 // 4, 8, 15, 16, 24, 32; Device counts as 32.

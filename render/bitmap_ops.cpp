@@ -336,7 +336,7 @@ void Run(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const Rect& src
 
 } // namespace
 
-Bitmap ConvertedBitmap(const Bitmap& source, PixelFormatSetting format) {
+Bitmap ConvertedBitmap(const Bitmap& source, PixelFormatSetting format, ColourKey key) {
     format = NormalizePixelFormat(format);
     if (format == source.format()) {
         return source;
@@ -345,14 +345,14 @@ Bitmap ConvertedBitmap(const Bitmap& source, PixelFormatSetting format) {
     std::vector<uint32_t> line(static_cast<std::size_t>(source.width()));
     for (int32_t y = 0; y < source.height(); ++y) {
         DecodeRow(source.format(), source.row(y), 0, source.width(), line.data());
-        EncodeRow(format, line.data(), 0, source.width(), out.row(y));
+        EncodeRow(format, line.data(), 0, source.width(), out.row(y), key);
     }
     return out;
 }
 
-void ConvertBitmap(Bitmap& bitmap, PixelFormatSetting format) {
+void ConvertBitmap(Bitmap& bitmap, PixelFormatSetting format, ColourKey key) {
     if (NormalizePixelFormat(format) != bitmap.format()) {
-        bitmap = ConvertedBitmap(bitmap, format);
+        bitmap = ConvertedBitmap(bitmap, format, key);
     }
 }
 

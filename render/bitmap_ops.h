@@ -18,10 +18,13 @@
 namespace kelmar {
 
 // Converts the picture to `format`, keeping its size and colours as far as
-// the format can hold them. Same format: no change at all (stored bytes kept).
-void ConvertBitmap(Bitmap& bitmap, PixelFormatSetting format);
+// the format can hold them; `key` as for the picture's use (ColourKey::Black
+// for one drawn with black transparent). Same format: no change at all
+// (stored bytes kept).
+void ConvertBitmap(Bitmap& bitmap, PixelFormatSetting format, ColourKey key = ColourKey::None);
 // The converted copy of `source`.
-Bitmap ConvertedBitmap(const Bitmap& source, PixelFormatSetting format);
+Bitmap ConvertedBitmap(const Bitmap& source, PixelFormatSetting format,
+                       ColourKey key = ColourKey::None);
 
 // SRCCOPY: the source pixels replace the destination pixels.
 void CopyRect(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const Rect& srcRect);

@@ -127,8 +127,11 @@ void LoadGraphics(Graphics& graphics, PixelFormatSetting format) {
 
     *graphics.TileSheet = LoadPictureFile(PicturePath(graphics, TileSheetFileName()), format);
     // The frame's transparent colour is colour value 0 whatever its pixels;
-    // CopyTransparent applies it.
-    *graphics.TileFrame = LoadPictureFile(PicturePath(graphics, TileFrameFileName()), format);
+    // CopyTransparent applies it. Converted keyed, so that only its pure
+    // black pixels become value 0: near-black outline pixels would otherwise
+    // turn transparent in the palette and 15/16-bit formats.
+    *graphics.TileFrame =
+        LoadPictureFile(PicturePath(graphics, TileFrameFileName()), format, ColourKey::Black);
 
     graphics.BackBuffer->resize(kBoardWidth, kBoardHeight);
     ConvertBitmap(*graphics.BackBuffer, format);

@@ -87,6 +87,50 @@ inline int CubeKey(Rgb c) {
     return ((c.R >> 3) << 10) | ((c.G >> 3) << 5) | (c.B >> 3);
 }
 
+// The non-black entry whose direction in RGB space is closest to (r, g, b),
+// which must not be (0, 0, 0); the nearer one when directions are equal.
+// Cosines are compared without division: cos^2 = dot^2 / (|c|^2 |p|^2), the
+// |c|^2 is common; all products stay below 2^63.
+template <std::size_t N>
+uint8_t SimilarHueEntry(const std::array<Rgb, N>& palette, int r, int g, int b) {
+    std::size_t best = 0;
+    int64_t bestDot2 = 0;
+    int64_t bestNorm = 1;
+    int64_t bestDistance = 0;
+    for (std::size_t i = 1; i < N; ++i) {
+        const Rgb& p = palette[i];
+        const int64_t dot = int64_t{r} * p.R + int64_t{g} * p.G + int64_t{b} * p.B;
+        const int64_t norm = int64_t{p.R} * p.R + int64_t{p.G} * p.G + int64_t{p.B} * p.B;
+        const int64_t dr = r - p.R, dg = g - p.G, db = b - p.B;
+        const int64_t distance = dr * dr + dg * dg + db * db;
+        const int64_t lhs = dot * dot * bestNorm;
+        const int64_t rhs = bestDot2 * norm;
+        if (best == 0 || lhs > rhs || (lhs == rhs && distance < bestDistance)) {
+            best = i;
+            bestDot2 = dot * dot;
+            bestNorm = norm;
+            bestDistance = distance;
+        }
+    }
+    return static_cast<uint8_t>(best);
+}
+
+// The ordinary cube with every black cell replaced by SimilarHueEntry of the
+// cell's centre colour (never black itself, so it has a direction).
+template <std::size_t N>
+std::vector<uint8_t> BuildNonBlackCube(const std::array<Rgb, N>& palette,
+                                       std::vector<uint8_t> cube) {
+    for (int key = 0; key < 32 * 32 * 32; ++key) {
+        if (cube[key] == 0) {
+            const int r = (((key >> 10) & 31) << 3) + 4;
+            const int g = (((key >> 5) & 31) << 3) + 4;
+            const int b = ((key & 31) << 3) + 4;
+            cube[key] = SimilarHueEntry(palette, r, g, b);
+        }
+    }
+    return cube;
+}
+
 } // namespace
 
 const std::array<Rgb, 256>& HalftonePalette() {
@@ -123,6 +167,18 @@ uint8_t NearestHalftoneIndex(Rgb c) {
 
 uint8_t NearestStandard16Index(Rgb c) {
     static const std::vector<uint8_t> cube = BuildCube(StandardPalette16());
+    return cube[CubeKey(c)];
+}
+
+uint8_t NearestNonBlackHalftoneIndex(Rgb c) {
+    static const std::vector<uint8_t> cube =
+        BuildNonBlackCube(HalftonePalette(), BuildCube(HalftonePalette()));
+    return cube[CubeKey(c)];
+}
+
+uint8_t NearestNonBlackStandard16Index(Rgb c) {
+    static const std::vector<uint8_t> cube =
+        BuildNonBlackCube(StandardPalette16(), BuildCube(StandardPalette16()));
     return cube[CubeKey(c)];
 }
 

@@ -38,4 +38,15 @@ const std::array<Rgb, 16>& StandardPalette16();
 uint8_t NearestHalftoneIndex(Rgb c);
 uint8_t NearestStandard16Index(Rgb c);
 
+// Like the two above but never index 0, for pictures drawn with black
+// transparent: a colour whose nearest entry is some other entry gets that
+// one; a colour whose nearest entry is black gets the non-black entry of the
+// most similar hue (largest cosine between the RGB vectors of the 5-bit cell's
+// centre and the entry; the nearer entry among equals). Every non-black entry
+// is brighter than such a colour, so its hue is what can be kept: a dark grey
+// becomes a grey, not the dark primary colour that plain distance would pick.
+// Constant time, a second lookup cube built on first use.
+uint8_t NearestNonBlackHalftoneIndex(Rgb c);
+uint8_t NearestNonBlackStandard16Index(Rgb c);
+
 } // namespace kelmar

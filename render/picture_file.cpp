@@ -9,7 +9,7 @@
 
 namespace kelmar {
 
-Bitmap LoadPictureFile(const QString& path, PixelFormatSetting format) {
+Bitmap LoadPictureFile(const QString& path, PixelFormatSetting format, ColourKey key) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         throw CannotOpenFileError(path.toStdString());
@@ -23,10 +23,10 @@ Bitmap LoadPictureFile(const QString& path, PixelFormatSetting format) {
     if (image.isNull()) {
         throw InvalidBitmapError();
     }
-    return BitmapFromImage(image, format);
+    return BitmapFromImage(image, format, key);
 }
 
-Bitmap BitmapFromImage(const QImage& image, PixelFormatSetting format) {
+Bitmap BitmapFromImage(const QImage& image, PixelFormatSetting format, ColourKey key) {
     if (image.isNull() || image.width() > kMaxBitmapSide || image.height() > kMaxBitmapSide) {
         throw InvalidBitmapError();
     }
@@ -39,7 +39,7 @@ Bitmap BitmapFromImage(const QImage& image, PixelFormatSetting format) {
     Bitmap bitmap(rgb.width(), rgb.height(), format);
     for (int y = 0; y < rgb.height(); ++y) {
         EncodeRow(bitmap.format(), reinterpret_cast<const uint32_t*>(rgb.constScanLine(y)), 0,
-                  rgb.width(), bitmap.row(y));
+                  rgb.width(), bitmap.row(y), key);
     }
     return bitmap;
 }

@@ -99,51 +99,8 @@ void Encode4(const uint32_t* in, int32_t x0, int32_t count, uint8_t* row) {
     }
 }
 
-} // namespace
-
-void DecodeRow(PixelFormatSetting format, const uint8_t* row, int32_t x0, int32_t count,
-               uint32_t* out) {
-    switch (format) {
-    case PixelFormatSetting::Bits4:
-        Decode4(row, x0, count, out);
-        return;
-    case PixelFormatSetting::Bits8: {
-        const auto& pal = Packed256();
-        for (int32_t i = 0; i < count; ++i) {
-            out[i] = pal[row[x0 + i]];
-        }
-        return;
-    }
-    case PixelFormatSetting::Bits15:
-    case PixelFormatSetting::Bits16: {
-        const auto& table = format == PixelFormatSetting::Bits15 ? Table15() : Table16();
-        const uint8_t* p = row + 2 * x0;
-        for (int32_t i = 0; i < count; ++i, p += 2) {
-            out[i] = table[LoadWord(p)];
-        }
-        return;
-    }
-    case PixelFormatSetting::Bits24: {
-        const uint8_t* p = row + 3 * x0;
-        for (int32_t i = 0; i < count; ++i, p += 3) {
-            out[i] = 0xFF000000u | (p[2] << 16) | (p[1] << 8) | p[0];
-        }
-        return;
-    }
-    case PixelFormatSetting::Bits32:
-    case PixelFormatSetting::Device:
-    default: {
-        std::memcpy(out, row + 4 * x0, static_cast<std::size_t>(count) * 4);
-        for (int32_t i = 0; i < count; ++i) {
-            out[i] |= 0xFF000000u;
-        }
-        return;
-    }
-    }
-}
-
-void EncodeRow(PixelFormatSetting format, const uint32_t* in, int32_t x0, int32_t count,
-               uint8_t* row) {
+void EncodeRowPlain(PixelFormatSetting format, const uint32_t* in, int32_t x0, int32_t count,
+                    uint8_t* row) {
     switch (format) {
     case PixelFormatSetting::Bits4:
         Encode4(in, x0, count, row);
@@ -195,6 +152,106 @@ void EncodeRow(PixelFormatSetting format, const uint32_t* in, int32_t x0, int32_
         }
         return;
     }
+    }
+}
+
+// The lowest non-zero level in each channel that is non-zero in `c`:
+// the dimmest word of about the same hue.
+uint32_t DimmestWord(uint32_t c, uint32_t redOne, uint32_t greenOne) {
+    return ((c & 0xFF0000u) ? redOne : 0) | ((c & 0x00FF00u) ? greenOne : 0) |
+           ((c & 0x0000FFu) ? 1u : 0);
+}
+
+// ColourKey::Black after the plain encoding: every pixel that was stored as
+// colour value 0 although its colour is not pure black gets a non-zero value.
+// The true-colour formats store such colours exactly and are not passed here.
+void KeepNonBlackOpaque(PixelFormatSetting format, const uint32_t* in, int32_t x0, int32_t count,
+                        uint8_t* row) {
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t c = in[i] & 0x00FFFFFFu;
+        if (c == 0) {
+            continue;
+        }
+        const int32_t x = x0 + i;
+        switch (format) {
+        case PixelFormatSetting::Bits4: {
+            uint8_t& byte = row[x >> 1];
+            const int shift = (x & 1) ? 0 : 4;
+            if (((byte >> shift) & 0x0F) == 0) {
+                byte = static_cast<uint8_t>(byte |
+                                            (NearestNonBlackStandard16Index(Unpack(c)) << shift));
+            }
+            break;
+        }
+        case PixelFormatSetting::Bits8:
+            if (row[x] == 0) {
+                row[x] = NearestNonBlackHalftoneIndex(Unpack(c));
+            }
+            break;
+        case PixelFormatSetting::Bits15:
+            if ((LoadWord(row + 2 * x) & 0x7FFF) == 0) {
+                StoreWord(row + 2 * x, DimmestWord(c, 0x0400, 0x0020));
+            }
+            break;
+        case PixelFormatSetting::Bits16:
+            if (LoadWord(row + 2 * x) == 0) {
+                StoreWord(row + 2 * x, DimmestWord(c, 0x0800, 0x0020));
+            }
+            break;
+        default:
+            return;
+        }
+    }
+}
+
+} // namespace
+
+void DecodeRow(PixelFormatSetting format, const uint8_t* row, int32_t x0, int32_t count,
+               uint32_t* out) {
+    switch (format) {
+    case PixelFormatSetting::Bits4:
+        Decode4(row, x0, count, out);
+        return;
+    case PixelFormatSetting::Bits8: {
+        const auto& pal = Packed256();
+        for (int32_t i = 0; i < count; ++i) {
+            out[i] = pal[row[x0 + i]];
+        }
+        return;
+    }
+    case PixelFormatSetting::Bits15:
+    case PixelFormatSetting::Bits16: {
+        const auto& table = format == PixelFormatSetting::Bits15 ? Table15() : Table16();
+        const uint8_t* p = row + 2 * x0;
+        for (int32_t i = 0; i < count; ++i, p += 2) {
+            out[i] = table[LoadWord(p)];
+        }
+        return;
+    }
+    case PixelFormatSetting::Bits24: {
+        const uint8_t* p = row + 3 * x0;
+        for (int32_t i = 0; i < count; ++i, p += 3) {
+            out[i] = 0xFF000000u | (p[2] << 16) | (p[1] << 8) | p[0];
+        }
+        return;
+    }
+    case PixelFormatSetting::Bits32:
+    case PixelFormatSetting::Device:
+    default: {
+        std::memcpy(out, row + 4 * x0, static_cast<std::size_t>(count) * 4);
+        for (int32_t i = 0; i < count; ++i) {
+            out[i] |= 0xFF000000u;
+        }
+        return;
+    }
+    }
+}
+
+void EncodeRow(PixelFormatSetting format, const uint32_t* in, int32_t x0, int32_t count,
+               uint8_t* row, ColourKey key) {
+    EncodeRowPlain(format, in, x0, count, row);
+    if (key == ColourKey::Black) {
+        KeepNonBlackOpaque(format, in, x0, count, row);
     }
 }
 

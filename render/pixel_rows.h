@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/pixel_format.h"
+#include "render/bitmap.h"
 
 #include <cstdint>
 
@@ -15,7 +16,8 @@ void DecodeRow(PixelFormatSetting format, const uint8_t* row, int32_t x0, int32_
 
 // Stores `count` colours (0x??RRGGBB, top byte ignored) as pixels x0 ..
 // x0+count-1 of one row. Indexed formats take the nearest palette entry.
+// With ColourKey::Black only pure black is stored as colour value 0.
 void EncodeRow(PixelFormatSetting format, const uint32_t* in, int32_t x0, int32_t count,
-               uint8_t* row);
+               uint8_t* row, ColourKey key = ColourKey::None);
 
 } // namespace kelmar

@@ -79,7 +79,7 @@ Graphics SyntheticGraphics(PixelFormatSetting format) {
     graphics.BackgroundWidth = 100;
     graphics.BackgroundHeight = 100;
     *graphics.TileSheet = ConvertedBitmap(sheet, format);
-    *graphics.TileFrame = ConvertedBitmap(frame, format);
+    *graphics.TileFrame = ConvertedBitmap(frame, format, ColourKey::Black);
     graphics.BannerFont = BannerFontStyle();
     ComputeBannerLayout(graphics);
     BuildSheetIndex(graphics);

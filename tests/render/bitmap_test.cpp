@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <tuple>
 
 namespace kelmar {
@@ -94,6 +95,74 @@ TEST(Palettes, BlackOnlyAtIndexZeroAndEveryEntryMapsBackToItself) {
     }
     EXPECT_EQ(standard[15], (Rgb{255, 255, 255}));
     EXPECT_EQ(NearestStandard16Index({250, 10, 5}), 9) << "near-red gives bright red";
+}
+
+// The lookups for keyed pictures never give black, agree with the plain
+// lookup wherever that is not black, and keep the hue of near-black colours.
+TEST(Palettes, NonBlackLookupsAvoidIndexZeroAndKeepTheHue) {
+    const auto& halftone = HalftonePalette();
+    const auto& standard = StandardPalette16();
+    for (int key = 0; key < 32 * 32 * 32; ++key) {
+        const Rgb c{static_cast<uint8_t>((key >> 10) << 3), static_cast<uint8_t>((key >> 5) << 3),
+                    static_cast<uint8_t>(key << 3)};
+        const uint8_t h = NearestNonBlackHalftoneIndex(c);
+        const uint8_t s = NearestNonBlackStandard16Index(c);
+        ASSERT_NE(h, 0) << key;
+        ASSERT_NE(s, 0) << key;
+        if (NearestHalftoneIndex(c) != 0) {
+            ASSERT_EQ(h, NearestHalftoneIndex(c)) << key;
+        }
+        if (NearestStandard16Index(c) != 0) {
+            ASSERT_EQ(s, NearestStandard16Index(c)) << key;
+        }
+    }
+    const struct {
+        Rgb colour;
+        Rgb standard; // expected Bits4 colour
+        Rgb halftone; // expected Bits8 colour
+    } cases[] = {
+        {{1, 1, 1}, {128, 128, 128}, {8, 8, 8}},
+        {{30, 30, 30}, {128, 128, 128}, {24, 24, 24}},
+        {{34, 38, 36}, {128, 128, 128}, {33, 33, 33}},
+        {{40, 0, 0}, {128, 0, 0}, {51, 0, 0}},
+        {{0, 0, 44}, {0, 0, 128}, {0, 0, 51}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(standard[NearestNonBlackStandard16Index(c.colour)], c.standard)
+            << int{c.colour.R} << "," << int{c.colour.G} << "," << int{c.colour.B};
+        EXPECT_EQ(halftone[NearestNonBlackHalftoneIndex(c.colour)], c.halftone)
+            << int{c.colour.R} << "," << int{c.colour.G} << "," << int{c.colour.B};
+    }
+}
+
+// Keyed conversion (a picture drawn with black transparent): only pure black
+// becomes colour value 0; 5-bit truncation and palette rounding of near-black
+// colours give the dimmest value of about the same hue instead.
+TEST(Conversion, KeyedConversionStoresValueZeroOnlyForPureBlack) {
+    const Rgb colours[] = {{0, 0, 0}, {1, 1, 1}, {8, 8, 8}, {30, 30, 30},
+                           {3, 0, 0}, {0, 2, 0}, {0, 0, 7}, {200, 100, 50}};
+    Bitmap source(static_cast<int32_t>(std::size(colours)), 1, PixelFormatSetting::Bits24);
+    for (int32_t x = 0; x < source.width(); ++x) {
+        source.setPixel(x, 0, colours[x]);
+    }
+    for (PixelFormatSetting format : kAllFormats) {
+        const Bitmap keyed = ConvertedBitmap(source, format, ColourKey::Black);
+        const Bitmap plain = ConvertedBitmap(source, format);
+        for (int32_t x = 0; x < source.width(); ++x) {
+            EXPECT_EQ(keyed.pixel(x, 0) == Rgb{}, x == 0) << FormatName(format) << " " << x;
+            if (plain.pixel(x, 0) != Rgb{}) {
+                EXPECT_EQ(keyed.rawPixel(x, 0), plain.rawPixel(x, 0)) << FormatName(format);
+            }
+        }
+    }
+    // 5-bit channels: each non-zero channel at its lowest level.
+    const Bitmap b15 = ConvertedBitmap(source, PixelFormatSetting::Bits15, ColourKey::Black);
+    const Bitmap b16 = ConvertedBitmap(source, PixelFormatSetting::Bits16, ColourKey::Black);
+    EXPECT_EQ(b15.rawPixel(1, 0), 0x0421u);
+    EXPECT_EQ(b15.rawPixel(4, 0), 0x0400u);
+    EXPECT_EQ(b16.rawPixel(1, 0), 0x0821u);
+    EXPECT_EQ(b16.rawPixel(5, 0), 0x0020u);
+    EXPECT_EQ(b16.rawPixel(6, 0), 0x0001u);
 }
 
 // Converting to another format and back gives the same stored picture for

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace kelmar {
 namespace {
@@ -145,6 +146,46 @@ TEST_F(LoadGraphicsTest, OversizedPicturesAreRefusedAsInvalid) {
     QFile::remove(path(BackgroundFileName()));
     test::SolidImage(kMaxBitmapSide + 1, 1, Qt::red).save(path(BackgroundFileName()), "BMP");
     EXPECT_THROW(LoadGraphics(graphics_, PixelFormatSetting::Bits8), GraphicsError);
+}
+
+// Only pure black is transparent in the frame: near-black outline pixels
+// that a palette or 5-bit channel would round to colour value 0 must stay
+// visible, while the other pictures convert as before.
+TEST_F(LoadGraphicsTest, NearBlackFramePixelsStayOpaqueInEveryFormat) {
+    const QRgb colours[] = {qRgb(0, 0, 0),    qRgb(1, 1, 1), qRgb(8, 8, 8),    qRgb(30, 30, 30),
+                            qRgb(34, 38, 36), qRgb(7, 0, 0), qRgb(0, 3, 0),    qRgb(0, 0, 6),
+                            qRgb(0, 0, 0),    qRgb(2, 7, 1), qRgb(255, 255, 0)};
+    constexpr int kCount = static_cast<int>(std::size(colours));
+    QImage frame = test::SolidImage(kCount, 2, Qt::black);
+    for (int x = 0; x < kCount; ++x) {
+        frame.setPixel(x, 1, colours[x]);
+    }
+    ASSERT_TRUE(frame.save(path(TileFrameFileName()), "BMP"));
+    QImage background = test::SolidImage(100, 100, QColor(0, 0, 255));
+    background.setPixel(3, 3, qRgb(1, 1, 1));
+    ASSERT_TRUE(background.save(path(BackgroundFileName()), "BMP"));
+
+    for (PixelFormatSetting format : test::kAllFormats) {
+        LoadGraphics(graphics_, format);
+        const Bitmap& loaded = *graphics_.TileFrame;
+        Bitmap target = test::Solid(kCount, 2, format, Rgb{255, 255, 255});
+        OpaqueRuns runs;
+        FindOpaqueRuns(loaded, runs);
+        CopyOpaqueRuns(target, 0, 0, loaded, runs);
+        for (int x = 0; x < kCount; ++x) {
+            const bool black = colours[x] == qRgb(0, 0, 0);
+            EXPECT_EQ(target.pixel(x, 1) == Rgb(255, 255, 255), black)
+                << FormatName(format) << " colour " << std::hex << colours[x];
+            EXPECT_EQ(loaded.pixel(x, 1) == Rgb{}, black) << FormatName(format) << " " << x;
+        }
+        EXPECT_EQ(target.pixel(0, 0), (Rgb{255, 255, 255})) << "black row " << FormatName(format);
+        // The background keeps the plain conversion: its (1, 1, 1) is black
+        // wherever the format cannot hold it.
+        EXPECT_EQ(graphics_.BackgroundTile->pixel(3, 3) == Rgb{},
+                  format != PixelFormatSetting::Bits24 && format != PixelFormatSetting::Bits32 &&
+                      format != PixelFormatSetting::Device)
+            << FormatName(format);
+    }
 }
 
 TEST(BitmapLifetime, CreatedOnceAndFreedOnceInReverseOrder) {
