@@ -1,64 +1,88 @@
 #!/bin/sh
-# Measures Kelmar as a whole process under Xvfb: time from exec to the mapped
-# main window, peak resident memory after start-up, and CPU used over 10 s on
-# the logo screen, in a running game, and paused. Prints medians of 5 runs.
+# Measures Kelmar as a whole process under Xvfb and prints medians of 5 runs:
+#   - start-up: ms from exec to the mapped main window, and to the first
+#     painted frame (the board area shows a picture, seen from outside by
+#     first_frame.c polling the window's pixels);
+#   - peak resident memory (VmHWM) 1 s after start-up;
+#   - CPU over 10 s (all threads, from /proc/PID/task/*/schedstat, ns
+#     resolution) and wake-ups per second (context switches) on the logo
+#     screen, in a running game and paused.
+# Each run starts in a fresh folder with the game files and no settings file.
 #
 #   bench/startup/measure.sh [build-folder]     (default: build)
+# Needs Xvfb, xdotool, a C compiler and the Xlib headers (libx11-dev).
 set -eu
 
+here="$(cd "$(dirname "$0")" && pwd)"
 build=${1:-build}
 game="$(cd "$build/game" && pwd)"
 display=:93
-runs=5
+runs=${RUNS:-5}
+idle_s=10
+
+tmp=$(mktemp -d)
+cc -O2 -o "$tmp/first_frame" "$here/first_frame.c" -lX11
 
 Xvfb $display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-sleep 1
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$tmp"' EXIT
 export DISPLAY=$display
+until xdotool getdisplaygeometry >/dev/null 2>&1; do sleep 0.1; done
 
-work=$(mktemp -d)
-cp "$game"/KL* "$game"/Kelmar.htm "$work"/
-cd "$work"
-
-now_ms() { date +%s%3N; }
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-hz=$(getconf CLK_TCK)
-
+# Nanoseconds on the CPU, all threads of process $1.
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {print s}'; }
+# Context switches (voluntary and not), all threads of process $1.
+switches() {
+    cat /proc/"$1"/task/*/status 2>/dev/null |
+        awk '/ctxt_switches/ {s += $2} END {print s}'
+}
+# Appends "cpu_percent wakeups_per_s" over $idle_s seconds of process $1 to $2.
+idle_cost() {
+    c0=$(cpu_ns "$1"); w0=$(switches "$1")
+    sleep $idle_s
+    c1=$(cpu_ns "$1"); w1=$(switches "$1")
+    echo "$c0 $c1 $w0 $w1" |
+        awk -v s=$idle_s '{printf "%.3f %.0f\n", ($2 - $1) / 1e7 / s, ($4 - $3) / s}' >>"$2"
+}
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+column() { awk -v c="$1" '{print $c}' "$2" | median; }
 
-: >start.txt; : >rss.txt; : >logo.txt; : >run.txt; : >pause.txt
+: >"$tmp/start.txt"; : >"$tmp/rss.txt"; : >"$tmp/logo.txt"; : >"$tmp/run.txt"; : >"$tmp/pause.txt"
 for i in $(seq $runs); do
-    t0=$(now_ms)
-    "$game/kelmar" >/dev/null 2>&1 &
-    pid=$!
-    until xdotool search --onlyvisible --name '^Kelmar$' >/dev/null 2>&1; do sleep 0.005; done
-    t1=$(now_ms)
-    echo $((t1 - t0)) >>start.txt
+    work="$tmp/run$i"
+    mkdir "$work"
+    cp "$game"/KL* "$game"/Kelmar.htm "$work"/
+    cd "$work"
+    # Board area of the window: Field is 640 x 480 below menu and tool bar;
+    # probe a rectangle well inside it.
+    set -- $("$tmp/first_frame" Kelmar 40 90 560 380 "$game/kelmar")
+    echo "$1 $2" >>"$tmp/start.txt"
+    pid=$3
     sleep 1
-    awk '/VmHWM/ {print $2}' "/proc/$pid/status" >>rss.txt
+    awk '/VmHWM/ {print $2}' "/proc/$pid/status" >>"$tmp/rss.txt"
 
-    c0=$(cpu_ticks $pid); sleep 10; c1=$(cpu_ticks $pid)
-    echo "$c0 $c1" | awk -v hz="$hz" '{printf "%.2f\n", ($2 - $1) * 100 / hz / 10}' >>logo.txt
+    idle_cost $pid "$tmp/logo.txt"
 
     win=$(xdotool search --onlyvisible --name '^Kelmar$' | head -1)
-    # Start the game: a release on the board leaves the start screen.
-    xdotool mousemove --window "$win" 20 80 click 1
+    # A release on the board leaves the start screen and starts the clock.
+    xdotool mousemove --window "$win" 300 300 click 1
     sleep 0.5
-    c0=$(cpu_ticks $pid); sleep 10; c1=$(cpu_ticks $pid)
-    echo "$c0 $c1" | awk -v hz="$hz" '{printf "%.2f\n", ($2 - $1) * 100 / hz / 10}' >>run.txt
+    idle_cost $pid "$tmp/run.txt"
 
     xdotool key --window "$win" ctrl+p
     sleep 0.5
-    c0=$(cpu_ticks $pid); sleep 10; c1=$(cpu_ticks $pid)
-    echo "$c0 $c1" | awk -v hz="$hz" '{printf "%.2f\n", ($2 - $1) * 100 / hz / 10}' >>pause.txt
+    idle_cost $pid "$tmp/pause.txt"
 
-    kill $pid; wait $pid 2>/dev/null || true
+    kill $pid
+    n=0; while kill -0 $pid 2>/dev/null && [ $n -lt 100 ]; do sleep 0.05; n=$((n + 1)); done
+    cd "$tmp"
 done
 
-echo "start-up to mapped window (ms), median of $runs: $(median <start.txt)  [$(tr '\n' ' ' <start.txt)]"
-echo "peak resident memory (MB), median:            $(median <rss.txt | awk '{printf "%.1f", $1/1024}')"
-echo "CPU on logo screen (% of one core), median:   $(median <logo.txt)"
-echo "CPU in a running game (% of one core), median: $(median <run.txt)"
-echo "CPU while paused (% of one core), median:      $(median <pause.txt)"
-rm -rf "$work"
+echo "start-up to mapped window (ms), median of $runs:   $(column 1 "$tmp/start.txt")  [$(awk '{printf "%s ", $1}' "$tmp/start.txt")]"
+echo "start-up to first painted frame (ms), median: $(column 2 "$tmp/start.txt")  [$(awk '{printf "%s ", $2}' "$tmp/start.txt")]"
+echo "peak resident memory (MB), median:            $(median <"$tmp/rss.txt" | awk '{printf "%.1f", $1/1024}')"
+for state in logo run pause; do
+    printf "idle %-5s: CPU %% of one core %s, wake-ups/s %s  [%s]\n" "$state" \
+        "$(column 1 "$tmp/$state.txt")" "$(column 2 "$tmp/$state.txt")" \
+        "$(awk '{printf "%s ", $1}' "$tmp/$state.txt")"
+done
