@@ -49,6 +49,11 @@ struct OpaqueRuns {
 // Fills `runs` for `src` (reusing its storage).
 void FindOpaqueRuns(const Bitmap& src, OpaqueRuns& runs);
 
+// `out` := `runs` without the pixels inside `hole` (in the coordinates of the
+// runs' picture; right and bottom exclusive). Reuses out's storage; `out`
+// must not be `runs`.
+void CutOpaqueRuns(const OpaqueRuns& runs, const Rect& hole, OpaqueRuns& out);
+
 // The same effect as CopyTransparent of the whole of `src` to (dx, dy), using
 // the runs FindOpaqueRuns found for `src`. Bitmaps of different formats go
 // through CopyTransparent.

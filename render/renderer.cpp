@@ -41,15 +41,48 @@ void DrawBackground(Graphics& graphics) {
     }
 }
 
+// The frame's opaque runs, whole and without the part under the tile's own
+// face. That part is always overwritten by the face in the face pass of the
+// same layer (all frames of a layer come before its faces, and the face copy
+// is opaque), so it need not be written at all when the face will cover its
+// whole rectangle: the picture is the same with about two thirds fewer frame
+// pixels written.
+struct FrameRuns {
+    OpaqueRuns Whole;
+    OpaqueRuns AroundFace;
+};
+
+void FindFrameRuns(const Bitmap& frame, FrameRuns& runs) {
+    FindOpaqueRuns(frame, runs.Whole);
+    CutOpaqueRuns(
+        runs.Whole,
+        {kFrameOffsetX, kFrameOffsetY, kFrameOffsetX + kFaceWidth, kFrameOffsetY + kFaceHeight},
+        runs.AroundFace);
+}
+
+// True when the face pass will copy a whole 38x54 cell onto the face of a
+// tile of `kind`: a kind with a sheet entry whose cell lies inside the sheet.
+bool FaceCoversItsRect(const Graphics& graphics, uint8_t kind) {
+    if (kind >= kSheetIndexSize) {
+        return false;
+    }
+    const int64_t cx = graphics.SheetIndex.X[kind];
+    const int64_t cy = graphics.SheetIndex.Y[kind];
+    return cx >= 0 && cy >= 0 && cx + kFaceWidth <= graphics.TileSheet->width() &&
+           cy + kFaceHeight <= graphics.TileSheet->height();
+}
+
 void DrawFrames(const Board& board, int32_t lastSlot, uint8_t layer, Graphics& graphics,
-                const OpaqueRuns& frameRuns) {
+                const FrameRuns& frameRuns) {
     const Bitmap& frame = *graphics.TileFrame;
     for (int32_t slot = 1; slot <= lastSlot; ++slot) {
         const TileSlot& s = board.Slots[slot];
         if (s.Present && s.Layer == layer) {
             const Rect face = TileRect(board, slot);
+            const OpaqueRuns& runs =
+                FaceCoversItsRect(graphics, s.Kind) ? frameRuns.AroundFace : frameRuns.Whole;
             CopyOpaqueRuns(*graphics.BackBuffer, face.Left - kFrameOffsetX,
-                           face.Top - kFrameOffsetY, frame, frameRuns);
+                           face.Top - kFrameOffsetY, frame, runs);
         }
     }
 }
@@ -148,8 +181,8 @@ void RenderBoard(Game& game, Graphics& graphics, BoardSurface& surface, TickSour
     const int32_t lastSlot = std::clamp(game.board.SlotCount, 0, kSlotCapacity - 1);
     // The frame is drawn up to 144 times: find its opaque runs once per
     // composition and copy only those.
-    thread_local OpaqueRuns frameRuns;
-    FindOpaqueRuns(*graphics.TileFrame, frameRuns);
+    thread_local FrameRuns frameRuns;
+    FindFrameRuns(*graphics.TileFrame, frameRuns);
     for (int layer = 1; layer <= game.board.MaxLayer; ++layer) {
         DrawFrames(game.board, lastSlot, static_cast<uint8_t>(layer), graphics, frameRuns);
         DrawFaces(game, lastSlot, static_cast<uint8_t>(layer), graphics);

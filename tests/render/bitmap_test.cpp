@@ -269,6 +269,52 @@ TEST(RasterCopies, MatchThePixelModelAtEveryAlignmentAndClipping) {
     }
 }
 
+// The frame is drawn through its opaque runs, whole or with the face's
+// rectangle cut out: inside the destination (the unclipped fast path) and
+// across each of its edges, the result is the transparent copy, and pixels
+// of the hole are left as they were.
+TEST(OpaqueRuns, DrawLikeTheTransparentCopyAndLeaveTheHoleAlone) {
+    const Rect holes[] = {{0, 0, 0, 0}, {3, 1, 10, 6}, {-2, -2, 4, 30}, {5, 0, 40, 2}};
+    const struct {
+        int32_t dx, dy;
+    } places[] = {{0, 0}, {4, 3}, {18, 20}, {-3, 5}, {7, -2}, {25, 26}, {-20, 0}};
+    for (PixelFormatSetting format : kAllFormats) {
+        // Black pixels in every third place so that rows have several runs.
+        Bitmap src = test::Noise(13, 9, format, 3);
+        for (int32_t y = 0; y < src.height(); ++y) {
+            for (int32_t x = 0; x < src.width(); ++x) {
+                if ((x * 7 + y * 3) % 3 == 0 || src.pixel(x, y) == Rgb{}) {
+                    src.setRawPixel(x, y, 0);
+                }
+            }
+        }
+        OpaqueRuns whole, cut;
+        FindOpaqueRuns(src, whole);
+        for (const Rect& hole : holes) {
+            CutOpaqueRuns(whole, hole, cut);
+            for (const auto& place : places) {
+                Bitmap drawn = test::Noise(31, 29, format, 8);
+                Bitmap model = drawn;
+                CopyOpaqueRuns(drawn, place.dx, place.dy, src, cut);
+                ModelCopy(model, place.dx, place.dy, src, {0, 0, src.width(), src.height()},
+                          Op::Transparent);
+                const Bitmap before = test::Noise(31, 29, format, 8);
+                for (int32_t y = 0; y < drawn.height(); ++y) {
+                    for (int32_t x = 0; x < drawn.width(); ++x) {
+                        const int32_t sx = x - place.dx, sy = y - place.dy;
+                        const bool inHole = sx >= hole.Left && sx < hole.Right && sy >= hole.Top &&
+                                            sy < hole.Bottom;
+                        ASSERT_EQ(drawn.rawPixel(x, y),
+                                  inHole ? before.rawPixel(x, y) : model.rawPixel(x, y))
+                            << FormatName(format) << " hole " << hole.Left << "," << hole.Top
+                            << " at " << place.dx << "," << place.dy << " pixel " << x << "," << y;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(RasterCopies, TransparencyIsColourValueZeroWhateverTheSpareBits) {
     // Bits32 black with a fourth byte and Bits15 black with the spare bit set
     // are still colour value 0.

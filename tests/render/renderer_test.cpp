@@ -216,6 +216,70 @@ TEST(RenderBoard, FramesOfALayerLieUnderItsFacesAndOverLowerLayers) {
     EXPECT_EQ(bb.pixel(face3.Left + 3, face3.Top + 3), test::CellColour(0, 2));
 }
 
+// The composition step by step with the plain copies, as a model of what
+// RenderBoard must produce whatever work it saves.
+void ModelComposition(const Game& game, Graphics& graphics) {
+    Bitmap& bb = *graphics.BackBuffer;
+    for (int32_t y = 0; y < 480; y += graphics.BackgroundHeight) {
+        for (int32_t x = 0; x < 640; x += graphics.BackgroundWidth) {
+            CopyRect(bb, x, y, *graphics.BackgroundTile,
+                     {0, 0, graphics.BackgroundWidth, graphics.BackgroundHeight});
+        }
+    }
+    const Bitmap& frame = *graphics.TileFrame;
+    for (int layer = 1; layer <= game.board.MaxLayer; ++layer) {
+        for (int32_t slot = 1; slot <= game.board.SlotCount; ++slot) {
+            const TileSlot& s = game.board.Slots[slot];
+            if (s.Present && s.Layer == layer) {
+                const Rect face = TileRect(game.board, slot);
+                CopyTransparent(bb, face.Left - 9, face.Top - 1, frame,
+                                {0, 0, frame.width(), frame.height()});
+            }
+        }
+        for (int32_t slot = 1; slot <= game.board.SlotCount; ++slot) {
+            const TileSlot& s = game.board.Slots[slot];
+            if (s.Present && s.Layer == layer) {
+                const Rect face = TileRect(game.board, slot);
+                const int32_t cx = graphics.SheetIndex.X[s.Kind];
+                const int32_t cy = graphics.SheetIndex.Y[s.Kind];
+                CopyRect(bb, face.Left, face.Top, *graphics.TileSheet,
+                         {cx, cy, cx + kFaceWidth, cy + kFaceHeight});
+                if (game.play.SelectionActive && game.play.SelectedSlot == slot) {
+                    HighlightTile(graphics, face);
+                }
+            }
+        }
+    }
+}
+
+// A dealt board in every format, and a sheet too small for some cells, whose
+// faces are clipped so that the frame under them must show.
+TEST(RenderBoard, MatchesTheStepByStepComposition) {
+    for (PixelFormatSetting format : kAllFormats) {
+        for (bool smallSheet : {false, true}) {
+            Graphics graphics = test::SyntheticGraphics(format);
+            if (smallSheet) {
+                graphics.TileSheet->resize(200, 140);
+            }
+            Game game;
+            game.settings.AvoidUnsolveableGames = false;
+            SeedRandom(game, 31337);
+            NewGame(game);
+            game.board.Slots[5].Present = false;
+            game.play.SelectionActive = true;
+            game.play.SelectedSlot = 40;
+            test::RecordingSurface surface;
+            ManualTickSource ticks;
+            RenderBoard(game, graphics, surface, ticks);
+            const std::vector<uint8_t> rendered = test::Bytes(*graphics.BackBuffer);
+            *graphics.BackBuffer = Bitmap(640, 480, format);
+            ModelComposition(game, graphics);
+            EXPECT_TRUE(rendered == test::Bytes(*graphics.BackBuffer))
+                << FormatName(format) << (smallSheet ? " small sheet" : "");
+        }
+    }
+}
+
 TEST(RenderBoard, FacesComeFromTheirSheetCells) {
     const struct {
         uint8_t kind;
