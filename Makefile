@@ -34,7 +34,7 @@ package: build
 # built with clang together with the libFuzzer targets.
 SAN_DIR ?= build-asan
 sanitize: deps
-	CC=clang CXX=clang++ cmake -S . -B $(SAN_DIR) -DKELMAR_SANITIZE=ON -DKELMAR_FUZZ=ON \
+	CC=clang CXX=clang++ cmake -S . -B $(SAN_DIR) -DKELMAR_SANITIZE=ON -DKELMAR_FUZZ=ON $(CMAKE_FLAGS) \
 	    -DKELMAR_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(SAN_DIR) -j $(JOBS)
 	cd $(SAN_DIR) && QT_QPA_PLATFORM=offscreen \

@@ -34,6 +34,7 @@ set(CPACK_PACKAGE_CONTACT "Kelmar <kelmar@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tile-matching solitaire for the desktop")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6core6 (>= 6.2), libqt6gui6 (>= 6.2), libqt6widgets6 (>= 6.2), qt6-qpa-plugins, libjpeg62-turbo, fonts-dejavu-core")
