@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace kelmar {
 namespace {
 
@@ -140,6 +142,9 @@ struct RecordCase {
     bool taken;
     HighScoreEntry entry;
 };
+
+// Keeps test names readable: the value, not the bytes of the struct.
+void PrintTo(const RecordCase& c, std::ostream* os) { *os << '"' << c.value << '"'; }
 
 class HighScoreValue : public ::testing::TestWithParam<RecordCase> {};
 
