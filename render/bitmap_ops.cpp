@@ -120,14 +120,18 @@ void PixelwiseSpan(Bitmap& dst, const Bitmap& src, const Span& s, Op op) {
 
 void CopyBytes(Bitmap& dst, const Bitmap& src, const Span& s, int bytesPerPixel) {
     const std::size_t n = static_cast<std::size_t>(s.w) * bytesPerPixel;
-    for (int32_t y = 0; y < s.h; ++y) {
-        uint8_t* to = dst.row(s.dy + y) + s.dx * bytesPerPixel;
-        const uint8_t* from = src.row(s.sy + y) + s.sx * bytesPerPixel;
-        if (&dst == &src) {
+    uint8_t* to = dst.row(s.dy) + static_cast<std::ptrdiff_t>(s.dx) * bytesPerPixel;
+    const uint8_t* from = src.row(s.sy) + static_cast<std::ptrdiff_t>(s.sx) * bytesPerPixel;
+    const std::ptrdiff_t toStride = dst.stride();
+    const std::ptrdiff_t fromStride = src.stride();
+    if (&dst == &src) {
+        for (int32_t y = 0; y < s.h; ++y, to += toStride, from += fromStride) {
             std::memmove(to, from, n); // a copy within one bitmap may overlap
-        } else {
-            CopyRowBytes(to, from, n);
         }
+        return;
+    }
+    for (int32_t y = 0; y < s.h; ++y, to += toStride, from += fromStride) {
+        CopyRowBytes(to, from, n);
     }
 }
 
