@@ -3,6 +3,7 @@
 #include "render/pixel_rows.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -207,6 +208,25 @@ void Transparent8(Bitmap& dst, const Bitmap& src, const Span& s) {
     }
 }
 
+// d[k] := (s[k] << 4) | (s[k + 1] >> 4) for k < count: a row of 4-bit
+// pixels moved left by one pixel (reads s[0] .. s[count]). Eight bytes at a
+// time as one big-endian word, as rows are shifted like this whenever a tile
+// lands on the other nibble of a byte than its picture.
+void ShiftNibblesLeft(uint8_t* d, const uint8_t* s, int32_t count) {
+    static_assert(std::endian::native == std::endian::little);
+    int32_t k = 0;
+    for (; k + 8 <= count; k += 8) {
+        uint64_t v;
+        std::memcpy(&v, s + k, 8);
+        v = (__builtin_bswap64(v) << 4) | (s[k + 8] >> 4);
+        v = __builtin_bswap64(v);
+        std::memcpy(d + k, &v, 8);
+    }
+    for (; k < count; ++k) {
+        d[k] = static_cast<uint8_t>((s[k] << 4) | (s[k + 1] >> 4));
+    }
+}
+
 // Copies n 4-bit pixels from pixel sx of one row to pixel tx of another.
 void CopyNibbles(uint8_t* to, int32_t tx, const uint8_t* from, int32_t sx, int32_t n) {
     auto put = [&](int32_t x, uint8_t v) {
@@ -229,9 +249,7 @@ void CopyNibbles(uint8_t* to, int32_t tx, const uint8_t* from, int32_t sx, int32
         const uint8_t* s = from + ((sx + i) >> 1);
         uint8_t* d = to + ((tx + i) >> 1);
         const int32_t pairs = (n - i) / 2;
-        for (int32_t k = 0; k < pairs; ++k) {
-            d[k] = static_cast<uint8_t>((s[k] << 4) | (s[k + 1] >> 4));
-        }
+        ShiftNibblesLeft(d, s, pairs);
         i += 2 * pairs;
         if (i < n) {
             put(tx + i, get(sx + i));
