@@ -55,8 +55,9 @@ void FindOpaqueRuns(const Bitmap& src, OpaqueRuns& runs);
 void CutOpaqueRuns(const OpaqueRuns& runs, const Rect& hole, OpaqueRuns& out);
 
 // The same effect as CopyTransparent of the whole of `src` to (dx, dy), using
-// the runs FindOpaqueRuns found for `src`. Bitmaps of different formats go
-// through CopyTransparent.
+// the runs FindOpaqueRuns found for `src` (or those runs after CutOpaqueRuns:
+// then the hole's pixels are left as they were). Bitmaps of different
+// formats go through CopyTransparent.
 void CopyOpaqueRuns(Bitmap& dst, int32_t dx, int32_t dy, const Bitmap& src, const OpaqueRuns& runs);
 
 // MERGEPAINT (raster code 0xBB0226): every stored bit becomes
