@@ -162,6 +162,13 @@ private:
     void loadFrom(const QString& fileName);
     void saveTo(const QString& fileName);
 
+    // The resting timer (main_window_commands.cpp): stopped while a timer
+    // event could change nothing on the screen, restarted by the handler
+    // that makes the clock or the replay move again.
+    bool timerNeeded() const;
+    void sampleCounterWhileResting();
+    bool timerResting_ = false;
+
     Game game_;
     HighScoreTable scores_;
     MainFormServices services_;

@@ -26,12 +26,35 @@ namespace {
 const QColor kWhite(255, 255, 255);
 }
 
+// Behind the logo, pause or about screen, and in a stuck game with the
+// render times off, a timer event changes nothing the player can see, so the
+// timer rests instead of waking the program a hundred times a second. A
+// resting timer no longer samples the counter: every handler samples it
+// first, as the timer event just before it would have, so whatever rebases
+// the clock (resume, new game, load, undo) starts from the present count.
+// The handler after which the clock or the replay moves again restarts it.
+bool TMainForm::timerNeeded() const {
+    const PlayState& play = game_.play;
+    return game_.Running && (play.GameWon || !play.NoMovesLeft || game_.settings.ShowRenderSpeed);
+}
+
+void TMainForm::sampleCounterWhileResting() {
+    if (timerResting_) {
+        game_.clock.CurrentTick = services_.ticks->now();
+    }
+}
+
 template <typename Fn> void TMainForm::handle(Fn&& fn) {
     // Between the shutdown and the end of the program nothing draws.
     if (shutDownDone_) {
         return;
     }
+    sampleCounterWhileResting();
     guarded(*services_.messages, this, std::forward<Fn>(fn));
+    if (timerResting_ && !shutDownDone_ && timerNeeded()) {
+        timerResting_ = false;
+        TimerObject->start();
+    }
 }
 
 // --- Board and timer events ---------------------------------------------
@@ -75,6 +98,12 @@ void TMainForm::TimerObjectTimer() {
         game_.clock.CurrentTick = services_.ticks->now();
         if (const auto text = ClockTick(game_, view_->LastRenderMs())) {
             Status->setPanelText(1, QString::fromStdString(*text));
+        }
+        // Only a timer that runs rests; one stopped from outside (a caller
+        // that delivers the events itself) stays under that caller's control.
+        if (TimerObject->isActive() && !timerNeeded()) {
+            TimerObject->stop();
+            timerResting_ = true;
         }
     });
 }
@@ -175,6 +204,7 @@ void TMainForm::MAboutClick() {
 // --- Files ----------------------------------------------------------------
 
 void TMainForm::loadFrom(const QString& fileName) {
+    sampleCounterWhileResting(); // the counter moved while a dialog was open
     LoadGame(game_, fileName.toStdString());
 }
 
