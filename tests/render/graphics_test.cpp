@@ -174,7 +174,7 @@ TEST_F(LoadGraphicsTest, NearBlackFramePixelsStayOpaqueInEveryFormat) {
         CopyOpaqueRuns(target, 0, 0, loaded, runs);
         for (int x = 0; x < kCount; ++x) {
             const bool black = colours[x] == qRgb(0, 0, 0);
-            EXPECT_EQ(target.pixel(x, 1) == Rgb(255, 255, 255), black)
+            EXPECT_EQ(target.pixel(x, 1) == (Rgb{255, 255, 255}), black)
                 << FormatName(format) << " colour " << std::hex << colours[x];
             EXPECT_EQ(loaded.pixel(x, 1) == Rgb{}, black) << FormatName(format) << " " << x;
         }
