@@ -3,14 +3,17 @@
 #   - start-up: ms from exec to the mapped main window, and to the first
 #     painted frame (the board area shows a picture, seen from outside by
 #     first_frame.c polling the window's pixels);
-#   - peak resident memory (VmHWM) 1 s after start-up;
+#   - peak resident memory (VmHWM) 1 s after start-up, beside that of an
+#     empty Qt main window of the same size (empty_window.cpp), the floor
+#     that the libraries alone set on this machine;
 #   - CPU over 10 s (all threads, from /proc/PID/task/*/schedstat, ns
 #     resolution) and wake-ups per second (context switches) on the logo
 #     screen, in a running game and paused.
 # Each run starts in a fresh folder with the game files and no settings file.
 #
 #   bench/startup/measure.sh [build-folder]     (default: build)
-# Needs Xvfb, xdotool, a C compiler and the Xlib headers (libx11-dev).
+# Needs Xvfb, xdotool, a C and C++ compiler, pkg-config and the Xlib headers
+# (libx11-dev).
 set -eu
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -22,6 +25,9 @@ idle_s=10
 
 tmp=$(mktemp -d)
 cc -O2 -o "$tmp/first_frame" "$here/first_frame.c" -lX11
+# shellcheck disable=SC2046 # pkg-config prints several words on purpose
+c++ -O2 -fPIC -std=c++17 -o "$tmp/empty_window" "$here/empty_window.cpp" \
+    $(pkg-config --cflags --libs Qt6Widgets)
 
 Xvfb $display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
@@ -47,7 +53,7 @@ idle_cost() {
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 column() { awk -v c="$1" '{print $c}' "$2" | median; }
 
-: >"$tmp/start.txt"; : >"$tmp/rss.txt"; : >"$tmp/logo.txt"; : >"$tmp/run.txt"; : >"$tmp/pause.txt"
+: >"$tmp/start.txt"; : >"$tmp/rss.txt"; : >"$tmp/floor.txt"; : >"$tmp/logo.txt"; : >"$tmp/run.txt"; : >"$tmp/pause.txt"
 for i in $(seq $runs); do
     work="$tmp/run$i"
     mkdir "$work"
@@ -74,13 +80,18 @@ for i in $(seq $runs); do
     idle_cost $pid "$tmp/pause.txt"
 
     kill $pid
+    "$tmp/empty_window" >/dev/null 2>&1 &
+    floor=$!
+    sleep 1.5
+    awk '/VmHWM/ {print $2}' "/proc/$floor/status" >>"$tmp/floor.txt"
+    kill $floor; wait $floor 2>/dev/null || true
     n=0; while kill -0 $pid 2>/dev/null && [ $n -lt 100 ]; do sleep 0.05; n=$((n + 1)); done
     cd "$tmp"
 done
 
 echo "start-up to mapped window (ms), median of $runs:   $(column 1 "$tmp/start.txt")  [$(awk '{printf "%s ", $1}' "$tmp/start.txt")]"
 echo "start-up to first painted frame (ms), median: $(column 2 "$tmp/start.txt")  [$(awk '{printf "%s ", $2}' "$tmp/start.txt")]"
-echo "peak resident memory (MB), median:            $(median <"$tmp/rss.txt" | awk '{printf "%.1f", $1/1024}')"
+echo "peak resident memory (MB), median:            $(median <"$tmp/rss.txt" | awk '{printf "%.1f", $1/1024}')  (empty Qt main window: $(median <"$tmp/floor.txt" | awk '{printf "%.1f", $1/1024}'))"
 for state in logo run pause; do
     printf "idle %-5s: CPU %% of one core %s, wake-ups/s %s  [%s]\n" "$state" \
         "$(column 1 "$tmp/$state.txt")" "$(column 2 "$tmp/$state.txt")" \
