@@ -35,7 +35,7 @@ package: build
 SAN_DIR ?= build-asan
 sanitize: deps
 	CC=clang CXX=clang++ cmake -S . -B $(SAN_DIR) -DKELMAR_SANITIZE=ON -DKELMAR_FUZZ=ON $(CMAKE_FLAGS) \
-	    -DKELMAR_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+	    -DKELMAR_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(SAN_DIR) -j $(JOBS)
 	cd $(SAN_DIR) && QT_QPA_PLATFORM=offscreen \
 	    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
