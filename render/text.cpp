@@ -1,12 +1,16 @@
 #include "render/text.h"
 
+#include "render/pixel_rows.h"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QRect>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <deque>
+#include <vector>
 
 namespace kelmar {
 namespace {
@@ -49,14 +53,66 @@ QSize MeasureText(const TextStyle& style, const QString& text) {
 
 namespace {
 
-// The rasterised text: alpha = glyph coverage, `area` its place relative to
-// the text cell's top-left corner.
+// A stretch of one coverage row whose pixels are all written the same way:
+// either all with the solid colour or all blended with what lies under them.
+// Columns are coverage pixels, End exclusive.
+struct InkRun {
+    int32_t Begin;
+    int32_t End;
+    bool Blended;
+};
+
+// The runs of every coverage row: row iy holds Runs[RowStart[iy]] up to
+// Runs[RowStart[iy + 1]], left to right, never overlapping. Columns without
+// ink (coverage 0, or under half in the indexed formats) are in no run.
+struct InkRows {
+    std::vector<InkRun> Runs;
+    std::vector<std::size_t> RowStart;
+    int32_t LongestSolid = 0;
+};
+
+// The rasterised text: `alpha` the glyph coverage (0..255) row by row,
+// `width` x `height` pixels, `area` its place relative to the text cell's
+// top-left corner. The true-colour formats write coverage 255 solid and blend
+// 1..254; the indexed ones write 128..255 solid and leave the rest.
 struct Coverage {
     TextStyle style;
     QString text;
-    QImage image;
     QRect area;
+    std::vector<uint8_t> alpha;
+    InkRows trueColour;
+    InkRows indexed;
 };
+
+enum class Ink : uint8_t { None, Solid, Blended };
+
+template <typename Classify>
+InkRows FindInkRuns(const std::vector<uint8_t>& alpha, int32_t width, int32_t height,
+                    Classify classify) {
+    InkRows rows;
+    rows.RowStart.reserve(static_cast<std::size_t>(height) + 1);
+    for (int32_t iy = 0; iy < height; ++iy) {
+        rows.RowStart.push_back(rows.Runs.size());
+        const uint8_t* line = alpha.data() + static_cast<std::size_t>(iy) * width;
+        int32_t ix = 0;
+        while (ix < width) {
+            const Ink ink = classify(line[ix]);
+            int32_t end = ix + 1;
+            while (end < width && classify(line[end]) == ink) {
+                ++end;
+            }
+            if (ink != Ink::None) {
+                rows.Runs.push_back({ix, end, ink == Ink::Blended});
+                if (ink == Ink::Solid) {
+                    rows.LongestSolid = std::max(rows.LongestSolid, end - ix);
+                }
+            }
+            ix = end;
+        }
+    }
+    rows.RowStart.push_back(rows.Runs.size());
+    return rows;
+}
 
 Coverage Rasterise(const TextStyle& style, const QString& text) {
     const QFont font = MakeFont(style);
@@ -74,7 +130,22 @@ Coverage Rasterise(const TextStyle& style, const QString& text) {
         painter.setPen(Qt::white);
         painter.drawText(-area.left(), -area.top() + metrics.ascent(), text);
     }
-    return {style, text, std::move(image), area};
+    const int32_t width = image.width();
+    const int32_t height = image.height();
+    std::vector<uint8_t> alpha(static_cast<std::size_t>(width) * height);
+    for (int32_t iy = 0; iy < height; ++iy) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(iy));
+        for (int32_t ix = 0; ix < width; ++ix) {
+            alpha[static_cast<std::size_t>(iy) * width + ix] =
+                static_cast<uint8_t>(qAlpha(line[ix]));
+        }
+    }
+    InkRows trueColour = FindInkRuns(alpha, width, height, [](uint8_t a) {
+        return a == 0 ? Ink::None : a == 255 ? Ink::Solid : Ink::Blended;
+    });
+    InkRows indexed = FindInkRuns(alpha, width, height,
+                                  [](uint8_t a) { return a >= 128 ? Ink::Solid : Ink::None; });
+    return {style, text, area, std::move(alpha), std::move(trueColour), std::move(indexed)};
 }
 
 // The banner is drawn at every step of the replay after a win: keep the last
@@ -96,6 +167,46 @@ const Coverage& CoverageOf(const TextStyle& style, const QString& text) {
     return cache.front();
 }
 
+// Sets pixels [x0, x1) of a Bits4 row to `nibble`: the odd first and even
+// last pixel by nibble, the whole bytes between at once.
+void FillNibbles(uint8_t* row, int32_t x0, int32_t x1, uint8_t nibble) {
+    if (x0 & 1) {
+        row[x0 >> 1] = static_cast<uint8_t>((row[x0 >> 1] & 0xF0) | nibble);
+        ++x0;
+    }
+    if (x1 - x0 >= 2) {
+        std::memset(row + (x0 >> 1), nibble * 0x11, static_cast<std::size_t>((x1 - x0) >> 1));
+        x0 += (x1 - x0) & ~1;
+    }
+    if (x0 < x1) {
+        row[x0 >> 1] = static_cast<uint8_t>((row[x0 >> 1] & 0x0F) | (nibble << 4));
+    }
+}
+
+// Blends `colour` over pixels [x0, x0 + count) of a true-colour row with the
+// coverage `alpha[0 .. count)`, through the same decoding and encoding as
+// Bitmap::pixel and Bitmap::setPixel, a batch of pixels at a time.
+void BlendRun(PixelFormatSetting format, uint8_t* row, int32_t x0, int32_t count,
+              const uint8_t* alpha, Rgb colour) {
+    constexpr int32_t kBatch = 64;
+    uint32_t pixels[kBatch];
+    while (count > 0) {
+        const int32_t n = std::min(count, kBatch);
+        DecodeRow(format, row, x0, n, pixels);
+        for (int32_t i = 0; i < n; ++i) {
+            const uint32_t under = pixels[i];
+            const int a = alpha[i];
+            pixels[i] = (uint32_t{Blend(colour.R, static_cast<uint8_t>(under >> 16), a)} << 16) |
+                        (uint32_t{Blend(colour.G, static_cast<uint8_t>(under >> 8), a)} << 8) |
+                        Blend(colour.B, static_cast<uint8_t>(under), a);
+        }
+        EncodeRow(format, pixels, x0, n, row);
+        x0 += n;
+        count -= n;
+        alpha += n;
+    }
+}
+
 } // namespace
 
 void DrawText(Bitmap& dst, int32_t x, int32_t y, const TextStyle& style, Rgb colour,
@@ -104,33 +215,59 @@ void DrawText(Bitmap& dst, int32_t x, int32_t y, const TextStyle& style, Rgb col
         return;
     }
     const Coverage& glyphs = CoverageOf(style, text);
-    const QImage& coverage = glyphs.image;
-    const QRect& area = glyphs.area;
-
     const PixelFormatSetting format = dst.format();
-    const bool indexed = IsIndexed(format);
-    const uint32_t solid = EncodeColour(format, colour);
-    for (int iy = 0; iy < coverage.height(); ++iy) {
-        const int64_t ty = int64_t{y} + area.top() + iy;
-        if (ty < 0 || ty >= dst.height()) {
-            continue;
+    const InkRows& rows = IsIndexed(format) ? glyphs.indexed : glyphs.trueColour;
+    const int32_t width = glyphs.area.width();
+    const int32_t height = glyphs.area.height();
+
+    // The visible coverage rows and the bitmap column of coverage column 0,
+    // in 64 bits: x and y may be anywhere in the 32-bit range.
+    const int64_t top = int64_t{y} + glyphs.area.top();
+    const int64_t left = int64_t{x} + glyphs.area.left();
+    const int64_t firstRow = std::max<int64_t>(0, -top);
+    const int64_t endRow = std::min<int64_t>(height, int64_t{dst.height()} - top);
+    if (firstRow >= endRow || left >= dst.width() || left + width <= 0) {
+        return;
+    }
+
+    // The colour encoded once; solid runs copy it from a row of it.
+    const uint32_t packed = (uint32_t{colour.R} << 16) | (uint32_t{colour.G} << 8) | colour.B;
+    const int32_t bytesPerPixel = StorageBitsPerPixel(format) / 8;
+    thread_local std::vector<uint8_t> solidRow;
+    uint8_t nibble = 0;
+    if (format == PixelFormatSetting::Bits4) {
+        uint8_t byte = 0;
+        EncodeRow(format, &packed, 0, 1, &byte);
+        nibble = static_cast<uint8_t>(byte >> 4);
+    } else {
+        solidRow.resize(static_cast<std::size_t>(rows.LongestSolid) * bytesPerPixel + 4);
+        EncodeRow(format, &packed, 0, 1, solidRow.data());
+        for (std::size_t i = static_cast<std::size_t>(bytesPerPixel); i < solidRow.size(); ++i) {
+            solidRow[i] = solidRow[i - static_cast<std::size_t>(bytesPerPixel)];
         }
-        const auto* line = reinterpret_cast<const QRgb*>(coverage.constScanLine(iy));
-        for (int ix = 0; ix < coverage.width(); ++ix) {
-            const int alpha = qAlpha(line[ix]);
-            const int64_t tx = int64_t{x} + area.left() + ix;
-            if (alpha == 0 || tx < 0 || tx >= dst.width()) {
+    }
+
+    const int64_t dstWidth = dst.width();
+    for (int64_t iy = firstRow; iy < endRow; ++iy) {
+        uint8_t* row = dst.row(static_cast<int32_t>(top + iy));
+        const uint8_t* alpha = glyphs.alpha.data() + static_cast<std::size_t>(iy) * width;
+        const auto end = rows.Runs.begin() + static_cast<std::ptrdiff_t>(rows.RowStart[iy + 1]);
+        for (auto run = rows.Runs.begin() + static_cast<std::ptrdiff_t>(rows.RowStart[iy]);
+             run != end; ++run) {
+            const int64_t from = std::max<int64_t>(left + run->Begin, 0);
+            const int64_t to = std::min<int64_t>(left + run->End, dstWidth);
+            if (from >= to) {
                 continue;
             }
-            const auto px = static_cast<int32_t>(tx);
-            const auto py = static_cast<int32_t>(ty);
-            if (alpha == 255 || (indexed && alpha >= 128)) {
-                dst.setRawPixel(px, py, solid);
-            } else if (!indexed) {
-                const Rgb under = dst.pixel(px, py);
-                dst.setPixel(px, py,
-                             {Blend(colour.R, under.R, alpha), Blend(colour.G, under.G, alpha),
-                              Blend(colour.B, under.B, alpha)});
+            const auto x0 = static_cast<int32_t>(from);
+            const auto count = static_cast<int32_t>(to - from);
+            if (run->Blended) {
+                BlendRun(format, row, x0, count, alpha + (from - left), colour);
+            } else if (format == PixelFormatSetting::Bits4) {
+                FillNibbles(row, x0, x0 + count, nibble);
+            } else {
+                std::memcpy(row + static_cast<std::size_t>(x0) * bytesPerPixel, solidRow.data(),
+                            static_cast<std::size_t>(count) * bytesPerPixel);
             }
         }
     }

@@ -11,6 +11,7 @@
 #include "render/display_image.h"
 #include "render/graphics.h"
 #include "render/renderer.h"
+#include "render/text.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -190,6 +191,22 @@ void BM_RenderBoardWithBanner(benchmark::State& state) {
     }
 }
 
+// The banner alone, shadow and colour, over the composed board: the part of
+// each replay step that is text.
+void BM_DrawBanner(benchmark::State& state) {
+    const auto format = kFormats[state.range(0)];
+    state.SetLabel(Name(format));
+    Graphics graphics = SyntheticGraphics(format);
+    Bitmap& bb = *graphics.BackBuffer;
+    const int32_t x = graphics.BannerLayout.WonX;
+    const int32_t y = graphics.BannerLayout.Y;
+    for (auto _ : state) {
+        DrawText(bb, x + 4, y + 4, graphics.BannerFont, {0, 0, 0}, QStringLiteral("GEWONNEN!"));
+        DrawText(bb, x, y, graphics.BannerFont, {0, 255, 0}, QStringLiteral("GEWONNEN!"));
+        benchmark::ClobberMemory();
+    }
+}
+
 void BM_HighlightTile(benchmark::State& state) {
     const auto format = kFormats[state.range(0)];
     state.SetLabel(Name(format));
@@ -217,6 +234,7 @@ void BM_BackBufferToImage(benchmark::State& state) {
 
 BENCHMARK(BM_RenderBoard)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RenderBoardWithBanner)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DrawBanner)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HighlightTile)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BackBufferToImage)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 
