@@ -114,7 +114,7 @@ void EncodeRowPlain(PixelFormatSetting format, const uint32_t* in, int32_t x0, i
         uint8_t* p = row + 2 * x0;
         for (int32_t i = 0; i < count; ++i, p += 2) {
             const uint32_t v = in[i];
-            StoreWord(p, ((v >> 9) & 0x7C00) | ((v >> 6) & 0x03E0) | ((v >> 3) & 0x001F));
+            StoreWord(p, EncodeWord15(v));
         }
         return;
     }
@@ -122,7 +122,7 @@ void EncodeRowPlain(PixelFormatSetting format, const uint32_t* in, int32_t x0, i
         uint8_t* p = row + 2 * x0;
         for (int32_t i = 0; i < count; ++i, p += 2) {
             const uint32_t v = in[i];
-            StoreWord(p, ((v >> 8) & 0xF800) | ((v >> 5) & 0x07E0) | ((v >> 3) & 0x001F));
+            StoreWord(p, EncodeWord16(v));
         }
         return;
     }
@@ -205,6 +205,10 @@ void KeepNonBlackOpaque(PixelFormatSetting format, const uint32_t* in, int32_t x
 }
 
 } // namespace
+
+const uint32_t* WordColours(PixelFormatSetting format) {
+    return format == PixelFormatSetting::Bits15 ? Table15().data() : Table16().data();
+}
 
 void DecodeRow(PixelFormatSetting format, const uint8_t* row, int32_t x0, int32_t count,
                uint32_t* out) {

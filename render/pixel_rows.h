@@ -9,6 +9,20 @@
 
 namespace kelmar {
 
+// The stored word of a colour 0x??RRGGBB (top byte ignored): the top 5 bits
+// of each channel, 6 of green in Bits16; the spare top bit of Bits15 is 0.
+constexpr uint32_t EncodeWord15(uint32_t v) {
+    return ((v >> 9) & 0x7C00) | ((v >> 6) & 0x03E0) | ((v >> 3) & 0x001F);
+}
+constexpr uint32_t EncodeWord16(uint32_t v) {
+    return ((v >> 8) & 0xF800) | ((v >> 5) & 0x07E0) | ((v >> 3) & 0x001F);
+}
+
+// 65536 colours 0xFFRRGGBB, indexed by a stored Bits15 word (spare bit
+// ignored) or, for any other format, a Bits16 word: the decoding DecodeRow
+// uses.
+const uint32_t* WordColours(PixelFormatSetting format);
+
 // Reads pixels x0 .. x0+count-1 of one stored row into `out` as 0xFFRRGGBB.
 // `format` must be normalised.
 void DecodeRow(PixelFormatSetting format, const uint8_t* row, int32_t x0, int32_t count,

@@ -183,27 +183,64 @@ void FillNibbles(uint8_t* row, int32_t x0, int32_t x1, uint8_t nibble) {
     }
 }
 
-// Blends `colour` over pixels [x0, x0 + count) of a true-colour row with the
-// coverage `alpha[0 .. count)`, through the same decoding and encoding as
-// Bitmap::pixel and Bitmap::setPixel, a batch of pixels at a time.
+// Blends `colour` over pixels [x0, x0 + count) of a Bits15/Bits16 row with
+// the coverage `alpha[0 .. count)`, decoding and encoding each word exactly
+// as Bitmap::pixel and Bitmap::setPixel do.
+template <PixelFormatSetting kFormat>
+void BlendWordRun(uint8_t* row, int32_t x0, int32_t count, const uint8_t* alpha, Rgb colour) {
+    const uint32_t* colours = WordColours(kFormat);
+    uint8_t* p = row + static_cast<std::size_t>(x0) * 2;
+    for (int32_t i = 0; i < count; ++i, p += 2) {
+        const uint32_t under = colours[p[0] | (p[1] << 8)];
+        const int a = alpha[i];
+        const uint32_t over =
+            (uint32_t{Blend(colour.R, static_cast<uint8_t>(under >> 16), a)} << 16) |
+            (uint32_t{Blend(colour.G, static_cast<uint8_t>(under >> 8), a)} << 8) |
+            Blend(colour.B, static_cast<uint8_t>(under), a);
+        const uint32_t word =
+            kFormat == PixelFormatSetting::Bits15 ? EncodeWord15(over) : EncodeWord16(over);
+        p[0] = static_cast<uint8_t>(word);
+        p[1] = static_cast<uint8_t>(word >> 8);
+    }
+}
+
+// The same for the formats that hold blue, green, red as bytes: Bits24 (3
+// bytes), Bits32 (4, fourth byte written 0) and Device (4, X byte written
+// 0xFF), exactly as their row encoding stores a colour.
+template <int kBytes, uint8_t kFourth>
+void BlendByteRun(uint8_t* row, int32_t x0, int32_t count, const uint8_t* alpha, Rgb colour) {
+    uint8_t* p = row + static_cast<std::size_t>(x0) * kBytes;
+    for (int32_t i = 0; i < count; ++i, p += kBytes) {
+        const int a = alpha[i];
+        p[0] = Blend(colour.B, p[0], a);
+        p[1] = Blend(colour.G, p[1], a);
+        p[2] = Blend(colour.R, p[2], a);
+        if constexpr (kBytes == 4) {
+            p[3] = kFourth;
+        }
+    }
+}
+
 void BlendRun(PixelFormatSetting format, uint8_t* row, int32_t x0, int32_t count,
               const uint8_t* alpha, Rgb colour) {
-    constexpr int32_t kBatch = 64;
-    uint32_t pixels[kBatch];
-    while (count > 0) {
-        const int32_t n = std::min(count, kBatch);
-        DecodeRow(format, row, x0, n, pixels);
-        for (int32_t i = 0; i < n; ++i) {
-            const uint32_t under = pixels[i];
-            const int a = alpha[i];
-            pixels[i] = (uint32_t{Blend(colour.R, static_cast<uint8_t>(under >> 16), a)} << 16) |
-                        (uint32_t{Blend(colour.G, static_cast<uint8_t>(under >> 8), a)} << 8) |
-                        Blend(colour.B, static_cast<uint8_t>(under), a);
-        }
-        EncodeRow(format, pixels, x0, n, row);
-        x0 += n;
-        count -= n;
-        alpha += n;
+    switch (format) {
+    case PixelFormatSetting::Bits24:
+        BlendByteRun<3, 0>(row, x0, count, alpha, colour);
+        return;
+    case PixelFormatSetting::Bits32:
+        BlendByteRun<4, 0x00>(row, x0, count, alpha, colour);
+        return;
+    case PixelFormatSetting::Device:
+        BlendByteRun<4, 0xFF>(row, x0, count, alpha, colour);
+        return;
+    case PixelFormatSetting::Bits15:
+        BlendWordRun<PixelFormatSetting::Bits15>(row, x0, count, alpha, colour);
+        return;
+    case PixelFormatSetting::Bits16:
+        BlendWordRun<PixelFormatSetting::Bits16>(row, x0, count, alpha, colour);
+        return;
+    default: // the indexed formats have no blended runs
+        return;
     }
 }
 
