@@ -17,28 +17,11 @@ constexpr Rgb Unpack(uint32_t v) {
     return {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
 }
 
-constexpr uint32_t Widen5(uint32_t v) {
-    return (v << 3) | (v >> 2);
-}
-constexpr uint32_t Widen6(uint32_t v) {
-    return (v << 2) | (v >> 4);
-}
-
 // Lookup tables from a stored 16-bit word to 0xFFRRGGBB.
 std::vector<uint32_t> BuildWordTable(bool sixBitGreen) {
     std::vector<uint32_t> table(65536);
     for (uint32_t w = 0; w < 65536; ++w) {
-        uint32_t r, g, b;
-        if (sixBitGreen) {
-            r = Widen5((w >> 11) & 31);
-            g = Widen6((w >> 5) & 63);
-            b = Widen5(w & 31);
-        } else {
-            r = Widen5((w >> 10) & 31);
-            g = Widen5((w >> 5) & 31);
-            b = Widen5(w & 31);
-        }
-        table[w] = 0xFF000000u | (r << 16) | (g << 8) | b;
+        table[w] = sixBitGreen ? DecodeWord16(w) : DecodeWord15(w);
     }
     return table;
 }
@@ -205,10 +188,6 @@ void KeepNonBlackOpaque(PixelFormatSetting format, const uint32_t* in, int32_t x
 }
 
 } // namespace
-
-const uint32_t* WordColours(PixelFormatSetting format) {
-    return format == PixelFormatSetting::Bits15 ? Table15().data() : Table16().data();
-}
 
 void DecodeRow(PixelFormatSetting format, const uint8_t* row, int32_t x0, int32_t count,
                uint32_t* out) {

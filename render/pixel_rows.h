@@ -18,10 +18,19 @@ constexpr uint32_t EncodeWord16(uint32_t v) {
     return ((v >> 8) & 0xF800) | ((v >> 5) & 0x07E0) | ((v >> 3) & 0x001F);
 }
 
-// 65536 colours 0xFFRRGGBB, indexed by a stored Bits15 word (spare bit
-// ignored) or, for any other format, a Bits16 word: the decoding DecodeRow
-// uses.
-const uint32_t* WordColours(PixelFormatSetting format);
+// The colour 0xFFRRGGBB of a stored Bits15 / Bits16 word (spare bit
+// ignored): each channel widened to 8 bits by repeating its top bits, so
+// that full channels become 255.
+constexpr uint32_t DecodeWord15(uint32_t w) {
+    const uint32_t r = (w >> 10) & 31, g = (w >> 5) & 31, b = w & 31;
+    return 0xFF000000u | (((r << 3) | (r >> 2)) << 16) | (((g << 3) | (g >> 2)) << 8) |
+           ((b << 3) | (b >> 2));
+}
+constexpr uint32_t DecodeWord16(uint32_t w) {
+    const uint32_t r = (w >> 11) & 31, g = (w >> 5) & 63, b = w & 31;
+    return 0xFF000000u | (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) |
+           ((b << 3) | (b >> 2));
+}
 
 // Reads pixels x0 .. x0+count-1 of one stored row into `out` as 0xFFRRGGBB.
 // `format` must be normalised.

@@ -188,10 +188,11 @@ void FillNibbles(uint8_t* row, int32_t x0, int32_t x1, uint8_t nibble) {
 // as Bitmap::pixel and Bitmap::setPixel do.
 template <PixelFormatSetting kFormat>
 void BlendWordRun(uint8_t* row, int32_t x0, int32_t count, const uint8_t* alpha, Rgb colour) {
-    const uint32_t* colours = WordColours(kFormat);
     uint8_t* p = row + static_cast<std::size_t>(x0) * 2;
     for (int32_t i = 0; i < count; ++i, p += 2) {
-        const uint32_t under = colours[p[0] | (p[1] << 8)];
+        const uint32_t stored = p[0] | (p[1] << 8);
+        const uint32_t under =
+            kFormat == PixelFormatSetting::Bits15 ? DecodeWord15(stored) : DecodeWord16(stored);
         const int a = alpha[i];
         const uint32_t over =
             (uint32_t{Blend(colour.R, static_cast<uint8_t>(under >> 16), a)} << 16) |
