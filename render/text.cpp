@@ -73,12 +73,15 @@ struct InkRows {
 
 // The rasterised text: `alpha` the glyph coverage (0..255) row by row,
 // `width` x `height` pixels, `area` its place relative to the text cell's
-// top-left corner. The true-colour formats write coverage 255 solid and blend
+// top-left corner. A picture Qt could not allocate has width and height 0
+// and draws nothing. The true-colour formats write coverage 255 solid and blend
 // 1..254; the indexed ones write 128..255 solid and leave the rest.
 struct Coverage {
     TextStyle style;
     QString text;
     QRect area;
+    int32_t width = 0;
+    int32_t height = 0;
     std::vector<uint8_t> alpha;
     InkRows trueColour;
     InkRows indexed;
@@ -145,7 +148,10 @@ Coverage Rasterise(const TextStyle& style, const QString& text) {
     });
     InkRows indexed = FindInkRuns(alpha, width, height,
                                   [](uint8_t a) { return a >= 128 ? Ink::Solid : Ink::None; });
-    return {style, text, area, std::move(alpha), std::move(trueColour), std::move(indexed)};
+    Coverage coverage{style, text, area, width, height, std::move(alpha), {}, {}};
+    coverage.trueColour = std::move(trueColour);
+    coverage.indexed = std::move(indexed);
+    return coverage;
 }
 
 // The banner is drawn at every step of the replay after a win: keep the last
@@ -255,8 +261,8 @@ void DrawText(Bitmap& dst, int32_t x, int32_t y, const TextStyle& style, Rgb col
     const Coverage& glyphs = CoverageOf(style, text);
     const PixelFormatSetting format = dst.format();
     const InkRows& rows = IsIndexed(format) ? glyphs.indexed : glyphs.trueColour;
-    const int32_t width = glyphs.area.width();
-    const int32_t height = glyphs.area.height();
+    const int32_t width = glyphs.width;
+    const int32_t height = glyphs.height;
 
     // The visible coverage rows and the bitmap column of coverage column 0,
     // in 64 bits: x and y may be anywhere in the 32-bit range.
