@@ -17,6 +17,18 @@
 #include <string>
 
 namespace kelmar::testing {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
 namespace {
 
 constexpr int kReplayEvents = 360000; // one hour of 10 ms timer events
@@ -178,7 +190,11 @@ TEST_F(LongReplay, AnHourAfterTheWinChangesNeitherGameTimeNorBestTimesNorMemory)
     EXPECT_EQ(bestTimes(form->scores()), timesAtWin);
     EXPECT_EQ(panel(0), QStringLiteral("GEWONNEN!"));
     ASSERT_GT(warmKb, 0);
-    EXPECT_LE(endKb - warmKb, kAllowedGrowthKb);
+    // AddressSanitizer keeps freed blocks in its quarantine, so resident
+    // memory grows by design there; its leak check at exit covers that build.
+    if (!kAddressSanitizer) {
+        EXPECT_LE(endKb - warmKb, kAllowedGrowthKb);
+    }
 
     form->close();
     EXPECT_TRUE(form->ShutDownDone());
