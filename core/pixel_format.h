@@ -2,6 +2,7 @@
 // the renderer (which owns its meaning) and the settings (which persist it).
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace kelmar {
@@ -35,6 +36,34 @@ constexpr PixelFormatSetting PixelFormatFromCode(int code) {
         return PixelFormatSetting::Bits32;
     default:
         return PixelFormatSetting::Device;
+    }
+}
+
+// The seven values in menu order, for code that visits every format.
+inline constexpr std::array<PixelFormatSetting, 7> kAllPixelFormats = {
+    PixelFormatSetting::Device, PixelFormatSetting::Bits4,  PixelFormatSetting::Bits8,
+    PixelFormatSetting::Bits15, PixelFormatSetting::Bits16, PixelFormatSetting::Bits24,
+    PixelFormatSetting::Bits32,
+};
+
+// The value's name as written in code ("Device", "Bits4", ...), for test
+// messages and benchmark labels.
+constexpr const char* PixelFormatName(PixelFormatSetting format) {
+    switch (format) {
+    case PixelFormatSetting::Bits4:
+        return "Bits4";
+    case PixelFormatSetting::Bits8:
+        return "Bits8";
+    case PixelFormatSetting::Bits15:
+        return "Bits15";
+    case PixelFormatSetting::Bits16:
+        return "Bits16";
+    case PixelFormatSetting::Bits24:
+        return "Bits24";
+    case PixelFormatSetting::Bits32:
+        return "Bits32";
+    default:
+        return "Device";
     }
 }
 

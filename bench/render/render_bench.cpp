@@ -24,30 +24,7 @@
 namespace kelmar {
 namespace {
 
-constexpr PixelFormatSetting kFormats[] = {
-    PixelFormatSetting::Device, PixelFormatSetting::Bits4,  PixelFormatSetting::Bits8,
-    PixelFormatSetting::Bits15, PixelFormatSetting::Bits16, PixelFormatSetting::Bits24,
-    PixelFormatSetting::Bits32,
-};
-
-const char* Name(PixelFormatSetting format) {
-    switch (format) {
-    case PixelFormatSetting::Bits4:
-        return "Bits4";
-    case PixelFormatSetting::Bits8:
-        return "Bits8";
-    case PixelFormatSetting::Bits15:
-        return "Bits15";
-    case PixelFormatSetting::Bits16:
-        return "Bits16";
-    case PixelFormatSetting::Bits24:
-        return "Bits24";
-    case PixelFormatSetting::Bits32:
-        return "Bits32";
-    default:
-        return "Device";
-    }
-}
+constexpr const auto& kFormats = kAllPixelFormats;
 
 class NullSurface : public BoardSurface {
 public:
@@ -141,7 +118,7 @@ template <typename Body> double TimedLoop(benchmark::State& state, Body body) {
 
 void BM_RenderBoard(benchmark::State& state) {
     const auto format = kFormats[state.range(0)];
-    state.SetLabel(Name(format));
+    state.SetLabel(PixelFormatName(format));
     Graphics graphics = SyntheticGraphics(format);
     Game game;
     game.settings.AvoidUnsolveableGames = false;
@@ -176,7 +153,7 @@ void BM_RenderBoard(benchmark::State& state) {
 // and colour). The replay after a win renders like this at every step.
 void BM_RenderBoardWithBanner(benchmark::State& state) {
     const auto format = kFormats[state.range(0)];
-    state.SetLabel(Name(format));
+    state.SetLabel(PixelFormatName(format));
     Graphics graphics = SyntheticGraphics(format);
     Game game;
     game.settings.AvoidUnsolveableGames = false;
@@ -195,7 +172,7 @@ void BM_RenderBoardWithBanner(benchmark::State& state) {
 // each replay step that is text.
 void BM_DrawBanner(benchmark::State& state) {
     const auto format = kFormats[state.range(0)];
-    state.SetLabel(Name(format));
+    state.SetLabel(PixelFormatName(format));
     Graphics graphics = SyntheticGraphics(format);
     Bitmap& bb = *graphics.BackBuffer;
     const int32_t x = graphics.BannerLayout.WonX;
@@ -209,7 +186,7 @@ void BM_DrawBanner(benchmark::State& state) {
 
 void BM_HighlightTile(benchmark::State& state) {
     const auto format = kFormats[state.range(0)];
-    state.SetLabel(Name(format));
+    state.SetLabel(PixelFormatName(format));
     Graphics graphics = SyntheticGraphics(format);
     const Rect face{323, 173, 361, 227};
     const double seconds = TimedLoop(state, [&] {
@@ -221,7 +198,7 @@ void BM_HighlightTile(benchmark::State& state) {
 
 void BM_BackBufferToImage(benchmark::State& state) {
     const auto format = kFormats[state.range(0)];
-    state.SetLabel(Name(format));
+    state.SetLabel(PixelFormatName(format));
     Graphics graphics = SyntheticGraphics(format);
     QImage image;
     const double seconds = TimedLoop(state, [&] {

@@ -7,25 +7,6 @@
 
 namespace kelmar::test {
 
-std::string FormatName(PixelFormatSetting format) {
-    switch (format) {
-    case PixelFormatSetting::Bits4:
-        return "Bits4";
-    case PixelFormatSetting::Bits8:
-        return "Bits8";
-    case PixelFormatSetting::Bits15:
-        return "Bits15";
-    case PixelFormatSetting::Bits16:
-        return "Bits16";
-    case PixelFormatSetting::Bits24:
-        return "Bits24";
-    case PixelFormatSetting::Bits32:
-        return "Bits32";
-    default:
-        return "Device";
-    }
-}
-
 void RecordingSurface::present(const Bitmap& backBuffer) {
     ++presents;
     lastPresentedBytes = Bytes(backBuffer);

@@ -17,13 +17,11 @@
 
 namespace kelmar::test {
 
-constexpr std::array<PixelFormatSetting, 7> kAllFormats = {
-    PixelFormatSetting::Device, PixelFormatSetting::Bits4,  PixelFormatSetting::Bits8,
-    PixelFormatSetting::Bits15, PixelFormatSetting::Bits16, PixelFormatSetting::Bits24,
-    PixelFormatSetting::Bits32,
-};
+inline constexpr const auto& kAllFormats = kAllPixelFormats;
 
-std::string FormatName(PixelFormatSetting format);
+inline std::string FormatName(PixelFormatSetting format) {
+    return PixelFormatName(format);
+}
 
 // Records every call the renderer makes on the board surface.
 class RecordingSurface : public BoardSurface {
