@@ -4,11 +4,11 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <csetjmp>
-#include <cstdio>
 #include <cstring>
-#include <vector>
 
 // jpeglib.h needs size_t and FILE declared first.
+#include <cstdio>
+
 #include "render/graphics_error.h"
 #include "render/pixel_rows.h"
 
@@ -29,6 +29,7 @@ struct ErrorManager {
 
 constexpr long kMaxDecoderMemory = 64L * 1024 * 1024; // bytes; beyond that it is an error
 constexpr int kMaxScans = 1000; // a progressive file with more scans is refused
+constexpr qint64 kMaxFileBytes = 64LL * 1024 * 1024; // read at most this much of a file
 
 void OnError(j_common_ptr cinfo) {
     auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
@@ -49,18 +50,11 @@ void OnProgress(j_common_ptr cinfo) {
     }
 }
 
-struct DecodedPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels; // 0x??RRGGBB, width * height
-};
-
-using SourceSetup = void (*)(j_decompress_ptr, void*);
-
-// Decodes the top-left maxWidth x maxHeight pixels into `out` (allocated by
-// the caller's scope, so longjmp skips no destructor). Returns 0 or the
-// libjpeg message code of the failure.
-int DecodeRaw(SourceSetup setup, void* source, int maxWidth, int maxHeight, DecodedPicture& out) {
+// Decodes the top-left maxWidth x maxHeight pixels of the JPEG in memory
+// straight into `out` in `format` (declared in the caller's scope, so longjmp
+// skips no destructor). Returns 0 or the libjpeg message code of the failure.
+int DecodeRaw(const unsigned char* data, unsigned long size, PixelFormatSetting format,
+              int maxWidth, int maxHeight, Bitmap& out) {
     jpeg_decompress_struct cinfo;
     ErrorManager errors;
     jpeg_progress_mgr progress;
@@ -78,24 +72,28 @@ int DecodeRaw(SourceSetup setup, void* source, int maxWidth, int maxHeight, Deco
     jpeg_create_decompress(&cinfo);
     cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
     cinfo.progress = &progress;
-    setup(&cinfo, source);
+    // The memory source supplies a fake end marker past the last byte, so a
+    // truncated file ends in a warning, not in a read for every missing block.
+    jpeg_mem_src(&cinfo, data, size);
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_EXT_BGRX;
     jpeg_start_decompress(&cinfo);
     const int width = std::min(static_cast<int>(cinfo.output_width), std::max(maxWidth, 0));
     const int height = std::min(static_cast<int>(cinfo.output_height), std::max(maxHeight, 0));
-    out.width = width;
-    out.height = height;
-    out.pixels.assign(static_cast<std::size_t>(width) * height, 0);
+    out = Bitmap(width, height, format);
     JSAMPARRAY line = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
                                                  JPOOL_IMAGE, cinfo.output_width * 4, 1);
+    // 0x??RRGGBB pixels of one row; BGRX bytes read as little-endian words.
+    auto* pixels = reinterpret_cast<uint32_t*>((*cinfo.mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+        static_cast<std::size_t>(std::max(width, 1)) * sizeof(uint32_t)));
     while (static_cast<int>(cinfo.output_scanline) < height) {
         const int y = static_cast<int>(cinfo.output_scanline);
         if (jpeg_read_scanlines(&cinfo, line, 1) != 1) {
             break;
         }
-        std::memcpy(out.pixels.data() + static_cast<std::size_t>(y) * width, line[0],
-                    static_cast<std::size_t>(width) * 4);
+        std::memcpy(pixels, line[0], static_cast<std::size_t>(width) * 4);
+        EncodeRow(out.format(), pixels, 0, width, out.row(y));
     }
     // Rows below the visible part are never decoded; destroying mid-image is
     // allowed and frees everything.
@@ -103,65 +101,29 @@ int DecodeRaw(SourceSetup setup, void* source, int maxWidth, int maxHeight, Deco
     return 0;
 }
 
-struct MemorySource {
-    const unsigned char* data;
-    unsigned long size;
-};
-
-void SetupFile(j_decompress_ptr cinfo, void* file) {
-    jpeg_stdio_src(cinfo, static_cast<FILE*>(file));
-}
-
-void SetupMemory(j_decompress_ptr cinfo, void* source) {
-    const auto* memory = static_cast<const MemorySource*>(source);
-    jpeg_mem_src(cinfo, memory->data, memory->size);
-}
-
-Bitmap ToBitmap(const DecodedPicture& picture, PixelFormatSetting format) {
-    Bitmap bitmap(picture.width, picture.height, format);
-    for (int y = 0; y < picture.height; ++y) {
-        EncodeRow(bitmap.format(),
-                  picture.pixels.data() + static_cast<std::size_t>(y) * picture.width, 0,
-                  picture.width, bitmap.row(y));
-    }
-    return bitmap;
-}
-
-Bitmap Decode(SourceSetup setup, void* source, PixelFormatSetting format, int maxWidth,
-              int maxHeight) {
-    DecodedPicture picture;
-    const int code = DecodeRaw(setup, source, std::min(maxWidth, kMaxBitmapSide),
-                               std::min(maxHeight, kMaxBitmapSide), picture);
-    if (code != 0) {
-        throw JpegError(code);
-    }
-    return ToBitmap(picture, format);
-}
-
 } // namespace
 
 Bitmap DecodeJpegFile(const QString& path, PixelFormatSetting format, int maxWidth, int maxHeight) {
-    if (!QFileInfo(path).isFile()) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         throw CannotOpenFileError(path.toStdString());
     }
-    FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
-    if (file == nullptr) {
-        throw CannotOpenFileError(path.toStdString());
-    }
-    try {
-        Bitmap bitmap = Decode(SetupFile, file, format, maxWidth, maxHeight);
-        std::fclose(file);
-        return bitmap;
-    } catch (...) {
-        std::fclose(file);
-        throw;
-    }
+    // Bytes past the cap are treated like a truncated file.
+    // (QIODevice::read reserves its whole limit first, so ask only for what is there.)
+    const QByteArray bytes = file.read(std::min(file.size(), kMaxFileBytes));
+    return DecodeJpegBytes(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                           static_cast<unsigned long>(bytes.size()), format, maxWidth, maxHeight);
 }
 
 Bitmap DecodeJpegBytes(const unsigned char* data, unsigned long size, PixelFormatSetting format,
                        int maxWidth, int maxHeight) {
-    MemorySource source{data, size};
-    return Decode(SetupMemory, &source, format, maxWidth, maxHeight);
+    Bitmap bitmap;
+    const int code = DecodeRaw(data, size, format, std::min(maxWidth, kMaxBitmapSide),
+                               std::min(maxHeight, kMaxBitmapSide), bitmap);
+    if (code != 0) {
+        throw JpegError(code);
+    }
+    return bitmap;
 }
 
 } // namespace kelmar
