@@ -1,5 +1,6 @@
 #include "app/board_field.h"
 
+#include "render/display_image.h"
 #include "render/text.h"
 
 #include <QMouseEvent>
@@ -18,6 +19,20 @@ void TField::setMouseHandlers(MouseHandler down, MouseHandler up) {
     up_ = std::move(up);
 }
 
+void TField::setPictureSource(PictureSource source) {
+    source_ = std::move(source);
+}
+
+void TField::present() {
+    lines_.clear();
+    update();
+}
+
+QImage TField::picture() const {
+    const Bitmap* bitmap = source_ ? source_() : nullptr;
+    return bitmap != nullptr ? BitmapToImage(*bitmap) : QImage();
+}
+
 void TField::drawTextLine(int x, int y, const QColor& color, const QString& text) {
     lines_.push_back({x, y, color, text});
     update();
@@ -25,10 +40,11 @@ void TField::drawTextLine(int x, int y, const QColor& color, const QString& text
 
 void TField::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (picture_.isNull()) {
+    const Bitmap* bitmap = source_ ? source_() : nullptr;
+    if (bitmap == nullptr || bitmap->isEmpty()) {
         painter.fillRect(rect(), Qt::black);
     } else {
-        painter.drawImage(0, 0, picture_);
+        painter.drawImage(0, 0, DisplayImage(*bitmap, scratch_));
     }
     painter.setFont(lineFont_);
     for (const TextLine& line : lines_) {

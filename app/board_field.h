@@ -1,9 +1,11 @@
-// `Field`, the 640 x 480 board surface. It shows the picture last presented
-// and, over it, the text lines written since (the logo-screen lines). Mouse
-// presses and releases of any button are passed on in Field coordinates;
-// Qt's implicit grab delivers a release even outside the widget, with
-// coordinates that may lie outside the board.
+// `Field`, the 640 x 480 board surface. Every paint draws the BackBuffer as
+// it is at that moment and, over it, the text lines written since the last
+// present (the logo-screen lines). Mouse presses and releases of any button
+// are passed on in Field coordinates; Qt's implicit grab delivers a release
+// even outside the widget, with coordinates that may lie outside the board.
 #pragma once
+
+#include "render/bitmap.h"
 
 #include <QColor>
 #include <QImage>
@@ -21,19 +23,20 @@ public:
 
     explicit TField(QWidget* parent = nullptr);
 
-    void setMouseHandlers(MouseHandler down, MouseHandler up);
+    // The bitmap that paints show; null (shown black) before the bitmaps
+    // exist and after they are freed.
+    using PictureSource = std::function<const Bitmap*()>;
 
-    // Shows the picture that `fill(QImage&)` writes straight into the
-    // surface's own buffer (no copy per present) and drops the text lines.
-    template <typename Fill> void fillPicture(Fill&& fill) {
-        fill(picture_);
-        lines_.clear();
-        update();
-    }
+    void setMouseHandlers(MouseHandler down, MouseHandler up);
+    void setPictureSource(PictureSource source);
+
+    // Drops the text lines and asks for a paint of the picture source.
+    void present();
     // Adds a line over the picture: top-left corner at (x, y), Tahoma 8 pt.
     void drawTextLine(int x, int y, const QColor& color, const QString& text);
 
-    const QImage& picture() const { return picture_; }
+    // What a paint would draw now, without the text lines.
+    QImage picture() const;
     struct TextLine {
         int x;
         int y;
@@ -49,7 +52,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    QImage picture_;
+    PictureSource source_;
+    QImage scratch_; // the converted picture of formats other than Device
     std::vector<TextLine> lines_;
     QFont lineFont_;
     MouseHandler down_;

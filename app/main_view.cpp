@@ -2,14 +2,20 @@
 
 #include "app/board_field.h"
 #include "app/status_panels.h"
-#include "render/display_image.h"
 #include "render/logo_screen.h"
 #include "render/renderer.h"
 
 namespace kelmar {
 
 MainView::MainView(Game& game, TField& field, TStatusBar& status, TickSource& ticks)
-    : game_(game), field_(field), status_(status), ticks_(ticks) {}
+    : game_(game), field_(field), status_(status), ticks_(ticks) {
+    field_.setPictureSource([this] { return graphics_.BackBuffer.get(); });
+}
+
+// The field outlives the view by a moment while the window is destroyed.
+MainView::~MainView() {
+    field_.setPictureSource({});
+}
 
 void MainView::RenderBoard() {
     kelmar::RenderBoard(game_, graphics_, *this, ticks_);
@@ -29,8 +35,10 @@ void MainView::EnterHighScore(int32_t timeMs) {
     }
 }
 
-void MainView::present(const Bitmap& backBuffer) {
-    field_.fillPicture([&backBuffer](QImage& picture) { BitmapToImage(backBuffer, picture); });
+// Paints draw the BackBuffer itself (see the constructor), so presenting is
+// only a request to paint.
+void MainView::present(const Bitmap&) {
+    field_.present();
 }
 
 void MainView::setStatusText(const QString& text) {

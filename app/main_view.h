@@ -22,6 +22,9 @@ struct Game;
 class MainView final : public GameView, public BoardSurface {
 public:
     MainView(Game& game, TField& field, TStatusBar& status, TickSource& ticks);
+    ~MainView();
+    MainView(const MainView&) = delete;
+    MainView& operator=(const MainView&) = delete;
 
     // The score window's entry, set once it exists; empty means no entry.
     void setHighScoreSink(std::function<void(int32_t)> enter) {

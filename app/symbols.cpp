@@ -33,7 +33,10 @@ std::array<QIcon, 20> LoadSymbols() {
 QIcon WindowIcon() {
     ensureResources();
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256}) {
+    // Title bars and task switchers use these sizes; the larger pictures are
+    // in the installed icon theme. Each size here is kept decoded and sent to
+    // the X server, so 128 and 256 would cost about 1 MB for nothing.
+    for (int size : {16, 32, 48, 64}) {
         const QString path = QStringLiteral(":/icons/kelmar-%1.png").arg(size);
         if (QFile::exists(path)) {
             icon.addFile(path, QSize(size, size));

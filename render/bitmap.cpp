@@ -130,6 +130,9 @@ void Bitmap::setPixel(int32_t x, int32_t y, Rgb c) {
 }
 
 void Bitmap::resize(int32_t width, int32_t height) {
+    if (width == width_ && height == height_) {
+        return; // nothing moves; no second picture held for a moment
+    }
     Bitmap resized(width, height, format_);
     const int32_t rows = std::min(height_, resized.height_);
     const int32_t bytes = std::min(stride_, resized.stride_);

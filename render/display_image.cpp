@@ -30,4 +30,13 @@ QImage BitmapToImage(const Bitmap& src) {
     return image;
 }
 
+QImage DisplayImage(const Bitmap& src, QImage& scratch) {
+    if (src.format() == PixelFormatSetting::Device && !src.isEmpty()) {
+        scratch = QImage(); // not needed while the format stays Device
+        return QImage(src.row(0), src.width(), src.height(), src.stride(), QImage::Format_RGB32);
+    }
+    BitmapToImage(src, scratch);
+    return scratch;
+}
+
 } // namespace kelmar

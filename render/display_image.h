@@ -16,4 +16,10 @@ void BitmapToImage(const Bitmap& src, QImage& dst);
 // The same as a new image.
 QImage BitmapToImage(const Bitmap& src);
 
+// An image of `src` to draw on the screen, valid until `src` or `scratch`
+// changes. Device bitmaps already are RGB32 rows: the image only points at
+// their bytes (no copy, no memory). Other formats are converted into
+// `scratch`, whose buffer is reused from call to call.
+QImage DisplayImage(const Bitmap& src, QImage& scratch);
+
 } // namespace kelmar

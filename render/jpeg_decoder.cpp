@@ -1,16 +1,14 @@
 #include "render/jpeg_decoder.h"
 
+#include "render/graphics_error.h"
+#include "render/pixel_rows.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <csetjmp>
+#include <cstdio> // jpeglib.h needs size_t and FILE declared first
 #include <cstring>
-
-// jpeglib.h needs size_t and FILE declared first.
-#include <cstdio>
-
-#include "render/graphics_error.h"
-#include "render/pixel_rows.h"
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -50,11 +48,21 @@ void OnProgress(j_common_ptr cinfo) {
     }
 }
 
+// Where DecodeRaw puts the decoded rows. Called from inside libjpeg's setjmp
+// scope: implementations must not throw after `begin`.
+class RowTarget {
+public:
+    virtual ~RowTarget() = default;
+    // The visible size, before the first row. May throw (allocation).
+    virtual void begin(int width, int height) = 0;
+    // Row y, 0x??RRGGBB pixels, `width` of them.
+    virtual void row(int y, const uint32_t* pixels) = 0;
+};
+
 // Decodes the top-left maxWidth x maxHeight pixels of the JPEG in memory
-// straight into `out` in `format` (declared in the caller's scope, so longjmp
-// skips no destructor). Returns 0 or the libjpeg message code of the failure.
-int DecodeRaw(const unsigned char* data, unsigned long size, PixelFormatSetting format,
-              int maxWidth, int maxHeight, Bitmap& out) {
+// into `target`. Returns 0 or the libjpeg message code of the failure.
+int DecodeRaw(const unsigned char* data, unsigned long size, int maxWidth, int maxHeight,
+              RowTarget& target) {
     jpeg_decompress_struct cinfo;
     ErrorManager errors;
     jpeg_progress_mgr progress;
@@ -80,11 +88,11 @@ int DecodeRaw(const unsigned char* data, unsigned long size, PixelFormatSetting 
     jpeg_start_decompress(&cinfo);
     const int width = std::min(static_cast<int>(cinfo.output_width), std::max(maxWidth, 0));
     const int height = std::min(static_cast<int>(cinfo.output_height), std::max(maxHeight, 0));
-    out = Bitmap(width, height, format);
+    target.begin(width, height);
     JSAMPARRAY line = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
                                                  JPOOL_IMAGE, cinfo.output_width * 4, 1);
-    // 0x??RRGGBB pixels of one row; BGRX bytes read as little-endian words.
-    auto* pixels = reinterpret_cast<uint32_t*>((*cinfo.mem->alloc_small)(
+    // BGRX bytes read as little-endian words.
+    auto* pixels = static_cast<uint32_t*>((*cinfo.mem->alloc_small)(
         reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
         static_cast<std::size_t>(std::max(width, 1)) * sizeof(uint32_t)));
     while (static_cast<int>(cinfo.output_scanline) < height) {
@@ -93,7 +101,7 @@ int DecodeRaw(const unsigned char* data, unsigned long size, PixelFormatSetting 
             break;
         }
         std::memcpy(pixels, line[0], static_cast<std::size_t>(width) * 4);
-        EncodeRow(out.format(), pixels, 0, width, out.row(y));
+        target.row(y, pixels);
     }
     // Rows below the visible part are never decoded; destroying mid-image is
     // allowed and frees everything.
@@ -101,29 +109,81 @@ int DecodeRaw(const unsigned char* data, unsigned long size, PixelFormatSetting 
     return 0;
 }
 
-} // namespace
+// Rows into the top-left corner of a bitmap.
+class BitmapRows final : public RowTarget {
+public:
+    explicit BitmapRows(Bitmap& bitmap) : bitmap_(bitmap) {}
+    void begin(int width, int) override { width_ = width; }
+    void row(int y, const uint32_t* pixels) override {
+        EncodeRow(bitmap_.format(), pixels, 0, width_, bitmap_.row(y));
+    }
 
-Bitmap DecodeJpegFile(const QString& path, PixelFormatSetting format, int maxWidth, int maxHeight) {
+private:
+    Bitmap& bitmap_;
+    int width_ = 0;
+};
+
+// A new bitmap of the decoded size.
+class NewBitmapRows final : public RowTarget {
+public:
+    explicit NewBitmapRows(PixelFormatSetting format) : format_(format) {}
+    void begin(int width, int height) override { bitmap = Bitmap(width, height, format_); }
+    void row(int y, const uint32_t* pixels) override {
+        EncodeRow(bitmap.format(), pixels, 0, bitmap.width(), bitmap.row(y));
+    }
+    Bitmap bitmap;
+
+private:
+    PixelFormatSetting format_;
+};
+
+// Rows decoded and dropped: proves that a file decodes without error.
+class NoRows final : public RowTarget {
+public:
+    void begin(int, int) override {}
+    void row(int, const uint32_t*) override {}
+};
+
+QByteArray ReadJpegFile(const QString& path) {
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         throw CannotOpenFileError(path.toStdString());
     }
-    // Bytes past the cap are treated like a truncated file.
-    // (QIODevice::read reserves its whole limit first, so ask only for what is there.)
-    const QByteArray bytes = file.read(std::min(file.size(), kMaxFileBytes));
-    return DecodeJpegBytes(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                           static_cast<unsigned long>(bytes.size()), format, maxWidth, maxHeight);
+    // Bytes past the cap are treated like a truncated file. (QIODevice::read
+    // reserves its whole limit first, so ask only for what is there.)
+    return file.read(std::min(file.size(), kMaxFileBytes));
+}
+
+void Decode(const QByteArray& bytes, int maxWidth, int maxHeight, RowTarget& target) {
+    const int code = DecodeRaw(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                               static_cast<unsigned long>(bytes.size()),
+                               std::min(maxWidth, kMaxBitmapSide),
+                               std::min(maxHeight, kMaxBitmapSide), target);
+    if (code != 0) {
+        throw JpegError(code);
+    }
+}
+
+} // namespace
+
+void DecodeJpegFileInto(const QString& path, Bitmap& target) {
+    const QByteArray bytes = ReadJpegFile(path);
+    // Decoding is deterministic: once the bytes decode without error, the
+    // second pass does too, so the target is never left half written. Two
+    // passes cost a few milliseconds; a decoded copy would cost a whole
+    // picture of memory.
+    NoRows proof;
+    Decode(bytes, target.width(), target.height(), proof);
+    BitmapRows rows(target);
+    Decode(bytes, target.width(), target.height(), rows);
 }
 
 Bitmap DecodeJpegBytes(const unsigned char* data, unsigned long size, PixelFormatSetting format,
                        int maxWidth, int maxHeight) {
-    Bitmap bitmap;
-    const int code = DecodeRaw(data, size, format, std::min(maxWidth, kMaxBitmapSide),
-                               std::min(maxHeight, kMaxBitmapSide), bitmap);
-    if (code != 0) {
-        throw JpegError(code);
-    }
-    return bitmap;
+    NewBitmapRows rows(format);
+    Decode(QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)),
+           maxWidth, maxHeight, rows);
+    return std::move(rows.bitmap);
 }
 
 } // namespace kelmar

@@ -8,16 +8,19 @@
 
 namespace kelmar {
 
-// Decodes the file at full size into a Bitmap of `format`, keeping at most
-// `maxWidth` x `maxHeight` pixels of its top-left part (the rest is never
-// drawn; rows below are not decoded). Grey and colour JPEGs are accepted.
-// Throws GraphicsError: "Cannot open file <path>" when the file cannot be
-// opened, "JPEG error #<code>" with libjpeg's message code when decoding
-// fails. Warnings (e.g. a truncated file) are not errors: the picture is
-// completed as libjpeg does (grey). Never leaks on failure.
-Bitmap DecodeJpegFile(const QString& path, PixelFormatSetting format, int maxWidth, int maxHeight);
+// Decodes the file into the top-left corner of `target`, in its format,
+// keeping what fits (the rest is never drawn; rows below are not decoded).
+// Grey and colour JPEGs are accepted. Throws GraphicsError: "Cannot open file
+// <path>" when the file cannot be opened, "JPEG error #<code>" with libjpeg's
+// message code when decoding fails; `target` is then exactly as it was: the
+// file is proven decodable first and only then decoded again straight into
+// `target`, so no decoded copy is ever held. Warnings (e.g. a truncated file)
+// are not errors: the picture is completed as libjpeg does (grey). Never
+// leaks on failure.
+void DecodeJpegFileInto(const QString& path, Bitmap& target);
 
-// The same on bytes in memory (for the fuzz target); no "Cannot open" error.
+// Decodes bytes in memory into a new Bitmap of `format`, at most `maxWidth` x
+// `maxHeight` of its top-left part; the same errors, no "Cannot open" one.
 Bitmap DecodeJpegBytes(const unsigned char* data, unsigned long size, PixelFormatSetting format,
                        int maxWidth, int maxHeight);
 

@@ -23,12 +23,8 @@ void ShowLogoScreen(Game& game, Graphics& graphics, BoardSurface& surface) {
     if (!graphics.BackBuffer) {
         return;
     }
-    Bitmap& bb = *graphics.BackBuffer;
-    // Decoded completely before anything is drawn: a damaged file leaves the
-    // board in the BackBuffer.
-    const Bitmap logo =
-        DecodeJpegFile(PicturePath(graphics, LogoFileName()), bb.format(), bb.width(), bb.height());
-    CopyRect(bb, 0, 0, logo, {0, 0, logo.width(), logo.height()});
+    // A damaged file leaves the board in the BackBuffer.
+    DecodeJpegFileInto(PicturePath(graphics, LogoFileName()), *graphics.BackBuffer);
     PresentBoard(graphics, surface);
     graphics.LogoLineCursor = kLogoLineStart;
 }

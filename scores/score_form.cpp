@@ -72,10 +72,9 @@ void fillBackground(QWidget* widget, const QColor& colour) {
     widget->setAutoFillBackground(true);
 }
 
-QLabel* makeLabel(QWidget* parent, const char* objectName, const QFont& font, int left, int top) {
+QLabel* makeLabel(QWidget* parent, const char* objectName, int left, int top) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(objectName));
-    label->setFont(font);
     label->move(left, top);
     return label;
 }
@@ -104,10 +103,6 @@ void TScoreForm::createControls() {
     OKbtn = new QPushButton(QStringLiteral("OK"), this);
     OKbtn->setObjectName(QStringLiteral("OKbtn"));
     OKbtn->setGeometry(304, 224, 129, 25);
-    const QIcon okIcon = style()->standardIcon(QStyle::SP_DialogOkButton, nullptr, this);
-    if (!okIcon.isNull()) {
-        OKbtn->setIcon(okIcon);
-    }
     OKbtn->setDefault(true);
     connect(OKbtn, &QPushButton::clicked, this, &TScoreForm::OKbtnClick);
 
@@ -118,12 +113,6 @@ void TScoreForm::createGrid() {
     ScoreBox = new QTableWidget(kScoreRows, kGridColumns, this);
     ScoreBox->setObjectName(QStringLiteral("ScoreBox"));
     ScoreBox->setGeometry(8, 8, 289, 241);
-    // A date is the widest cell text; the cell keeps a few pixels of margin.
-    const QFont gridFont =
-        condensedToFit(pixelFont("Trebuchet MS", 13, true), {QStringLiteral("30.12.2000")},
-                       kColumnWidths[kDateColumn] - 14);
-    ScoreBox->setFont(gridFont);
-    ScoreBox->horizontalHeader()->setFont(gridFont);
     ScoreBox->setTextElideMode(Qt::ElideNone);
     ScoreBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ScoreBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -150,17 +139,6 @@ void TScoreForm::createGrid() {
     header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    // Cells and header in their own colours; the only lines are the ones
-    // under the header cells.
-    ScoreBox->setStyleSheet(QStringLiteral(
-        "QTableWidget { background-color: rgb(185, 174, 142); color: black;"
-        " selection-background-color: palette(highlight);"
-        " selection-color: palette(highlighted-text); }"
-        "QTableWidget::item { padding-left: 2px; }"
-        "QHeaderView { background-color: rgb(197, 173, 131); }"
-        "QHeaderView::section { background-color: rgb(197, 173, 131); color: black;"
-        " border: none; border-bottom: 1px solid rgb(96, 84, 60); padding-left: 2px; }"));
-
     for (int r = 0; r < kScoreRows; ++r) {
         for (int c = 0; c < kGridColumns; ++c) {
             auto* item = new QTableWidgetItem;
@@ -174,43 +152,21 @@ void TScoreForm::createInputPanel() {
     ScoreInpPanel = new QFrame(this);
     ScoreInpPanel->setObjectName(QStringLiteral("ScoreInpPanel"));
     ScoreInpPanel->setGeometry(304, 8, kPanelWidth, 209);
-    // A lowered bevel: dark top and left edges, light bottom and right ones.
-    ScoreInpPanel->setStyleSheet(
-        QStringLiteral("QFrame#ScoreInpPanel { background-color: rgb(139, 154, 188);"
-                       " border: 1px solid; border-color: rgb(84, 92, 113) rgb(226, 230, 240)"
-                       " rgb(226, 230, 240) rgb(84, 92, 113); }"));
+    LDummy = makeLabel(ScoreInpPanel, "LDummy", 12, 88);
+    LDummy->setText(QStringLiteral("Kelmar"));
 
-    // Each label fits the panel's width less its left offset on both sides.
-    const QString kelmar = QStringLiteral("Kelmar");
-    LDummy = makeLabel(
-        ScoreInpPanel, "LDummy",
-        condensedToFit(pixelFont("Trebuchet MS", 29, true), {kelmar}, kPanelWidth - 2 * 12), 12,
-        88);
-    LDummy->setText(kelmar);
-    LDummy->adjustSize();
-
-    const QString gratulation = QStringLiteral("Gratulation!");
-    LGrat = makeLabel(ScoreInpPanel, "LGrat",
-                      condensedToFit(pixelFont("Trebuchet MS", 19, true, true), {gratulation},
-                                     kPanelWidth - 2 * 8),
-                      8, 8);
-    LGrat->setText(gratulation);
+    LGrat = makeLabel(ScoreInpPanel, "LGrat", 8, 8);
+    LGrat->setText(QStringLiteral("Gratulation!"));
     QPalette yellow = LGrat->palette();
     yellow.setColor(QPalette::WindowText, QColor(255, 255, 0));
     LGrat->setPalette(yellow);
-    LGrat->adjustSize();
 
-    LPrompt = makeLabel(ScoreInpPanel, "LPrompt",
-                        condensedToFit(pixelFont("Trebuchet MS", 13),
-                                       QString::fromLatin1(kPromptText).split(QLatin1Char('\r')),
-                                       kPanelWidth - 2 * 9),
-                        6, 40);
+    LPrompt = makeLabel(ScoreInpPanel, "LPrompt", 6, 40);
     LPrompt->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     InpName = new QLineEdit(ScoreInpPanel);
     InpName->setObjectName(QStringLiteral("InpName"));
     InpName->setGeometry(8, 172, 113, 26);
-    InpName->setFont(pixelFont("Trebuchet MS", 13, true));
     InpName->setMaxLength(kMaxPlayerNameLength);
     InpName->setValidator(new Windows1252NameValidator(InpName));
     connect(InpName, &QLineEdit::textChanged, this, &TScoreForm::InpNameChange);
@@ -229,10 +185,6 @@ void TScoreForm::FormCreate() {
     // QLabel breaks plain text at '\n' only.
     LPrompt->setText(
         QString::fromLatin1(kPromptText).replace(QLatin1Char('\r'), QLatin1Char('\n')));
-    // As wide as the panel less the left offset on both sides, so the centred
-    // lines sit in the middle of the panel.
-    LPrompt->adjustSize();
-    LPrompt->resize(kPanelWidth - 2 * 6, LPrompt->height());
     // entryMode_ is false, so this change does not touch the table.
     InpName->setText(FromWindows1252(settings_.PlayerName));
     table_.NewEntryRow = 0;
@@ -312,8 +264,61 @@ void TScoreForm::setEntryControlsVisible(bool entry) {
     InpName->setVisible(entry);
 }
 
+// Fonts, style sheets and the OK button's icon are set when the window is
+// first shown, not when it is created hidden at start-up: measuring loads each
+// font, the style sheets bring in the style-sheet engine and the icon a search
+// of the desktop's icon theme, together over 2 MB that a game without a best
+// time never needs.
+void TScoreForm::finishForShowing() {
+    // Cells and header in their own colours; the only lines are the ones
+    // under the header cells.
+    ScoreBox->setStyleSheet(QStringLiteral(
+        "QTableWidget { background-color: rgb(185, 174, 142); color: black;"
+        " selection-background-color: palette(highlight);"
+        " selection-color: palette(highlighted-text); }"
+        "QTableWidget::item { padding-left: 2px; }"
+        "QHeaderView { background-color: rgb(197, 173, 131); }"
+        "QHeaderView::section { background-color: rgb(197, 173, 131); color: black;"
+        " border: none; border-bottom: 1px solid rgb(96, 84, 60); padding-left: 2px; }"));
+
+    // A lowered bevel: dark top and left edges, light bottom and right ones.
+    ScoreInpPanel->setStyleSheet(
+        QStringLiteral("QFrame#ScoreInpPanel { background-color: rgb(139, 154, 188);"
+                       " border: 1px solid; border-color: rgb(84, 92, 113) rgb(226, 230, 240)"
+                       " rgb(226, 230, 240) rgb(84, 92, 113); }"));
+
+    const QIcon okIcon = style()->standardIcon(QStyle::SP_DialogOkButton, nullptr, this);
+    if (!okIcon.isNull()) {
+        OKbtn->setIcon(okIcon);
+    }
+
+    // A date is the widest cell text; the cell keeps a few pixels of margin.
+    const QFont gridFont =
+        condensedToFit(pixelFont("Trebuchet MS", 13, true), {QStringLiteral("30.12.2000")},
+                       kColumnWidths[kDateColumn] - 14);
+    ScoreBox->setFont(gridFont);
+    ScoreBox->horizontalHeader()->setFont(gridFont);
+
+    // Each label fits the panel's width less its left offset on both sides.
+    LDummy->setFont(condensedToFit(pixelFont("Trebuchet MS", 29, true), {LDummy->text()},
+                                   kPanelWidth - 2 * 12));
+    LDummy->adjustSize();
+    LGrat->setFont(condensedToFit(pixelFont("Trebuchet MS", 19, true, true), {LGrat->text()},
+                                  kPanelWidth - 2 * 8));
+    LGrat->adjustSize();
+    LPrompt->setFont(condensedToFit(pixelFont("Trebuchet MS", 13),
+                                    QString::fromLatin1(kPromptText).split(QLatin1Char('\r')),
+                                    kPanelWidth - 2 * 9));
+    // As wide as the panel less the left offset on both sides, so the centred
+    // lines sit in the middle of the panel.
+    LPrompt->adjustSize();
+    LPrompt->resize(kPanelWidth - 2 * 6, LPrompt->height());
+    InpName->setFont(pixelFont("Trebuchet MS", 13, true));
+}
+
 void TScoreForm::showWindow() {
     if (!placed_) {
+        finishForShowing();
         const QScreen* screen =
             parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
         if (screen != nullptr) {

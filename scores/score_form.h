@@ -79,6 +79,7 @@ private:
     void createGrid();
     void createInputPanel();
     void setEntryControlsVisible(bool entry);
+    void finishForShowing();
     void showWindow();
 
     HighScoreTable& table_;

@@ -4,6 +4,8 @@
 #include "app/main_view.h"
 #include "core/board.h"
 #include "core/rules.h"
+#include "render/bitmap_ops.h"
+#include "render/display_image.h"
 #include "tests/app/app_test_support.h"
 
 #include <QAction>
@@ -239,13 +241,18 @@ TEST_F(MainWindow, HelpOpensThePageOrWarns) {
 
 TEST_F(MainWindow, PixelFormatWhilePausedReloadsButDoesNotDraw) {
     createWindow();
-    const QImage logo = shownPicture();
+    const Bitmap logo = *form->view().graphics().BackBuffer;
+    const std::size_t lines = form->Field->textLines().size();
+    ASSERT_GT(lines, 0u);
     form->MF8->trigger();
     EXPECT_EQ(game().settings.PixelFormat, PixelFormatSetting::Bits8);
     EXPECT_TRUE(form->MF8->isChecked());
     EXPECT_FALSE(form->MFDevice->isChecked());
     EXPECT_EQ(form->view().graphics().TileSheet->format(), PixelFormatSetting::Bits8);
-    EXPECT_EQ(shownPicture(), logo);
+    // The logo is converted, not replaced by a board, and the lines stay
+    // until the next repaint.
+    EXPECT_EQ(shownPicture(), BitmapToImage(ConvertedBitmap(logo, PixelFormatSetting::Bits8)));
+    EXPECT_EQ(form->Field->textLines().size(), lines);
     startPlaying();
     EXPECT_EQ(form->view().graphics().BackBuffer->format(), PixelFormatSetting::Bits8);
     form->MF24Click();

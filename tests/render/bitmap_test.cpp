@@ -1,6 +1,7 @@
 // Pixel layouts, palettes, conversion and the clipped raster copies.
 #include "render/bitmap.h"
 #include "render/bitmap_ops.h"
+#include "render/display_image.h"
 #include "render/graphics_error.h"
 #include "render/palette.h"
 #include "render_test_support.h"
@@ -185,6 +186,27 @@ TEST(Conversion, RoundTripsKeepThePicture) {
                 }
             }
         }
+    }
+}
+
+// The screen shows each format as its conversion to RGB32; a Device bitmap is
+// shown from its own bytes, so a change to it shows at the next paint.
+TEST(DisplayImage, ShowsEveryFormatAsItsConversionAndDeviceWithoutACopy) {
+    for (PixelFormatSetting format : kAllFormats) {
+        Bitmap bitmap = ConvertedBitmap(test::Noise(37, 11, PixelFormatSetting::Bits24, 5), format);
+        QImage scratch;
+        const QImage shown = DisplayImage(bitmap, scratch);
+        const QImage expected = BitmapToImage(bitmap);
+        ASSERT_EQ(shown.size(), expected.size()) << FormatName(format);
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                ASSERT_EQ(shown.pixel(x, y) & 0xFFFFFFu, expected.pixel(x, y) & 0xFFFFFFu)
+                    << FormatName(format) << " at " << x << "," << y;
+            }
+        }
+        const bool shared = shown.constBits() == bitmap.row(0);
+        EXPECT_EQ(shared, format == PixelFormatSetting::Device) << FormatName(format);
+        EXPECT_EQ(scratch.isNull(), format == PixelFormatSetting::Device) << FormatName(format);
     }
 }
 
