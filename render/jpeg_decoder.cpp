@@ -9,7 +9,6 @@
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs size_t and FILE declared first
 #include <cstring>
-
 #include <jerror.h>
 #include <jpeglib.h>
 
@@ -92,9 +91,9 @@ int DecodeRaw(const unsigned char* data, unsigned long size, int maxWidth, int m
     JSAMPARRAY line = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
                                                  JPOOL_IMAGE, cinfo.output_width * 4, 1);
     // BGRX bytes read as little-endian words.
-    auto* pixels = static_cast<uint32_t*>((*cinfo.mem->alloc_small)(
-        reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-        static_cast<std::size_t>(std::max(width, 1)) * sizeof(uint32_t)));
+    auto* pixels = static_cast<uint32_t*>(
+        (*cinfo.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                  static_cast<std::size_t>(std::max(width, 1)) * sizeof(uint32_t)));
     while (static_cast<int>(cinfo.output_scanline) < height) {
         const int y = static_cast<int>(cinfo.output_scanline);
         if (jpeg_read_scanlines(&cinfo, line, 1) != 1) {
@@ -155,10 +154,10 @@ QByteArray ReadJpegFile(const QString& path) {
 }
 
 void Decode(const QByteArray& bytes, int maxWidth, int maxHeight, RowTarget& target) {
-    const int code = DecodeRaw(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                               static_cast<unsigned long>(bytes.size()),
-                               std::min(maxWidth, kMaxBitmapSide),
-                               std::min(maxHeight, kMaxBitmapSide), target);
+    const int code =
+        DecodeRaw(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                  static_cast<unsigned long>(bytes.size()), std::min(maxWidth, kMaxBitmapSide),
+                  std::min(maxHeight, kMaxBitmapSide), target);
     if (code != 0) {
         throw JpegError(code);
     }
@@ -181,8 +180,9 @@ void DecodeJpegFileInto(const QString& path, Bitmap& target) {
 Bitmap DecodeJpegBytes(const unsigned char* data, unsigned long size, PixelFormatSetting format,
                        int maxWidth, int maxHeight) {
     NewBitmapRows rows(format);
-    Decode(QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)),
-           maxWidth, maxHeight, rows);
+    Decode(
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)),
+        maxWidth, maxHeight, rows);
     return std::move(rows.bitmap);
 }
 
