@@ -45,4 +45,45 @@ QPainterPath starPath(QPointF centre, double outerRadius, double innerRadius, in
     return path;
 }
 
+QPainterPath polylinePath(std::span<const QPointF> points) {
+    QPainterPath path;
+    if (points.empty())
+        return path;
+    path.moveTo(points.front());
+    for (const QPointF& p : points.subspan(1))
+        path.lineTo(p);
+    return path;
+}
+
+QPainterPath polylinePath(std::initializer_list<QPointF> points) {
+    return polylinePath(std::span<const QPointF>(points.begin(), points.size()));
+}
+
+QPainterPath polygonPath(std::span<const QPointF> points) {
+    QPainterPath path = polylinePath(points);
+    if (!points.empty())
+        path.closeSubpath();
+    return path;
+}
+
+QPainterPath polygonPath(std::initializer_list<QPointF> points) {
+    return polygonPath(std::span<const QPointF>(points.begin(), points.size()));
+}
+
+QPainterPath cubicPath(QPointF start, std::initializer_list<CubicSegment> segments) {
+    QPainterPath path;
+    path.moveTo(start);
+    for (const CubicSegment& s : segments)
+        path.cubicTo(s.control1, s.control2, s.end);
+    return path;
+}
+
+void drawPathAt(QPainter& painter, const QPainterPath& path, QPointF origin, double degrees) {
+    painter.save();
+    painter.translate(origin);
+    painter.rotate(degrees);
+    painter.drawPath(path);
+    painter.restore();
+}
+
 } // namespace kelmar::art

@@ -7,6 +7,8 @@
 #include <QPainterPath>
 #include <QPointF>
 #include <QRectF>
+#include <initializer_list>
+#include <span>
 
 class QPainter;
 
@@ -39,5 +41,30 @@ void drawCentredText(QPainter& painter, const QString& text, const QFont& font, 
 
 // A smooth five-pointed star centred on `centre`.
 QPainterPath starPath(QPointF centre, double outerRadius, double innerRadius, int points = 5);
+
+// An open path: a moveTo to the first point, then a lineTo to each of the
+// others in order. Callers may go on drawing from the last point. An empty
+// list gives an empty path.
+QPainterPath polylinePath(std::span<const QPointF> points);
+QPainterPath polylinePath(std::initializer_list<QPointF> points);
+
+// The same path closed back to its first point.
+QPainterPath polygonPath(std::span<const QPointF> points);
+QPainterPath polygonPath(std::initializer_list<QPointF> points);
+
+// One cubic Bézier segment: two control points and where it ends.
+struct CubicSegment {
+    QPointF control1;
+    QPointF control2;
+    QPointF end;
+};
+
+// A path from `start` through `segments` in order, left open (an outline
+// that returns to `start` ends there with its last segment).
+QPainterPath cubicPath(QPointF start, std::initializer_list<CubicSegment> segments);
+
+// Draws `path` in `painter`'s current pen and brush, moved to `origin` and
+// turned by `degrees` (clockwise) about it; the painter's state is kept.
+void drawPathAt(QPainter& painter, const QPainterPath& path, QPointF origin, double degrees);
 
 } // namespace kelmar::art

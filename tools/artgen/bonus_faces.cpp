@@ -51,16 +51,8 @@ void drawStem(QPainter& painter, QPointF head) {
     painter.setPen(QPen(kLeafGreen.darker(150), 0.6));
     painter.setBrush(kLeafGreen);
     const QPainterPath leaf = leafPath(10, 3.2);
-    painter.save();
-    painter.translate(19, 42);
-    painter.rotate(-150);
-    painter.drawPath(leaf);
-    painter.restore();
-    painter.save();
-    painter.translate(19.5, 38);
-    painter.rotate(-30);
-    painter.drawPath(leaf);
-    painter.restore();
+    drawPathAt(painter, leaf, QPointF(19, 42), -150);
+    drawPathAt(painter, leaf, QPointF(19.5, 38), -30);
 }
 
 void drawPetalRing(QPainter& painter, QPointF centre, int petals, double distance, double rx,
@@ -76,34 +68,43 @@ void drawPetalRing(QPainter& painter, QPointF centre, int petals, double distanc
     }
 }
 
+// A round flower head: its petals (see drawPetalRing) round a plain eye.
+struct Blossom {
+    int petals;
+    double distance;
+    double rx;
+    double ry;
+    QColor petalColor;
+    QColor eyeColor;
+    double eyeRadius;
+};
+
+void drawBlossom(QPainter& painter, QPointF head, const Blossom& blossom) {
+    drawPetalRing(painter, head, blossom.petals, blossom.distance, blossom.rx, blossom.ry,
+                  blossom.petalColor);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(blossom.eyeColor);
+    painter.drawEllipse(head, blossom.eyeRadius, blossom.eyeRadius);
+}
+
 void drawRedBlossom(QPainter& painter) {
     const QPointF head(19, 19);
     drawStem(painter, head);
-    drawPetalRing(painter, head, 5, 5.2, 4.4, 5, QColor(214, 40, 56));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(250, 214, 70));
-    painter.drawEllipse(head, 3, 3);
+    drawBlossom(painter, head, {5, 5.2, 4.4, 5, QColor(214, 40, 56), QColor(250, 214, 70), 3});
 }
 
 void drawYellowDaisy(QPainter& painter) {
     const QPointF head(19, 19);
     drawStem(painter, head);
-    drawPetalRing(painter, head, 12, 6.5, 1.8, 4.2, QColor(246, 200, 30));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(140, 84, 30));
-    painter.drawEllipse(head, 3.4, 3.4);
+    drawBlossom(painter, head, {12, 6.5, 1.8, 4.2, QColor(246, 200, 30), QColor(140, 84, 30), 3.4});
 }
 
 void drawPurpleTulip(QPainter& painter) {
     const QPointF head(19, 22);
     drawStem(painter, head);
     const QColor purple(136, 56, 170);
-    QPainterPath cup;
-    cup.moveTo(11, 12);
-    cup.lineTo(15, 16);
-    cup.lineTo(19, 10);
-    cup.lineTo(23, 16);
-    cup.lineTo(27, 12);
+    // A crown of three points, closed below by a round bowl.
+    QPainterPath cup = polylinePath({{11, 12}, {15, 16}, {19, 10}, {23, 16}, {27, 12}});
     cup.cubicTo(28, 20, 25, 25, 19, 25);
     cup.cubicTo(13, 25, 10, 20, 11, 12);
     painter.setPen(QPen(purple.darker(140), 0.8));
@@ -117,12 +118,8 @@ void drawBlueCluster(QPainter& painter) {
     drawStem(painter, QPointF(19, 22));
     const QColor blue(60, 110, 210);
     const std::array<QPointF, 3> heads{QPointF(13, 17), QPointF(25, 17), QPointF(19, 25)};
-    for (const QPointF& head : heads) {
-        drawPetalRing(painter, head, 5, 2.7, 2.3, 2.6, blue);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(250, 230, 90));
-        painter.drawEllipse(head, 1.3, 1.3);
-    }
+    for (const QPointF& head : heads)
+        drawBlossom(painter, head, {5, 2.7, 2.3, 2.6, blue, QColor(250, 230, 90), 1.3});
 }
 
 void drawMedallion(QPainter& painter) {
@@ -139,16 +136,8 @@ void drawSprout(QPainter& painter) {
     painter.setPen(QPen(kLeafGreen.darker(150), 0.6));
     painter.setBrush(QColor(96, 180, 70));
     const QPainterPath leaf = leafPath(10, 3.6);
-    painter.save();
-    painter.translate(19, 25);
-    painter.rotate(-155);
-    painter.drawPath(leaf);
-    painter.restore();
-    painter.save();
-    painter.translate(19, 25);
-    painter.rotate(-25);
-    painter.drawPath(leaf);
-    painter.restore();
+    drawPathAt(painter, leaf, QPointF(19, 25), -155);
+    drawPathAt(painter, leaf, QPointF(19, 25), -25);
 }
 
 void drawSun(QPainter& painter) {
@@ -190,44 +179,27 @@ void drawSnowflake(QPainter& painter) {
     }
 }
 
+// The picture of bonus tile `number` (1 to 4) of a family, drawn by
+// `pictures[number - 1]`; any other number draws the fourth.
+using Picture = void (*)(QPainter&);
+void drawNumbered(QPainter& painter, const std::array<Picture, 4>& pictures, int number) {
+    const bool known = number >= 1 && number <= 3;
+    pictures[known ? static_cast<std::size_t>(number - 1) : 3](painter);
+}
+
 } // namespace
 
 void paintFlower(QPainter& painter, int flower) {
     drawFamilyBorder(painter, kRose);
-    switch (flower) {
-    case 1:
-        drawRedBlossom(painter);
-        break;
-    case 2:
-        drawYellowDaisy(painter);
-        break;
-    case 3:
-        drawPurpleTulip(painter);
-        break;
-    default:
-        drawBlueCluster(painter);
-        break;
-    }
+    drawNumbered(painter, {drawRedBlossom, drawYellowDaisy, drawPurpleTulip, drawBlueCluster},
+                 flower);
     drawCornerDots(painter, flower, kRose);
 }
 
 void paintSeason(QPainter& painter, int season) {
     drawFamilyBorder(painter, kInkGold);
     drawMedallion(painter);
-    switch (season) {
-    case 1:
-        drawSprout(painter);
-        break;
-    case 2:
-        drawSun(painter);
-        break;
-    case 3:
-        drawAutumnLeaf(painter);
-        break;
-    default:
-        drawSnowflake(painter);
-        break;
-    }
+    drawNumbered(painter, {drawSprout, drawSun, drawAutumnLeaf, drawSnowflake}, season);
     drawCornerDots(painter, season, kInkGold);
 }
 

@@ -27,43 +27,29 @@ void drawCompass(QPainter& painter, int wind) {
     painter.save();
     painter.translate(centre);
     painter.rotate((wind - 1) * 90.0);
-    QPainterPath needle;
-    needle.moveTo(0, -8.5);
-    needle.lineTo(3.3, 0);
-    needle.lineTo(-3.3, 0);
-    needle.closeSubpath();
     painter.setPen(Qt::NoPen);
     painter.setBrush(kInkRed);
-    painter.drawPath(needle);
-    QPainterPath tail;
-    tail.moveTo(3.3, 0);
-    tail.lineTo(0, 7);
-    tail.lineTo(-3.3, 0);
-    tail.closeSubpath();
+    painter.drawPath(polygonPath({{0, -8.5}, {3.3, 0}, {-3.3, 0}}));
     painter.setBrush(kInkNavy.lighter(220));
-    painter.drawPath(tail);
+    painter.drawPath(polygonPath({{3.3, 0}, {0, 7}, {-3.3, 0}}));
     painter.restore();
 }
 
 // Red dragon: a flame.
 void drawFlame(QPainter& painter) {
-    QPainterPath flame;
-    flame.moveTo(19, 5);
-    flame.cubicTo(23, 13, 33, 20, 31, 34);
-    flame.cubicTo(30, 43, 25, 49, 19, 49);
-    flame.cubicTo(13, 49, 7, 43, 7, 35);
-    flame.cubicTo(7, 27, 12, 24, 13, 16);
-    flame.cubicTo(16, 21, 16, 26, 18, 28);
-    flame.cubicTo(20, 22, 20, 13, 19, 5);
+    const QPainterPath flame = cubicPath(QPointF(19, 5), {{{23, 13}, {33, 20}, {31, 34}},
+                                                          {{30, 43}, {25, 49}, {19, 49}},
+                                                          {{13, 49}, {7, 43}, {7, 35}},
+                                                          {{7, 27}, {12, 24}, {13, 16}},
+                                                          {{16, 21}, {16, 26}, {18, 28}},
+                                                          {{20, 22}, {20, 13}, {19, 5}}});
     painter.setPen(QPen(kInkRed.darker(140), 1));
     painter.setBrush(kInkRed);
     painter.drawPath(flame);
-    QPainterPath core;
-    core.moveTo(19, 29);
-    core.cubicTo(22, 34, 26, 37, 25, 42);
-    core.cubicTo(24, 46, 21, 47, 19, 47);
-    core.cubicTo(16, 47, 13, 45, 13, 41);
-    core.cubicTo(13, 37, 17, 35, 19, 29);
+    const QPainterPath core = cubicPath(QPointF(19, 29), {{{22, 34}, {26, 37}, {25, 42}},
+                                                          {{24, 46}, {21, 47}, {19, 47}},
+                                                          {{16, 47}, {13, 45}, {13, 41}},
+                                                          {{13, 37}, {17, 35}, {19, 29}}});
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(248, 176, 48));
     painter.drawPath(core);
@@ -79,22 +65,11 @@ void drawGem(QPainter& painter) {
     painter.setPen(QPen(kInkGreen.darker(170), 0.8));
     for (int i = 0; i < 6; ++i) {
         const int j = (i + 1) % 6;
-        QPainterPath facet;
-        facet.moveTo(rim[i]);
-        facet.lineTo(rim[j]);
-        facet.lineTo(table[j]);
-        facet.lineTo(table[i]);
-        facet.closeSubpath();
         painter.setBrush(kInkGreen.lighter(shade[i]));
-        painter.drawPath(facet);
+        painter.drawPath(polygonPath({rim[i], rim[j], table[j], table[i]}));
     }
-    QPainterPath top;
-    top.moveTo(table[0]);
-    for (int i = 1; i < 6; ++i)
-        top.lineTo(table[i]);
-    top.closeSubpath();
     painter.setBrush(kInkGreen.lighter(150));
-    painter.drawPath(top);
+    painter.drawPath(polygonPath(table));
 }
 
 // White dragon: an empty blue double frame.

@@ -67,14 +67,9 @@ void curvedArrow(QPainter& p, bool mirrored) {
     p.drawPath(arc);
     p.setPen(QPen(kBlue, 1.8, Qt::SolidLine, Qt::RoundCap));
     p.drawPath(arc);
-    QPainterPath head;
-    head.moveTo(1.5, 6.5);
-    head.lineTo(7.5, 1.5);
-    head.lineTo(7.5, 11.5);
-    head.closeSubpath();
     p.setPen(QPen(kBlueDark, 1));
     p.setBrush(kBlue);
-    p.drawPath(head);
+    p.drawPath(polygonPath({{1.5, 6.5}, {7.5, 1.5}, {7.5, 11.5}}));
 }
 
 void undo(QPainter& p) {
@@ -109,30 +104,14 @@ void exitGame(QPainter& p) {
     p.drawRect(QRectF(2.5, 2.5, 4, 11));
     p.setPen(Qt::NoPen);
     p.setBrush(kGreen.darker(110));
-    QPainterPath arrow;
-    arrow.moveTo(6, 7);
-    arrow.lineTo(10, 7);
-    arrow.lineTo(10, 4);
-    arrow.lineTo(15, 8.5);
-    arrow.lineTo(10, 13);
-    arrow.lineTo(10, 10);
-    arrow.lineTo(6, 10);
-    arrow.closeSubpath();
     p.setPen(QPen(QColor(20, 80, 30), 0.8));
-    p.drawPath(arrow);
+    p.drawPath(polygonPath({{6, 7}, {10, 7}, {10, 4}, {15, 8.5}, {10, 13}, {10, 10}, {6, 10}}));
 }
 
 void floppy(QPainter& p) {
     p.setPen(QPen(kBlueDark, 1));
     p.setBrush(kBlue);
-    QPainterPath body;
-    body.moveTo(1.5, 1.5);
-    body.lineTo(12.5, 1.5);
-    body.lineTo(14.5, 3.5);
-    body.lineTo(14.5, 14.5);
-    body.lineTo(1.5, 14.5);
-    body.closeSubpath();
-    p.drawPath(body);
+    p.drawPath(polygonPath({{1.5, 1.5}, {12.5, 1.5}, {14.5, 3.5}, {14.5, 14.5}, {1.5, 14.5}}));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(236, 240, 246));
     p.drawRect(QRectF(4, 2, 7, 5));
@@ -153,23 +132,9 @@ void load(QPainter& p) {
     // An open folder.
     p.setPen(QPen(QColor(150, 110, 20), 1));
     p.setBrush(QColor(232, 186, 70));
-    QPainterPath back;
-    back.moveTo(1.5, 3.5);
-    back.lineTo(6, 3.5);
-    back.lineTo(7.5, 5);
-    back.lineTo(13.5, 5);
-    back.lineTo(13.5, 13.5);
-    back.lineTo(1.5, 13.5);
-    back.closeSubpath();
-    p.drawPath(back);
+    p.drawPath(polygonPath({{1.5, 3.5}, {6, 3.5}, {7.5, 5}, {13.5, 5}, {13.5, 13.5}, {1.5, 13.5}}));
     p.setBrush(kYellow);
-    QPainterPath front;
-    front.moveTo(1.5, 13.5);
-    front.lineTo(4, 7.5);
-    front.lineTo(15.5, 7.5);
-    front.lineTo(13.5, 13.5);
-    front.closeSubpath();
-    p.drawPath(front);
+    p.drawPath(polygonPath({{1.5, 13.5}, {4, 7.5}, {15.5, 7.5}, {13.5, 13.5}}));
 }
 
 void saveAs(QPainter& p) {
@@ -182,12 +147,7 @@ void saveAs(QPainter& p) {
     p.setBrush(QColor(240, 150, 40));
     p.drawRect(QRectF(-2, -2, 9, 4));
     p.setBrush(QColor(250, 220, 170));
-    QPainterPath tip;
-    tip.moveTo(-2, -2);
-    tip.lineTo(-5.5, 0);
-    tip.lineTo(-2, 2);
-    tip.closeSubpath();
-    p.drawPath(tip);
+    p.drawPath(polygonPath({{-2, -2}, {-5.5, 0}, {-2, 2}}));
     p.restore();
 }
 
@@ -235,11 +195,7 @@ void autoFormat(QPainter& p) {
     // A check mark: the display's own format is picked for you.
     p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
-    QPainterPath tick;
-    tick.moveTo(5, 6.5);
-    tick.lineTo(7.2, 8.5);
-    tick.lineTo(11, 4.2);
-    p.drawPath(tick);
+    p.drawPath(polylinePath({{5, 6.5}, {7.2, 8.5}, {11, 4.2}}));
 }
 
 // A square of n x n colour blocks; more blocks mean more colours.
@@ -302,9 +258,7 @@ void bestTimes(QPainter& p) {
     p.drawEllipse(QPointF(3.5, 5.5), 2.2, 2.2);
     p.drawEllipse(QPointF(12.5, 5.5), 2.2, 2.2);
     p.setBrush(kYellow);
-    QPainterPath cup;
-    cup.moveTo(3.5, 1.5);
-    cup.lineTo(12.5, 1.5);
+    QPainterPath cup = polylinePath({{3.5, 1.5}, {12.5, 1.5}});
     cup.cubicTo(12.5, 7, 10.5, 9.5, 8, 9.5);
     cup.cubicTo(5.5, 9.5, 3.5, 7, 3.5, 1.5);
     p.drawPath(cup);
@@ -344,11 +298,7 @@ void preventUnsolvable(QPainter& p) {
     p.drawPath(shield);
     p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
-    QPainterPath tick;
-    tick.moveTo(4.8, 8);
-    tick.lineTo(7.3, 10.5);
-    tick.lineTo(11.4, 5.2);
-    p.drawPath(tick);
+    p.drawPath(polylinePath({{4.8, 8}, {7.3, 10.5}, {11.4, 5.2}}));
 }
 
 void forceRepaint(QPainter& p) {
