@@ -4,6 +4,7 @@
 #include "app/status_panels.h"
 #include "core/board.h"
 #include "core/game.h"
+#include "core/rules.h"
 
 #include <QFile>
 #include <QTimer>
@@ -93,6 +94,25 @@ void WindowTest::click(int32_t slot) {
 void WindowTest::clickPair(int32_t a, int32_t b) {
     click(a);
     click(b);
+}
+
+void WindowTest::buildStuckAfterOneMoveBoard() {
+    Game& g = game();
+    ResetBoard(g);
+    AddSlot(g.board, 0, 0, 1, 3);
+    AddSlot(g.board, 38, 0, 1, 1);
+    AddSlot(g.board, 76, 0, 1, 1);
+    AddSlot(g.board, 114, 0, 1, 2);
+    AddSlot(g.board, 0, 108, 1, 3);
+    g.board.DealtCount = 5;
+    PrepareBoardGeometry(g);
+    AnalyzeBoard(g);
+}
+
+void WindowTest::takePairThatLeavesNoMove() {
+    clickPair(1, 5);
+    ASSERT_TRUE(game().play.NoMovesLeft);
+    ASSERT_FALSE(game().play.GameWon);
 }
 
 QImage WindowTest::shownPicture() const {

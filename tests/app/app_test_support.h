@@ -78,6 +78,13 @@ protected:
     void clickPair(int32_t a, int32_t b);
     void click(int32_t slot);
 
+    // Replaces the running game's board by five tiles, a row at y=0 of kinds
+    // 3 1 1 2 and a single kind-3 tile below, and analyses it without drawing:
+    // once the pair (1, 5) is taken no move is left.
+    void buildStuckAfterOneMoveBoard();
+    // Takes that pair by clicks and checks that the game is stuck, not won.
+    void takePairThatLeavesNoMove();
+
     QImage shownPicture() const;
     QString panel(int index) const;
 

@@ -86,23 +86,11 @@ protected:
         ASSERT_TRUE(game().play.GameWon);
     }
 
-    // A small running board that becomes stuck after the pair (1, 5):
-    // row y=0: kinds 3 1 1 2, and a single kind-3 tile below.
+    // A small running board, drawn, that becomes stuck after the pair (1, 5).
     void makeStuckAfterOneMove() {
-        Game& g = game();
-        ResetBoard(g);
-        AddSlot(g.board, 0, 0, 1, 3);
-        AddSlot(g.board, 38, 0, 1, 1);
-        AddSlot(g.board, 76, 0, 1, 1);
-        AddSlot(g.board, 114, 0, 1, 2);
-        AddSlot(g.board, 0, 108, 1, 3);
-        g.board.DealtCount = 5;
-        PrepareBoardGeometry(g);
-        AnalyzeBoard(g);
+        buildStuckAfterOneMoveBoard();
         form->view().RenderBoard();
-        clickPair(1, 5);
-        ASSERT_TRUE(g.play.NoMovesLeft);
-        ASSERT_FALSE(g.play.GameWon);
+        takePairThatLeavesNoMove();
     }
 
     struct Snapshot {

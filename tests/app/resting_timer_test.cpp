@@ -3,8 +3,6 @@
 // stale, so the first rebase after the rest (resume, new game, load, undo)
 // would count the whole rest as game time.
 #include "app/file_requester.h"
-#include "core/board.h"
-#include "core/rules.h"
 #include "tests/app/app_test_support.h"
 
 #include <QTimer>
@@ -57,19 +55,8 @@ public:
 
     // A small board that is stuck once the pair (1, 5) has been taken.
     void makeStuckAfterOneMove() {
-        Game& g = game();
-        ResetBoard(g);
-        AddSlot(g.board, 0, 0, 1, 3);
-        AddSlot(g.board, 38, 0, 1, 1);
-        AddSlot(g.board, 76, 0, 1, 1);
-        AddSlot(g.board, 114, 0, 1, 2);
-        AddSlot(g.board, 0, 108, 1, 3);
-        g.board.DealtCount = 5;
-        PrepareBoardGeometry(g);
-        AnalyzeBoard(g);
-        clickPair(1, 5);
-        ASSERT_TRUE(g.play.NoMovesLeft);
-        ASSERT_FALSE(g.play.GameWon);
+        buildStuckAfterOneMoveBoard();
+        takePairThatLeavesNoMove();
     }
 
 private:
