@@ -116,32 +116,33 @@ double Percentile(std::vector<double> v, double q) {
     return v[static_cast<size_t>(q * static_cast<double>(v.size() - 1))];
 }
 
+// Calls `judgeSeed(tally, seed)` for each of the kSeeds census seeds.
+template <typename JudgeSeed> Tally Census(JudgeSeed judgeSeed) {
+    Tally t;
+    for (int i = 0; i < kSeeds; ++i) {
+        judgeSeed(t, SeedOf(i));
+    }
+    return t;
+}
+
 const Tally& ConstructedCensus() {
-    static const Tally tally = [] {
-        Tally t;
-        Game game;
-        for (int i = 0; i < kSeeds; ++i) {
-            if (ConstructedDeal(game, SeedOf(i))) {
-                t.judge(game.board);
-            } else {
-                ++t.notConstructed;
-            }
+    static const Tally tally = Census([game = Game{}](Tally& t, uint32_t seed) mutable {
+        if (ConstructedDeal(game, seed)) {
+            t.judge(game.board);
+        } else {
+            ++t.notConstructed;
         }
-        return t;
-    }();
+    });
     return tally;
 }
 
 const Tally& CheckedCensus() {
-    static const Tally tally = [] {
-        Tally t;
-        Game counted;
-        Game real;
-        for (int i = 0; i < kSeeds; ++i) {
-            DealCheckedCounting(counted, SeedOf(i), t);
+    static const Tally tally =
+        Census([counted = Game{}, real = Game{}](Tally& t, uint32_t seed) mutable {
+            DealCheckedCounting(counted, seed, t);
             real = Game{};
             real.settings.AvoidUnsolveableGames = true;
-            SeedRandom(real, SeedOf(i));
+            SeedRandom(real, seed);
             const auto start = std::chrono::steady_clock::now();
             NewGame(real);
             t.newGameMs.push_back(MsSince(start));
@@ -149,49 +150,40 @@ const Tally& CheckedCensus() {
                 ++t.differsFromNewGame;
             }
             t.judge(real.board);
-        }
-        return t;
-    }();
+        });
     return tally;
 }
 
 const Tally& RandomCensus() {
-    static const Tally tally = [] {
-        Tally t;
-        Game game;
-        for (int i = 0; i < kSeeds; ++i) {
-            RandomDeal(game, SeedOf(i));
-            t.judge(game.board);
-        }
-        return t;
-    }();
+    static const Tally tally = Census([game = Game{}](Tally& t, uint32_t seed) mutable {
+        RandomDeal(game, seed);
+        t.judge(game.board);
+    });
     return tally;
 }
 
-void Report(benchmark::State& state, const Tally& t) {
+// The census runs once, before the (single) iteration; its counts become the
+// benchmark's counters. Returns `t` for the census's own counters.
+const Tally& ReportCensus(benchmark::State& state, const Tally& t) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(t.results);
+    }
     state.counters["winnable"] = t.results[static_cast<size_t>(SolveResult::Winnable)];
     state.counters["unwinnable"] = t.results[static_cast<size_t>(SolveResult::Unwinnable)];
     state.counters["undecided"] = t.results[static_cast<size_t>(SolveResult::Undecided)];
     state.counters["solve_ms_median"] = Percentile(t.solveMs, 0.5);
     state.counters["solve_ms_max"] = Percentile(t.solveMs, 1.0);
+    return t;
 }
 
 void BM_CensusConstructedUnchecked(benchmark::State& state) {
-    const Tally& t = ConstructedCensus();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(t.results);
-    }
-    Report(state, t);
+    const Tally& t = ReportCensus(state, ConstructedCensus());
     state.counters["construction_failed"] = t.notConstructed;
 }
 BENCHMARK(BM_CensusConstructedUnchecked)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_CensusNewGameChecked(benchmark::State& state) {
-    const Tally& t = CheckedCensus();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(t.results);
-    }
-    Report(state, t);
+    const Tally& t = ReportCensus(state, CheckedCensus());
     for (int a = 1; a <= kAttempts; ++a) {
         state.counters["attempts_" + std::to_string(a)] = t.attempts[static_cast<size_t>(a)];
     }
@@ -204,49 +196,46 @@ void BM_CensusNewGameChecked(benchmark::State& state) {
 BENCHMARK(BM_CensusNewGameChecked)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_CensusRandom(benchmark::State& state) {
-    const Tally& t = RandomCensus();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(t.results);
-    }
-    Report(state, t);
+    ReportCensus(state, RandomCensus());
 }
 BENCHMARK(BM_CensusRandom)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-// The deal check as NewGame runs it, over 64 different constructed deals.
-void BM_CheckConstructedDeal(benchmark::State& state) {
-    static const std::vector<Board> boards = [] {
-        std::vector<Board> b;
-        Game game;
-        for (int i = 0; b.size() < 64; ++i) {
-            if (ConstructedDeal(game, SeedOf(i))) {
-                b.push_back(game.board);
-            }
+constexpr size_t kCheckedBoards = 64;
+
+// The first kCheckedBoards boards that `deal(game, seed)` makes over the
+// seeds in order; `deal` returns false when it made none for a seed.
+template <typename Deal> std::vector<Board> DealtBoards(Deal deal) {
+    std::vector<Board> boards;
+    Game game;
+    for (int i = 0; boards.size() < kCheckedBoards; ++i) {
+        if (deal(game, SeedOf(i))) {
+            boards.push_back(game.board);
         }
-        return b;
-    }();
+    }
+    return boards;
+}
+
+// The deal check as NewGame runs it, over `boards` in turn.
+void CheckDeals(benchmark::State& state, const std::vector<Board>& boards) {
     size_t next = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(SolvePosition(boards[next], kDealCheckNodeBudget));
         next = (next + 1) % boards.size();
     }
+}
+
+void BM_CheckConstructedDeal(benchmark::State& state) {
+    static const std::vector<Board> boards = DealtBoards(ConstructedDeal);
+    CheckDeals(state, boards);
 }
 BENCHMARK(BM_CheckConstructedDeal)->Unit(benchmark::kMicrosecond);
 
 void BM_CheckRandomDeal(benchmark::State& state) {
-    static const std::vector<Board> boards = [] {
-        std::vector<Board> b;
-        Game game;
-        for (int i = 0; i < 64; ++i) {
-            RandomDeal(game, SeedOf(i));
-            b.push_back(game.board);
-        }
-        return b;
-    }();
-    size_t next = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(SolvePosition(boards[next], kDealCheckNodeBudget));
-        next = (next + 1) % boards.size();
-    }
+    static const std::vector<Board> boards = DealtBoards([](Game& game, uint32_t seed) {
+        RandomDeal(game, seed);
+        return true;
+    });
+    CheckDeals(state, boards);
 }
 BENCHMARK(BM_CheckRandomDeal)->Unit(benchmark::kMicrosecond);
 
