@@ -105,6 +105,23 @@ int64_t OpaquePixels(const OpaqueRuns& runs) {
     return pixels;
 }
 
+// The pixel format of the benchmark's argument (an index into kFormats),
+// shown as the run's label.
+PixelFormatSetting LabelledFormat(benchmark::State& state) {
+    const auto format = kFormats[static_cast<std::size_t>(state.range(0))];
+    state.SetLabel(PixelFormatName(format));
+    return format;
+}
+
+// The same random deal (no solvability check) for every run.
+Game DealtGame() {
+    Game game;
+    game.settings.AvoidUnsolveableGames = false;
+    SeedRandom(game, 20001212);
+    NewGame(game);
+    return game;
+}
+
 template <typename Body> double TimedLoop(benchmark::State& state, Body body) {
     double total = 0;
     for (auto _ : state) {
@@ -117,13 +134,9 @@ template <typename Body> double TimedLoop(benchmark::State& state, Body body) {
 }
 
 void BM_RenderBoard(benchmark::State& state) {
-    const auto format = kFormats[state.range(0)];
-    state.SetLabel(PixelFormatName(format));
+    const auto format = LabelledFormat(state);
     Graphics graphics = SyntheticGraphics(format);
-    Game game;
-    game.settings.AvoidUnsolveableGames = false;
-    SeedRandom(game, 20001212);
-    NewGame(game);
+    Game game = DealtGame();
     AnalyzeBoard(game);
     game.play.SelectionActive = true;
     game.play.SelectedSlot = 144;
@@ -152,13 +165,8 @@ void BM_RenderBoard(benchmark::State& state) {
 // A finished game: the composition plus the banner text (drawn twice, shadow
 // and colour). The replay after a win renders like this at every step.
 void BM_RenderBoardWithBanner(benchmark::State& state) {
-    const auto format = kFormats[state.range(0)];
-    state.SetLabel(PixelFormatName(format));
-    Graphics graphics = SyntheticGraphics(format);
-    Game game;
-    game.settings.AvoidUnsolveableGames = false;
-    SeedRandom(game, 20001212);
-    NewGame(game);
+    Graphics graphics = SyntheticGraphics(LabelledFormat(state));
+    Game game = DealtGame();
     game.play.NoMovesLeft = true;
     game.play.GameWon = true;
     NullSurface surface;
@@ -171,9 +179,7 @@ void BM_RenderBoardWithBanner(benchmark::State& state) {
 // The banner alone, shadow and colour, over the composed board: the part of
 // each replay step that is text.
 void BM_DrawBanner(benchmark::State& state) {
-    const auto format = kFormats[state.range(0)];
-    state.SetLabel(PixelFormatName(format));
-    Graphics graphics = SyntheticGraphics(format);
+    Graphics graphics = SyntheticGraphics(LabelledFormat(state));
     Bitmap& bb = *graphics.BackBuffer;
     const int32_t x = graphics.BannerLayout.WonX;
     const int32_t y = graphics.BannerLayout.Y;
@@ -185,8 +191,7 @@ void BM_DrawBanner(benchmark::State& state) {
 }
 
 void BM_HighlightTile(benchmark::State& state) {
-    const auto format = kFormats[state.range(0)];
-    state.SetLabel(PixelFormatName(format));
+    const auto format = LabelledFormat(state);
     Graphics graphics = SyntheticGraphics(format);
     const Rect face{323, 173, 361, 227};
     const double seconds = TimedLoop(state, [&] {
@@ -197,9 +202,7 @@ void BM_HighlightTile(benchmark::State& state) {
 }
 
 void BM_BackBufferToImage(benchmark::State& state) {
-    const auto format = kFormats[state.range(0)];
-    state.SetLabel(PixelFormatName(format));
-    Graphics graphics = SyntheticGraphics(format);
+    Graphics graphics = SyntheticGraphics(LabelledFormat(state));
     QImage image;
     const double seconds = TimedLoop(state, [&] {
         BitmapToImage(*graphics.BackBuffer, image);
