@@ -2,19 +2,11 @@
 // (fonts and picture readers need one) and a private folder for the files.
 #pragma once
 
+#include "fuzz/fuzz_check.h"
+
 #include <QGuiApplication>
 #include <QString>
 #include <QTemporaryDir>
-#include <cstdio>
-#include <cstdlib>
-
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition);  \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 namespace kelmar::fuzz {
 
