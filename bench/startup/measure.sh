@@ -91,7 +91,7 @@ done
 
 echo "start-up to mapped window (ms), median of $runs:   $(column 1 "$tmp/start.txt")  [$(awk '{printf "%s ", $1}' "$tmp/start.txt")]"
 echo "start-up to first painted frame (ms), median: $(column 2 "$tmp/start.txt")  [$(awk '{printf "%s ", $2}' "$tmp/start.txt")]"
-echo "peak resident memory (MB), median:            $(median <"$tmp/rss.txt" | awk '{printf "%.1f", $1/1024}')  (empty Qt main window: $(median <"$tmp/floor.txt" | awk '{printf "%.1f", $1/1024}'))"
+echo "peak resident memory (MiB), median:           $(median <"$tmp/rss.txt" | awk '{printf "%.1f", $1/1024}')  (empty Qt main window: $(median <"$tmp/floor.txt" | awk '{printf "%.1f", $1/1024}'))  [kB: $(tr '\n' ' ' <"$tmp/rss.txt")]"
 for state in logo run pause; do
     printf "idle %-5s: CPU %% of one core %s, wake-ups/s %s  [%s]\n" "$state" \
         "$(column 1 "$tmp/$state.txt")" "$(column 2 "$tmp/$state.txt")" \
