@@ -28,8 +28,12 @@ void TField::present() {
     update();
 }
 
+const Bitmap* TField::sourceBitmap() const {
+    return source_ ? source_() : nullptr;
+}
+
 QImage TField::picture() const {
-    const Bitmap* bitmap = source_ ? source_() : nullptr;
+    const Bitmap* bitmap = sourceBitmap();
     return bitmap != nullptr ? BitmapToImage(*bitmap) : QImage();
 }
 
@@ -40,7 +44,7 @@ void TField::drawTextLine(int x, int y, const QColor& color, const QString& text
 
 void TField::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const Bitmap* bitmap = source_ ? source_() : nullptr;
+    const Bitmap* bitmap = sourceBitmap();
     if (bitmap == nullptr || bitmap->isEmpty()) {
         painter.fillRect(rect(), Qt::black);
     } else {

@@ -52,6 +52,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    const Bitmap* sourceBitmap() const; // null without a source
+
     PictureSource source_;
     QImage scratch_; // the converted picture of formats other than Device
     std::vector<TextLine> lines_;
