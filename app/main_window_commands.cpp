@@ -50,11 +50,19 @@ template <typename Fn> void TMainForm::handle(Fn&& fn) {
         return;
     }
     sampleCounterWhileResting();
+    const bool wasStuck = stuck();
     guarded(*services_.messages, this, std::forward<Fn>(fn));
     if (timerResting_ && !shutDownDone_ && timerNeeded()) {
         timerResting_ = false;
         TimerObject->start();
     }
+    if (!wasStuck && stuck() && !shutDownDone_) {
+        offerWayOut();
+    }
+}
+
+void TMainForm::handleAction(const std::function<void()>& fn) {
+    handle(fn);
 }
 
 // --- Board and timer events ---------------------------------------------
@@ -113,6 +121,7 @@ void TMainForm::TimerObjectTimer() {
 void TMainForm::newGameCommand() {
     handle([this] {
         NewGame(game_);
+        boardReplaced();
         AnalyzeBoard(game_);
         view_->RenderBoard();
     });
@@ -205,7 +214,9 @@ void TMainForm::MAboutClick() {
 
 void TMainForm::loadFrom(const QString& fileName) {
     sampleCounterWhileResting(); // the counter moved while a dialog was open
-    LoadGame(game_, fileName.toStdString());
+    if (LoadGame(game_, fileName.toStdString()) == LoadResult::Loaded) {
+        boardReplaced();
+    }
 }
 
 void TMainForm::saveTo(const QString& fileName) {
