@@ -70,6 +70,7 @@ public:
     Game& game() { return game_; }
     HighScoreTable& scores() { return scores_; }
     MainView& view() { return *view_; }
+    SolvabilityCheck& solvability() { return *solvability_; }
     const QString& SaveFileName() const { return saveFileName_; }
     bool ShutDownDone() const { return shutDownDone_; }
 
