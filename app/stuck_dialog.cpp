@@ -56,6 +56,14 @@ StuckChoice StuckChoiceOf(const QMessageBox& dialog) {
 
 StuckChoice AskStuckChoice(QWidget* owner) {
     const std::unique_ptr<QMessageBox> dialog = CreateStuckDialog(owner);
+    if (owner != nullptr) {
+        // Centred over the lower third of the window, so the "VERLOREN!"
+        // banner in the middle of the board stays in sight.
+        dialog->adjustSize();
+        const QRect window = owner->frameGeometry();
+        dialog->move(window.center().x() - dialog->width() / 2,
+                     window.top() + window.height() * 2 / 3 - dialog->height() / 2);
+    }
     dialog->exec();
     return StuckChoiceOf(*dialog);
 }

@@ -118,6 +118,20 @@ TEST_F(StillWinnable, TellsWinnableUnwinnableAndStuckAndStaysUntilTheBoardChange
     EXPECT_EQ(panel(0), QString::fromUtf8("Nicht mehr lösbar. Vor 2 Zügen war es noch lösbar."));
 }
 
+TEST_F(StillWinnable, AnOddBoardGetsAnAnswerAndGoingBackStopsAtTheStart) {
+    RemoveTile(game().board, 10); // kind 3 once only: nothing can ever clear it
+    AnalyzeBoard(game());
+    clickPair(5, 6);
+    backToSolvable();
+    EXPECT_EQ(panel(0),
+              QString::fromUtf8("Nicht lösbar. Schon die Ausgangsstellung war nicht lösbar."));
+    EXPECT_EQ(game().history.Position, 1);
+    form->MUndoClick();
+    check();
+    EXPECT_EQ(panel(0),
+              QString::fromUtf8("Nicht lösbar. Diese Ausgangsstellung lässt sich nicht abräumen."));
+}
+
 TEST_F(StillWinnable, SaysNothingOnAWonBoardOrBehindThePauseScreen) {
     for (const auto& [a, b] : {std::pair{2, 7}, {4, 5}, {1, 6}, {3, 8}, {9, 10}}) {
         clickPair(a, b);
