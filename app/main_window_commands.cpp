@@ -44,6 +44,10 @@ void TMainForm::sampleCounterWhileResting() {
     }
 }
 
+// A handler after which the game is stuck, and was not before, is followed
+// by the dialog that offers a way out; the choice runs as its own command.
+// Inside that command the game counts as stuck already, so a deal that is
+// stuck from its start cannot open the dialog again and again.
 template <typename Fn> void TMainForm::handle(Fn&& fn) {
     // Between the shutdown and the end of the program nothing draws.
     if (shutDownDone_) {
