@@ -38,7 +38,8 @@ int main(int argc, char* argv[]) {
     kelmar::SteadyTickSource ticks;
     kelmar::MessageBoxSink messages;
     kelmar::DialogFileRequester files;
-    kelmar::MainFormServices services{&ticks, &messages, &files, kelmar::DesktopHelpOpener(), {}};
+    kelmar::MainFormServices services{
+        &ticks, &messages, &files, kelmar::DesktopHelpOpener(), {}, {}, kelmar::AskStuckChoice};
 
     kelmar::TMainForm form(services);
     kelmar::TScoreForm scoreForm(form.scores(), form.game().settings, &form);

@@ -42,7 +42,25 @@ void MainView::present(const Bitmap&) {
 }
 
 void MainView::setStatusText(const QString& text) {
+    outcomeText_ = text;
+    if (note_ && note_->position == PositionKey::Of(game_.board)) {
+        status_.setPanelText(0, note_->text);
+        return;
+    }
+    note_.reset(); // the board has changed since the note
     status_.setPanelText(0, text);
+}
+
+void MainView::setStatusNote(const QString& text) {
+    note_ = StatusNote{text, PositionKey::Of(game_.board)};
+    status_.setPanelText(0, text);
+}
+
+void MainView::clearStatusNote() {
+    if (note_) {
+        note_.reset();
+        status_.setPanelText(0, outcomeText_);
+    }
 }
 
 void MainView::drawSurfaceText(int x, int y, const QColor& color, const QString& text) {

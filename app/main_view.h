@@ -5,12 +5,14 @@
 #pragma once
 
 #include "core/game_view.h"
+#include "core/solvability.h"
 #include "render/board_surface.h"
 #include "render/graphics.h"
 
 #include <QColor>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace kelmar {
 
@@ -42,6 +44,14 @@ public:
     void setStatusText(const QString& text) override;
     void drawSurfaceText(int x, int y, const QColor& color, const QString& text) override;
 
+    // A text that stands in status panel 0 instead of the move count or the
+    // outcome for as long as the position on the board stays the same (the
+    // answers of the solvability check). Shown at once.
+    void setStatusNote(const QString& text);
+    // Ends the note at once and shows the last text of the renderer again
+    // (the board was replaced by a position that may look the same).
+    void clearStatusNote();
+
     // Logo, pause and about screens.
     void ShowLogoScreen();
     void WriteLogoLine(const QColor& colour, const QString& text);
@@ -64,6 +74,12 @@ private:
     TickSource& ticks_;
     Graphics graphics_;
     std::function<void(int32_t)> enterHighScore_;
+    struct StatusNote {
+        QString text;
+        PositionKey position;
+    };
+    std::optional<StatusNote> note_;
+    QString outcomeText_; // the renderer's last panel-0 text
 };
 
 } // namespace kelmar

@@ -5,6 +5,7 @@
 #include "app/error_guard.h"
 #include "app/main_view.h"
 #include "app/message_sink.h"
+#include "app/solvability_check.h"
 #include "app/status_panels.h"
 #include "core/deal.h"
 #include "core/rules.h"
@@ -36,6 +37,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     createControls();
     view_ = std::make_unique<MainView>(game_, *Field, *Status, *services_.ticks);
     game_.view = view_.get();
+    createSolvability();
     placeWindow();
     FormCreate();
     TimerObject->start();

@@ -5,7 +5,9 @@
 #pragma once
 
 #include "app/help.h"
+#include "app/stuck_dialog.h"
 #include "core/game.h"
+#include "core/solvability.h"
 #include "scores/high_score_table.h"
 
 #include <QMainWindow>
@@ -27,6 +29,9 @@ namespace kelmar {
 class FileRequester;
 class MainView;
 class MessageSink;
+class SolvabilityCheck;
+enum class SolvabilityAction;
+struct SolvabilityAnswer;
 class TField;
 class TickSource;
 class TScoreForm;
@@ -43,6 +48,11 @@ struct MainFormServices {
     // Milliseconds since midnight UTC for seeding the deal generator; empty
     // means the system clock.
     std::function<uint32_t()> msSinceMidnightUtc;
+    // The solver of the solvability check, called on a worker thread; empty
+    // means SolvePosition.
+    SolveFunction solve;
+    // The dialog after a game got stuck; empty means none ("Schließen").
+    StuckChoiceAsker askStuck;
 };
 
 class TMainForm final : public QMainWindow {
@@ -60,6 +70,7 @@ public:
     Game& game() { return game_; }
     HighScoreTable& scores() { return scores_; }
     MainView& view() { return *view_; }
+    SolvabilityCheck& solvability() { return *solvability_; }
     const QString& SaveFileName() const { return saveFileName_; }
     bool ShutDownDone() const { return shutDownDone_; }
 
@@ -84,6 +95,7 @@ public:
             *MF8 = nullptr, *MF4 = nullptr;
     QActionGroup* MFormat = nullptr;
     QAction *MHelpStart = nullptr, *MScore = nullptr, *MAbout = nullptr;
+    QAction *MCheckSolvable = nullptr, *MBackToSolvable = nullptr, *MSameGame = nullptr;
 
 public Q_SLOTS:
     void BNewClick();
@@ -117,6 +129,9 @@ public Q_SLOTS:
     void MScoreClick();
     void MAboutClick();
     void TimerObjectTimer();
+    void MCheckSolvableClick();
+    void MBackToSolvableClick();
+    void MSameGameClick();
 
 Q_SIGNALS:
     // The window has closed after the shutdown; the program ends.
@@ -150,6 +165,7 @@ private:
 
     // Shared actions of a button and its menu item (main_window_commands.cpp).
     template <typename Fn> void handle(Fn&& fn);
+    void handleAction(const std::function<void()>& fn); // handle() for other files
     void newGameCommand();
     void quickLoadCommand();
     void saveCommand();
@@ -161,6 +177,18 @@ private:
     void chooseFormat(QAction* item, PixelFormatSetting format);
     void loadFrom(const QString& fileName);
     void saveTo(const QString& fileName);
+
+    // Still winnable? (main_window_solvability.cpp)
+    void createSolvability();
+    void createSolvabilityMenu(QMenu* game);
+    void askSolvability(SolvabilityAction action);
+    void solvabilityAnswered(const SolvabilityAnswer& answer, SolvabilityAction action);
+    void chargeCheckOnce(const SolvabilityAnswer& answer);
+    void sameGameCommand();
+    // The board was replaced: answers and penalties of the old one are gone.
+    void boardReplaced();
+    bool stuck() const;
+    void offerWayOut();
 
     // The resting timer (main_window_commands.cpp): stopped while a timer
     // event could change nothing on the screen, restarted by the handler
@@ -177,6 +205,8 @@ private:
     TScoreForm* scoreForm_ = nullptr;
     QString saveFileName_;
     bool shutDownDone_ = false;
+    // Last: it refers to game_ and waits for its worker when destroyed.
+    std::unique_ptr<SolvabilityCheck> solvability_;
 };
 
 } // namespace kelmar

@@ -44,17 +44,29 @@ void TMainForm::sampleCounterWhileResting() {
     }
 }
 
+// A handler after which the game is stuck, and was not before, is followed
+// by the dialog that offers a way out; the choice runs as its own command.
+// Inside that command the game counts as stuck already, so a deal that is
+// stuck from its start cannot open the dialog again and again.
 template <typename Fn> void TMainForm::handle(Fn&& fn) {
     // Between the shutdown and the end of the program nothing draws.
     if (shutDownDone_) {
         return;
     }
     sampleCounterWhileResting();
+    const bool wasStuck = stuck();
     guarded(*services_.messages, this, std::forward<Fn>(fn));
     if (timerResting_ && !shutDownDone_ && timerNeeded()) {
         timerResting_ = false;
         TimerObject->start();
     }
+    if (!wasStuck && stuck() && !shutDownDone_) {
+        offerWayOut();
+    }
+}
+
+void TMainForm::handleAction(const std::function<void()>& fn) {
+    handle(fn);
 }
 
 // --- Board and timer events ---------------------------------------------
@@ -113,6 +125,7 @@ void TMainForm::TimerObjectTimer() {
 void TMainForm::newGameCommand() {
     handle([this] {
         NewGame(game_);
+        boardReplaced();
         AnalyzeBoard(game_);
         view_->RenderBoard();
     });
@@ -205,7 +218,9 @@ void TMainForm::MAboutClick() {
 
 void TMainForm::loadFrom(const QString& fileName) {
     sampleCounterWhileResting(); // the counter moved while a dialog was open
-    LoadGame(game_, fileName.toStdString());
+    if (LoadGame(game_, fileName.toStdString()) == LoadResult::Loaded) {
+        boardReplaced();
+    }
 }
 
 void TMainForm::saveTo(const QString& fileName) {

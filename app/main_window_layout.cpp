@@ -132,6 +132,7 @@ void TMainForm::createMenu() {
                         QKeySequence(Qt::CTRL | Qt::Key_H));
     MPause = addMenuItem(game, QStringLiteral("&Pause"), 9, &TMainForm::MPauseClick,
                          QKeySequence(Qt::CTRL | Qt::Key_P));
+    createSolvabilityMenu(game);
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Optionen"));
     MNoUnsolveableGames = addMenuItem(options, QStringLiteral("&Unlösbare Spiele verhindern"), 18,

@@ -49,6 +49,11 @@ void WindowTest::createWindow() {
         return helpResult;
     };
     services.msSinceMidnightUtc = [] { return 4711u; };
+    services.solve = solve;
+    services.askStuck = [this](QWidget*) {
+        ++stuckDialogs;
+        return stuckChoice;
+    };
     form = std::make_unique<TMainForm>(services);
     form->TimerObject->stop();
 }

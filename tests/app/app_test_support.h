@@ -95,6 +95,11 @@ protected:
     ScriptedFiles files;
     std::vector<QUrl> helpCalls;
     bool helpResult = true;
+    // The solver of the solvability check (set before createWindow; empty:
+    // the real one) and the scripted stuck dialog.
+    SolveFunction solve;
+    StuckChoice stuckChoice = StuckChoice::Close;
+    int stuckDialogs = 0;
     std::unique_ptr<TMainForm> form;
 };
 

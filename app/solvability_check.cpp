@@ -1,0 +1,147 @@
+#include "app/solvability_check.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
+
+namespace kelmar {
+
+QString SolvabilityText(const SolvabilityAnswer& answer, int32_t position) {
+    switch (answer.kind) {
+    case Solvability::Winnable:
+        return QString::fromUtf8("Noch lösbar.");
+    case Solvability::LostSince:
+        if (answer.MovesBack == 1) {
+            return QString::fromUtf8("Nicht mehr lösbar. Vor einem Zug war es noch lösbar.");
+        }
+        return QString::fromUtf8("Nicht mehr lösbar. Vor %1 Zügen war es noch lösbar.")
+            .arg(answer.MovesBack);
+    case Solvability::LostFromStart:
+        if (position == 0) {
+            return QString::fromUtf8(
+                "Nicht lösbar. Diese Ausgangsstellung lässt sich nicht abräumen.");
+        }
+        return QString::fromUtf8("Nicht lösbar. Schon die Ausgangsstellung war nicht lösbar.");
+    case Solvability::LostUnknownBefore:
+        return QString::fromUtf8(
+            "Nicht mehr lösbar. Ob es vorher lösbar war, ließ sich nicht entscheiden.");
+    case Solvability::Undecided:
+        break;
+    }
+    return QString::fromUtf8("Lösbarkeit nicht entschieden. Diese Prüfung kostet keine Zeit.");
+}
+
+QString CheckingText() {
+    return QStringLiteral("Prüfe ...");
+}
+
+SolvabilityCheck::SolvabilityCheck(const Game& game, SolveFunction solve, AnswerSink sink,
+                                   QObject* parent)
+    : QObject(parent), game_(game), solve_(std::move(solve)), sink_(std::move(sink)) {
+    if (!solve_) {
+        solve_ = [](const Board& board, int64_t budget, SolverStats* stats) {
+            return SolvePosition(board, budget, stats);
+        };
+    }
+    connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &SolvabilityCheck::workerDone);
+}
+
+SolvabilityCheck::~SolvabilityCheck() {
+    watcher_.disconnect(this);
+    watcher_.waitForFinished();
+}
+
+SolvabilityCheck::Request SolvabilityCheck::requestNow(SolvabilityAction action) const {
+    return {action, run_, PositionKey::Of(game_.board), game_.history};
+}
+
+bool SolvabilityCheck::sameState(const Request& a, const Request& b) const {
+    if (a.run != b.run || a.history.Position != b.history.Position || !(a.position == b.position)) {
+        return false;
+    }
+    const int32_t applied = std::clamp(a.history.Position, 0, kHistoryCapacity);
+    for (int32_t i = 1; i <= applied; ++i) {
+        const MoveRecord& x = a.history.Records[static_cast<std::size_t>(i)];
+        const MoveRecord& y = b.history.Records[static_cast<std::size_t>(i)];
+        if (x.First != y.First || x.Second != y.Second) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The whole answer from verdicts already found, without the solver.
+bool SolvabilityCheck::answerFromKnown(SolvabilityAction action) {
+    const SolvabilityWalk walk = WalkBack(game_.board, game_.history, [this](const Board& b) {
+        return verdicts_.find(PositionKey::Of(b));
+    });
+    if (!walk.complete) {
+        return false;
+    }
+    pending_.reset();
+    sink_(walk.answer, action);
+    return true;
+}
+
+bool SolvabilityCheck::ask(SolvabilityAction action) {
+    if (answerFromKnown(action)) {
+        return true;
+    }
+    Request request = requestNow(action);
+    if (pending_ && sameState(*pending_, request)) {
+        // Asked again while the check runs: going back wins over showing.
+        if (action == SolvabilityAction::GoBack) {
+            pending_->action = action;
+        }
+        return false;
+    }
+    pending_ = std::move(request);
+    if (!running_) {
+        start();
+    }
+    return false;
+}
+
+void SolvabilityCheck::newRun() {
+    ++run_;
+    pending_.reset();
+    verdicts_.forgetTold();
+}
+
+void SolvabilityCheck::start() {
+    running_ = pending_;
+    // Copies only: the worker never touches the game.
+    watcher_.setFuture(QtConcurrent::run([board = game_.board, history = game_.history,
+                                          known = verdicts_, solve = solve_]() mutable {
+        Outcome outcome;
+        outcome.answer = RunSolvabilityCheck(board, history, known, solve);
+        outcome.verdicts = std::move(known);
+        return outcome;
+    }));
+}
+
+void SolvabilityCheck::workerDone() {
+    const Outcome outcome = watcher_.result();
+    verdicts_.merge(outcome.verdicts);
+    const Request done = *running_;
+    running_.reset();
+    if (!pending_) {
+        return;
+    }
+    const Request now = requestNow(pending_->action);
+    if (!sameState(*pending_, now)) {
+        pending_.reset(); // the board changed and nobody asked again
+        return;
+    }
+    if (sameState(done, now)) {
+        const SolvabilityAction action = pending_->action;
+        pending_.reset();
+        sink_(outcome.answer, action);
+        return;
+    }
+    // Asked about a later position while the worker was busy.
+    if (!answerFromKnown(pending_->action)) {
+        start();
+    }
+}
+
+} // namespace kelmar

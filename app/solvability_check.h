@@ -1,0 +1,84 @@
+// The window's side of "can this still be won?": asks the verdicts already
+// known first and otherwise runs the check on a worker thread with copies of
+// the board, the history and the known verdicts, so the window never waits.
+// An answer is handed on only while its position, its history and its game
+// are still the ones on the board; otherwise it is dropped (its verdicts are
+// kept, they stay true).
+#pragma once
+
+#include "core/solvability.h"
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace kelmar {
+
+// What the player asked for: only the answer, or to go back to where the
+// game could last be won.
+enum class SolvabilityAction { Show, GoBack };
+
+// The German text for status panel 0. `position` is the history position of
+// the board the answer is for (0 = the start of the game).
+QString SolvabilityText(const SolvabilityAnswer& answer, int32_t position);
+
+// Shown in status panel 0 while a worker check runs.
+QString CheckingText();
+
+class SolvabilityCheck final : public QObject {
+    Q_OBJECT
+public:
+    using AnswerSink = std::function<void(const SolvabilityAnswer&, SolvabilityAction)>;
+
+    // `game` must outlive this. `solve` empty means SolvePosition. The sink
+    // is called on the window's thread, at once from ask() or later when the
+    // worker is done.
+    SolvabilityCheck(const Game& game, SolveFunction solve, AnswerSink sink,
+                     QObject* parent = nullptr);
+    // Waits for a running worker: it holds the solve function.
+    ~SolvabilityCheck() override;
+
+    // About the position on the board now. True: answered at once (the sink
+    // has run); false: a worker check runs or is queued behind the running
+    // one, and its answer follows if the position is still on the board.
+    bool ask(SolvabilityAction action);
+
+    // The board was replaced (new game, the same game anew, a load): nothing
+    // asked before is answered any more, and every position costs the
+    // penalty again.
+    void newRun();
+
+    bool busy() const { return running_.has_value(); }
+    VerdictCache& verdicts() { return verdicts_; }
+
+private:
+    struct Request {
+        SolvabilityAction action = SolvabilityAction::Show;
+        uint64_t run = 0;
+        PositionKey position;
+        MoveHistory history; // only Position and Records[1..Position] count
+    };
+    struct Outcome {
+        SolvabilityAnswer answer;
+        VerdictCache verdicts;
+    };
+
+    Request requestNow(SolvabilityAction action) const;
+    bool sameState(const Request& a, const Request& b) const;
+    bool answerFromKnown(SolvabilityAction action);
+    void start();
+    void workerDone();
+
+    const Game& game_;
+    SolveFunction solve_;
+    AnswerSink sink_;
+    VerdictCache verdicts_;
+    uint64_t run_ = 0;
+    std::optional<Request> pending_; // the latest question not yet answered
+    std::optional<Request> running_; // what the worker is checking
+    QFutureWatcher<Outcome> watcher_;
+};
+
+} // namespace kelmar
