@@ -4,6 +4,7 @@
 // renderer (through MainView), saved games and the score window.
 #pragma once
 
+#include "app/clock.h"
 #include "app/help.h"
 #include "core/game.h"
 #include "scores/high_score_table.h"
@@ -14,6 +15,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QAction;
 class QActionGroup;
@@ -162,12 +165,14 @@ private:
     void loadFrom(const QString& fileName);
     void saveTo(const QString& fileName);
 
-    // The resting timer (main_window_commands.cpp): stopped while a timer
-    // event could change nothing on the screen, restarted by the handler
-    // that makes the clock or the replay move again.
-    bool timerNeeded() const;
-    void sampleCounterWhileResting();
-    bool timerResting_ = false;
+    // The paced timer (main_window_commands.cpp): every 10 ms where each
+    // step can be seen, only when the time text changes where nothing else
+    // moves, stopped where nothing can change; set after every handler.
+    bool pacesTimer() const;
+    void catchUpClock();
+    void paceTimer();
+    void showClockText(const std::optional<std::string>& text);
+    TimerPace timerPace_ = TimerPace::Steps;
 
     Game game_;
     HighScoreTable scores_;

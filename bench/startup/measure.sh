@@ -12,6 +12,7 @@
 # Each run starts in a fresh folder with the game files and no settings file.
 #
 #   bench/startup/measure.sh [build-folder]     (default: build)
+# MEASURE_DISPLAY picks the Xvfb display (default :93), RUNS the run count.
 # Needs Xvfb, xdotool, a C and C++ compiler, pkg-config and the Xlib headers
 # (libx11-dev).
 set -eu
@@ -19,7 +20,7 @@ set -eu
 here="$(cd "$(dirname "$0")" && pwd)"
 build=${1:-build}
 game="$(cd "$build/game" && pwd)"
-display=:93
+display=${MEASURE_DISPLAY:-:93}
 runs=${RUNS:-5}
 idle_s=10
 

@@ -53,9 +53,11 @@ public:
     TMainForm& window() { return *form; }
     void play() { startPlaying(); }
 
-    // A small board that is stuck once the pair (1, 5) has been taken.
+    // A small board that is stuck once the pair (1, 5) has been taken, 4 s
+    // into its game. (Building the board resets the game clock.)
     void makeStuckAfterOneMove() {
         buildStuckAfterOneMoveBoard();
+        timerEvent(4000);
         takePairThatLeavesNoMove();
     }
 
@@ -102,7 +104,6 @@ const RestCase kRestCases[] = {
     {"UndoInAStuckGame",
      [](RestingTimer& t) {
          t.play();
-         t.timerEvent(4000);
          t.makeStuckAfterOneMove();
      },
      [](RestingTimer& t) { t.window().BUndoClick(); }, 4010},
@@ -110,7 +111,6 @@ const RestCase kRestCases[] = {
     {"RenderTimesShownInAStuckGame",
      [](RestingTimer& t) {
          t.play();
-         t.timerEvent(4000);
          t.makeStuckAfterOneMove();
      },
      [](RestingTimer& t) { t.window().MShowSpeedClick(); }, 4000},
