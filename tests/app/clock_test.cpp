@@ -199,15 +199,6 @@ TEST(QuietWait, EndsAtTheFirst10MsEventThatChangesTheText) {
         game.clock.BaseElapsed = c.baseElapsed;
         game.clock.NextStatusTick = c.nextStatusAhead == 0 ? 0 : c.start + c.nextStatusAhead;
         EXPECT_EQ(QuietWaitMs(game, c.shown, 0), c.expectedMs) << c.start << " " << c.shown;
-        if (c.expectedMs < kLongestQuietWaitMs) { // the oracle agrees
-            Game stepped = game;
-            EXPECT_EQ(tenMsEvents(stepped, c.start + c.expectedMs - 10, 0).value_or(c.shown),
-                      c.shown);
-            stepped.clock.CurrentTick += 10;
-            const auto changed = ClockTick(stepped, 0);
-            ASSERT_TRUE(changed.has_value());
-            EXPECT_NE(*changed, c.shown);
-        }
     }
 }
 

@@ -346,6 +346,9 @@ TEST_P(QuietTimer, ShowsAndStoresWhatATimerEvery10MsWouldAndWakesAtMostTwiceASec
     std::size_t next = 0;
     for (uint32_t ms = 0; ms < script.lengthMs; ms += 10) {
         const uint32_t second = ms / 1000;
+        if (ms % 1000 == 0) {
+            wakeUps[second] = 0;
+        }
         if (ms > 0) {
             ticks.advance(10);
             form->TimerObjectTimer();
@@ -357,12 +360,6 @@ TEST_P(QuietTimer, ShowsAndStoresWhatATimerEvery10MsWouldAndWakesAtMostTwiceASec
                 }
             }
         }
-        if (ms % 1000 == 0) {
-            wakeUps[second] = 0;
-        }
-        if (TimerPaceFor(quiet->game()) != TimerPace::Quiet) {
-            wakeUps.erase(second);
-        }
         while (next < script.steps.size() && script.steps[next].atMs == ms) {
             wakeUps.erase(second);
             script.steps[next].act(*form);
@@ -371,6 +368,9 @@ TEST_P(QuietTimer, ShowsAndStoresWhatATimerEvery10MsWouldAndWakesAtMostTwiceASec
             armQuiet();
             ASSERT_EQ(stored(*quiet, 1), reference) << "after the step at " << ms << " ms";
             ++next;
+        }
+        if (TimerPaceFor(quiet->game()) != TimerPace::Quiet) {
+            wakeUps.erase(second);
         }
         ASSERT_EQ(quiet->Status->panelText(1), form->Status->panelText(1)) << ms << " ms";
     }
