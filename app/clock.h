@@ -1,5 +1,6 @@
-// The game clock's timer step and the time display text. Plain functions over
-// the Game aggregate, so the clock is testable with an injected counter.
+// The game clock's timer step, the time display text and the pace of the
+// timer. Plain functions over the Game aggregate, so the clock is testable
+// with an injected counter.
 #pragma once
 
 #include "core/game.h"

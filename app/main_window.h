@@ -1,5 +1,5 @@
 // TMainForm, the main window: tool bar, menu, the board surface `Field` in its
-// sunken frame, the two-panel status bar and the 10 ms timer. A thin
+// sunken frame, the two-panel status bar and the paced timer. A thin
 // switchboard: every handler is a guard plus calls into the game core, the
 // renderer (through MainView), saved games and the score window.
 #pragma once
