@@ -1,9 +1,10 @@
 // TMainForm, the main window: tool bar, menu, the board surface `Field` in its
-// sunken frame, the two-panel status bar and the 10 ms timer. A thin
+// sunken frame, the two-panel status bar and the paced timer. A thin
 // switchboard: every handler is a guard plus calls into the game core, the
 // renderer (through MainView), saved games and the score window.
 #pragma once
 
+#include "app/clock.h"
 #include "app/help.h"
 #include "app/stuck_dialog.h"
 #include "core/game.h"
@@ -16,6 +17,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QAction;
 class QActionGroup;
@@ -190,12 +193,15 @@ private:
     bool stuck() const;
     void offerWayOut();
 
-    // The resting timer (main_window_commands.cpp): stopped while a timer
-    // event could change nothing on the screen, restarted by the handler
-    // that makes the clock or the replay move again.
-    bool timerNeeded() const;
-    void sampleCounterWhileResting();
-    bool timerResting_ = false;
+
+    // The paced timer (main_window_commands.cpp): every 10 ms where each
+    // step can be seen, only when the time text changes where nothing else
+    // moves, stopped where nothing can change; set after every handler.
+    bool pacesTimer() const;
+    void catchUpClock();
+    void paceTimer();
+    void showClockText(const std::optional<std::string>& text);
+    TimerPace timerPace_ = TimerPace::Steps;
 
     Game game_;
     HighScoreTable scores_;

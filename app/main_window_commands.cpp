@@ -26,22 +26,54 @@ namespace {
 const QColor kWhite(255, 255, 255);
 }
 
-// Behind the logo, pause or about screen, and in a stuck game with the
-// render times off, a timer event changes nothing the player can see, so the
-// timer rests instead of waking the program a hundred times a second. A
-// resting timer no longer samples the counter: every handler samples it
-// first, as the timer event just before it would have, so whatever rebases
-// the clock (resume, new game, load, undo) starts from the present count.
-// The handler after which the clock or the replay moves again restarts it.
-bool TMainForm::timerNeeded() const {
-    const PlayState& play = game_.play;
-    return game_.Running && (play.GameWon || !play.NoMovesLeft || game_.settings.ShowRenderSpeed);
+// The timer fires as seldom as the screen allows: every 10 ms during the
+// after-win replay and while the render times are shown; in a game running
+// with moves left, only at the 10 ms event at which the time text would
+// change; not at all behind the logo, pause or about screen and in a stuck
+// game with the render times off. A timer that does not step no longer
+// samples the counter, so every handler first catches the clock up, as the
+// timer events since the last sample would have, and whatever reads or
+// rebases the clock (a move, hint, undo, save, pause, resume, new game, load)
+// starts from the present count. Each handler then sets the pace anew.
+//
+// A timer stopped from outside (a caller that delivers the events itself)
+// stays under that caller's control: no catching up, no pacing.
+bool TMainForm::pacesTimer() const {
+    return timerPace_ == TimerPace::Resting || TimerObject->isActive();
 }
 
-void TMainForm::sampleCounterWhileResting() {
-    if (timerResting_) {
-        game_.clock.CurrentTick = services_.ticks->now();
+void TMainForm::showClockText(const std::optional<std::string>& text) {
+    if (text) {
+        Status->setPanelText(1, QString::fromStdString(*text));
     }
+}
+
+void TMainForm::catchUpClock() {
+    if (pacesTimer()) {
+        showClockText(CatchUpClock(game_, services_.ticks->now(), view_->LastRenderMs()));
+    }
+}
+
+void TMainForm::paceTimer() {
+    if (shutDownDone_ || !pacesTimer()) {
+        return;
+    }
+    const TimerPace pace = TimerPaceFor(game_);
+    if (pace == TimerPace::Resting) {
+        TimerObject->stop();
+    } else if (pace == TimerPace::Steps) {
+        if (timerPace_ != TimerPace::Steps || !TimerObject->isActive()) {
+            TimerObject->start(static_cast<int>(kTimerStepMs));
+        }
+    } else {
+        // The wait counts from the sample; time spent since in the handler is
+        // taken off, so the wake-up is not late by it.
+        const uint32_t wait =
+            QuietWaitMs(game_, Status->panelText(1).toStdString(), view_->LastRenderMs());
+        const uint32_t spent = services_.ticks->now() - game_.clock.CurrentTick;
+        TimerObject->start(static_cast<int>(wait > spent ? wait - spent : 0));
+    }
+    timerPace_ = pace;
 }
 
 // A handler after which the game is stuck, and was not before, is followed
@@ -53,13 +85,10 @@ template <typename Fn> void TMainForm::handle(Fn&& fn) {
     if (shutDownDone_) {
         return;
     }
-    sampleCounterWhileResting();
+    catchUpClock();
     const bool wasStuck = stuck();
     guarded(*services_.messages, this, std::forward<Fn>(fn));
-    if (timerResting_ && !shutDownDone_ && timerNeeded()) {
-        timerResting_ = false;
-        TimerObject->start();
-    }
+    paceTimer();
     if (!wasStuck && stuck() && !shutDownDone_) {
         offerWayOut();
     }
@@ -105,19 +134,23 @@ void TMainForm::FieldMouseUp(Qt::MouseButton, int x, int y) {
     });
 }
 
+// A stepping timer runs the clock step of every 10 ms event; a quiet one
+// catches up with the events it skipped, the one now included, which shows
+// the new time text (or, woken early, nothing yet and the pace waits again).
 void TMainForm::TimerObjectTimer() {
-    handle([this] {
-        game_.clock.CurrentTick = services_.ticks->now();
-        if (const auto text = ClockTick(game_, view_->LastRenderMs())) {
-            Status->setPanelText(1, QString::fromStdString(*text));
-        }
-        // Only a timer that runs rests; one stopped from outside (a caller
-        // that delivers the events itself) stays under that caller's control.
-        if (TimerObject->isActive() && !timerNeeded()) {
-            TimerObject->stop();
-            timerResting_ = true;
+    if (shutDownDone_) {
+        return;
+    }
+    guarded(*services_.messages, this, [this] {
+        const uint32_t now = services_.ticks->now();
+        if (pacesTimer() && timerPace_ != TimerPace::Steps) {
+            showClockText(CatchUpClock(game_, now, view_->LastRenderMs()));
+        } else {
+            game_.clock.CurrentTick = now;
+            showClockText(ClockTick(game_, view_->LastRenderMs()));
         }
     });
+    paceTimer();
 }
 
 // --- Game commands --------------------------------------------------------
@@ -217,13 +250,14 @@ void TMainForm::MAboutClick() {
 // --- Files ----------------------------------------------------------------
 
 void TMainForm::loadFrom(const QString& fileName) {
-    sampleCounterWhileResting(); // the counter moved while a dialog was open
+    catchUpClock(); // the counter moved while a dialog was open
     if (LoadGame(game_, fileName.toStdString()) == LoadResult::Loaded) {
         boardReplaced();
     }
 }
 
 void TMainForm::saveTo(const QString& fileName) {
+    catchUpClock(); // the game time moved while a dialog was open
     SaveGame(game_, fileName.toStdString());
 }
 

@@ -7,11 +7,17 @@
 #     empty Qt main window of the same size (empty_window.cpp), the floor
 #     that the libraries alone set on this machine;
 #   - CPU over 10 s (all threads, from /proc/PID/task/*/schedstat, ns
-#     resolution) and wake-ups per second (context switches) on the logo
-#     screen, in a running game and paused.
+#     resolution) and wake-ups per second on the logo screen, in a running
+#     game (the start screen clicked away, then left alone) and paused.
+#     Wake-ups are voluntary context switches (voluntary_ctxt_switches in
+#     /proc/PID/task/*/status): a thread that goes to sleep and is woken
+#     again counts one. Given for all threads and for the main thread alone
+#     (the event loop that runs the game); involuntary switches are
+#     preemptions by other load, not wake-ups, and are left out.
 # Each run starts in a fresh folder with the game files and no settings file.
 #
 #   bench/startup/measure.sh [build-folder]     (default: build)
+# MEASURE_DISPLAY picks the Xvfb display (default :93), RUNS the run count.
 # Needs Xvfb, xdotool, a C and C++ compiler, pkg-config and the Xlib headers
 # (libx11-dev).
 set -eu
@@ -19,7 +25,7 @@ set -eu
 here="$(cd "$(dirname "$0")" && pwd)"
 build=${1:-build}
 game="$(cd "$build/game" && pwd)"
-display=:93
+display=${MEASURE_DISPLAY:-:93}
 runs=${RUNS:-5}
 idle_s=10
 
@@ -37,18 +43,22 @@ until xdotool getdisplaygeometry >/dev/null 2>&1; do sleep 0.1; done
 
 # Nanoseconds on the CPU, all threads of process $1.
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {print s}'; }
-# Context switches (voluntary and not), all threads of process $1.
+# Voluntary context switches (wake-ups) of all threads of process $1, then of
+# its main thread.
 switches() {
-    cat /proc/"$1"/task/*/status 2>/dev/null |
-        awk '/ctxt_switches/ {s += $2} END {print s}'
+    all=$(cat /proc/"$1"/task/*/status 2>/dev/null |
+        awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}')
+    main=$(awk '/^voluntary_ctxt_switches/ {print $2}' /proc/"$1"/status)
+    echo "$all $main"
 }
-# Appends "cpu_percent wakeups_per_s" over $idle_s seconds of process $1 to $2.
+# Appends "cpu_percent wakeups_per_s main_thread_wakeups_per_s" over $idle_s
+# seconds of process $1 to $2.
 idle_cost() {
     c0=$(cpu_ns "$1"); w0=$(switches "$1")
     sleep $idle_s
     c1=$(cpu_ns "$1"); w1=$(switches "$1")
-    echo "$c0 $c1 $w0 $w1" |
-        awk -v s=$idle_s '{printf "%.3f %.0f\n", ($2 - $1) / 1e7 / s, ($4 - $3) / s}' >>"$2"
+    echo "$c0 $c1 $w0 $w1" | awk -v s=$idle_s '{printf "%.3f %.1f %.1f\n",
+        ($2 - $1) / 1e7 / s, ($5 - $3) / s, ($6 - $4) / s}' >>"$2"
 }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 column() { awk -v c="$1" '{print $c}' "$2" | median; }
@@ -93,7 +103,7 @@ echo "start-up to mapped window (ms), median of $runs:   $(column 1 "$tmp/start.
 echo "start-up to first painted frame (ms), median: $(column 2 "$tmp/start.txt")  [$(awk '{printf "%s ", $2}' "$tmp/start.txt")]"
 echo "peak resident memory (MiB), median:           $(median <"$tmp/rss.txt" | awk '{printf "%.1f", $1/1024}')  (empty Qt main window: $(median <"$tmp/floor.txt" | awk '{printf "%.1f", $1/1024}'))  [kB: $(tr '\n' ' ' <"$tmp/rss.txt")]"
 for state in logo run pause; do
-    printf "idle %-5s: CPU %% of one core %s, wake-ups/s %s  [%s]\n" "$state" \
-        "$(column 1 "$tmp/$state.txt")" "$(column 2 "$tmp/$state.txt")" \
-        "$(awk '{printf "%s ", $1}' "$tmp/$state.txt")"
+    printf "idle %-5s: CPU %% of one core %s, wake-ups/s %s (main thread %s)  [%s]\n" \
+        "$state" "$(column 1 "$tmp/$state.txt")" "$(column 2 "$tmp/$state.txt")" \
+        "$(column 3 "$tmp/$state.txt")" "$(awk '{printf "%s ", $1}' "$tmp/$state.txt")"
 done

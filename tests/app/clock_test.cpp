@@ -4,7 +4,9 @@
 #include "core/game.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <ostream>
+#include <string>
 
 namespace kelmar {
 namespace {
@@ -106,6 +108,98 @@ TEST(ClockTick, StuckGameKeepsItsTimeAndRefreshesOnlyWithRenderSpeed) {
     EXPECT_FALSE(ClockTick(game, 7).has_value());
     game.clock.CurrentTick += 10;
     EXPECT_TRUE(ClockTick(game, 9).has_value());
+}
+
+// The oracle of the paced timer: the skipped timer events run one by one
+// every 10 ms, as the timer did before it was paced. Returns the last text.
+std::optional<std::string> tenMsEvents(Game& game, uint32_t until, int32_t lastRenderMs) {
+    std::optional<std::string> last;
+    for (uint32_t tick = game.clock.CurrentTick + 10; static_cast<int32_t>(until - tick) >= 0;
+         tick += 10) {
+        game.clock.CurrentTick = tick;
+        if (auto text = ClockTick(game, lastRenderMs)) {
+            last = text;
+        }
+    }
+    return last;
+}
+
+struct PacedCase {
+    const char* name;
+    bool running, stuck, showSpeed;
+    uint32_t start;
+    uint32_t nextStatusAhead; // NextStatusTick - start; 0 with start 0 means a new game
+    TimerPace pace;
+};
+
+void PrintTo(const PacedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+Game pacedGame(const PacedCase& c) {
+    Game game = runningGameAt(c.start);
+    game.Running = c.running;
+    game.play.NoMovesLeft = c.stuck;
+    game.settings.ShowRenderSpeed = c.showSpeed;
+    game.clock.BaseElapsed = 5430;
+    game.clock.Elapsed = 5430;
+    game.clock.NextStatusTick = c.nextStatusAhead == 0 ? 0 : c.start + c.nextStatusAhead;
+    return game;
+}
+
+class PacedClock : public ::testing::TestWithParam<PacedCase> {};
+
+TEST_P(PacedClock, CatchingUpDoesWhatTheSkipped10MsEventsWouldHaveDone) {
+    const PacedCase& c = GetParam();
+    EXPECT_EQ(TimerPaceFor(pacedGame(c)), c.pace);
+    for (uint32_t span : {0u, 7u, 10u, 195u, 200u, 205u, 1234u, 60000u}) {
+        Game paced = pacedGame(c);
+        Game stepped = paced;
+        const uint32_t now = c.start + span;
+        EXPECT_EQ(CatchUpClock(paced, now, 3), tenMsEvents(stepped, now, 3)) << span;
+        EXPECT_EQ(paced.clock.NextStatusTick, stepped.clock.NextStatusTick) << span;
+        EXPECT_EQ(paced.clock.CurrentTick, now);
+        // The handler after the catch-up reads the game time of the present count.
+        EXPECT_EQ(paced.clock.Elapsed,
+                  c.running && !c.stuck ? 5430 + static_cast<int32_t>(span) : 5430)
+            << span;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, PacedClock,
+    ::testing::Values(
+        PacedCase{"NewGame", true, false, false, 1000, 0, TimerPace::Quiet},
+        PacedCase{"NewGameInTheUpperHalf", true, false, false, 0x80000010u, 0, TimerPace::Quiet},
+        PacedCase{"MidSchedule", true, false, false, 1000, 130, TimerPace::Quiet},
+        PacedCase{"AcrossTheWrap", true, false, false, 0xFFFFFF00u, 55, TimerPace::Quiet},
+        PacedCase{"RenderTimes", true, false, true, 1000, 200, TimerPace::Steps},
+        PacedCase{"StuckWithRenderTimes", true, true, true, 1000, 60, TimerPace::Steps},
+        PacedCase{"Stuck", true, true, false, 1000, 60, TimerPace::Resting},
+        PacedCase{"Paused", false, false, false, 1000, 60, TimerPace::Resting}),
+    [](const ::testing::TestParamInfo<PacedCase>& info) { return std::string(info.param.name); });
+
+TEST(QuietWait, EndsAtTheFirst10MsEventThatChangesTheText) {
+    struct Case {
+        uint32_t start, nextStatusAhead;
+        int32_t baseElapsed;
+        const char* shown;
+        uint32_t expectedMs;
+    };
+    const Case cases[] = {
+        {1000, 0, 0, "Zeit: ", 10},                 // a new game shows 0:00 at once
+        {1000, 0, 0, "Zeit: 0:00", 1010},           // the schedule starts at the first event
+        {1000, 130, 5430, "Zeit: 0:05", 730},       // the first refresh past 6 s
+        {1000, 200, 5800, "Zeit: 0:05", 200},       // the boundary falls on a refresh
+        {0xFFFFFF00u, 55, 5430, "Zeit: 0:05", 660}, // across the counter wrap
+        {1000, 130, -100000, "Zeit: 0:00", kLongestQuietWaitMs}, // 0:00 for 100 s
+    };
+    for (const Case& c : cases) {
+        Game game = runningGameAt(c.start);
+        game.clock.BaseElapsed = c.baseElapsed;
+        game.clock.NextStatusTick = c.nextStatusAhead == 0 ? 0 : c.start + c.nextStatusAhead;
+        EXPECT_EQ(QuietWaitMs(game, c.shown, 0), c.expectedMs) << c.start << " " << c.shown;
+    }
 }
 
 } // namespace
