@@ -7,6 +7,7 @@
 #include "app/help.h"
 #include "core/game.h"
 #include "scores/high_score_table.h"
+#include "storage/settings_file.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -66,6 +67,10 @@ public:
     // Once-only shutdown: settings written (an error is shown and the
     // shutdown goes on), timer stopped, the four bitmaps freed.
     void ShutDownGame();
+    // Where the shutdown reports a failed settings write from now on (a
+    // close by a signal: nobody may be there to answer a message box); null
+    // for the window's own message boxes.
+    void setShutdownMessages(MessageSink* sink) { shutdownMessages_ = sink; }
 
     // Controls, named as in the window layout.
     QWidget* ToolBar = nullptr;
@@ -175,6 +180,8 @@ private:
     std::unique_ptr<MainView> view_;
     std::unique_ptr<std::array<QIcon, 20>> symbols_;
     TScoreForm* scoreForm_ = nullptr;
+    SettingsSession settingsFile_;
+    MessageSink* shutdownMessages_ = nullptr;
     QString saveFileName_;
     bool shutDownDone_ = false;
 };

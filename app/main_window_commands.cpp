@@ -24,7 +24,14 @@ namespace kelmar {
 
 namespace {
 const QColor kWhite(255, 255, 255);
+
+// A won game cannot be saved, and neither can a board that was never dealt
+// (a start-up that stopped at a missing picture): its file would hold no
+// tile. The refusal is silent.
+bool savable(const Game& game) {
+    return !game.play.GameWon && game.board.SlotCount > 0;
 }
+} // namespace
 
 // Behind the logo, pause or about screen, and in a stuck game with the
 // render times off, a timer event changes nothing the player can see, so the
@@ -206,6 +213,11 @@ void TMainForm::MAboutClick() {
 void TMainForm::loadFrom(const QString& fileName) {
     sampleCounterWhileResting(); // the counter moved while a dialog was open
     LoadGame(game_, fileName.toStdString());
+    // A stuck game's time display would otherwise wait for a change that the
+    // stopped clock never brings.
+    Status->setPanelText(
+        1, QString::fromStdString(ClockText(game_.clock.Elapsed, game_.settings.ShowRenderSpeed,
+                                            view_->LastRenderMs())));
 }
 
 void TMainForm::saveTo(const QString& fileName) {
@@ -226,15 +238,16 @@ void TMainForm::MLoadClick() {
         if (!chosen || shutDownDone_) {
             return;
         }
+        // Taken only once it loaded: a later quick save must not overwrite a
+        // file that is no saved game of ours.
+        loadFrom(*chosen);
         saveFileName_ = *chosen;
-        loadFrom(saveFileName_);
     });
 }
 
-// A finished game cannot be saved; the refusal is silent.
 void TMainForm::saveCommand() {
     handle([this] {
-        if (!game_.play.GameWon) {
+        if (savable(game_)) {
             saveTo(saveFileName_);
         }
     });
@@ -249,15 +262,17 @@ void TMainForm::MSaveClick() {
 
 void TMainForm::MSaveAsClick() {
     handle([this] {
-        if (game_.play.GameWon) {
+        if (!savable(game_)) {
             return;
         }
         const auto chosen = services_.files->askSave(this, saveFileName_);
         if (!chosen || shutDownDone_) {
             return;
         }
+        // After a failed save the previous name stays, so quick saves go on
+        // working.
+        saveTo(*chosen);
         saveFileName_ = *chosen;
-        saveTo(saveFileName_);
     });
 }
 

@@ -11,10 +11,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace kelmar::testing {
 namespace {
@@ -237,6 +239,22 @@ TEST_F(MainWindow, HelpOpensThePageOrWarns) {
     form->BHelpClick();
     EXPECT_EQ(helpCalls.size(), 2u); // not asked: the page is missing
     EXPECT_EQ(sink.messages.size(), 2u);
+}
+
+// A settings file that could not be read was taken as empty, and the close
+// then wrote the defaults over all ten best times.
+TEST_F(MainWindow, UnreadableSettingsAreReportedOnceAndLeftAlone) {
+    ASSERT_EQ(::mkfifo("Kelmar.ini", 0600), 0); // also used to hang the start
+    createWindow();
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_FALSE(sink.messages[0].error);
+    EXPECT_EQ(sink.messages[0].caption, QStringLiteral("Kelmar"));
+    EXPECT_TRUE(sink.messages[0].text.startsWith(
+        QStringLiteral("Kann Einstellungen „Kelmar.ini“ nicht lesen: Keine gewöhnliche Datei.")));
+    EXPECT_EQ(game().board.SlotCount, 144) << "the start goes on";
+    form->MExitClick();
+    EXPECT_EQ(sink.messages.size(), 1u);
+    EXPECT_FALSE(QFileInfo(QStringLiteral("Kelmar.ini")).isFile()) << "still the pipe";
 }
 
 TEST_F(MainWindow, PixelFormatWhilePausedReloadsButDoesNotDraw) {
