@@ -180,6 +180,7 @@ private:
     std::unique_ptr<MainView> view_;
     std::unique_ptr<std::array<QIcon, 20>> symbols_;
     TScoreForm* scoreForm_ = nullptr;
+    THelpForm* helpForm_ = nullptr; // created by the first help command
     SettingsSession settingsFile_;
     MessageSink* shutdownMessages_ = nullptr;
     QString saveFileName_;

@@ -341,7 +341,7 @@ void TMainForm::MF4Click() {
 // --- Help and best times --------------------------------------------------
 
 void TMainForm::helpCommand() {
-    handle([this] { ShowHelp(services_.openHelp, *services_.messages, this); });
+    handle([this] { ShowHelp(helpForm_, services_.openHelp, *services_.messages, this); });
 }
 
 void TMainForm::BHelpClick() {
