@@ -35,9 +35,8 @@ Bitmap LoadPictureFile(const QString& path, PixelFormatSetting format, ColourKey
         throw CannotOpenFileError(path.toStdString());
     }
     QImageReader reader(&file);
-    // A format that does not tell its size up front is still held to the
-    // limit before it can allocate a larger picture.
-    reader.setAllocationLimit(kMaxPictureAllocationMiB);
+    // Checked before decoding where the format declares its size (BMP does);
+    // otherwise after, within Qt's own allocation limit.
     const QSize size = reader.size();
     if (size.isValid() && (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide)) {
         throw InvalidBitmapError();

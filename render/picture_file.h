@@ -17,9 +17,6 @@ namespace kelmar {
 // over 100 MiB decoded for the whole run). A picture at the limit takes
 // 64 MiB as 32-bit pixels.
 constexpr int kMaxPictureSide = 4096;
-// Qt's allocation limit for one decoded picture, in MiB: 4096 x 4096 pixels
-// of 4 bytes.
-constexpr int kMaxPictureAllocationMiB = 64;
 
 // Opens `file` (its fileName) read-only without blocking, for every file
 // the game reads (pictures, help page): false when it
