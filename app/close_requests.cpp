@@ -19,9 +19,12 @@ void CloseFromOutside(TMainForm& form) {
     form.close();
 }
 
-void ConnectCloseRequests(QApplication& app, TMainForm& form, QuitSignals& signals) {
-    QObject::connect(&signals, &QuitSignals::quitRequested, &form,
-                     [&form](int) { CloseFromOutside(form); });
+void ConnectCloseRequests(QApplication& app, TMainForm& form, QuitSignals& signals,
+                          MessageSink& signalMessages) {
+    QObject::connect(&signals, &QuitSignals::quitRequested, &form, [&form, &signalMessages](int) {
+        form.setShutdownMessages(&signalMessages);
+        CloseFromOutside(form);
+    });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
                      [&form](QSessionManager&) { CloseFromOutside(form); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.ShutDownGame(); });

@@ -7,6 +7,7 @@ class QApplication;
 
 namespace kelmar {
 
+class MessageSink;
 class QuitSignals;
 class TMainForm;
 
@@ -16,7 +17,10 @@ void CloseFromOutside(TMainForm& form);
 
 // Wires the quit signals, the session manager's commit request and the
 // application's last moments (aboutToQuit: shutdown if nothing closed the
-// window) to `form`, and ends the program when the form has closed.
-void ConnectCloseRequests(QApplication& app, TMainForm& form, QuitSignals& signals);
+// window) to `form`, and ends the program when the form has closed. A close
+// by a signal reports a failed settings write to `signalMessages` (standard
+// error in the program) instead of a message box nobody may answer.
+void ConnectCloseRequests(QApplication& app, TMainForm& form, QuitSignals& signals,
+                          MessageSink& signalMessages);
 
 } // namespace kelmar

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QSettings>
 
 namespace kelmar {
 
@@ -12,10 +14,43 @@ namespace {
 // patterns in the parentheses.
 const QString kFilter = QStringLiteral("Kelmar-Spielstände (*.klmr *.klm)");
 
+// Qt's save dialog takes a name in a folder that does not exist; this one
+// says so and stays open, like the open dialog for a missing file.
+class KelmarFileDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        if (acceptMode() == AcceptSave && !chosen.isEmpty()) {
+            const QFileInfo file(chosen.first());
+            if (!file.isDir() && !file.absoluteDir().exists()) {
+                QMessageBox::warning(this, windowTitle(),
+                                     QStringLiteral("Ordner „%1“ nicht gefunden.\nBitte wählen Sie "
+                                                    "einen vorhandenen Ordner.")
+                                         .arg(QDir::toNativeSeparators(file.absolutePath())));
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
+// Qt's own file dialog stores its history, sidebar and last folder in the
+// user's QtProject.conf (QSettings, user scope, native format) when it is
+// destroyed, and nothing turns that off. The game writes only in its working
+// folder and uses no QSettings of its own, so that location is pointed at
+// /dev/null, below which no file can be read or created: the dialog starts
+// from its defaults and its store fails quietly.
+void keepDialogHistoryOutOfTheHomeFolder() {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
+}
+
 std::optional<QString> runDialog(QWidget* owner, const QString& title, const QString& preset,
                                  bool save) {
+    keepDialogHistoryOutOfTheHomeFolder();
     const QString savedCurrent = QDir::currentPath();
-    QFileDialog dialog(owner, title);
+    KelmarFileDialog dialog(owner, title);
     dialog.resize(720, 440); // room for the German column titles
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ReadOnly, false);

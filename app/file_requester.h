@@ -23,8 +23,10 @@ public:
 // QFileDialog (Qt's own dialog, German through the loaded translations):
 // titles "Spielstand laden" / "Spielstand speichern", one filter entry for
 // *.klmr and *.klm, default suffix "klmr", an existing file for open, an
-// overwrite prompt for save, an existing folder for both. The working
-// directory is never changed.
+// overwrite prompt for save, an existing folder for both (the save dialog
+// says "Ordner „…“ nicht gefunden." and stays open). The working directory
+// is never changed, and nothing is written outside it: the dialog's own
+// history is not stored.
 class DialogFileRequester final : public FileRequester {
 public:
     std::optional<QString> askOpen(QWidget* owner, const QString& preset) override;

@@ -46,7 +46,8 @@ int main(int argc, char* argv[]) {
     form.setScoreForm(&scoreForm);
 
     kelmar::QuitSignals quitSignals;
-    kelmar::ConnectCloseRequests(app, form, quitSignals);
+    kelmar::StandardErrorSink signalMessages;
+    kelmar::ConnectCloseRequests(app, form, quitSignals, signalMessages);
 
     form.show();
     return QApplication::exec();

@@ -11,12 +11,14 @@
 #include "core/rules.h"
 #include "core/tick_source.h"
 #include "scores/score_form.h"
+#include "storage/replace_file.h"
 #include "storage/saved_game.h"
 #include "storage/settings_file.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QTimer>
+#include <ctime>
 
 namespace kelmar {
 
@@ -71,7 +73,13 @@ void TMainForm::FormCreate() {
 void TMainForm::InitializeGame() {
     SeedRandom(game_, services_.msSinceMidnightUtc ? services_.msSinceMidnightUtc()
                                                    : systemMsSinceMidnightUtc());
-    ReadSettings(game_.settings, scores_);
+    // Leftovers of writes killed half way; none of ours is busy yet.
+    RemoveStaleTemporaries(".", std::time(nullptr));
+    const std::string warning = settingsFile_.Read(game_.settings, scores_);
+    if (!warning.empty()) {
+        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
+                                        QString::fromStdString(warning));
+    }
     setCheckMarks();
     view_->CreateBitmaps();
     view_->LoadGraphics();
@@ -117,7 +125,8 @@ void TMainForm::ShutDownGame() {
         return;
     }
     TimerObject->stop();
-    guarded(*services_.messages, this, [this] { WriteSettings(game_.settings, scores_); });
+    MessageSink& messages = shutdownMessages_ != nullptr ? *shutdownMessages_ : *services_.messages;
+    guarded(messages, this, [this] { settingsFile_.Write(game_.settings, scores_); });
     view_->FreeBitmaps();
     shutDownDone_ = true;
 }

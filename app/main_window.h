@@ -10,6 +10,7 @@
 #include "core/game.h"
 #include "core/solvability.h"
 #include "scores/high_score_table.h"
+#include "storage/settings_file.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -80,6 +81,10 @@ public:
     // Once-only shutdown: settings written (an error is shown and the
     // shutdown goes on), timer stopped, the four bitmaps freed.
     void ShutDownGame();
+    // Where the shutdown reports a failed settings write from now on (a
+    // close by a signal: nobody may be there to answer a message box); null
+    // for the window's own message boxes.
+    void setShutdownMessages(MessageSink* sink) { shutdownMessages_ = sink; }
 
     // Controls, named as in the window layout.
     QWidget* ToolBar = nullptr;
@@ -209,6 +214,9 @@ private:
     std::unique_ptr<MainView> view_;
     std::unique_ptr<std::array<QIcon, 20>> symbols_;
     TScoreForm* scoreForm_ = nullptr;
+    THelpForm* helpForm_ = nullptr; // created by the first help command
+    SettingsSession settingsFile_;
+    MessageSink* shutdownMessages_ = nullptr;
     QString saveFileName_;
     bool shutDownDone_ = false;
     // Last: it refers to game_ and waits for its worker when destroyed.

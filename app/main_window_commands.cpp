@@ -24,7 +24,14 @@ namespace kelmar {
 
 namespace {
 const QColor kWhite(255, 255, 255);
+
+// A won game cannot be saved, and neither can a board that was never dealt
+// (a start-up that stopped at a missing picture): its file would hold no
+// tile. The refusal is silent.
+bool savable(const Game& game) {
+    return !game.play.GameWon && game.board.SlotCount > 0;
 }
+} // namespace
 
 // The timer fires as seldom as the screen allows: every 10 ms during the
 // after-win replay and while the render times are shown; in a game running
@@ -251,9 +258,13 @@ void TMainForm::MAboutClick() {
 
 void TMainForm::loadFrom(const QString& fileName) {
     catchUpClock(); // the counter moved while a dialog was open
-    if (LoadGame(game_, fileName.toStdString()) == LoadResult::Loaded) {
-        boardReplaced();
-    }
+    LoadGame(game_, fileName.toStdString());
+    boardReplaced();
+    // A stuck game's time display would otherwise wait for a change that the
+    // stopped clock never brings.
+    Status->setPanelText(
+        1, QString::fromStdString(ClockText(game_.clock.Elapsed, game_.settings.ShowRenderSpeed,
+                                            view_->LastRenderMs())));
 }
 
 void TMainForm::saveTo(const QString& fileName) {
@@ -275,15 +286,16 @@ void TMainForm::MLoadClick() {
         if (!chosen || shutDownDone_) {
             return;
         }
+        // Taken only once it loaded: a later quick save must not overwrite a
+        // file that is no saved game of ours.
+        loadFrom(*chosen);
         saveFileName_ = *chosen;
-        loadFrom(saveFileName_);
     });
 }
 
-// A finished game cannot be saved; the refusal is silent.
 void TMainForm::saveCommand() {
     handle([this] {
-        if (!game_.play.GameWon) {
+        if (savable(game_)) {
             saveTo(saveFileName_);
         }
     });
@@ -298,15 +310,17 @@ void TMainForm::MSaveClick() {
 
 void TMainForm::MSaveAsClick() {
     handle([this] {
-        if (game_.play.GameWon) {
+        if (!savable(game_)) {
             return;
         }
         const auto chosen = services_.files->askSave(this, saveFileName_);
         if (!chosen || shutDownDone_) {
             return;
         }
+        // After a failed save the previous name stays, so quick saves go on
+        // working.
+        saveTo(*chosen);
         saveFileName_ = *chosen;
-        saveTo(saveFileName_);
     });
 }
 
@@ -375,7 +389,7 @@ void TMainForm::MF4Click() {
 // --- Help and best times --------------------------------------------------
 
 void TMainForm::helpCommand() {
-    handle([this] { ShowHelp(services_.openHelp, *services_.messages, this); });
+    handle([this] { ShowHelp(helpForm_, services_.openHelp, *services_.messages, this); });
 }
 
 void TMainForm::BHelpClick() {

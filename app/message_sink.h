@@ -23,4 +23,12 @@ public:
     void showWarning(QWidget* owner, const QString& caption, const QString& text) override;
 };
 
+// For a close that nobody watches (a signal): each message becomes one line
+// "Kelmar: <text>" on standard error, and nothing waits for an answer.
+class StandardErrorSink final : public MessageSink {
+public:
+    void showError(QWidget* owner, const QString& text) override;
+    void showWarning(QWidget* owner, const QString& caption, const QString& text) override;
+};
+
 } // namespace kelmar

@@ -1,10 +1,10 @@
 #include "render/jpeg_decoder.h"
 
 #include "render/graphics_error.h"
+#include "render/picture_file.h"
 #include "render/pixel_rows.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs size_t and FILE declared first
@@ -145,7 +145,7 @@ public:
 
 QByteArray ReadJpegFile(const QString& path) {
     QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+    if (!OpenRegularFile(file)) {
         throw CannotOpenFileError(path.toStdString());
     }
     // Bytes past the cap are treated like a truncated file. (QIODevice::read

@@ -4,17 +4,33 @@
 #include "core/pixel_format.h"
 #include "render/bitmap.h"
 
+#include <QFile>
 #include <QImage>
 #include <QString>
 
 namespace kelmar {
 
+// The largest picture the game reads, in pixels per side. The largest one it
+// can use is a full-board picture (background, logo) at the highest zoom of
+// 300 %: 1920 x 1440. 4096 leaves room for that and refuses a small
+// compressed file that declares an enormous picture (5600 x 5600 would hold
+// over 100 MiB decoded for the whole run). A picture at the limit takes
+// 64 MiB as 32-bit pixels.
+constexpr int kMaxPictureSide = 4096;
+
+// Opens `file` (its fileName) read-only without blocking, for every file
+// the game reads (pictures, help page): false when it
+// cannot be opened or is no regular file (a pipe, device or socket would
+// otherwise stop the program in open or read).
+bool OpenRegularFile(QFile& file);
+
 // Reads any picture format Qt reads (BMP for the board pictures) and converts
 // it to `format` (ColourKey::Black for a picture drawn with black
-// transparent: only its pure black pixels become colour value 0). Throws GraphicsError: "Cannot
-// open file <path>" when the file is missing or cannot be opened for reading, "Bitmap image is not
-// valid" when it holds no picture Qt can decode or is larger than
-// kMaxBitmapSide in either direction. Reads the whole file every time.
+// transparent: only its pure black pixels become colour value 0). Throws
+// GraphicsError: "Cannot open file <path>" when the file is missing, no
+// regular file or cannot be opened for reading, "Bitmap image is not valid"
+// when it holds no picture Qt can decode or is larger than kMaxPictureSide in
+// either direction. Reads the whole file every time.
 Bitmap LoadPictureFile(const QString& path, PixelFormatSetting format,
                        ColourKey key = ColourKey::None);
 

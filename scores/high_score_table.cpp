@@ -42,18 +42,29 @@ void MakeRoom(HighScoreTable& table, int32_t row) {
     table.Rows[row] = table.Rows[0];
 }
 
-int32_t RecordHighScore(HighScoreTable& table, const std::string& playerName, int32_t timeMs,
-                        double date) {
-    const int32_t row = FindRank(table, timeMs);
+std::string StoredPlayerName(const std::string& name) {
+    constexpr const char* kBlanks = " \t";
+    const auto first = name.find_first_not_of(kBlanks);
+    if (first == std::string::npos) {
+        return kShyPlayerName;
+    }
+    return name.substr(first, name.find_last_not_of(kBlanks) - first + 1);
+}
+
+int32_t EnterHighScoreRow(HighScoreTable& table, const HighScoreEntry& entry) {
+    const int32_t row = FindRank(table, entry.Time);
     if (row == 0) {
         return 0;
     }
     MakeRoom(table, row);
-    HighScoreEntry& entry = table.Rows[row];
-    entry.Name = playerName.substr(0, kMaxScoreNameLength);
-    entry.Time = timeMs;
-    entry.Date = date;
+    table.Rows[row] = entry;
     return row;
+}
+
+int32_t RecordHighScore(HighScoreTable& table, const std::string& playerName, int32_t timeMs,
+                        double date) {
+    return EnterHighScoreRow(
+        table, {StoredPlayerName(playerName).substr(0, kMaxScoreNameLength), timeMs, date, true});
 }
 
 void TakeTypedName(HighScoreTable& table, std::string& playerName, const std::string& typed) {
@@ -61,7 +72,7 @@ void TakeTypedName(HighScoreTable& table, std::string& playerName, const std::st
     if (row < 1 || row > kScoreRows) {
         return;
     }
-    playerName = typed.empty() ? std::string(kShyPlayerName) : typed;
+    playerName = StoredPlayerName(typed);
     table.Rows[row].Name = playerName.substr(0, kMaxScoreNameLength);
 }
 

@@ -17,6 +17,9 @@ struct HighScoreEntry {
     std::string Name; // Windows-1252 bytes, at most 20
     int32_t Time = 0; // playing time in ms
     double Date = 0;  // days since 30 Dec 1899; the fraction is the time of day
+    // Entered by this run of the game (not read from the settings file); the
+    // close merges these rows into the file's table.
+    bool AddedThisRun = false;
 };
 
 struct HighScoreTable {
@@ -40,15 +43,26 @@ int32_t FindRank(HighScoreTable& table, int32_t timeMs);
 // clears the row with the blank row 0. Row 10 is left for the caller.
 void MakeRoom(HighScoreTable& table, int32_t row);
 
+// The name a row stores for `name`: without blanks at either end, so that it
+// comes back exactly from the settings file (whose reader trims values);
+// "Mr. Shy" when nothing else is left.
+std::string StoredPlayerName(const std::string& name);
+
+// Enters `entry` where its Time ranks (FindRank, MakeRoom, the row), as it
+// is. Returns the row, or 0 with the table unchanged.
+int32_t EnterHighScoreRow(HighScoreTable& table, const HighScoreEntry& entry);
+
 // The table part of a fresh win: FindRank, and when the time enters, MakeRoom
-// and the new row (first 20 bytes of `playerName`, `timeMs`, `date` as a day
-// count). Returns the new row, or 0 with the table unchanged.
+// and the new row (first 20 bytes of StoredPlayerName(playerName), `timeMs`,
+// `date` as a day count, AddedThisRun). Returns the new row, or 0 with the
+// table unchanged.
 int32_t RecordHighScore(HighScoreTable& table, const std::string& playerName, int32_t timeMs,
                         double date);
 
 // The name field changed to `typed` (Windows-1252 bytes) while row
-// NewEntryRow is being named: PlayerName becomes `typed`, or "Mr. Shy" when
-// it is empty, and the row keeps its first 20 bytes. Does nothing while
+// NewEntryRow is being named: PlayerName becomes StoredPlayerName(typed)
+// (blanks at the ends dropped; "Mr. Shy" for a field that is empty or only
+// blanks), and the row keeps its first 20 bytes. Does nothing while
 // NewEntryRow is 0.
 void TakeTypedName(HighScoreTable& table, std::string& playerName, const std::string& typed);
 

@@ -1,5 +1,6 @@
 #include "storage/bit_file.h"
 
+#include "storage/regular_file.h"
 #include "storage/storage_error.h"
 
 #include <cerrno>
@@ -82,6 +83,32 @@ void refill(BitFile& bitFile) {
     }
 }
 
+// Created or truncated. O_NONBLOCK: a pipe without a reader fails at once
+// (ENXIO) instead of waiting for one. (The game writes only the temporary
+// file it has just made; tests write to /dev/full.)
+int openForWriting(const std::string& fileName) {
+    const int fd =
+        ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) {
+        return -1;
+    }
+    struct stat info {};
+    int error = 0;
+    if (::fstat(fd, &info) != 0) {
+        error = errno;
+    } else if (S_ISDIR(info.st_mode)) {
+        error = EISDIR;
+    } else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 BitFile::~BitFile() {
@@ -94,16 +121,9 @@ bool IsOpen(const BitFile& bitFile) {
 
 bool Open(BitFile& bitFile, const std::string& fileName, uint8_t mode) {
     release(bitFile);
-    const int flags =
-        mode == kBitFileWrite ? (O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC) : (O_RDONLY | O_CLOEXEC);
-    const int fd = ::open(fileName.c_str(), flags, 0666);
+    const int fd =
+        mode == kBitFileWrite ? openForWriting(fileName) : OpenRegularFileForReading(fileName);
     if (fd < 0) {
-        return false;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        errno = EISDIR;
         return false;
     }
     bitFile.mode = mode == kBitFileWrite ? kBitFileWrite : kBitFileRead;

@@ -53,7 +53,10 @@ struct BitFile {
 };
 
 // Opens `fileName` for writing (mode 1: created, or truncated if it exists)
-// or reading (mode 0: must exist). On success resets every field and
+// or reading (mode 0: must exist). Never blocks: a pipe without a reader
+// fails for writing; for reading only a regular file is opened, a pipe,
+// device or socket fails with kNotRegularFile (storage_error.h). A folder
+// fails with EISDIR. On success resets every field and
 // allocates the buffer. Returns false when the file cannot be opened; errno
 // then tells why. An already open BitFile is closed first without writing.
 bool Open(BitFile& bitFile, const std::string& fileName, uint8_t mode);

@@ -1,9 +1,5 @@
 #include "storage/ini_reader.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace kelmar {
 namespace {
 
@@ -144,30 +140,6 @@ IniFile IniFile::Parse(std::string_view text) {
             {section, lowered(trimmed(line.substr(0, equals))), std::string(value)});
     }
     return ini;
-}
-
-IniFile IniFile::Load(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return {};
-    }
-    std::string bytes;
-    char block[4096];
-    while (bytes.size() < kIniMaxFileBytes) {
-        const ssize_t n = ::read(fd, block, sizeof block);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break; // end of file, or unreadable (a folder): what was read counts
-        }
-        bytes.append(block, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    if (bytes.size() > kIniMaxFileBytes) {
-        bytes.resize(kIniMaxFileBytes);
-    }
-    return Parse(bytes);
 }
 
 std::optional<std::string> IniFile::find(std::string_view section, std::string_view key) const {

@@ -33,9 +33,6 @@ std::optional<int32_t> ParseIniNumber(std::string_view value);
 class IniFile {
 public:
     static IniFile Parse(std::string_view text);
-    // A missing or unreadable file gives an empty IniFile (every lookup then
-    // yields its default).
-    static IniFile Load(const std::string& path);
 
     std::optional<std::string> find(std::string_view section, std::string_view key) const;
     std::string getString(std::string_view section, std::string_view key,

@@ -2,8 +2,10 @@
 
 #include "storage/storage_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,32 +18,51 @@ IoError failure(const std::string& action, int errorNumber) {
     return IoError(action + ": " + GermanErrorText(errorNumber) + ".");
 }
 
-// Permissions for the new file: those of the file it replaces, or what a
-// plain create would give.
+// Permission bits of the new file: what a plain create gives (0666 less the
+// umask), and no more than the regular file it replaces allowed. The bits of
+// the file a link points to, and setuid, setgid and sticky bits, never pass
+// on to a saved file.
 mode_t permissionsFor(const std::string& target) {
-    struct stat info {};
-    if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-        return info.st_mode & 07777;
-    }
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    return 0666 & ~mask;
+    mode_t permissions = 0666 & ~mask;
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        permissions &= info.st_mode;
+    }
+    return permissions;
 }
 
-std::string temporaryTemplate(const std::string& target) {
+// A name that is not a regular file, a link or a folder (a pipe, a device,
+// a socket) is not replaced; a folder fails at the rename.
+void refuseSpecialFile(const std::string& target, const std::string& action) {
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode) &&
+        !S_ISDIR(info.st_mode)) {
+        throw failure(action, kNotRegularFile);
+    }
+}
+
+std::string folderOf(const std::string& target) {
     const auto slash = target.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    return folder + "." + base + ".XXXXXX";
+    return slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+}
+
+// Six characters of mkstemp's alphabet.
+bool isUniqueSuffix(std::string_view text) {
+    return text.size() == 6 && std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+           });
 }
 
 } // namespace
 
 TemporarySibling::TemporarySibling(const std::string& target, const std::string& action)
     : target_(target), action_(action) {
+    refuseSpecialFile(target, action_);
     const mode_t permissions = permissionsFor(target);
-    std::string pattern = temporaryTemplate(target);
+    // Short, so that a target name of up to 255 bytes still leaves room.
+    std::string pattern = folderOf(target) + std::string(kTemporaryPrefix) + "XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
@@ -69,6 +90,41 @@ void TemporarySibling::commit() {
         throw failure(action_, errno);
     }
     committed_ = true;
+}
+
+bool IsStaleTemporaryName(std::string_view name) {
+    for (const std::string_view prefix : {kTemporaryPrefix, std::string_view(".QuickSave.klmr."),
+                                          std::string_view(".Kelmar.ini.")}) {
+        if (name.substr(0, prefix.size()) == prefix && isUniqueSuffix(name.substr(prefix.size()))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int RemoveStaleTemporaries(const std::string& folder, std::time_t now) {
+    DIR* directory = ::opendir(folder.c_str());
+    if (directory == nullptr) {
+        return 0;
+    }
+    int removed = 0;
+    const uid_t self = ::geteuid();
+    while (const dirent* entry = ::readdir(directory)) {
+        const std::string_view name = entry->d_name;
+        if (!IsStaleTemporaryName(name)) {
+            continue;
+        }
+        struct stat info {};
+        // Only our own regular files that no write can still be busy with.
+        if (::fstatat(::dirfd(directory), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && info.st_uid == self &&
+            info.st_mtime + kStaleTemporarySeconds < now &&
+            ::unlinkat(::dirfd(directory), entry->d_name, 0) == 0) {
+            ++removed;
+        }
+    }
+    ::closedir(directory);
+    return removed;
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes, const std::string& action) {

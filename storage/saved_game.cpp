@@ -1,5 +1,6 @@
 #include "storage/saved_game.h"
 
+#include "core/board.h"
 #include "core/game_view.h"
 #include "core/rules.h"
 #include "storage/replace_file.h"
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 namespace kelmar {
 namespace {
@@ -132,6 +134,82 @@ void readMoves(BitFile& bitFile, const std::string& fileName, SavedGameData& dat
     }
 }
 
+// A scratch game holding the loaded board, for replaying the history
+// against the free rule without touching the real game.
+std::unique_ptr<Game> scratchGame(const SavedGameData& data) {
+    auto game = std::make_unique<Game>();
+    Board& board = game->board;
+    FillMatchRange(board);
+    board.DealtCount = data.dealtCount;
+    board.SlotCount = data.slotCount;
+    std::copy_n(data.slots.begin(), data.dealtCount + 1, board.Slots.begin());
+    board.Slots[0] = TileSlot{};
+    board.Slots[0].Present = true; // the sentinel that stops SlotCount at 0
+    PrepareBoardGeometry(*game);
+    return game;
+}
+
+bool present(const Game& game, const MoveRecord& move) {
+    const auto& slots = game.board.Slots;
+    return slots[static_cast<std::size_t>(move.First)].Present &&
+           slots[static_cast<std::size_t>(move.Second)].Present;
+}
+
+// Both tiles of `move` lie on the board and are free there.
+bool takeable(Game& game, const MoveRecord& move) {
+    if (!present(game, move)) {
+        return false;
+    }
+    AnalyzeBoard(game);
+    const auto& slots = game.board.Slots;
+    return slots[static_cast<std::size_t>(move.First)].Free &&
+           slots[static_cast<std::size_t>(move.Second)].Free;
+}
+
+// Empty when the history could have been played on the loaded board: every
+// record takes two different tiles of matching kinds; undo from the board as
+// loaded puts back, pair by pair, tiles that were absent and are then free;
+// and from there every record, the undone ones included, takes two present,
+// free tiles. So neither undo, redo nor the after-win replay can take a tile
+// that is covered, take a tile twice or reach an empty board unplayed.
+std::string historyProblem(const SavedGameData& data) {
+    const auto game = scratchGame(data);
+    const Board& board = game->board;
+    for (int32_t m = 1; m <= data.historyLength; ++m) {
+        const MoveRecord& move = data.moves[static_cast<std::size_t>(m)];
+        const std::string where = "Zug " + std::to_string(m);
+        if (move.First == move.Second) {
+            return where + " nennt zweimal den Stein " + std::to_string(move.First);
+        }
+        if (!KindsMatch(board, board.Slots[static_cast<std::size_t>(move.First)].Kind,
+                        board.Slots[static_cast<std::size_t>(move.Second)].Kind)) {
+            return where + " nimmt zwei Steine, die nicht zusammenpassen";
+        }
+    }
+    for (int32_t m = data.historyPosition; m >= 1; --m) {
+        const MoveRecord& move = data.moves[static_cast<std::size_t>(m)];
+        const auto& slots = game->board.Slots;
+        if (slots[static_cast<std::size_t>(move.First)].Present ||
+            slots[static_cast<std::size_t>(move.Second)].Present) {
+            return "Zug " + std::to_string(m) + " passt nicht zum Brett";
+        }
+        RestoreTile(game->board, move.First);
+        RestoreTile(game->board, move.Second);
+        if (!takeable(*game, move)) {
+            return "Zug " + std::to_string(m) + " passt nicht zum Brett";
+        }
+    }
+    for (int32_t m = 1; m <= data.historyLength; ++m) {
+        const MoveRecord& move = data.moves[static_cast<std::size_t>(m)];
+        if (!takeable(*game, move)) {
+            return "Zug " + std::to_string(m) + " passt nicht zum Brett";
+        }
+        RemoveTile(game->board, move.First);
+        RemoveTile(game->board, move.Second);
+    }
+    return {};
+}
+
 } // namespace
 
 uint16_t TimeToSaveUnits(int32_t ms) {
@@ -201,6 +279,15 @@ std::optional<SavedGameData> ReadSavedGame(BitFile& bitFile, const std::string& 
     if (bitFile.overrun) {
         damaged(bitFile, fileName, {});
     }
+    // An empty board would load as a won game and enter its time as a best
+    // time; the game never saves one.
+    if (data.slotCount == 0) {
+        damaged(bitFile, fileName, "kein Stein liegt auf dem Brett");
+    }
+    const std::string problem = historyProblem(data);
+    if (!problem.empty()) {
+        damaged(bitFile, fileName, problem);
+    }
     return data;
 }
 
@@ -253,7 +340,7 @@ void CommitSavedGame(Game& game, const SavedGameData& data) {
     }
 }
 
-LoadResult LoadGame(Game& game, const std::string& fileName) {
+void LoadGame(Game& game, const std::string& fileName) {
     BitFile bitFile;
     if (!Open(bitFile, fileName, kBitFileRead)) {
         throw IoError("Kann Spielstand " + QuotedFileName(fileName) +
@@ -262,10 +349,10 @@ LoadResult LoadGame(Game& game, const std::string& fileName) {
     const std::optional<SavedGameData> data = ReadSavedGame(bitFile, fileName);
     Close(bitFile);
     if (!data) {
-        return LoadResult::WrongMagic;
+        throw NotASavedGameError("Die Datei " + QuotedFileName(fileName) +
+                                 " ist kein Kelmar-Spielstand.");
     }
     CommitSavedGame(game, *data);
-    return LoadResult::Loaded;
 }
 
 } // namespace kelmar

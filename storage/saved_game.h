@@ -75,8 +75,13 @@ void WriteSavedGame(BitFile& bitFile, const Game& game);
 // ends before its last field or holds values the board and history cannot
 // hold: N above 144; a highest-slot byte that is not the highest present slot;
 // a Layer outside 1..5; a Kind outside 1..42; a tile whose face would not lie
-// inside the 640 x 480 board; H above 80; a Position above H; a move naming
-// slot 0 or a slot above N. Bytes after the last field are ignored.
+// inside the 640 x 480 board; no tile present at all; H above 80; a Position
+// above H; a move naming slot 0 or a slot above N; a history that does not
+// fit the board (a record naming one slot twice or two kinds that do not
+// match; records 1..Position whose tiles are present or later ones whose
+// tiles are absent; a record that takes a tile that is not free when the
+// records are undone from the loaded board and then replayed). Bytes after
+// the last field are ignored.
 std::optional<SavedGameData> ReadSavedGame(BitFile& bitFile, const std::string& fileName);
 
 // Replaces the game by `data` (which ReadSavedGame has checked) and prepares
@@ -87,15 +92,13 @@ std::optional<SavedGameData> ReadSavedGame(BitFile& bitFile, const std::string& 
 // AnalyzeBoard; then view->RenderBoard() when a view is attached.
 void CommitSavedGame(Game& game, const SavedGameData& data);
 
-enum class LoadResult {
-    Loaded,     // the game was replaced
-    WrongMagic, // not a saved game: nothing changed, nothing to report
-};
-
 // Replaces the game by the one in `fileName`. The whole file is read and
 // checked first; the game changes only when everything is valid.
-// Throws IoError when the file cannot be opened or read, DamagedSaveError for
-// a damaged file; in both cases the game is exactly as it was.
-LoadResult LoadGame(Game& game, const std::string& fileName);
+// Throws IoError when the file cannot be opened or read (also when it is no
+// regular file), NotASavedGameError ("Die Datei „…“ ist kein
+// Kelmar-Spielstand.") when it does not start with the magic, and
+// DamagedSaveError for a damaged file; in every case the game is exactly as
+// it was.
+void LoadGame(Game& game, const std::string& fileName);
 
 } // namespace kelmar

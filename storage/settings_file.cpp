@@ -2,8 +2,11 @@
 
 #include "storage/high_score_record.h"
 #include "storage/ini_reader.h"
+#include "storage/regular_file.h"
 #include "storage/replace_file.h"
 #include "storage/storage_error.h"
+
+#include <cerrno>
 
 namespace kelmar {
 namespace {
@@ -92,8 +95,64 @@ void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::strin
     applySettings(settings, table, IniFile::Parse(text));
 }
 
-void ReadSettings(GameSettings& settings, HighScoreTable& table, const std::string& path) {
-    applySettings(settings, table, IniFile::Load(path));
+namespace {
+
+std::string readWarning(const std::string& path, int error) {
+    return "Kann Einstellungen " + QuotedFileName(path) +
+           " nicht lesen: " + GermanErrorText(error) +
+           ".\nDie Datei bleibt unverändert; Einstellungen und Bestzeiten dieses Spiels werden "
+           "nicht gespeichert.";
+}
+
+} // namespace
+
+SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
+                                const std::string& path) {
+    const FileBytes file = ReadRegularFile(path, kIniMaxFileBytes);
+    if (file.error == ENOENT) {
+        return {};
+    }
+    if (file.error != 0) {
+        return {true, readWarning(path, file.error)};
+    }
+    applySettings(settings, table, IniFile::Parse(file.bytes));
+    return {};
+}
+
+void MergeAndWriteSettings(const GameSettings& settings, const HighScoreTable& current,
+                           const HighScoreTable& atStart, const std::string& path) {
+    const FileBytes file = ReadRegularFile(path, kIniMaxFileBytes);
+    if (file.error == ENOENT) {
+        WriteSettings(settings, current, path);
+        return;
+    }
+    if (file.error != 0) {
+        throw IoError("Kann Einstellungen " + QuotedFileName(path) +
+                      " nicht lesen: " + GermanErrorText(file.error) + ".");
+    }
+    HighScoreTable merged = atStart;
+    GameSettings ignored;
+    applySettings(ignored, merged, IniFile::Parse(file.bytes));
+    for (int row = 1; row <= kScoreRows; ++row) {
+        const HighScoreEntry& entry = current.Rows[static_cast<std::size_t>(row)];
+        if (entry.AddedThisRun) {
+            EnterHighScoreRow(merged, entry);
+        }
+    }
+    WriteSettings(settings, merged, path);
+}
+
+std::string SettingsSession::Read(GameSettings& settings, HighScoreTable& table) {
+    const SettingsReadResult result = ReadSettings(settings, table, path_);
+    unreadable_ = result.unreadable;
+    atStart_ = table;
+    return result.warning;
+}
+
+void SettingsSession::Write(const GameSettings& settings, const HighScoreTable& table) const {
+    if (!unreadable_) {
+        MergeAndWriteSettings(settings, table, atStart_, path_);
+    }
 }
 
 std::string SettingsText(const GameSettings& settings, const HighScoreTable& table) {

@@ -26,17 +26,28 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kelmar {
 
 constexpr const char* kSettingsFileName = "Kelmar.ini";
 
+// What reading the settings file found.
+struct SettingsReadResult {
+    // The file exists but could not be read (no permission, an I/O error, no
+    // regular file): it holds best times this run knows nothing of, so it
+    // must not be replaced.
+    bool unreadable = false;
+    std::string warning; // German, for the player; empty unless unreadable
+};
+
 // Reads the options and rows 1..10 of the table from the settings file at
-// `path`. Never fails: a missing or unreadable file, section or key leaves
-// the values as they are; a value that is no number gives the current value
-// (PixelFormat: Device).
-void ReadSettings(GameSettings& settings, HighScoreTable& table,
-                  const std::string& path = kSettingsFileName);
+// `path`. A missing file, section or key leaves the values as they are; a
+// value that is no number gives the current value (PixelFormat: Device). A
+// file that cannot be read leaves everything as it is and says so. Never
+// blocks: a pipe under the name counts as unreadable.
+SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
+                                const std::string& path = kSettingsFileName);
 
 // The same from the file's bytes.
 void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text);
@@ -46,6 +57,36 @@ void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::strin
 // failure leaves the previous file whole and throws IoError (German message).
 void WriteSettings(const GameSettings& settings, const HighScoreTable& table,
                    const std::string& path = kSettingsFileName);
+
+// The close of a run: the best times this run added (rows with AddedThisRun)
+// are entered into the table the file at `path` holds now, the other rows
+// come from that file, the options from `settings`; then the file is
+// rewritten. So best times that another copy of the game wrote since the
+// start survive. `atStart` is the table as this run read it, taken for rows
+// the file no longer supplies; a missing file gives `current` unchanged.
+// Throws IoError when the file exists but cannot be read now (it is then
+// left alone) or cannot be written.
+void MergeAndWriteSettings(const GameSettings& settings, const HighScoreTable& current,
+                           const HighScoreTable& atStart,
+                           const std::string& path = kSettingsFileName);
+
+// The settings file over one run of the game: read once at start, merged and
+// rewritten once at close, never rewritten when it could not be read.
+class SettingsSession {
+public:
+    explicit SettingsSession(std::string path = kSettingsFileName) : path_(std::move(path)) {}
+
+    // ReadSettings; remembers the table as read. Returns the warning to show
+    // once when the file could not be read, else an empty text.
+    std::string Read(GameSettings& settings, HighScoreTable& table);
+    // MergeAndWriteSettings, or nothing after a failed read.
+    void Write(const GameSettings& settings, const HighScoreTable& table) const;
+
+private:
+    std::string path_;
+    bool unreadable_ = false;
+    HighScoreTable atStart_;
+};
 
 // The eighteen lines as WriteSettings writes them.
 std::string SettingsText(const GameSettings& settings, const HighScoreTable& table);

@@ -35,6 +35,8 @@ std::string GermanErrorText(int errorNumber) {
         return "Zu viele symbolische Verknüpfungen";
     case EFBIG:
         return "Datei zu groß";
+    case kNotRegularFile:
+        return "Keine gewöhnliche Datei";
     default:
         return "Systemfehler " + std::to_string(errorNumber);
     }

@@ -26,7 +26,18 @@ public:
     using StorageError::StorageError;
 };
 
-// A short German description of an errno value, e.g. "Datei nicht gefunden".
+// The "errno" of a name that is neither a regular file nor a folder (a
+// named pipe, a device, a socket); outside the range of real errno values.
+constexpr int kNotRegularFile = 0x10000;
+
+// The file is no saved game of ours: it does not start with the magic.
+// Nothing of the game has been changed.
+class NotASavedGameError : public StorageError {
+public:
+    using StorageError::StorageError;
+};
+
+// A short German description of an errno value (or kNotRegularFile), e.g. "Datei nicht gefunden".
 std::string GermanErrorText(int errorNumber);
 
 // Quotes a file name for a German message: „name“ (the name's bytes as given).

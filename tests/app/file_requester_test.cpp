@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -111,6 +112,55 @@ INSTANTIATE_TEST_SUITE_P(OpenAndSave, FileDialogs,
                          ::testing::Values(DialogCase{false, "old.klm", "games/old.klm", false},
                                            DialogCase{true, "new", "games/new.klmr", false},
                                            DialogCase{true, "old.klm", "games/old.klm", true}));
+
+// Qt's save dialog took a name in a folder that does not exist, and every
+// save to it then failed.
+TEST(FileDialog, SaveRequiresAnExistingFolderAndSaysSo) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    DialogFileRequester requester;
+    QString warning;
+    bool stillOpen = false;
+    whenDialogShows([&](QFileDialog& dialog) {
+        dialog.selectFile(QStringLiteral("missing/new.klmr"));
+        whenPromptShows([&](QMessageBox& box) {
+            warning = box.text();
+            box.button(QMessageBox::Ok)->click();
+        });
+        static_cast<QDialog&>(dialog).accept();
+        stillOpen = dialog.isVisible();
+        dialog.reject();
+    });
+    const auto chosen =
+        requester.askSave(nullptr, QDir(folder.path()).filePath(QStringLiteral("game.klmr")));
+    EXPECT_FALSE(chosen.has_value());
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(warning, QStringLiteral("Ordner „%1“ nicht gefunden.\nBitte wählen Sie einen "
+                                      "vorhandenen Ordner.")
+                           .arg(QDir(folder.path()).filePath(QStringLiteral("missing"))));
+}
+
+// Qt's dialog stored its history in ~/.config/QtProject.conf; the game
+// writes only in its working folder. (test_main points HOME and
+// XDG_CONFIG_HOME at an empty folder.)
+TEST(FileDialog, LeavesNothingInTheHomeFolder) {
+    const QDir home(qEnvironmentVariable("HOME"));
+    ASSERT_TRUE(home.exists());
+    DialogFileRequester requester;
+    for (const bool save : {false, true}) {
+        whenDialogShows([](QFileDialog& dialog) { dialog.reject(); });
+        const auto chosen = save ? requester.askSave(nullptr, QStringLiteral("QuickSave.klmr"))
+                                 : requester.askOpen(nullptr, QStringLiteral("QuickSave.klmr"));
+        EXPECT_FALSE(chosen.has_value());
+    }
+    QDirIterator everything(home.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                            QDirIterator::Subdirectories);
+    QStringList written;
+    while (everything.hasNext()) {
+        written << everything.next();
+    }
+    EXPECT_TRUE(written.isEmpty()) << written.join(QStringLiteral(", ")).toStdString();
+}
 
 } // namespace
 } // namespace kelmar

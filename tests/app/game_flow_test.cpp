@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -289,12 +290,94 @@ TEST_F(GameFlow, TerminationSignalClosesTheWindowAndWritesTheSettings) {
     form->show();
     QuitSignals quitSignals;
     ASSERT_TRUE(quitSignals.installed());
-    ConnectCloseRequests(*qApp, *form, quitSignals);
+    RecordingSink standardError;
+    ConnectCloseRequests(*qApp, *form, quitSignals, standardError);
     QSignalSpy closed(form.get(), &TMainForm::closed);
     ASSERT_EQ(::raise(SIGTERM), 0);
     ASSERT_TRUE(closed.wait(5000));
     EXPECT_TRUE(form->ShutDownDone());
     EXPECT_TRUE(QFile::exists(QStringLiteral("Kelmar.ini")));
+    EXPECT_TRUE(standardError.messages.empty());
+}
+
+// A failed write behind a modal box kept a process that was told to end
+// waiting for an answer nobody gives.
+TEST_F(GameFlow, AFailedSettingsWriteAtASignalGoesToStandardErrorAndTheProgramEnds) {
+    createWindow();
+    form->show();
+    QuitSignals quitSignals;
+    ASSERT_TRUE(quitSignals.installed());
+    RecordingSink standardError;
+    ConnectCloseRequests(*qApp, *form, quitSignals, standardError);
+    ASSERT_TRUE(QDir().mkdir(QStringLiteral("Kelmar.ini")));
+    QSignalSpy closed(form.get(), &TMainForm::closed);
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    ASSERT_TRUE(closed.wait(5000));
+    EXPECT_TRUE(sink.messages.empty()) << "no message box";
+    ASSERT_EQ(standardError.messages.size(), 1u);
+    EXPECT_TRUE(standardError.messages[0].text.startsWith(QStringLiteral("Kann Einstellungen")));
+}
+
+// With a picture missing no game was dealt, and Ctrl+S wrote an empty file
+// that later loaded as a 0:00 best time.
+TEST_F(GameFlow, NothingIsSavedBeforeAGameHasBeenDealt) {
+    ASSERT_TRUE(QFile::remove(QStringLiteral("KLBack.bmp")));
+    createWindow();
+    ASSERT_EQ(sink.messages.size(), 1u);
+    files.answer = QDir(folder.path()).filePath(QStringLiteral("other.klmr"));
+    form->MSaveClick();
+    form->MSaveAsClick();
+    EXPECT_FALSE(QFile::exists(QStringLiteral("QuickSave.klmr")));
+    EXPECT_FALSE(QFile::exists(*files.answer));
+    EXPECT_TRUE(files.presets.empty()) << "no dialog either";
+    EXPECT_EQ(sink.messages.size(), 1u);
+}
+
+// A failed "Speichern unter" kept the bad name, so every quick save failed
+// after it; a load that failed made the next quick save overwrite a file
+// that is no saved game.
+TEST_F(GameFlow, AFileNameIsTakenOnlyWhenItsSaveOrLoadWorked) {
+    createWindow();
+    startPlaying();
+    files.answer = QDir(folder.path()).filePath(QStringLiteral("missing/game.klmr"));
+    form->MSaveAsClick();
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(form->SaveFileName(), QStringLiteral("QuickSave.klmr"));
+    form->BSaveClick();
+    EXPECT_TRUE(QFile::exists(QStringLiteral("QuickSave.klmr")));
+    EXPECT_EQ(sink.messages.size(), 1u);
+
+    QFile notes(QStringLiteral("notes.klmr"));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("Einkaufsliste");
+    notes.close();
+    files.answer = QDir(folder.path()).filePath(QStringLiteral("notes.klmr"));
+    form->MLoadClick();
+    ASSERT_EQ(sink.messages.size(), 2u);
+    EXPECT_EQ(sink.messages[1].text,
+              QStringLiteral("Die Datei „%1“ ist kein Kelmar-Spielstand.").arg(*files.answer));
+    EXPECT_EQ(form->SaveFileName(), QStringLiteral("QuickSave.klmr"));
+    EXPECT_EQ(game().board.SlotCount, 144) << "the game goes on";
+}
+
+// After loading a stuck game the time display showed the previous game's
+// time until the next change, which a stopped clock never brings.
+TEST_F(GameFlow, LoadingAStuckGameShowsItsTimeAtOnce) {
+    createWindow();
+    startPlaying();
+    tick(4000);
+    makeStuckAfterOneMove();
+    form->BSaveClick();
+    const QString stuckTime = QStringLiteral("Zeit: 0:03"); // 4000 ms, saved as 3968
+    form->MNewClick();
+    tick(83000);
+    tick(200);
+    ASSERT_EQ(panel(1), QStringLiteral("Zeit: 1:23"));
+    form->BLoadClick();
+    ASSERT_TRUE(game().play.NoMovesLeft);
+    EXPECT_EQ(panel(1), stuckTime);
+    tick(5000);
+    EXPECT_EQ(panel(1), stuckTime);
 }
 
 } // namespace

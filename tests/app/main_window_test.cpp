@@ -1,6 +1,7 @@
 // The main window driven through its handlers: start-up, guards, clock,
 // pause, mouse, help, files and shutdown.
 #include "app/board_field.h"
+#include "app/help.h"
 #include "app/main_view.h"
 #include "core/board.h"
 #include "core/rules.h"
@@ -11,10 +12,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace kelmar::testing {
 namespace {
@@ -217,26 +223,59 @@ TEST_F(MainWindow, AboutOverThePauseScreenAndTheNextClickResumes) {
     EXPECT_FALSE(game().play.SelectionActive);
 }
 
-TEST_F(MainWindow, HelpOpensThePageOrWarns) {
+// F1 handed the page to the desktop, which reports success even where no
+// browser exists, so nothing at all happened there.
+TEST_F(MainWindow, HelpShowsThePageInItsOwnWindowWithTheBrowserAsAChoice) {
     createWindow();
     form->BHelpClick();
+    auto* help = form->findChild<THelpForm*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(helpCalls.empty()) << "no desktop needed";
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_EQ(help->windowTitle(), QStringLiteral("Kelmar – Hilfe"));
+    EXPECT_TRUE(help->Browser->toPlainText().contains(QStringLiteral("Die Regeln")));
+
+    QScrollBar* scroll = help->Browser->verticalScrollBar();
+    ASSERT_EQ(scroll->value(), 0);
+    Q_EMIT help->Browser->anchorClicked(QUrl(QStringLiteral("#dateien"))); // a link of the page
+    EXPECT_GT(scroll->value(), 0);
+
+    help->BBrowser->click();
     ASSERT_EQ(helpCalls.size(), 1u);
     EXPECT_EQ(helpCalls[0],
               QUrl::fromLocalFile(QDir(folder.path()).filePath(QStringLiteral("Kelmar.htm"))));
     EXPECT_TRUE(sink.messages.empty());
-
     helpResult = false;
-    form->MHelpStartClick();
+    help->BBrowser->click();
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_FALSE(sink.messages[0].error);
     EXPECT_EQ(sink.messages[0].caption, QStringLiteral("Kelmar-Fehler"));
     EXPECT_EQ(sink.messages[0].text, QStringLiteral("Kann Hilfe nicht aufrufen"));
 
-    helpResult = true;
+    // The page is read again at every F1; a pipe in its place used to hang.
     ASSERT_TRUE(QFile::remove(QStringLiteral("Kelmar.htm")));
-    form->BHelpClick();
-    EXPECT_EQ(helpCalls.size(), 2u); // not asked: the page is missing
+    ASSERT_EQ(::mkfifo("Kelmar.htm", 0600), 0);
+    form->MHelpStartClick();
     EXPECT_EQ(sink.messages.size(), 2u);
+    EXPECT_FALSE(help->isVisible());
+    EXPECT_EQ(helpCalls.size(), 2u);
+}
+
+// A settings file that could not be read was taken as empty, and the close
+// then wrote the defaults over all ten best times.
+TEST_F(MainWindow, UnreadableSettingsAreReportedOnceAndLeftAlone) {
+    ASSERT_EQ(::mkfifo("Kelmar.ini", 0600), 0); // also used to hang the start
+    createWindow();
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_FALSE(sink.messages[0].error);
+    EXPECT_EQ(sink.messages[0].caption, QStringLiteral("Kelmar"));
+    EXPECT_TRUE(sink.messages[0].text.startsWith(
+        QStringLiteral("Kann Einstellungen „Kelmar.ini“ nicht lesen: Keine gewöhnliche Datei.")));
+    EXPECT_EQ(game().board.SlotCount, 144) << "the start goes on";
+    form->MExitClick();
+    EXPECT_EQ(sink.messages.size(), 1u);
+    EXPECT_FALSE(QFileInfo(QStringLiteral("Kelmar.ini")).isFile()) << "still the pipe";
 }
 
 TEST_F(MainWindow, PixelFormatWhilePausedReloadsButDoesNotDraw) {

@@ -5,11 +5,13 @@
 #include "render/renderer.h"
 #include "render_test_support.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace kelmar {
 namespace {
@@ -142,10 +144,71 @@ TEST_F(LoadGraphicsTest, ChoosingAFormatRendersOnlyWhileRunning) {
     EXPECT_EQ(game.settings.PixelFormat, PixelFormatSetting::Bits4);
 }
 
-TEST_F(LoadGraphicsTest, OversizedPicturesAreRefusedAsInvalid) {
-    QFile::remove(path(BackgroundFileName()));
-    test::SolidImage(kMaxBitmapSide + 1, 1, Qt::red).save(path(BackgroundFileName()), "BMP");
-    EXPECT_THROW(LoadGraphics(graphics_, PixelFormatSetting::Bits8), GraphicsError);
+// An 8-bit run-length BMP of a few hundred bytes that declares `side` x
+// `side` pixels and holds no run: decoded it would be a huge black picture.
+QByteArray SmallBmpDeclaring(int side) {
+    QByteArray bmp;
+    QDataStream out(&bmp, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    const quint32 header = 14 + 40 + 256 * 4;
+    out << quint16(0x4D42) << quint32(header + 2) << quint32(0) << quint32(header);
+    out << quint32(40) << qint32(side) << qint32(side) << quint16(1) << quint16(8)
+        << quint32(1 /* RLE8 */) << quint32(2) << qint32(2835) << qint32(2835) << quint32(256)
+        << quint32(0);
+    for (int i = 0; i < 256; ++i) {
+        out << quint32(i * 0x010101);
+    }
+    out << quint8(0) << quint8(1); // end of bitmap
+    return bmp;
+}
+
+// A 258 KB picture declaring 5600 x 5600 pixels held hundreds of MB for the
+// whole run. 4096 per side is the limit; 300 % full-board pictures are
+// 1920 x 1440.
+TEST_F(LoadGraphicsTest, PicturesLargerThan4096PixelsASideAreRefusedAsInvalid) {
+    const struct {
+        int width, height;
+        bool refused;
+    } cases[] = {{4097, 1, true}, {1, 4097, true}, {1920, 1440, false}, {4096, 2, false}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(
+            test::SolidImage(c.width, c.height, Qt::red).save(path(BackgroundFileName()), "BMP"));
+        if (c.refused) {
+            EXPECT_THROW(LoadGraphics(graphics_, PixelFormatSetting::Bits8), GraphicsError)
+                << c.width << " x " << c.height;
+        } else {
+            LoadGraphics(graphics_, PixelFormatSetting::Bits8);
+            EXPECT_EQ(graphics_.BackgroundWidth, c.width);
+        }
+    }
+    QFile file(path(BackgroundFileName()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(SmallBmpDeclaring(5600));
+    file.close();
+    try {
+        LoadGraphics(graphics_, PixelFormatSetting::Bits8);
+        ADD_FAILURE() << "a 5600 x 5600 picture must be refused";
+    } catch (const GraphicsError& error) {
+        EXPECT_STREQ(error.what(), "Bitmap image is not valid");
+    }
+    // The same file at a usable size is a picture.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(SmallBmpDeclaring(64));
+    file.close();
+    LoadGraphics(graphics_, PixelFormatSetting::Bits8);
+    EXPECT_EQ(graphics_.BackgroundWidth, 64);
+}
+
+// A pipe under a picture's name hung the start before the window appeared.
+TEST_F(LoadGraphicsTest, APipeInsteadOfAPictureCannotBeOpened) {
+    QFile::remove(path(TileFrameFileName()));
+    ASSERT_EQ(::mkfifo(path(TileFrameFileName()).toLocal8Bit().constData(), 0600), 0);
+    try {
+        LoadGraphics(graphics_, PixelFormatSetting::Bits8);
+        ADD_FAILURE() << "a pipe is no picture";
+    } catch (const GraphicsError& error) {
+        EXPECT_EQ(error.what(), "Cannot open file " + path(TileFrameFileName()).toStdString());
+    }
 }
 
 // Only pure black is transparent in the frame: near-black outline pixels

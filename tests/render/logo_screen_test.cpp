@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace kelmar {
 namespace {
@@ -53,6 +54,11 @@ protected:
 };
 
 TEST_F(LogoScreenTest, MissingLogoStopsTheGameAndReportsTheFile) {
+    EXPECT_EQ(failingShow(), "Cannot open file " + logoPath().toStdString());
+}
+
+TEST_F(LogoScreenTest, APipeInsteadOfTheLogoCannotBeOpened) {
+    ASSERT_EQ(::mkfifo(logoPath().toLocal8Bit().constData(), 0600), 0);
     EXPECT_EQ(failingShow(), "Cannot open file " + logoPath().toStdString());
 }
 

@@ -4,9 +4,10 @@
 #include "storage/storage_error.h"
 #include "tests/storage/temp_folder.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
-
 #include <ostream>
+#include <sys/stat.h>
 
 namespace kelmar {
 namespace {
@@ -144,7 +145,9 @@ struct RecordCase {
 };
 
 // Keeps test names readable: the value, not the bytes of the struct.
-void PrintTo(const RecordCase& c, std::ostream* os) { *os << '"' << c.value << '"'; }
+void PrintTo(const RecordCase& c, std::ostream* os) {
+    *os << '"' << c.value << '"';
+}
 
 class HighScoreValue : public ::testing::TestWithParam<RecordCase> {};
 
@@ -225,6 +228,103 @@ TEST_F(SettingsFile, AFailedWriteKeepsThePreviousFileWhole) {
     EXPECT_EQ(ReadText(path()), kDefaultFile);
     EXPECT_EQ(folder.names(), std::vector<std::string>{"Kelmar.ini"});
     EXPECT_THROW(WriteSettings(settings, table, folder.file("missing/Kelmar.ini")), IoError);
+}
+
+// A read error was taken as an empty file, and the close then wrote the
+// defaults over every best time. Root reads any file, so the unreadable
+// files here are a pipe (which also used to hang the start) and a folder.
+TEST_F(SettingsFile, AFileThatCannotBeReadIsReportedOnceAndNeverReplaced) {
+    ASSERT_EQ(::mkfifo(path().c_str(), 0600), 0);
+    const std::string folderName = folder.file("folder.ini");
+    std::filesystem::create_directory(folderName);
+    for (const auto& [name, reason] :
+         {std::pair{path(), "Keine gew\u00F6hnliche Datei"}, std::pair{folderName, "Ordner"}}) {
+        SettingsSession session(name);
+        settings.PlayerName = "Bleibt";
+        const std::string warning = session.Read(settings, table);
+        EXPECT_EQ(warning.rfind("Kann Einstellungen \u201E" + name + "\u201C nicht lesen: ", 0), 0u)
+            << warning;
+        EXPECT_NE(warning.find(reason), std::string::npos) << warning;
+        EXPECT_EQ(settings.PlayerName, "Bleibt");
+        RecordHighScore(table, "Neu", 1000, 45000.0);
+        EXPECT_NO_THROW(session.Write(settings, table));
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(path().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(std::filesystem::is_directory(folderName));
+    EXPECT_EQ(folder.names().size(), 2u);
+
+    SettingsSession missing(folder.file("new.ini"));
+    EXPECT_EQ(missing.Read(settings, table), "") << "no file is no error";
+    missing.Write(settings, table);
+    EXPECT_EQ(ReadText(folder.file("new.ini")), SettingsText(settings, table));
+}
+
+// Two copies in one folder: the one that closed last wrote its own table
+// over the other's new best times.
+TEST_F(SettingsFile, TheCloseMergesTheBestTimesOfThisRunIntoTheFileAsItIsNow) {
+    WriteText(path(), kDefaultFile);
+    SettingsSession first(path()), second(path());
+    GameSettings firstSettings, secondSettings;
+    HighScoreTable firstTable, secondTable;
+    first.Read(firstSettings, firstTable);
+    second.Read(secondSettings, secondTable);
+
+    RecordHighScore(secondTable, "Zweite", 90000, 45000.5);
+    secondSettings.ShowRenderSpeed = true;
+    second.Write(secondSettings, secondTable);
+    RecordHighScore(firstTable, "Erste", 100000, 45001.5);
+    RecordHighScore(firstTable, "Erste", 290000, 45001.5);
+    first.Write(firstSettings, firstTable);
+
+    HighScoreTable back;
+    GameSettings settingsBack;
+    ReadSettings(settingsBack, back, path());
+    const std::pair<const char*, int32_t> expected[] = {
+        {"Zweite", 90000},  {"Erste", 100000},  {"Kelmar", 180000}, {"Kelmar", 240000},
+        {"Erste", 290000},  {"Kelmar", 300000}, {"Kelmar", 360000}, {"Kelmar", 420000},
+        {"Kelmar", 480000}, {"Kelmar", 540000}};
+    for (int row = 1; row <= kScoreRows; ++row) {
+        EXPECT_EQ(back.Rows[size_t(row)].Name, expected[row - 1].first) << "row " << row;
+        EXPECT_EQ(back.Rows[size_t(row)].Time, expected[row - 1].second) << "row " << row;
+    }
+    EXPECT_FALSE(settingsBack.ShowRenderSpeed) << "the options are those of the last close";
+
+    // A file that was readable at the start but no longer is stays as it is.
+    std::filesystem::remove(path());
+    std::filesystem::create_directory(path());
+    EXPECT_THROW(first.Write(firstSettings, firstTable), IoError);
+    EXPECT_TRUE(std::filesystem::is_directory(path()));
+}
+
+// Blank names were stored as empty names, which the next start dropped,
+// losing the best time. Every name the game stores now comes back exactly.
+TEST_F(SettingsFile, EveryNameTheGameStoresComesBackExactly) {
+    const std::pair<const char*, const char*> typed[] = {{"   ", "Mr. Shy"},
+                                                         {"", "Mr. Shy"},
+                                                         {"  Anna Lena ", "Anna Lena"},
+                                                         {"J\xFCrgen", "J\xFCrgen"},
+                                                         {"\t", "Mr. Shy"}};
+    for (const auto& [name, stored] : typed) {
+        HighScoreTable written;
+        GameSettings options;
+        written.NewEntryRow = RecordHighScore(written, options.PlayerName, 1000, 45000.0);
+        TakeTypedName(written, options.PlayerName, name);
+        EXPECT_EQ(options.PlayerName, stored);
+        WriteSettings(options, written, path());
+
+        HighScoreTable back;
+        GameSettings optionsBack;
+        ReadSettings(optionsBack, back, path());
+        EXPECT_EQ(optionsBack.PlayerName, options.PlayerName) << '"' << name << '"';
+        EXPECT_EQ(back.Rows[1].Name, stored) << '"' << name << '"';
+        EXPECT_EQ(back.Rows[1].Time, 1000);
+    }
+    // A settings file with an empty name: the next best time is not lost.
+    read("[Kelmar]\r\nPlayerName=\r\n");
+    RecordHighScore(table, settings.PlayerName, 1000, 45000.0);
+    EXPECT_EQ(table.Rows[1].Name, "Mr. Shy");
 }
 
 } // namespace
