@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -56,10 +57,17 @@ constexpr int NextZoomLevel(int percent, int step) {
 // Board pixels to device pixels at `percent`, rounded down (towards minus
 // infinity, so that the edges of neighbouring rectangles stay neighbours):
 // floor(v * percent / 100).
+// Results beyond the 32-bit range are clamped to it.
 constexpr int32_t ScaleLength(int32_t v, int percent) {
     const int64_t product = static_cast<int64_t>(v) * percent;
-    const int64_t quotient = product / 100;
-    return static_cast<int32_t>(product % 100 < 0 ? quotient - 1 : quotient);
+    int64_t quotient = product / 100;
+    if (product % 100 < 0) {
+        --quotient;
+    }
+    if (quotient > INT32_MAX) {
+        return INT32_MAX;
+    }
+    return quotient < INT32_MIN ? INT32_MIN : static_cast<int32_t>(quotient);
 }
 
 // Device pixels back to board pixels at `percent`, rounded down:
