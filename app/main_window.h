@@ -68,6 +68,7 @@ public:
     void ShutDownGame();
 
     // Controls, named as in the window layout.
+    QWidget* Client = nullptr; // the client area below the menu bar
     QWidget* ToolBar = nullptr;
     QFrame* Bevel1 = nullptr;
     TField* Field = nullptr;
@@ -83,6 +84,11 @@ public:
     QAction *MFDevice = nullptr, *MF32 = nullptr, *MF24 = nullptr, *MF16 = nullptr, *MF15 = nullptr,
             *MF8 = nullptr, *MF4 = nullptr;
     QActionGroup* MFormat = nullptr;
+    // "Grö&ße": one radio item per zoom level (MZoomItems[i] for
+    // kZoomLevels[i]), a step up and down, full screen.
+    std::array<QAction*, 5> MZoomItems{};
+    QAction *MZoomIn = nullptr, *MZoomOut = nullptr, *MFullScreen = nullptr;
+    QActionGroup* MZoom = nullptr;
     QAction *MHelpStart = nullptr, *MScore = nullptr, *MAbout = nullptr;
 
 public Q_SLOTS:
@@ -112,6 +118,9 @@ public Q_SLOTS:
     void MF4Click();
     void MShowSpeedClick();
     void MForceRepaintClick();
+    void MZoomInClick();
+    void MZoomOutClick();
+    void MFullScreenClick();
     void BHelpClick();
     void MHelpStartClick();
     void MScoreClick();
@@ -136,6 +145,8 @@ private:
     void createToolBar();
     void createMenu();
     void createFormatMenu(QMenu* options);
+    void createZoomMenu(QMenu* options);
+    void layoutClient(int width, int height);
     QAction* addMenuItem(QMenu* menu, const QString& caption, int image,
                          void (TMainForm::*handler)(), QKeySequence shortcut = {});
     QToolButton* addToolButton(int left, const QString& hint, int image,
@@ -159,6 +170,14 @@ private:
     void pauseCommand();
     void helpCommand();
     void chooseFormat(QAction* item, PixelFormatSetting format);
+
+    // Zoom (main_window_zoom.cpp). The chosen level (settings.Zoom) is the
+    // largest the board is shown at: choosing one sizes a normal window to
+    // show the board at that level; in any window size the board takes the
+    // largest level up to the chosen one that fits, centred.
+    void chooseZoom(int percent);
+    void fitWindowToZoom();
+    void fitBoard();
     void loadFrom(const QString& fileName);
     void saveTo(const QString& fileName);
 
@@ -168,6 +187,7 @@ private:
     bool timerNeeded() const;
     void sampleCounterWhileResting();
     bool timerResting_ = false;
+    bool maximizedBeforeFullScreen_ = false;
 
     Game game_;
     HighScoreTable scores_;

@@ -70,15 +70,21 @@ constexpr int32_t ScaleLength(int32_t v, int percent) {
     return quotient < INT32_MIN ? INT32_MIN : static_cast<int32_t>(quotient);
 }
 
-// Device pixels back to board pixels at `percent`, rounded down:
-// floor(v * 100 / percent). The board pixel whose scaled square holds v.
+// Device pixels back to board pixels at `percent`: the board pixel b whose
+// drawn span [ScaleLength(b), ScaleLength(b + 1)) holds v, that is
+// ceil((v + 1) * 100 / percent) - 1. So a device pixel lies inside a scaled
+// rectangle exactly when its board pixel lies inside the rectangle, also at
+// 150 and 250 %, where scaled edges fall on half pixels and are rounded down.
 constexpr int32_t UnscaleLength(int32_t v, int percent) {
     if (percent <= 0) {
         return v;
     }
-    const int64_t product = static_cast<int64_t>(v) * 100;
-    const int64_t quotient = product / percent;
-    return static_cast<int32_t>(product % percent < 0 ? quotient - 1 : quotient);
+    const int64_t n = (static_cast<int64_t>(v) + 1) * 100;
+    int64_t ceiling = n / percent;
+    if (n % percent > 0) {
+        ++ceiling;
+    }
+    return static_cast<int32_t>(ceiling - 1);
 }
 
 // The largest level up to `chosen` at which a board of 640 x 480 board
