@@ -138,5 +138,19 @@ TEST_F(ZoomWindow, TheBoardTakesTheLargestLevelThatFitsTheWindow) {
     EXPECT_EQ(game().settings.Zoom, 300);
 }
 
+// F11 toggles full screen and comes back to the window as it was; the board
+// then takes what fits of the new size.
+TEST_F(ZoomWindow, FullScreenTogglesAndTheCheckMarkFollows) {
+    createWindow();
+    sizeClient(642, 530);
+    form->MFullScreen->trigger();
+    EXPECT_TRUE(form->isFullScreen());
+    EXPECT_TRUE(form->MFullScreen->isChecked());
+    form->MFullScreen->trigger();
+    EXPECT_FALSE(form->isFullScreen());
+    EXPECT_FALSE(form->MFullScreen->isChecked());
+    EXPECT_EQ(form->MFullScreen->shortcut(), QKeySequence(Qt::Key_F11));
+}
+
 } // namespace
 } // namespace kelmar::testing
