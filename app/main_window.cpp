@@ -40,6 +40,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     game_.view = view_.get();
     placeWindow();
     FormCreate();
+    centreWindow();
     TimerObject->start();
 }
 

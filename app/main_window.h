@@ -152,6 +152,7 @@ private:
     QToolButton* addToolButton(int left, const QString& hint, int image,
                                void (TMainForm::*handler)());
     void placeWindow();
+    void centreWindow();
 
     // Start-up and shutdown (main_window.cpp).
     void FormCreate();

@@ -241,11 +241,16 @@ void TMainForm::createZoomMenu(QMenu* options) {
 }
 
 // The client area plus whatever the menu bar needs, as the smallest size and
-// the size at start; centred on the screen the window opens on.
+// the size at start.
 void TMainForm::placeWindow() {
     adjustSize();
     setMinimumSize(sizeHint());
     resize(sizeHint());
+}
+
+// Centred on the screen the window opens on, at the size the start-up gave
+// it (larger when the settings chose a larger board).
+void TMainForm::centreWindow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
