@@ -58,8 +58,8 @@ void TMainForm::fitWindowToZoom() {
         layout()->activate(); // the client area's size as it is laid out now
     }
     const int percent = game_.settings.Zoom;
-    QSize wanted = size() + QSize(ScaleLength(640, percent) + 2, ScaleLength(480, percent) + 50) -
-                   Client->size();
+    const QSize chrome = size() - Client->size(); // the menu bar
+    QSize wanted = chrome + QSize(ScaleLength(640, percent) + 2, ScaleLength(480, percent) + 50);
     const QScreen* screen = this->screen();
     if (screen != nullptr) {
         const QRect available = screen->availableGeometry();
@@ -75,6 +75,13 @@ void TMainForm::fitWindowToZoom() {
         move(frame.topLeft());
     } else {
         resize(wanted);
+    }
+    // A window not yet shown gets no resize events; lay the client area out
+    // now, so that the board's level is known before the first pictures
+    // are read.
+    if (!isVisible()) {
+        Client->resize(size() - chrome);
+        layoutClient(Client->width(), Client->height());
     }
 }
 
