@@ -12,6 +12,14 @@
 
 namespace kelmar {
 
+namespace {
+// The client area around the board: the sunken frame's two pixels across,
+// and tool bar (29), status bar (19) and the frame's two pixels down; so
+// 642 x 530 at 100 %.
+constexpr int kClientExtraWidth = 2;
+constexpr int kClientExtraHeight = 50;
+} // namespace
+
 void TMainForm::chooseZoom(int percent) {
     if (shutDownDone_) {
         return;
@@ -59,7 +67,8 @@ void TMainForm::fitWindowToZoom() {
     }
     const int percent = game_.settings.Zoom;
     const QSize chrome = size() - Client->size(); // the menu bar
-    QSize wanted = chrome + QSize(ScaleLength(640, percent) + 2, ScaleLength(480, percent) + 50);
+    QSize wanted = chrome + QSize(ScaleLength(640, percent) + kClientExtraWidth,
+                                  ScaleLength(480, percent) + kClientExtraHeight);
     const QScreen* screen = this->screen();
     if (screen != nullptr) {
         const QRect available = screen->availableGeometry();
