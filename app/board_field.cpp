@@ -1,17 +1,32 @@
 #include "app/board_field.h"
 
+#include "core/zoom.h"
 #include "render/display_image.h"
 #include "render/text.h"
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
+#include <cmath>
 
 namespace kelmar {
+
+namespace {
+constexpr int kBoardWidth = 640;
+constexpr int kBoardHeight = 480;
+
+// a mod b for b > 0, never negative.
+double positiveModulo(double a, double b) {
+    const double r = std::fmod(a, b);
+    return r < 0 ? r + b : r;
+}
+} // namespace
 
 TField::TField(QWidget* parent) : QWidget(parent), lineFont_(MakeFont(LogoLineFontStyle())) {
     setObjectName(QStringLiteral("Field"));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFixedSize(640, 480);
+    setMinimumSize(kBoardWidth, kBoardHeight);
+    resize(kBoardWidth, kBoardHeight);
 }
 
 void TField::setMouseHandlers(MouseHandler down, MouseHandler up) {
@@ -23,9 +38,45 @@ void TField::setPictureSource(PictureSource source) {
     source_ = std::move(source);
 }
 
+void TField::setBackgroundSource(PictureSource source) {
+    background_ = std::move(source);
+    backgroundChanged();
+}
+
+void TField::backgroundChanged() {
+    backgroundStale_ = true;
+    backgroundTile_ = QPixmap();
+    update();
+}
+
+void TField::setGeometryHandler(std::function<void()> handler) {
+    onGeometry_ = std::move(handler);
+}
+
 void TField::present() {
     lines_.clear();
     update();
+}
+
+void TField::setBoardLevel(int percent) {
+    percent = ZoomFromPercent(percent);
+    if (percent != level_) {
+        level_ = percent;
+        update();
+    }
+}
+
+QRect TField::boardRect() const {
+    const int w = ScaleLength(kBoardWidth, level_);
+    const int h = ScaleLength(kBoardHeight, level_);
+    return {std::max(0, (width() - w) / 2), std::max(0, (height() - h) / 2), w, h};
+}
+
+QPoint TField::toBoard(QPointF at) const {
+    const QRect board = boardRect();
+    const auto x = static_cast<int32_t>(std::floor(at.x())) - board.left();
+    const auto y = static_cast<int32_t>(std::floor(at.y())) - board.top();
+    return {UnscaleLength(x, level_), UnscaleLength(y, level_)};
 }
 
 const Bitmap* TField::sourceBitmap() const {
@@ -42,32 +93,99 @@ void TField::drawTextLine(int x, int y, const QColor& color, const QString& text
     update();
 }
 
+// The background repeated with one copy's corner on the board's corner, so
+// that it runs on from the board's own background without a seam.
+void TField::paintBackgroundAround(QPainter& painter, const QRect& board, double pixelRatio) {
+    if (backgroundStale_) {
+        backgroundStale_ = false;
+        const Bitmap* tile = background_ ? background_() : nullptr;
+        if (tile != nullptr && !tile->isEmpty()) {
+            backgroundTile_ = QPixmap::fromImage(BitmapToImage(*tile));
+        }
+    }
+    painter.save();
+    painter.setClipRegion(QRegion(rect()).subtracted(QRegion(board)));
+    if (backgroundTile_.isNull()) {
+        painter.fillRect(rect(), Qt::black);
+    } else {
+        backgroundTile_.setDevicePixelRatio(pixelRatio);
+        const QSizeF tile = backgroundTile_.deviceIndependentSize();
+        painter.drawTiledPixmap(rect(), backgroundTile_,
+                                QPointF(positiveModulo(-board.left(), tile.width()),
+                                        positiveModulo(-board.top(), tile.height())));
+    }
+    painter.restore();
+}
+
 void TField::paintEvent(QPaintEvent*) {
+    if (paintedRatio_ != devicePixelRatioF()) {
+        if (paintedRatio_ != 0) {
+            geometryChanged(); // moved to a screen of another pixel ratio
+        }
+        paintedRatio_ = devicePixelRatioF();
+    }
     QPainter painter(this);
+    const QRect board = boardRect();
     const Bitmap* bitmap = sourceBitmap();
     if (bitmap == nullptr || bitmap->isEmpty()) {
         painter.fillRect(rect(), Qt::black);
     } else {
-        painter.drawImage(0, 0, DisplayImage(*bitmap, scratch_));
+        // BackBuffer pixels per logical pixel of the board.
+        const double pixelRatio = double(bitmap->width()) / board.width();
+        if (board != rect()) {
+            paintBackgroundAround(painter, board, pixelRatio);
+        }
+        QImage image = DisplayImage(*bitmap, scratch_);
+        if (std::abs(pixelRatio - devicePixelRatioF()) < 1e-9) {
+            image.setDevicePixelRatio(pixelRatio); // one pixel per device pixel
+            painter.drawImage(board.topLeft(), image);
+        } else {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(QRectF(board), image);
+        }
     }
-    painter.setFont(lineFont_);
-    for (const TextLine& line : lines_) {
-        painter.setPen(line.color);
-        painter.drawText(QRect(line.x, line.y, width(), height()), Qt::AlignLeft | Qt::AlignTop,
-                         line.text);
+    if (!lines_.empty()) {
+        painter.translate(board.topLeft());
+        if (level_ != 100) {
+            painter.scale(level_ / 100.0, level_ / 100.0);
+        }
+        painter.setFont(lineFont_);
+        for (const TextLine& line : lines_) {
+            painter.setPen(line.color);
+            painter.drawText(QRect(line.x, line.y, kBoardWidth, kBoardHeight),
+                             Qt::AlignLeft | Qt::AlignTop, line.text);
+        }
     }
+}
+
+void TField::resizeEvent(QResizeEvent*) {
+    geometryChanged();
+}
+
+// Reported from the event loop, never from inside a paint or a resize.
+void TField::geometryChanged() {
+    if (!onGeometry_ || geometryPending_) {
+        return;
+    }
+    geometryPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        geometryPending_ = false;
+        if (onGeometry_) {
+            onGeometry_();
+        }
+    });
 }
 
 void TField::mousePressEvent(QMouseEvent* event) {
     if (down_) {
-        const QPoint at = event->position().toPoint();
+        const QPoint at = toBoard(event->position());
         down_(event->button(), at.x(), at.y());
     }
 }
 
 void TField::mouseReleaseEvent(QMouseEvent* event) {
     if (up_) {
-        const QPoint at = event->position().toPoint();
+        const QPoint at = toBoard(event->position());
         up_(event->button(), at.x(), at.y());
     }
 }

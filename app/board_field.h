@@ -1,14 +1,27 @@
-// `Field`, the 640 x 480 board surface. Every paint draws the BackBuffer as
-// it is at that moment and, over it, the text lines written since the last
-// present (the logo-screen lines). Mouse presses and releases of any button
-// are passed on in Field coordinates; Qt's implicit grab delivers a release
-// even outside the widget, with coordinates that may lie outside the board.
+// `Field`, the board surface. It shows the BackBuffer as it is at the moment
+// of each paint and, over it, the text lines written since the last present
+// (the logo-screen lines).
+//
+// The board is shown at a zoom level (100 to 300 %), centred in the widget;
+// where the widget is larger than the board, the background picture fills
+// the rest, continuing the board's own background. At 100 % in a widget of
+// 640 x 480 logical pixels the board fills it exactly, as it always has.
+// The BackBuffer may hold more pixels than the board's logical size (a
+// screen with more device pixels per logical pixel): it is then drawn at
+// device resolution, one BackBuffer pixel per device pixel where the sizes
+// agree, and smoothly scaled otherwise.
+//
+// Mouse presses and releases of any button are passed on in board
+// coordinates (640 x 480 board pixels, whatever the level); Qt's implicit
+// grab delivers a release even outside the widget, with coordinates that may
+// lie outside the board.
 #pragma once
 
 #include "render/bitmap.h"
 
 #include <QColor>
 #include <QImage>
+#include <QPixmap>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -29,13 +42,30 @@ public:
 
     void setMouseHandlers(MouseHandler down, MouseHandler up);
     void setPictureSource(PictureSource source);
+    // The background picture that fills the widget around the board; its
+    // pixels are as large as the BackBuffer's. Read again after
+    // backgroundChanged().
+    void setBackgroundSource(PictureSource source);
+    void backgroundChanged();
+    // Called (from the event loop) when the widget's size or its device
+    // pixel ratio has changed, so that the owner can choose a new level.
+    void setGeometryHandler(std::function<void()> handler);
 
     // Drops the text lines and asks for a paint of the picture source.
     void present();
-    // Adds a line over the picture: top-left corner at (x, y), Tahoma 8 pt.
+    // Adds a line over the picture: top-left corner at (x, y) in board
+    // pixels, Tahoma 8 pt scaled with the board.
     void drawTextLine(int x, int y, const QColor& color, const QString& text);
 
-    // What a paint would draw now, without the text lines.
+    // The zoom level the board is shown at, in logical pixels (a level of
+    // kZoomLevels), and where it lies in the widget.
+    void setBoardLevel(int percent);
+    int boardLevel() const { return level_; }
+    QRect boardRect() const;
+    // A point of the widget (logical pixels) in board pixels, rounded down.
+    QPoint toBoard(QPointF at) const;
+
+    // What a paint would draw now as the board, without the text lines.
     QImage picture() const;
     struct TextLine {
         int x;
@@ -47,19 +77,29 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     const Bitmap* sourceBitmap() const; // null without a source
+    void paintBackgroundAround(QPainter& painter, const QRect& board, double pixelRatio);
+    void geometryChanged();
 
     PictureSource source_;
+    PictureSource background_;
     QImage scratch_; // the converted picture of formats other than Device
+    QPixmap backgroundTile_;
+    bool backgroundStale_ = true;
     std::vector<TextLine> lines_;
     QFont lineFont_;
     MouseHandler down_;
     MouseHandler up_;
+    std::function<void()> onGeometry_;
+    bool geometryPending_ = false;
+    double paintedRatio_ = 0; // device pixel ratio of the last paint
+    int level_ = 100;
 };
 
 } // namespace kelmar

@@ -10,11 +10,13 @@ namespace kelmar {
 MainView::MainView(Game& game, TField& field, TStatusBar& status, TickSource& ticks)
     : game_(game), field_(field), status_(status), ticks_(ticks) {
     field_.setPictureSource([this] { return graphics_.BackBuffer.get(); });
+    field_.setBackgroundSource([this] { return graphics_.BackgroundTile.get(); });
 }
 
 // The field outlives the view by a moment while the window is destroyed.
 MainView::~MainView() {
     field_.setPictureSource({});
+    field_.setBackgroundSource({});
 }
 
 void MainView::RenderBoard() {
@@ -84,6 +86,7 @@ void MainView::CreateBitmaps() {
 }
 
 void MainView::LoadGraphics() {
+    field_.backgroundChanged();
     kelmar::LoadGraphics(graphics_, game_.settings.PixelFormat);
 }
 
@@ -96,7 +99,19 @@ void MainView::FreeBitmaps() {
 }
 
 void MainView::ChoosePixelFormat(PixelFormatSetting format) {
+    field_.backgroundChanged();
     kelmar::ChoosePixelFormat(game_, graphics_, *this, ticks_, format);
+}
+
+void MainView::setScalePercent(int percent) {
+    if (!graphics_.BackBuffer) {
+        graphics_.ScalePercent = ZoomFromPercent(percent); // read by the first load
+        return;
+    }
+    field_.backgroundChanged();
+    if (kelmar::RescaleGraphics(game_, graphics_, *this, ticks_, percent) && !game_.Running) {
+        field_.update(); // the logo anew, under the screen's lines
+    }
 }
 
 } // namespace kelmar

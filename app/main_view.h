@@ -63,6 +63,10 @@ public:
     void BuildSheetIndex();
     void FreeBitmaps();
     void ChoosePixelFormat(PixelFormatSetting format);
+    // The zoom level the pictures are drawn at (RescaleGraphics); before
+    // the bitmaps exist it only sets the level of the first load.
+    void setScalePercent(int percent);
+    int scalePercent() const { return graphics_.ScalePercent; }
 
     int32_t LastRenderMs() const { return graphics_.LastRenderMs; }
     Graphics& graphics() { return graphics_; }

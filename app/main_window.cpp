@@ -10,11 +10,13 @@
 #include "core/deal.h"
 #include "core/rules.h"
 #include "core/tick_source.h"
+#include "core/zoom.h"
 #include "scores/score_form.h"
 #include "storage/replace_file.h"
 #include "storage/saved_game.h"
 #include "storage/settings_file.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QTimer>
@@ -42,6 +44,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     createSolvability();
     placeWindow();
     FormCreate();
+    centreWindow();
     TimerObject->start();
 }
 
@@ -81,6 +84,10 @@ void TMainForm::InitializeGame() {
                                         QString::fromStdString(warning));
     }
     setCheckMarks();
+    // The window takes the chosen size before the pictures are first read,
+    // so that they are read once, at the level they are shown at.
+    fitWindowToZoom();
+    fitBoard();
     view_->CreateBitmaps();
     view_->LoadGraphics();
     view_->BuildSheetIndex();
@@ -118,6 +125,10 @@ void TMainForm::setCheckMarks() {
     }
     MShowSpeed->setChecked(settings.ShowRenderSpeed);
     MForceRepaint->setChecked(settings.ForceRepaint);
+    settings.Zoom = ZoomFromPercent(settings.Zoom);
+    for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
+        MZoomItems[i]->setChecked(kZoomLevels[i] == settings.Zoom);
+    }
 }
 
 void TMainForm::ShutDownGame() {

@@ -87,6 +87,7 @@ public:
     void setShutdownMessages(MessageSink* sink) { shutdownMessages_ = sink; }
 
     // Controls, named as in the window layout.
+    QWidget* Client = nullptr; // the client area below the menu bar
     QWidget* ToolBar = nullptr;
     QFrame* Bevel1 = nullptr;
     TField* Field = nullptr;
@@ -102,6 +103,11 @@ public:
     QAction *MFDevice = nullptr, *MF32 = nullptr, *MF24 = nullptr, *MF16 = nullptr, *MF15 = nullptr,
             *MF8 = nullptr, *MF4 = nullptr;
     QActionGroup* MFormat = nullptr;
+    // "Grö&ße": one radio item per zoom level (MZoomItems[i] for
+    // kZoomLevels[i]), a step up and down, full screen.
+    std::array<QAction*, 5> MZoomItems{};
+    QAction *MZoomIn = nullptr, *MZoomOut = nullptr, *MFullScreen = nullptr;
+    QActionGroup* MZoom = nullptr;
     QAction *MHelpStart = nullptr, *MScore = nullptr, *MAbout = nullptr;
     QAction *MCheckSolvable = nullptr, *MBackToSolvable = nullptr, *MSameGame = nullptr;
 
@@ -132,6 +138,9 @@ public Q_SLOTS:
     void MF4Click();
     void MShowSpeedClick();
     void MForceRepaintClick();
+    void MZoomInClick();
+    void MZoomOutClick();
+    void MFullScreenClick();
     void BHelpClick();
     void MHelpStartClick();
     void MScoreClick();
@@ -159,11 +168,14 @@ private:
     void createToolBar();
     void createMenu();
     void createFormatMenu(QMenu* options);
+    void createZoomMenu(QMenu* options);
+    void layoutClient(int width, int height);
     QAction* addMenuItem(QMenu* menu, const QString& caption, int image,
                          void (TMainForm::*handler)(), QKeySequence shortcut = {});
     QToolButton* addToolButton(int left, const QString& hint, int image,
                                void (TMainForm::*handler)());
     void placeWindow();
+    void centreWindow();
 
     // Start-up and shutdown (main_window.cpp).
     void FormCreate();
@@ -183,6 +195,14 @@ private:
     void pauseCommand();
     void helpCommand();
     void chooseFormat(QAction* item, PixelFormatSetting format);
+
+    // Zoom (main_window_zoom.cpp). The chosen level (settings.Zoom) is the
+    // largest the board is shown at: choosing one sizes a normal window to
+    // show the board at that level; in any window size the board takes the
+    // largest level up to the chosen one that fits, centred.
+    void chooseZoom(int percent);
+    void fitWindowToZoom();
+    void fitBoard();
     void loadFrom(const QString& fileName);
     void saveTo(const QString& fileName);
 
@@ -198,7 +218,6 @@ private:
     bool stuck() const;
     void offerWayOut();
 
-
     // The paced timer (main_window_commands.cpp): every 10 ms where each
     // step can be seen, only when the time text changes where nothing else
     // moves, stopped where nothing can change; set after every handler.
@@ -207,6 +226,7 @@ private:
     void paceTimer();
     void showClockText(const std::optional<std::string>& text);
     TimerPace timerPace_ = TimerPace::Steps;
+    bool maximizedBeforeFullScreen_ = false;
 
     Game game_;
     HighScoreTable scores_;

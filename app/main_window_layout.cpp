@@ -1,9 +1,12 @@
 // The window's controls and their geometry, in client coordinates of the
-// 642 x 530 area below the menu bar.
+// area below the menu bar: 642 x 530 at its smallest (and at 100 %), larger
+// when the window is resized, maximised or zoomed. The board surface takes
+// all the room between tool bar and status bar.
 #include "app/board_field.h"
 #include "app/main_window.h"
 #include "app/status_panels.h"
 #include "app/symbols.h"
+#include "core/zoom.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -15,6 +18,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <functional>
 
 namespace kelmar {
 
@@ -22,8 +26,26 @@ namespace {
 constexpr int kClientWidth = 642;
 constexpr int kClientHeight = 530;
 constexpr int kToolBarHeight = 29;
+constexpr int kStatusHeight = 19;
 constexpr int kButtonWidth = 25;
 constexpr int kButtonHeight = 23;
+
+// The client area: at least 642 x 530, and lays its controls out again
+// whenever it is resized.
+class ClientArea final : public QWidget {
+public:
+    ClientArea(QWidget* parent, std::function<void(int, int)> layout)
+        : QWidget(parent), layout_(std::move(layout)) {
+        setMinimumSize(kClientWidth, kClientHeight);
+    }
+    QSize sizeHint() const override { return {kClientWidth, kClientHeight}; }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { layout_(width(), height()); }
+
+private:
+    std::function<void(int, int)> layout_;
+};
 } // namespace
 
 void TMainForm::createControls() {
@@ -35,12 +57,12 @@ void TMainForm::createControls() {
     setFont(tahoma);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     symbols_ = std::make_unique<std::array<QIcon, 20>>(LoadSymbols());
     Symbols = symbols_.get();
 
-    auto* client = new QWidget(this);
-    client->setFixedSize(kClientWidth, kClientHeight);
+    auto* client = new ClientArea(this, [this](int w, int h) { layoutClient(w, h); });
+    Client = client;
     QPalette face = client->palette();
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     client->setPalette(face);
@@ -49,22 +71,20 @@ void TMainForm::createControls() {
 
     ToolBar = new QWidget(client);
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
-    ToolBar->setGeometry(0, 0, kClientWidth, kToolBarHeight);
     createToolBar();
 
     Bevel1 = new QFrame(client);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Bevel1->setLineWidth(1);
-    Bevel1->setGeometry(0, 29, 642, 482);
 
     Field = new TField(client);
-    Field->move(1, 30);
     Field->setMouseHandlers([this](Qt::MouseButton b, int x, int y) { FieldMouseDown(b, x, y); },
                             [this](Qt::MouseButton b, int x, int y) { FieldMouseUp(b, x, y); });
+    Field->setGeometryHandler([this] { fitBoard(); });
 
     Status = new TStatusBar(client);
-    Status->setGeometry(0, 511, 642, 19);
+    layoutClient(kClientWidth, kClientHeight);
 
     createMenu();
 
@@ -73,6 +93,20 @@ void TMainForm::createControls() {
     TimerObject->setTimerType(Qt::PreciseTimer);
     TimerObject->setInterval(10);
     connect(TimerObject, &QTimer::timeout, this, &TMainForm::TimerObjectTimer);
+}
+
+// At 642 x 530: tool bar (0, 0, 642, 29), frame (0, 29, 642, 482), Field
+// (1, 30, 640, 480), status bar (0, 511, 642, 19); a larger area widens
+// them all and gives the extra height to the frame and Field.
+void TMainForm::layoutClient(int width, int height) {
+    if (Status == nullptr) {
+        return; // still being built
+    }
+    const int boardHeight = height - kToolBarHeight - kStatusHeight;
+    ToolBar->setGeometry(0, 0, width, kToolBarHeight);
+    Bevel1->setGeometry(0, kToolBarHeight, width, boardHeight);
+    Field->setGeometry(1, kToolBarHeight + 1, width - 2, boardHeight - 2);
+    Status->setGeometry(0, height - kStatusHeight, width, kStatusHeight);
 }
 
 QToolButton* TMainForm::addToolButton(int left, const QString& hint, int image,
@@ -141,6 +175,7 @@ void TMainForm::createMenu() {
     MNoUnsolveableGames->setChecked(true);
     options->addSeparator();
     createFormatMenu(options);
+    createZoomMenu(options);
     MShowSpeed = addMenuItem(options, QStringLiteral("&Render-Zeiten anzeigen"), 15,
                              &TMainForm::MShowSpeedClick);
     MShowSpeed->setCheckable(true);
@@ -176,11 +211,47 @@ void TMainForm::createFormatMenu(QMenu* options) {
     MFDevice->setChecked(true);
 }
 
-// Fixed size: the client area plus whatever the menu bar needs; centred on
-// the screen the window opens on.
+void TMainForm::createZoomMenu(QMenu* options) {
+    QMenu* size = options->addMenu(QString::fromUtf8("Grö&ße"));
+    MZoom = new QActionGroup(this);
+    MZoom->setExclusive(true);
+    const char* const captions[] = {"&100 %", "1&50 %", "&200 %", "25&0 %", "&300 %"};
+    for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
+        const int percent = kZoomLevels[i];
+        QAction* item = size->addAction(QString::fromUtf8(captions[i]));
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [this, percent] { chooseZoom(percent); });
+        MZoom->addAction(item);
+        MZoomItems[i] = item;
+    }
+    MZoomItems[0]->setChecked(true);
+    size->addSeparator();
+    // Ctrl++ is Ctrl+Shift+= on keyboards without a plus key of its own.
+    MZoomIn = size->addAction(QString::fromUtf8("Ver&größern"));
+    MZoomIn->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    connect(MZoomIn, &QAction::triggered, this, &TMainForm::MZoomInClick);
+    MZoomOut = size->addAction(QStringLiteral("Ver&kleinern"));
+    MZoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    connect(MZoomOut, &QAction::triggered, this, &TMainForm::MZoomOutClick);
+    size->addSeparator();
+    MFullScreen = size->addAction(QStringLiteral("&Vollbild"));
+    MFullScreen->setCheckable(true);
+    MFullScreen->setShortcut(QKeySequence(Qt::Key_F11));
+    connect(MFullScreen, &QAction::triggered, this, &TMainForm::MFullScreenClick);
+}
+
+// The client area plus whatever the menu bar needs, as the smallest size and
+// the size at start.
 void TMainForm::placeWindow() {
     adjustSize();
-    setFixedSize(sizeHint());
+    setMinimumSize(sizeHint());
+    resize(sizeHint());
+}
+
+// Centred on the screen the window opens on, at the size the start-up gave
+// it (larger when the settings chose a larger board).
+void TMainForm::centreWindow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());

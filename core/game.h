@@ -89,6 +89,9 @@ struct GameSettings {
     PixelFormatSetting PixelFormat = PixelFormatSetting::Device;
     bool ShowRenderSpeed = false;
     bool ForceRepaint = false;
+    // The board size the player chose, a percentage of kZoomLevels
+    // (core/zoom.h): the largest the board is shown at.
+    int Zoom = 100;
 };
 
 struct Game {

@@ -12,6 +12,12 @@ install(FILES ${KELMAR_GAME_DIR}/KLBack.bmp ${KELMAR_GAME_DIR}/KLTiles.bmp
               ${KELMAR_GAME_DIR}/KLTFrame.bmp ${KELMAR_GAME_DIR}/KLMRLogo.jpg
               ${KELMAR_GAME_DIR}/Kelmar.htm
         DESTINATION ${CMAKE_INSTALL_DATADIR}/kelmar)
+# The pictures drawn for the larger zoom levels.
+foreach(level 150 200 250 300)
+    install(FILES ${KELMAR_GAME_DIR}/KLBack${level}.bmp ${KELMAR_GAME_DIR}/KLTiles${level}.bmp
+                  ${KELMAR_GAME_DIR}/KLTFrame${level}.bmp ${KELMAR_GAME_DIR}/KLMRLogo${level}.jpg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/kelmar)
+endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/kelmar.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/kelmar.metainfo.xml

@@ -1,10 +1,14 @@
 #include "render/graphics.h"
 
 #include "render/bitmap_ops.h"
+#include "render/display_image.h"
+#include "render/graphics_error.h"
+#include "render/logo_screen.h"
 #include "render/picture_file.h"
 #include "render/renderer.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace kelmar {
 namespace {
@@ -44,14 +48,25 @@ constexpr SheetRun kSheetRuns[] = {
 
 } // namespace
 
+int32_t ToBackBuffer(const Graphics& graphics, int32_t v) {
+    return ScaleLength(v, graphics.ScalePercent);
+}
+
+Rect ToBackBuffer(const Graphics& graphics, const Rect& rect) {
+    return {ToBackBuffer(graphics, rect.Left), ToBackBuffer(graphics, rect.Top),
+            ToBackBuffer(graphics, rect.Right), ToBackBuffer(graphics, rect.Bottom)};
+}
+
 void ComputeBannerLayout(Graphics& graphics) {
     const int32_t wonWidth = MeasureText(graphics.BannerFont, QStringLiteral("GEWONNEN!")).width();
     const int32_t stuckWidth =
         MeasureText(graphics.BannerFont, QStringLiteral("VERLOREN!")).width();
     const int32_t height = MeasureText(graphics.BannerFont, QStringLiteral("X")).height();
-    graphics.BannerLayout.WonX = (kBoardWidth - wonWidth) / 2;
-    graphics.BannerLayout.StuckX = (kBoardWidth - stuckWidth) / 2;
-    graphics.BannerLayout.Y = (kBoardHeight - kFaceHeight - height) / 2;
+    const int32_t width = ToBackBuffer(graphics, kBoardWidth);
+    graphics.BannerLayout.WonX = (width - wonWidth) / 2;
+    graphics.BannerLayout.StuckX = (width - stuckWidth) / 2;
+    graphics.BannerLayout.Y =
+        (ToBackBuffer(graphics, kBoardHeight) - ToBackBuffer(graphics, kFaceHeight) - height) / 2;
 }
 
 QString BackgroundFileName() {
@@ -71,6 +86,38 @@ QString PicturePath(const Graphics& graphics, const QString& name) {
     return QDir(graphics.PictureFolder).filePath(name);
 }
 
+LevelPicturePath FindLevelPicture(const Graphics& graphics, const QString& name) {
+    for (auto level = kZoomLevels.rbegin(); level != kZoomLevels.rend(); ++level) {
+        if (*level > graphics.ScalePercent || *level == kDefaultZoom) {
+            continue;
+        }
+        const QString path = PicturePath(
+            graphics, QString::fromStdString(ZoomedFileName(name.toStdString(), *level)));
+        if (QFile::exists(path)) {
+            return {path, *level};
+        }
+    }
+    return {PicturePath(graphics, name), kDefaultZoom};
+}
+
+Bitmap LoadLevelPicture(const Graphics& graphics, const QString& name, PixelFormatSetting format,
+                        ColourKey key) {
+    const LevelPicturePath found = FindLevelPicture(graphics, name);
+    if (found.Percent == graphics.ScalePercent) {
+        return LoadPictureFile(found.Path, format, key);
+    }
+    // A smaller level's picture, read in true colour and scaled. Only pure
+    // black is transparent in the frame, so it is scaled without blending.
+    const QImage image = BitmapToImage(LoadPictureFile(found.Path, PixelFormatSetting::Device));
+    const QSize size(
+        static_cast<int>(int64_t{image.width()} * graphics.ScalePercent / found.Percent),
+        static_cast<int>(int64_t{image.height()} * graphics.ScalePercent / found.Percent));
+    return BitmapFromImage(
+        image.scaled(size, Qt::IgnoreAspectRatio,
+                     key == ColourKey::Black ? Qt::FastTransformation : Qt::SmoothTransformation),
+        format, key);
+}
+
 void CreateBitmaps(Graphics& graphics, PixelFormatSetting format,
                    const BitmapLifecycleObserver& onCreate) {
     for (BitmapRole role : {BitmapRole::BackgroundTile, BitmapRole::TileSheet,
@@ -81,7 +128,8 @@ void CreateBitmaps(Graphics& graphics, PixelFormatSetting format,
             // logo screen can show even when no board picture could be read.
             const bool back = role == BitmapRole::BackBuffer;
             slot =
-                std::make_unique<Bitmap>(back ? kBoardWidth : 0, back ? kBoardHeight : 0, format);
+                std::make_unique<Bitmap>(back ? ToBackBuffer(graphics, kBoardWidth) : 0,
+                                         back ? ToBackBuffer(graphics, kBoardHeight) : 0, format);
             if (onCreate) {
                 onCreate(role);
             }
@@ -120,24 +168,25 @@ void LoadGraphics(Graphics& graphics, PixelFormatSetting format) {
     CreateBitmaps(graphics, format);
     // Each picture is read completely before it replaces the old one, so a
     // failing step leaves its bitmap and the later ones as they were.
-    Bitmap background = LoadPictureFile(PicturePath(graphics, BackgroundFileName()), format);
+    Bitmap background = LoadLevelPicture(graphics, BackgroundFileName(), format);
     graphics.BackgroundWidth = background.width();
     graphics.BackgroundHeight = background.height();
     *graphics.BackgroundTile = std::move(background);
 
-    *graphics.TileSheet = LoadPictureFile(PicturePath(graphics, TileSheetFileName()), format);
+    *graphics.TileSheet = LoadLevelPicture(graphics, TileSheetFileName(), format);
     // The frame's transparent colour is colour value 0 whatever its pixels;
     // CopyTransparent applies it. Converted keyed, so that only its pure
     // black pixels become value 0: near-black outline pixels would otherwise
     // turn transparent in the palette and 15/16-bit formats.
-    *graphics.TileFrame =
-        LoadPictureFile(PicturePath(graphics, TileFrameFileName()), format, ColourKey::Black);
+    *graphics.TileFrame = LoadLevelPicture(graphics, TileFrameFileName(), format, ColourKey::Black);
 
-    graphics.BackBuffer->resize(kBoardWidth, kBoardHeight);
+    graphics.BackBuffer->resize(ToBackBuffer(graphics, kBoardWidth),
+                                ToBackBuffer(graphics, kBoardHeight));
     ConvertBitmap(*graphics.BackBuffer, format);
 
     graphics.TransparentText = true;
     graphics.BannerFont = BannerFontStyle();
+    graphics.BannerFont.PointSize = ToBackBuffer(graphics, graphics.BannerFont.PointSize);
     ComputeBannerLayout(graphics);
 }
 
@@ -148,6 +197,28 @@ void ChoosePixelFormat(Game& game, Graphics& graphics, BoardSurface& surface, Ti
     if (game.Running) {
         RenderBoard(game, graphics, surface, ticks);
     }
+}
+
+bool RescaleGraphics(Game& game, Graphics& graphics, BoardSurface& surface, TickSource& ticks,
+                     int percent) {
+    percent = ZoomFromPercent(percent);
+    if (percent == graphics.ScalePercent) {
+        return false;
+    }
+    graphics.ScalePercent = percent;
+    LoadGraphics(graphics, game.settings.PixelFormat);
+    if (game.Running) {
+        RenderBoard(game, graphics, surface, ticks);
+        return true;
+    }
+    try {
+        DrawLogoPicture(graphics);
+    } catch (const GraphicsError&) {
+        // The player was told when the screen was shown; the board, which
+        // stays behind the screen, is the best picture left to show.
+        RenderBoard(game, graphics, surface, ticks);
+    }
+    return true;
 }
 
 } // namespace kelmar

@@ -1,6 +1,12 @@
 // The graphics state of the game: the four bitmaps, the sheet index, the
 // highlight mask, the banner font and layout, and the render time.
 //
+// Everything is composed at one zoom level, ScalePercent (100 to 300): the
+// BackBuffer is 640 x 480 board pixels scaled by it, the pictures are those
+// drawn for it. Board coordinates (TileRect, SheetIndex, HighlightMask) stay
+// in 100 % units; the renderer scales them. At 100 everything is exactly as
+// it was before zooming existed.
+//
 // One Graphics object exists for the whole run, owned by the main window. The
 // four bitmaps are created once by CreateBitmaps (before the first
 // LoadGraphics) and freed once by FreeBitmaps at shutdown; in between they
@@ -10,6 +16,7 @@
 #include "core/game.h"
 #include "core/geometry.h"
 #include "core/pixel_format.h"
+#include "core/zoom.h"
 #include "render/bitmap.h"
 #include "render/text.h"
 
@@ -36,11 +43,12 @@ struct SheetIndexTable {
     std::array<int32_t, kSheetIndexSize> Y{};
 };
 
-// Banner positions in BackBuffer pixels, computed with the banner font.
+// Banner positions in BackBuffer pixels (scaled), computed with the banner
+// font; W, H and F are 640, 480 and 54 at the zoom level.
 struct BannerLayoutValues {
-    int32_t WonX = 0;   // (640 - width of "GEWONNEN!") / 2
-    int32_t StuckX = 0; // (640 - width of "VERLOREN!") / 2
-    int32_t Y = 0;      // (426 - height of "X") / 2
+    int32_t WonX = 0;   // (W - width of "GEWONNEN!") / 2
+    int32_t StuckX = 0; // (W - width of "VERLOREN!") / 2
+    int32_t Y = 0;      // (H - F - height of "X") / 2
 };
 
 struct Graphics {
@@ -48,7 +56,7 @@ struct Graphics {
     std::unique_ptr<Bitmap> BackgroundTile; // KLBack.bmp, drawn tiled
     std::unique_ptr<Bitmap> TileSheet;      // KLTiles.bmp, 9 x 5 cells of 38x54
     std::unique_ptr<Bitmap> TileFrame;      // KLTFrame.bmp, black is transparent
-    std::unique_ptr<Bitmap> BackBuffer;     // 640 x 480, everything is composed here
+    std::unique_ptr<Bitmap> BackBuffer;     // 640 x 480 scaled, everything is composed here
 
     int32_t BackgroundWidth = 0;  // W of BackgroundTile, recorded at each load
     int32_t BackgroundHeight = 0; // H
@@ -66,6 +74,10 @@ struct Graphics {
 
     // Folder the picture files are read from; empty = the working directory.
     QString PictureFolder;
+
+    // The zoom level of the bitmaps, one of kZoomLevels; set before
+    // LoadGraphics (RescaleGraphics changes it and reloads).
+    int ScalePercent = 100;
 };
 
 // Called for each bitmap as it is created or freed; for checking the order.
@@ -90,17 +102,39 @@ void FreeBitmaps(Graphics& graphics, const BitmapLifecycleObserver& onFree = {})
 void BuildSheetIndex(Graphics& graphics);
 
 // Reads the three pictures (files KLBack.bmp, KLTiles.bmp, KLTFrame.bmp in
-// PictureFolder) in `format`, then sets the BackBuffer to 640 x 480 in
-// `format` keeping its picture, sets the banner font and computes
+// PictureFolder; above 100 % those of the level, KLBack200.bmp ...) in
+// `format`, then sets the BackBuffer to 640 x 480 (scaled) in `format`
+// keeping its picture, sets the banner font (54 pt scaled) and computes
 // BannerLayout. Creates the bitmaps first if CreateBitmaps has not run.
-// Throws GraphicsError at the first file that is missing ("Cannot open file
-// <path>") or no valid picture ("Bitmap image is not valid"): the pictures of
-// the earlier steps keep their new content and format, the failing one and
-// the later ones keep what they had.
+// A picture of a larger level that is missing is replaced, silently, by the
+// nearest smaller level's, scaled; the 100 % file is always the last resort.
+// Throws GraphicsError at the first file that is missing at 100 % ("Cannot
+// open file <path>") or no valid picture ("Bitmap image is not valid"): the
+// pictures of the earlier steps keep their new content and format, the
+// failing one and the later ones keep what they had.
 void LoadGraphics(Graphics& graphics, PixelFormatSetting format);
+
+// Reads the picture `name` (a 100 % file name) for ScalePercent as
+// LoadGraphics does: the level's own file, else the nearest smaller level's
+// scaled to this level (`key` as for LoadPictureFile; the frame, with its
+// exact black, is scaled without blending).
+Bitmap LoadLevelPicture(const Graphics& graphics, const QString& name, PixelFormatSetting format,
+                        ColourKey key = ColourKey::None);
+
+// The path of the picture `name` at ScalePercent, or of the nearest smaller
+// level's file that exists (the 100 % file when none does), and that level.
+struct LevelPicturePath {
+    QString Path;
+    int Percent;
+};
+LevelPicturePath FindLevelPicture(const Graphics& graphics, const QString& name);
 
 // Computes BannerLayout with the current BannerFont (step 6 of LoadGraphics).
 void ComputeBannerLayout(Graphics& graphics);
+
+// Board pixels to BackBuffer pixels at ScalePercent (rounded down).
+int32_t ToBackBuffer(const Graphics& graphics, int32_t v);
+Rect ToBackBuffer(const Graphics& graphics, const Rect& rect);
 
 // The player picked a pixel format (the caller has checked the menu item):
 // PixelFormat := format (stays even if loading fails), LoadGraphics, and
@@ -108,6 +142,18 @@ void ComputeBannerLayout(Graphics& graphics);
 // propagate.
 void ChoosePixelFormat(Game& game, Graphics& graphics, BoardSurface& surface, TickSource& ticks,
                        PixelFormatSetting format);
+
+// The board is to be shown at zoom level `percent` (a level of kZoomLevels;
+// any other number counts as 100). Nothing happens at the current level.
+// Otherwise ScalePercent := percent and LoadGraphics in the game's pixel
+// format; then, while the game is Running, RenderBoard (which presents);
+// while a logo screen shows, the logo picture is drawn again at the new size
+// (DrawLogoPicture) and the caller repaints the surface, keeping the
+// screen's text lines; a logo that cannot be read then gives the composed
+// board instead. Returns whether the level changed. Errors of LoadGraphics
+// propagate.
+bool RescaleGraphics(Game& game, Graphics& graphics, BoardSurface& surface, TickSource& ticks,
+                     int percent);
 
 // The file names of the board pictures.
 QString BackgroundFileName(); // "KLBack.bmp"

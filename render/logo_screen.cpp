@@ -1,8 +1,13 @@
 #include "render/logo_screen.h"
 
 #include "render/bitmap_ops.h"
+#include "render/display_image.h"
+#include "render/graphics_error.h"
 #include "render/jpeg_decoder.h"
+#include "render/picture_file.h"
 #include "render/renderer.h"
+
+#include <QFile>
 
 namespace kelmar {
 namespace {
@@ -18,13 +23,41 @@ QString LogoFileName() {
     return QStringLiteral("KLMRLogo.jpg");
 }
 
+void DrawLogoPicture(Graphics& graphics) {
+    if (!graphics.BackBuffer) {
+        return;
+    }
+    const LevelPicturePath found = FindLevelPicture(graphics, LogoFileName());
+    if (found.Percent == graphics.ScalePercent) {
+        // A damaged file leaves the board in the BackBuffer.
+        DecodeJpegFileInto(found.Path, *graphics.BackBuffer);
+        return;
+    }
+    // A smaller level's logo, decoded whole and scaled to this level.
+    QFile file(found.Path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw CannotOpenFileError(found.Path.toStdString());
+    }
+    const QByteArray bytes = file.readAll();
+    const Bitmap logo = DecodeJpegBytes(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                        static_cast<unsigned long>(bytes.size()),
+                                        PixelFormatSetting::Device, kMaxBitmapSide, kMaxBitmapSide);
+    const QImage image = BitmapToImage(logo);
+    const QSize size(
+        static_cast<int>(int64_t{image.width()} * graphics.ScalePercent / found.Percent),
+        static_cast<int>(int64_t{image.height()} * graphics.ScalePercent / found.Percent));
+    const Bitmap scaled =
+        BitmapFromImage(image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+                        graphics.BackBuffer->format());
+    CopyRect(*graphics.BackBuffer, 0, 0, scaled, {0, 0, scaled.width(), scaled.height()});
+}
+
 void ShowLogoScreen(Game& game, Graphics& graphics, BoardSurface& surface) {
     game.Running = false;
     if (!graphics.BackBuffer) {
         return;
     }
-    // A damaged file leaves the board in the BackBuffer.
-    DecodeJpegFileInto(PicturePath(graphics, LogoFileName()), *graphics.BackBuffer);
+    DrawLogoPicture(graphics);
     PresentBoard(graphics, surface);
     graphics.LogoLineCursor = kLogoLineStart;
 }

@@ -18,12 +18,17 @@ constexpr int32_t kLogoLineX = 10;
 // "KLMRLogo.jpg"
 QString LogoFileName();
 
-// Running := false; decodes KLMRLogo.jpg (in PictureFolder) and draws it at
-// (0, 0) of the BackBuffer at its own size (clipped); presents;
+// Running := false; draws the logo picture (DrawLogoPicture); presents;
 // LogoLineCursor := 460. A missing or damaged file throws GraphicsError
 // ("Cannot open file <path>" / "JPEG error #<code>") after Running was
 // cleared, with the BackBuffer, the surface and the cursor untouched.
 void ShowLogoScreen(Game& game, Graphics& graphics, BoardSurface& surface);
+
+// Decodes KLMRLogo.jpg (in PictureFolder; above 100 % the level's own
+// KLMRLogo200.jpg ..., or the nearest smaller level's scaled when that is
+// missing) and draws it at (0, 0) of the BackBuffer at its own size
+// (clipped). Throws as ShowLogoScreen, leaving the BackBuffer as it was.
+void DrawLogoPicture(Graphics& graphics);
 
 // Draws `text` on the surface (not into the BackBuffer) at (10,
 // LogoLineCursor): first in black at the eight points around it, then in

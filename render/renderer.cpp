@@ -11,9 +11,9 @@
 namespace kelmar {
 namespace {
 
-constexpr int32_t kFrameOffsetX = 9; // the frame starts this far left of the face
-constexpr int32_t kFrameOffsetY = 1; // and this far above it
-constexpr int32_t kBannerShadow = 4; // shadow offset right and down, pixels
+// The frame picture starts FrameGeometryAt(level).FaceLeft pixels left of
+// the face and FaceTop above it: 9 and 1 at 100 %.
+constexpr int32_t kBannerShadow = 4; // shadow offset right and down, board pixels
 constexpr int kHighlightStep = 32;   // true-colour lightening per byte
 
 bool HasBitmaps(const Graphics& graphics) {
@@ -28,16 +28,18 @@ void DrawBackground(Graphics& graphics) {
         return;
     }
     Bitmap& bb = *graphics.BackBuffer;
+    const int32_t width = ToBackBuffer(graphics, kBoardWidth);
+    const int32_t height = ToBackBuffer(graphics, kBoardHeight);
     const Rect whole{0, 0, w, h};
     // The first row of copies is drawn tile by tile. The copies are opaque,
     // so every further row of copies equals the first one and is copied from
     // it in whole BackBuffer rows: the same picture with far fewer copies.
-    for (int32_t x = 0; x < kBoardWidth; x += w) {
+    for (int32_t x = 0; x < width; x += w) {
         CopyRect(bb, x, 0, *graphics.BackgroundTile, whole);
     }
-    const int32_t band = std::min(h, kBoardHeight);
-    for (int32_t y = band; y < kBoardHeight; y += band) {
-        CopyRect(bb, 0, y, bb, {0, 0, kBoardWidth, band});
+    const int32_t band = std::min(h, height);
+    for (int32_t y = band; y < height; y += band) {
+        CopyRect(bb, 0, y, bb, {0, 0, width, band});
     }
 }
 
@@ -57,41 +59,51 @@ struct FrameRuns {
     bool UseAroundFace = false;
 };
 
-void FindFrameRuns(const Bitmap& frame, FrameRuns& runs) {
+void FindFrameRuns(const Graphics& graphics, FrameRuns& runs) {
+    const Bitmap& frame = *graphics.TileFrame;
     FindOpaqueRuns(frame, runs.Whole);
     runs.UseAroundFace = StorageBitsPerPixel(frame.format()) >= 24;
     if (runs.UseAroundFace) {
-        CutOpaqueRuns(
-            runs.Whole,
-            {kFrameOffsetX, kFrameOffsetY, kFrameOffsetX + kFaceWidth, kFrameOffsetY + kFaceHeight},
-            runs.AroundFace);
+        const TileFrameGeometry at = FrameGeometryAt(graphics.ScalePercent);
+        CutOpaqueRuns(runs.Whole,
+                      {at.FaceLeft, at.FaceTop, at.FaceLeft + ToBackBuffer(graphics, kFaceWidth),
+                       at.FaceTop + ToBackBuffer(graphics, kFaceHeight)},
+                      runs.AroundFace);
     }
 }
 
-// True when the face pass will copy a whole 38x54 cell onto the face of a
-// tile of `kind`: a kind with a sheet entry whose cell lies inside the sheet.
+// The sheet cell of `kind` in TileSheet pixels (scaled); `kind` must be
+// below kSheetIndexSize.
+Rect SheetCell(const Graphics& graphics, uint8_t kind) {
+    const int32_t cx = graphics.SheetIndex.X[kind];
+    const int32_t cy = graphics.SheetIndex.Y[kind];
+    return ToBackBuffer(graphics, Rect{cx, cy, cx + kFaceWidth, cy + kFaceHeight});
+}
+
+// True when the face pass will copy a whole cell onto the face of a tile of
+// `kind`: a kind with a sheet entry whose cell lies inside the sheet.
 bool FaceCoversItsRect(const Graphics& graphics, uint8_t kind) {
     if (kind >= kSheetIndexSize) {
         return false;
     }
-    const int64_t cx = graphics.SheetIndex.X[kind];
-    const int64_t cy = graphics.SheetIndex.Y[kind];
-    return cx >= 0 && cy >= 0 && cx + kFaceWidth <= graphics.TileSheet->width() &&
-           cy + kFaceHeight <= graphics.TileSheet->height();
+    const Rect cell = SheetCell(graphics, kind);
+    return cell.Left >= 0 && cell.Top >= 0 && cell.Right <= graphics.TileSheet->width() &&
+           cell.Bottom <= graphics.TileSheet->height();
 }
 
 void DrawFrames(const Board& board, int32_t lastSlot, uint8_t layer, Graphics& graphics,
                 const FrameRuns& frameRuns) {
     const Bitmap& frame = *graphics.TileFrame;
+    const TileFrameGeometry at = FrameGeometryAt(graphics.ScalePercent);
     for (int32_t slot = 1; slot <= lastSlot; ++slot) {
         const TileSlot& s = board.Slots[slot];
         if (s.Present && s.Layer == layer) {
-            const Rect face = TileRect(board, slot);
+            const Rect face = ToBackBuffer(graphics, TileRect(board, slot));
             const OpaqueRuns& runs = frameRuns.UseAroundFace && FaceCoversItsRect(graphics, s.Kind)
                                          ? frameRuns.AroundFace
                                          : frameRuns.Whole;
-            CopyOpaqueRuns(*graphics.BackBuffer, face.Left - kFrameOffsetX,
-                           face.Top - kFrameOffsetY, frame, runs);
+            CopyOpaqueRuns(*graphics.BackBuffer, face.Left - at.FaceLeft, face.Top - at.FaceTop,
+                           frame, runs);
         }
     }
 }
@@ -104,10 +116,9 @@ void DrawFaces(const Game& game, int32_t lastSlot, uint8_t layer, Graphics& grap
         }
         const Rect face = TileRect(game.board, slot);
         if (s.Kind < kSheetIndexSize) {
-            const int32_t cx = graphics.SheetIndex.X[s.Kind];
-            const int32_t cy = graphics.SheetIndex.Y[s.Kind];
-            CopyRect(*graphics.BackBuffer, face.Left, face.Top, *graphics.TileSheet,
-                     {cx, cy, cx + kFaceWidth, cy + kFaceHeight});
+            const Rect scaled = ToBackBuffer(graphics, face);
+            CopyRect(*graphics.BackBuffer, scaled.Left, scaled.Top, *graphics.TileSheet,
+                     SheetCell(graphics, s.Kind));
         }
         if (game.play.SelectionActive && game.play.SelectedSlot == slot) {
             HighlightTile(graphics, face);
@@ -117,8 +128,8 @@ void DrawFaces(const Game& game, int32_t lastSlot, uint8_t layer, Graphics& grap
 
 void DrawBanner(Graphics& graphics, int32_t x, Rgb colour, const QString& text) {
     const int32_t y = graphics.BannerLayout.Y;
-    DrawText(*graphics.BackBuffer, x + kBannerShadow, y + kBannerShadow, graphics.BannerFont,
-             Rgb{0, 0, 0}, text);
+    const int32_t shadow = ToBackBuffer(graphics, kBannerShadow);
+    DrawText(*graphics.BackBuffer, x + shadow, y + shadow, graphics.BannerFont, Rgb{0, 0, 0}, text);
     DrawText(*graphics.BackBuffer, x, y, graphics.BannerFont, colour, text);
 }
 
@@ -191,7 +202,7 @@ void RenderBoard(Game& game, Graphics& graphics, BoardSurface& surface, TickSour
     // The frame is drawn up to 144 times: find its opaque runs once per
     // composition and copy only those.
     thread_local FrameRuns frameRuns;
-    FindFrameRuns(*graphics.TileFrame, frameRuns);
+    FindFrameRuns(graphics, frameRuns);
     for (int layer = 1; layer <= game.board.MaxLayer; ++layer) {
         DrawFrames(game.board, lastSlot, static_cast<uint8_t>(layer), graphics, frameRuns);
         DrawFaces(game, lastSlot, static_cast<uint8_t>(layer), graphics);
@@ -202,10 +213,11 @@ void RenderBoard(Game& game, Graphics& graphics, BoardSurface& surface, TickSour
     game.play.HintShowing = false;
 }
 
-void HighlightTile(Graphics& graphics, const Rect& rect) {
+void HighlightTile(Graphics& graphics, const Rect& boardRect) {
     if (!graphics.BackBuffer || !graphics.TileSheet) {
         return;
     }
+    const Rect rect = ToBackBuffer(graphics, boardRect);
     Bitmap& bb = *graphics.BackBuffer;
     if (bb.format() == PixelFormatSetting::Device) {
         // The mask cell is read from its top-left corner; the part of `rect`
@@ -217,7 +229,7 @@ void HighlightTile(Graphics& graphics, const Rect& rect) {
         if (left >= right || top >= bottom) {
             return;
         }
-        const Rect& mask = graphics.HighlightMask;
+        const Rect mask = ToBackBuffer(graphics, graphics.HighlightMask);
         const int64_t srcLeft = std::min<int64_t>(mask.Left + (left - rect.Left), INT32_MAX / 2);
         const int64_t srcTop = std::min<int64_t>(mask.Top + (top - rect.Top), INT32_MAX / 2);
         MergePaint(bb, static_cast<int32_t>(left), static_cast<int32_t>(top), *graphics.TileSheet,

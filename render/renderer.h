@@ -12,6 +12,10 @@
 
 namespace kelmar {
 
+// All board positions (TileRect, the rect of HighlightTile) are in board
+// pixels; the renderer draws them at the zoom level of the graphics
+// (Graphics::ScalePercent), rounding scaled edges down.
+//
 // Recomposes everything: the background tiled from (0, 0), rows outer; for
 // each layer 1..MaxLayer the frames of that layer's present slots in slot
 // order (black transparent, 9 pixels left of and 1 above the face rectangle
@@ -22,7 +26,8 @@ namespace kelmar {
 // PresentBoard; HintShowing := false.
 void RenderBoard(Game& game, Graphics& graphics, BoardSurface& surface, TickSource& ticks);
 
-// Marks `rect` (a face rectangle) in the BackBuffer by its format: Device
+// Marks `rect` (a face rectangle in board pixels; scaled to the zoom level
+// first) in the BackBuffer by its format: Device
 // merge-paints the HighlightMask cell of TileSheet onto it; Bits4/8/15/16
 // invert the bytes of rows top..bottom-1 that hold the rectangle (Bits4: byte
 // left/2 .. (right-1)/2, so an odd edge inverts the neighbour pixel in that

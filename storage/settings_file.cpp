@@ -1,5 +1,6 @@
 #include "storage/settings_file.h"
 
+#include "core/zoom.h"
 #include "storage/high_score_record.h"
 #include "storage/ini_reader.h"
 #include "storage/regular_file.h"
@@ -82,6 +83,7 @@ void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile&
     settings.ShowRenderSpeed =
         ini.getBool(kOptionsSection, "ShowRenderSpeed", settings.ShowRenderSpeed);
     settings.ForceRepaint = ini.getBool(kOptionsSection, "ForceRepaint", settings.ForceRepaint);
+    settings.Zoom = ZoomFromPercent(ini.getNumber(kOptionsSection, "Zoom", kDefaultZoom));
     for (int row = 1; row <= kScoreRows; ++row) {
         const std::string value =
             ini.getString(kScoresSection, std::to_string(row), kMissingScoreValue);
@@ -163,6 +165,7 @@ std::string SettingsText(const GameSettings& settings, const HighScoreTable& tab
     addOption(text, "PixelFormat", std::to_string(PixelFormatToBits(settings.PixelFormat)));
     addOption(text, "ShowRenderSpeed", flag(settings.ShowRenderSpeed));
     addOption(text, "ForceRepaint", flag(settings.ForceRepaint));
+    addOption(text, "Zoom", std::to_string(ZoomFromPercent(settings.Zoom)));
     addLine(text, "");
     addLine(text, "[Highscores]");
     for (int row = 1; row <= kScoreRows; ++row) {

@@ -1,4 +1,4 @@
-// The settings file: the five options and the ten best times, read once at
+// The settings file: the six options and the ten best times, read once at
 // start and rewritten whole at shutdown.
 //
 // Written form (every line ends with CR LF; names and values are Windows-1252
@@ -10,6 +10,7 @@
 //   PixelFormat=0              bits per pixel: 0 (Device), 4, 8, 15, 16, 24, 32
 //   ShowRenderSpeed=0
 //   ForceRepaint=0
+//   Zoom=100                   percent: 100, 150, 200, 250 or 300
 //   <empty line>
 //   [Highscores]
 //   1=064B656C6D617200B400008EAE
@@ -43,8 +44,9 @@ struct SettingsReadResult {
 
 // Reads the options and rows 1..10 of the table from the settings file at
 // `path`. A missing file, section or key leaves the values as they are; a
-// value that is no number gives the current value (PixelFormat: Device). A
-// file that cannot be read leaves everything as it is and says so. Never
+// value that is no number gives the current value (PixelFormat: Device); a
+// missing Zoom line, or one that holds no zoom level, gives 100. A file that
+// cannot be read leaves everything as it is and says so. Never
 // blocks: a pipe under the name counts as unreadable.
 SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
                                 const std::string& path = kSettingsFileName);
@@ -52,7 +54,8 @@ SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
 // The same from the file's bytes.
 void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text);
 
-// Rewrites the settings file at `path` with the eighteen lines. The new file
+// Rewrites the settings file at `path` with its nineteen lines (the
+// eighteen of the first version and Zoom after ForceRepaint). The new file
 // is written beside the old one and renamed over it only when complete: a
 // failure leaves the previous file whole and throws IoError (German message).
 void WriteSettings(const GameSettings& settings, const HighScoreTable& table,

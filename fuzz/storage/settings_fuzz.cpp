@@ -2,6 +2,7 @@
 // Properties: never a crash or sanitizer report; every row read has a name of
 // 1..20 bytes; what WriteSettings would write reads back to the same options
 // and table; a record that is taken encodes to a record that decodes alike.
+#include "core/zoom.h"
 #include "fuzz/storage/fuzz_check.h"
 #include "storage/high_score_record.h"
 #include "storage/settings_file.h"
@@ -60,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(settingsBack.PixelFormat == settings.PixelFormat);
     FUZZ_CHECK(settingsBack.ShowRenderSpeed == settings.ShowRenderSpeed);
     FUZZ_CHECK(settingsBack.ForceRepaint == settings.ForceRepaint);
+    FUZZ_CHECK(IsZoomLevel(settings.Zoom) && settingsBack.Zoom == settings.Zoom);
     for (int row = 1; row <= kScoreRows; ++row) {
         FUZZ_CHECK(sameRow(tableBack.Rows[static_cast<size_t>(row)],
                            table.Rows[static_cast<size_t>(row)]));

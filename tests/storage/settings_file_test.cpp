@@ -29,6 +29,7 @@ constexpr const char* kDefaultFile = "[Kelmar]\r\n"
                                      "PixelFormat=0\r\n"
                                      "ShowRenderSpeed=0\r\n"
                                      "ForceRepaint=0\r\n"
+                                     "Zoom=100\r\n"
                                      "\r\n"
                                      "[Highscores]\r\n"
                                      "1=064B656C6D617200B400008EAE\r\n"
@@ -55,7 +56,7 @@ protected:
     HighScoreTable table;
 };
 
-TEST_F(SettingsFile, WithoutAFileTheDefaultsHoldAndAreWrittenAsEighteenLines) {
+TEST_F(SettingsFile, WithoutAFileTheDefaultsHoldAndAreWrittenInFull) {
     ReadSettings(settings, table, path());
     EXPECT_TRUE(settings.AvoidUnsolveableGames);
     EXPECT_EQ(settings.PlayerName, "Kelmar");
@@ -82,6 +83,28 @@ TEST_F(SettingsFile, PixelFormatIsStoredAsBitsPerPixel) {
     }
     settings.PixelFormat = PixelFormatSetting::Bits15;
     EXPECT_NE(SettingsText(settings, table).find("\r\nPixelFormat=15\r\n"), std::string::npos);
+}
+
+// The zoom is one line after ForceRepaint; a file of the first version has
+// none and reads as 100 %, and so does any number that is not a level.
+TEST_F(SettingsFile, ZoomIsReadAsALevelAndWrittenAfterForceRepaint) {
+    const std::pair<const char*, int> cases[] = {
+        {"200", 200}, {" 300 ", 300}, {"0x96", 150}, {"250", 250}, {"175", 100},
+        {"400", 100}, {"-200", 100},  {"50", 100},   {"abc", 100}, {"", 100},
+    };
+    for (const auto& [value, zoom] : cases) {
+        settings.Zoom = 150;
+        read(std::string("[Kelmar]\r\nZoom=") + value + "\r\n");
+        EXPECT_EQ(settings.Zoom, zoom) << value;
+    }
+    settings.Zoom = 250;
+    read("[Kelmar]\r\nForceRepaint=1\r\n");
+    EXPECT_EQ(settings.Zoom, 100) << "a file without the line";
+    settings.Zoom = 250;
+    EXPECT_NE(SettingsText(settings, table).find("\r\nForceRepaint=1\r\nZoom=250\r\n\r\n"),
+              std::string::npos);
+    settings.Zoom = 123;
+    EXPECT_NE(SettingsText(settings, table).find("\r\nZoom=100\r\n"), std::string::npos);
 }
 
 TEST_F(SettingsFile, KeysAndSectionsMatchInAnyCaseAndValuesAreTrimmed) {

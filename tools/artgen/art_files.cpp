@@ -2,6 +2,7 @@
 
 #include "app_icon.h"
 #include "contact_sheet.h"
+#include "core/zoom.h"
 #include "felt_background.h"
 #include "logo_picture.h"
 #include "symbol_icons.h"
@@ -26,23 +27,30 @@ QString saveBmp(const QImage& image, const QString& fileName) {
     return save(image.convertToFormat(QImage::Format_RGB888), fileName, "BMP");
 }
 
-TilePictures tilePictures() {
-    return {makeTileSheet(), makeTileFrame()};
+TilePictures tilePictures(int percent = 100) {
+    return {makeTileSheet(percent), makeTileFrame(percent)};
+}
+
+// The file for `name` at `percent` in `dir` ("KLTiles200.bmp").
+QString levelPath(const QDir& dir, const char* name, int percent) {
+    return dir.filePath(QString::fromStdString(ZoomedFileName(name, percent)));
 }
 
 } // namespace
 
 QString writeGameFiles(const QString& gameDir) {
     const QDir dir(gameDir);
-    const TilePictures pictures = tilePictures();
-    for (const QString& error :
-         {saveBmp(pictures.sheet, dir.filePath(QStringLiteral("KLTiles.bmp"))),
-          saveBmp(pictures.frame, dir.filePath(QStringLiteral("KLTFrame.bmp"))),
-          saveBmp(makeFeltBackground(), dir.filePath(QStringLiteral("KLBack.bmp"))),
-          save(makeLogo(pictures).convertToFormat(QImage::Format_RGB888),
-               dir.filePath(QStringLiteral("KLMRLogo.jpg")), "JPG", 92)})
-        if (!error.isEmpty())
-            return error;
+    for (int percent : kZoomLevels) {
+        const TilePictures pictures = tilePictures(percent);
+        for (const QString& error :
+             {saveBmp(pictures.sheet, levelPath(dir, "KLTiles.bmp", percent)),
+              saveBmp(pictures.frame, levelPath(dir, "KLTFrame.bmp", percent)),
+              saveBmp(makeFeltBackgroundAt(percent), levelPath(dir, "KLBack.bmp", percent)),
+              save(makeLogo(pictures, percent).convertToFormat(QImage::Format_RGB888),
+                   levelPath(dir, "KLMRLogo.jpg", percent), "JPG", 92)})
+            if (!error.isEmpty())
+                return error;
+    }
     return {};
 }
 

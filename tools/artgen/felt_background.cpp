@@ -1,5 +1,7 @@
 #include "felt_background.h"
 
+#include "core/zoom.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -41,15 +43,20 @@ double periodicNoise(double x, double y, int cells, uint32_t seed) {
 
 } // namespace
 
-QImage makeFeltBackground(uint32_t seed, QColor base) {
-    QImage felt(kFeltSize, kFeltSize, QImage::Format_RGB32);
-    for (int y = 0; y < kFeltSize; ++y) {
-        for (int x = 0; x < kFeltSize; ++x) {
+QImage makeFeltBackground(uint32_t seed, QColor base, int percent) {
+    const int size = ScaleLength(kFeltSize, percent);
+    QImage felt(size, size, QImage::Format_RGB32);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            // The noise lattice is laid in 100 % pixels; nx, ny are the
+            // pixel's place on it (x, y themselves at 100).
+            const double nx = x * 100.0 / percent;
+            const double ny = y * 100.0 / percent;
             // Broad mottling, a finer cloudiness and per-pixel grain; the
             // sum stays within -16 % .. +11 % of the base colour.
-            double v = 0.05 * (periodicNoise(x, y, 4, seed) - 0.5) +
-                       0.05 * (periodicNoise(x, y, 16, seed) - 0.5) +
-                       0.05 * (periodicNoise(x, y, 64, seed) - 0.5) +
+            double v = 0.05 * (periodicNoise(nx, ny, 4, seed) - 0.5) +
+                       0.05 * (periodicNoise(nx, ny, 16, seed) - 0.5) +
+                       0.05 * (periodicNoise(nx, ny, 64, seed) - 0.5) +
                        0.07 * (unit(hash(uint32_t(x), uint32_t(y), seed)) - 0.5);
             // Scattered darker grains read as fibres of the cloth.
             if ((hash(uint32_t(x), uint32_t(y), seed ^ 0xF1B3u) & 31) == 0)
@@ -62,6 +69,10 @@ QImage makeFeltBackground(uint32_t seed, QColor base) {
         }
     }
     return felt;
+}
+
+QImage makeFeltBackgroundAt(int percent) {
+    return makeFeltBackground(kFeltSeed, kFeltBase, percent);
 }
 
 } // namespace kelmar::art

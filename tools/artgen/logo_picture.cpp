@@ -1,6 +1,7 @@
 #include "logo_picture.h"
 
 #include "art_style.h"
+#include "core/zoom.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -78,15 +79,20 @@ std::vector<PreviewTile> pyramidTiles() {
 
 } // namespace
 
-QImage makeLogo(const TilePictures& pictures) {
-    QImage logo(kLogoWidth, kLogoHeight, QImage::Format_RGB32);
+QImage makeLogo(const TilePictures& pictures, int percent) {
+    QImage logo(ScaleLength(kLogoWidth, percent), ScaleLength(kLogoHeight, percent),
+                QImage::Format_RGB32);
     QPainter painter(&logo);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Everything below is laid out in 640 x 480 units.
+    if (percent != 100)
+        painter.scale(percent / 100.0, percent / 100.0);
     paintSky(painter);
     paintTitle(painter);
 
-    const QImage pyramid = composeBoard(QSize(230, 170), QImage(), pictures, pyramidTiles());
+    const QImage pyramid = composeBoard(QSize(ScaleLength(230, percent), ScaleLength(170, percent)),
+                                        QImage(), pictures, pyramidTiles(), -1, percent);
     // A soft shadow under the pyramid, then the pyramid at twice its size.
     painter.save();
     painter.setPen(Qt::NoPen);

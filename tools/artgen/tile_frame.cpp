@@ -1,27 +1,46 @@
 #include "tile_frame.h"
 
 #include "art_style.h"
+#include "core/zoom.h"
 
 #include <QColor>
 #include <algorithm>
+#include <cstdlib>
 
 namespace kelmar::art {
 namespace {
 
-constexpr int faceLeft = kFaceOffsetInFrame.x();
-constexpr int faceTop = kFaceOffsetInFrame.y();
-constexpr int faceRight = faceLeft + kFaceWidth;  // exclusive
-constexpr int faceBottom = faceTop + kFaceHeight; // exclusive
+// The frame's lengths in pixels of the picture being drawn.
+struct FrameShape {
+    int percent;
+    int faceLeft;
+    int faceTop;
+    int faceRight;  // exclusive
+    int faceBottom; // exclusive
+    int sideDepth;
+    int outline;
+};
 
-// Smallest diagonal shift t (0..kSideDepth) that carries the pixel back
+FrameShape frameShape(int percent) {
+    const TileFrameGeometry g = FrameGeometryAt(percent);
+    return {percent,
+            g.FaceLeft,
+            g.FaceTop,
+            g.FaceLeft + ScaleLength(kFaceWidth, percent),
+            g.FaceTop + ScaleLength(kFaceHeight, percent),
+            g.SideDepth,
+            g.Outline};
+}
+
+// Smallest diagonal shift t (0..sideDepth) that carries the pixel back
 // onto the face (x + t, y - t), or -1 when the pixel is outside the body.
-int bodyDepth(int x, int y) {
-    const int t = std::max({0, faceLeft - x, y - (faceBottom - 1)});
-    if (t > kSideDepth)
+int bodyDepth(const FrameShape& f, int x, int y) {
+    const int t = std::max({0, f.faceLeft - x, y - (f.faceBottom - 1)});
+    if (t > f.sideDepth)
         return -1;
     const int fx = x + t;
     const int fy = y - t;
-    if (fx < faceLeft || fx >= faceRight || fy < faceTop || fy >= faceBottom)
+    if (fx < f.faceLeft || fx >= f.faceRight || fy < f.faceTop || fy >= f.faceBottom)
         return -1;
     return t;
 }
@@ -33,13 +52,15 @@ QColor mix(const QColor& a, const QColor& b, double f) {
 }
 
 // The side is layered like a real tile: an ivory top slab over a jade back.
-// The left side catches the light, the bottom side lies in shade.
-QColor sideColor(int depth, bool bottomSide) {
+// The left side catches the light, the bottom side lies in shade. `depth` is
+// in board pixels (1..8, fractional above 100 %); `band` is the board pixel
+// it falls in (1..8), which decides slab or back.
+QColor sideColor(double depth, int band, bool bottomSide) {
     const QColor boneLight(232, 222, 194), boneDark(206, 194, 160);
     const QColor jadeLight(64, 146, 104), jadeDark(36, 104, 72);
     const double shade = bottomSide ? 0.78 : 1.0;
-    QColor c = depth <= 4 ? mix(boneLight, boneDark, (depth - 1) / 3.0)
-                          : mix(jadeLight, jadeDark, (depth - 5) / 3.0);
+    QColor c = band <= 4 ? mix(boneLight, boneDark, std::clamp((depth - 1) / 3.0, 0.0, 1.0))
+                         : mix(jadeLight, jadeDark, std::clamp((depth - 5) / 3.0, 0.0, 1.0));
     return QColor::fromRgbF(c.redF() * shade, c.greenF() * shade, c.blueF() * shade);
 }
 
@@ -47,35 +68,40 @@ const QColor kOutline(34, 38, 36);
 const QColor kSeam(120, 108, 86); // between ivory slab and jade back
 const QColor kEdge(70, 78, 70);   // the diagonal edge of the body
 
-bool touchesBody(int x, int y) {
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if (bodyDepth(x + dx, y + dy) >= 0)
+// Within `outline` pixels (in both directions) of the body.
+bool touchesBody(const FrameShape& f, int x, int y) {
+    for (int dy = -f.outline; dy <= f.outline; ++dy)
+        for (int dx = -f.outline; dx <= f.outline; ++dx)
+            if (bodyDepth(f, x + dx, y + dy) >= 0)
                 return true;
     return false;
 }
 
 } // namespace
 
-QImage makeTileFrame() {
-    QImage frame(kFrameWidth, kFrameHeight, QImage::Format_RGB32);
+QImage makeTileFrame(int percent) {
+    const FrameShape f = frameShape(percent);
+    const TileFrameGeometry g = FrameGeometryAt(percent);
+    QImage frame(g.Width, g.Height, QImage::Format_RGB32);
     frame.fill(QColor(0, 0, 0));
-    for (int y = 0; y < kFrameHeight; ++y) {
-        for (int x = 0; x < kFrameWidth; ++x) {
-            const int depth = bodyDepth(x, y);
+    for (int y = 0; y < g.Height; ++y) {
+        for (int x = 0; x < g.Width; ++x) {
+            const int depth = bodyDepth(f, x, y);
             QColor color;
             if (depth == 0) {
                 color = kIvory; // covered by the face, kept opaque anyway
             } else if (depth > 0) {
-                const int leftDepth = faceLeft - x;
-                const int bottomDepth = y - (faceBottom - 1);
-                if (leftDepth == bottomDepth)
-                    color = kEdge;
-                else if (depth == 5)
+                const int leftDepth = f.faceLeft - x;
+                const int bottomDepth = y - (f.faceBottom - 1);
+                // The board pixel the depth falls in: 1..8 at every level.
+                const int band = (depth * 100 + percent - 1) / percent;
+                if (std::abs(leftDepth - bottomDepth) < f.outline)
+                    color = kEdge; // as wide as the outline
+                else if (band == 5)
                     color = kSeam;
                 else
-                    color = sideColor(depth, bottomDepth > leftDepth);
-            } else if (touchesBody(x, y)) {
+                    color = sideColor(depth * 100.0 / percent, band, bottomDepth > leftDepth);
+            } else if (touchesBody(f, x, y)) {
                 color = kOutline;
             } else {
                 continue;

@@ -1,6 +1,7 @@
 #include "tile_sheet.h"
 
 #include "art_style.h"
+#include "core/zoom.h"
 #include "tile_faces.h"
 
 #include <QPainter>
@@ -41,20 +42,30 @@ QPoint sheetCellOrigin(int kind) {
     return {column * kFaceWidth, row * kFaceHeight};
 }
 
-int highlightMaskLevel(int x, int y) {
+QPoint sheetCellOrigin(int kind, int percent) {
+    const QPoint origin = sheetCellOrigin(kind);
+    if (origin.x() < 0)
+        return origin;
+    return {ScaleLength(origin.x(), percent), ScaleLength(origin.y(), percent)};
+}
+
+int highlightMaskLevel(int x, int y, int percent) {
     // Merge-paint ORs the inverted mask into the face. The middle level 0xA0
     // ORs 0x5F (0101 1111) into every colour byte: the ivory ground turns a
     // pale yellow (its blue byte lacks bit 5), inks lift to mid tones and
     // stay readable. The rim (0..3 px from the edge) goes down to 0x80,
     // which ORs 0x7F, so a highlighted face also glows at its border.
-    const int edge = std::min({x, y, kFaceWidth - 1 - x, kFaceHeight - 1 - y});
+    // The rim is measured in board pixels, so it is as wide at every level.
+    const int width = ScaleLength(kFaceWidth, percent);
+    const int height = ScaleLength(kFaceHeight, percent);
+    const int edge = std::min({x, y, width - 1 - x, height - 1 - y}) * 100 / percent;
     constexpr int rimLevels[] = {0x80, 0x80, 0x90, 0x98};
     return edge < 4 ? rimLevels[edge] : 0xA0;
 }
 
-void mergePaint(QImage& dest, QPoint at, const QImage& sheet, QPoint maskOrigin) {
-    for (int y = 0; y < kFaceHeight; ++y) {
-        for (int x = 0; x < kFaceWidth; ++x) {
+void mergePaint(QImage& dest, QPoint at, const QImage& sheet, QPoint maskOrigin, QSize cell) {
+    for (int y = 0; y < cell.height(); ++y) {
+        for (int x = 0; x < cell.width(); ++x) {
             const QPoint d = at + QPoint(x, y);
             const QPoint m = maskOrigin + QPoint(x, y);
             if (!dest.rect().contains(d) || !sheet.rect().contains(m))
@@ -68,25 +79,32 @@ void mergePaint(QImage& dest, QPoint at, const QImage& sheet, QPoint maskOrigin)
     }
 }
 
-QImage makeTileSheet() {
-    QImage sheet(kSheetWidth, kSheetHeight, QImage::Format_RGB32);
+QImage makeTileSheet(int percent) {
+    const int cellWidth = ScaleLength(kFaceWidth, percent);
+    const int cellHeight = ScaleLength(kFaceHeight, percent);
+    QImage sheet(ScaleLength(kSheetWidth, percent), ScaleLength(kSheetHeight, percent),
+                 QImage::Format_RGB32);
     sheet.fill(QColor(128, 128, 128));
     QPainter painter(&sheet);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     for (int kind = kFirstKind; kind <= kLastKind; ++kind) {
-        const QPoint origin = sheetCellOrigin(kind);
+        const QPoint origin = sheetCellOrigin(kind, percent);
         painter.save();
         painter.translate(origin);
-        painter.setClipRect(0, 0, kFaceWidth, kFaceHeight);
+        painter.setClipRect(0, 0, cellWidth, cellHeight);
+        // The faces are outlines in 38 x 54 units; larger levels draw the
+        // same outlines scaled, so they stay sharp.
+        if (percent != 100)
+            painter.scale(percent / 100.0, percent / 100.0);
         paintTileFace(painter, kind);
         painter.restore();
     }
     painter.end();
-    const QPoint maskOrigin = sheetCellOrigin(0);
-    for (int y = 0; y < kFaceHeight; ++y)
-        for (int x = 0; x < kFaceWidth; ++x) {
-            const int level = highlightMaskLevel(x, y);
+    const QPoint maskOrigin = sheetCellOrigin(0, percent);
+    for (int y = 0; y < cellHeight; ++y)
+        for (int x = 0; x < cellWidth; ++x) {
+            const int level = highlightMaskLevel(x, y, percent);
             sheet.setPixel(maskOrigin + QPoint(x, y), qRgb(level, level, level));
         }
     return sheet;

@@ -9,8 +9,11 @@
 //   column 8 of rows 3 and 4 belongs to no kind.
 #pragma once
 
+#include "art_style.h"
+
 #include <QImage>
 #include <QPoint>
+#include <QSize>
 
 namespace kelmar::art {
 
@@ -20,16 +23,24 @@ constexpr int kSheetHeight = 270;
 // Top-left corner of the cell of `kind` (0..42); (-1, -1) for any other kind.
 QPoint sheetCellOrigin(int kind);
 
-// The whole sheet, RGB32, every cell drawn; unused cells are plain grey.
-QImage makeTileSheet();
+// The same corner in the sheet drawn for zoom level `percent`.
+QPoint sheetCellOrigin(int kind, int percent);
 
-// Mask grey level at (x, y) of the 38 x 54 mask cell. Darker bits lighten
-// the face under a merge-paint (result = NOT mask OR face, per bit).
-int highlightMaskLevel(int x, int y);
+// The whole sheet, RGB32, every cell drawn; unused cells are plain grey.
+// At zoom level `percent` every length is percent/100 times as long (a
+// 684 x 540 sheet of 76 x 108 cells at 200), the faces drawn from the same
+// outlines.
+QImage makeTileSheet(int percent = 100);
+
+// Mask grey level at (x, y) of the mask cell of the sheet for `percent`
+// (38 x 54 at 100). Darker bits lighten the face under a merge-paint
+// (result = NOT mask OR face, per bit).
+int highlightMaskLevel(int x, int y, int percent = 100);
 
 // The merge-paint raster operation, per bit of every colour byte:
-// dest := (NOT mask) OR dest, for the mask's 38 x 54 cell at `maskOrigin`
-// of `sheet`, onto `dest` at `at`. Used for previews and checks.
-void mergePaint(QImage& dest, QPoint at, const QImage& sheet, QPoint maskOrigin);
+// dest := (NOT mask) OR dest, for the mask's cell of `cell` pixels at
+// `maskOrigin` of `sheet`, onto `dest` at `at`. Used for previews and checks.
+void mergePaint(QImage& dest, QPoint at, const QImage& sheet, QPoint maskOrigin,
+                QSize cell = QSize(kFaceWidth, kFaceHeight));
 
 } // namespace kelmar::art

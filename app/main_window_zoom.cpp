@@ -1,0 +1,109 @@
+// The board's size: the zoom menu, the window's size, full screen.
+#include "app/board_field.h"
+#include "app/error_guard.h"
+#include "app/main_view.h"
+#include "app/main_window.h"
+#include "core/zoom.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+
+namespace kelmar {
+
+namespace {
+// The client area around the board: the sunken frame's two pixels across,
+// and tool bar (29), status bar (19) and the frame's two pixels down; so
+// 642 x 530 at 100 %.
+constexpr int kClientExtraWidth = 2;
+constexpr int kClientExtraHeight = 50;
+} // namespace
+
+void TMainForm::chooseZoom(int percent) {
+    if (shutDownDone_) {
+        return;
+    }
+    game_.settings.Zoom = ZoomFromPercent(percent);
+    for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
+        MZoomItems[i]->setChecked(kZoomLevels[i] == game_.settings.Zoom);
+    }
+    fitWindowToZoom();
+    fitBoard();
+}
+
+void TMainForm::MZoomInClick() {
+    chooseZoom(NextZoomLevel(game_.settings.Zoom, +1));
+}
+
+void TMainForm::MZoomOutClick() {
+    chooseZoom(NextZoomLevel(game_.settings.Zoom, -1));
+}
+
+// A maximised window comes back maximised when full screen ends.
+void TMainForm::MFullScreenClick() {
+    if (isFullScreen()) {
+        if (maximizedBeforeFullScreen_) {
+            showMaximized();
+        } else {
+            showNormal();
+        }
+    } else {
+        maximizedBeforeFullScreen_ = isMaximized();
+        showFullScreen();
+    }
+    MFullScreen->setChecked(isFullScreen());
+}
+
+// A normal window is sized so that the board shows at the chosen level,
+// as far as the screen allows; a maximised or full-screen window keeps its
+// size (the board then takes what fits of it).
+void TMainForm::fitWindowToZoom() {
+    if (isMaximized() || isFullScreen()) {
+        return;
+    }
+    if (layout() != nullptr) {
+        layout()->activate(); // the client area's size as it is laid out now
+    }
+    const int percent = game_.settings.Zoom;
+    const QSize chrome = size() - Client->size(); // the menu bar
+    QSize wanted = chrome + QSize(ScaleLength(640, percent) + kClientExtraWidth,
+                                  ScaleLength(480, percent) + kClientExtraHeight);
+    const QScreen* screen = this->screen();
+    if (screen != nullptr) {
+        const QRect available = screen->availableGeometry();
+        const QSize decoration = frameGeometry().size() - size();
+        wanted = wanted.boundedTo(available.size() - decoration).expandedTo(minimumSize());
+        resize(wanted);
+        // Keep the grown window on the screen.
+        QRect frame = frameGeometry();
+        frame.moveRight(std::min(frame.right(), available.right()));
+        frame.moveBottom(std::min(frame.bottom(), available.bottom()));
+        frame.moveLeft(std::max(frame.left(), available.left()));
+        frame.moveTop(std::max(frame.top(), available.top()));
+        move(frame.topLeft());
+    } else {
+        resize(wanted);
+    }
+    // A window not yet shown gets no resize events; lay the client area out
+    // now, so that the board's level is known before the first pictures
+    // are read.
+    if (!isVisible()) {
+        Client->resize(size() - chrome);
+        layoutClient(Client->width(), Client->height());
+    }
+}
+
+// The largest level up to the chosen one that fits Field, drawn with as
+// many pixels as the screen has for it.
+void TMainForm::fitBoard() {
+    if (!view_ || shutDownDone_) {
+        return;
+    }
+    const int level = FitZoomLevel(game_.settings.Zoom, Field->width(), Field->height());
+    Field->setBoardLevel(level);
+    guarded(*services_.messages, this,
+            [&] { view_->setScalePercent(RenderZoomLevel(level, Field->devicePixelRatioF())); });
+}
+
+} // namespace kelmar
