@@ -1,4 +1,6 @@
-// Decides whether a position can be cleared completely.
+// Decides whether a position can be cleared completely. The public entry;
+// the parts live in core/solver/ (problem set-up, reasoning without search,
+// the search, the table of lost positions).
 #pragma once
 
 #include "core/game.h"
