@@ -1,0 +1,138 @@
+#include "bench/solver/census.h"
+
+#include "core/board.h"
+#include "core/deal.h"
+#include "core/rules.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+
+namespace kelmar::census {
+namespace {
+
+double MsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+void Deal(Game& game, uint32_t seed, bool avoidUnsolvable) {
+    game = Game{};
+    game.settings.AvoidUnsolveableGames = avoidUnsolvable;
+    SeedRandom(game, seed);
+    NewGame(game);
+}
+
+// Takes `moves` pairs chosen at random among the free matching pairs. False
+// when the position runs out of pairs first.
+bool PlayRandomPairs(Game& game, int moves, std::mt19937& rng) {
+    for (int m = 0; m < moves; ++m) {
+        AnalyzeBoard(game);
+        std::vector<std::pair<int32_t, int32_t>> pairs;
+        const PlayState& play = game.play;
+        for (int32_t i = 1; i <= play.FreeCount; ++i) {
+            for (int32_t j = i + 1; j <= play.FreeCount; ++j) {
+                const int32_t a = play.FreeList[static_cast<size_t>(i)];
+                const int32_t b = play.FreeList[static_cast<size_t>(j)];
+                if (KindsMatch(game.board, game.board.Slots[static_cast<size_t>(a)].Kind,
+                               game.board.Slots[static_cast<size_t>(b)].Kind)) {
+                    pairs.emplace_back(a, b);
+                }
+            }
+        }
+        if (pairs.empty()) {
+            return false;
+        }
+        const auto& [a, b] = pairs[rng() % pairs.size()];
+        RemoveTile(game.board, a);
+        RemoveTile(game.board, b);
+    }
+    AnalyzeBoard(game);
+    return !game.play.NoMovesLeft;
+}
+
+} // namespace
+
+uint32_t SeedOf(int index) {
+    return static_cast<uint32_t>(index) * 43199U + 17U;
+}
+
+std::string Name(Kind kind) {
+    switch (kind) {
+    case Kind::NewGame:
+        return "newgame";
+    case Kind::Random:
+        return "random";
+    case Kind::Played:
+        return "played";
+    }
+    return "?";
+}
+
+int Report::count(SolveResult r) const {
+    return static_cast<int>(std::count_if(judged.begin(), judged.end(),
+                                          [r](const Judged& j) { return j.result == r; }));
+}
+
+double Report::percentileMs(double q) const {
+    if (judged.empty()) {
+        return 0;
+    }
+    std::vector<double> ms;
+    for (const Judged& j : judged) {
+        ms.push_back(j.ms);
+    }
+    std::sort(ms.begin(), ms.end());
+    const auto at = static_cast<size_t>(q * static_cast<double>(ms.size() - 1) + 0.5);
+    return ms[std::min(at, ms.size() - 1)];
+}
+
+Report Run(Kind kind, int first, int count, int64_t nodeBudget) {
+    Report report;
+    report.kind = kind;
+    Game game;
+    for (int index = first; index < first + count; ++index) {
+        const uint32_t seed = SeedOf(index);
+        if (kind == Kind::NewGame) {
+            game = Game{};
+            game.settings.AvoidUnsolveableGames = true;
+            SeedRandom(game, seed);
+            const auto start = std::chrono::steady_clock::now();
+            NewGame(game);
+            report.newGameMs.push_back(MsSince(start));
+        } else {
+            Deal(game, seed, false);
+        }
+        if (kind == Kind::Played) {
+            std::mt19937 rng(seed);
+            if (!PlayRandomPairs(game, 10 + index % 51, rng)) {
+                ++report.skipped;
+                continue;
+            }
+        }
+        SolverStats stats;
+        const auto start = std::chrono::steady_clock::now();
+        const SolveResult r = SolvePosition(game.board, nodeBudget, &stats);
+        report.judged.push_back({index, seed, r, MsSince(start), stats.nodes});
+        if (kind == Kind::NewGame && r != SolveResult::Winnable) {
+            ++report.notProvenWinnable;
+        }
+    }
+    return report;
+}
+
+std::string Summary(const Report& r) {
+    const double n = std::max<double>(1, static_cast<double>(r.judged.size()));
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "%-8s positions %5zu  decided %6.2f%%  unwinnable %5.2f%%  undecided %d  "
+                  "median %.3f ms  p99 %.2f ms  worst %.1f ms",
+                  Name(r.kind).c_str(), r.judged.size(),
+                  100.0 * (n - r.count(SolveResult::Undecided)) / n,
+                  100.0 * r.count(SolveResult::Unwinnable) / n, r.count(SolveResult::Undecided),
+                  r.percentileMs(0.5), r.percentileMs(0.99), r.percentileMs(1.0));
+    return line;
+}
+
+} // namespace kelmar::census
