@@ -16,6 +16,8 @@ struct SolverStats {
     int64_t nodes = 0;     // positions visited by the search (after forced moves)
     int64_t ttHits = 0;    // positions recognised as already proven lost
     int64_t safeMoves = 0; // pairs taken without branching (forced or safe)
+    int64_t learned = 0;   // conflicts between pairings recorded by the search
+    int64_t backjumps = 0; // nodes left early: a child's loss did not rest on its pairing
 };
 
 // One pair taken on the way to the empty board, by slot number.

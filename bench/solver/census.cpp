@@ -114,7 +114,7 @@ Report Run(Kind kind, int first, int count, int64_t nodeBudget) {
         SolverStats stats;
         const auto start = std::chrono::steady_clock::now();
         const SolveResult r = SolvePosition(game.board, nodeBudget, &stats);
-        report.judged.push_back({index, seed, r, MsSince(start), stats.nodes});
+        report.judged.push_back({index, seed, r, MsSince(start), stats.nodes, stats.learned});
         if (kind == Kind::NewGame && r != SolveResult::Winnable) {
             ++report.notProvenWinnable;
         }

@@ -23,8 +23,9 @@ struct Judged {
     int index = 0;     // seed index
     uint32_t seed = 0; // Seed given to SeedRandom
     SolveResult result = SolveResult::Undecided;
-    double ms = 0;     // time of the SolvePosition call
-    int64_t nodes = 0; // search nodes it took
+    double ms = 0;       // time of the SolvePosition call
+    int64_t nodes = 0;   // search nodes it took
+    int64_t learned = 0; // conflicts the search recorded
 };
 
 struct Report {

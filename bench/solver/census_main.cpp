@@ -25,19 +25,21 @@ int main(int argc, char** argv) {
     std::printf("%s\n", Summary(r).c_str());
     for (const Judged& j : r.judged) {
         if (j.result == kelmar::SolveResult::Undecided) {
-            std::printf("undecided index %d seed %u: %.1f ms, %lld nodes\n", j.index, j.seed, j.ms,
-                        static_cast<long long>(j.nodes));
+            std::printf("undecided index %d seed %u: %.1f ms, %lld nodes, %lld learned\n", j.index,
+                        j.seed, j.ms, static_cast<long long>(j.nodes),
+                        static_cast<long long>(j.learned));
         }
     }
     std::sort(r.judged.begin(), r.judged.end(),
               [](const Judged& a, const Judged& b) { return a.ms > b.ms; });
     for (size_t i = 0; i < std::min<size_t>(10, r.judged.size()); ++i) {
         const Judged& j = r.judged[i];
-        std::printf("slow index %d seed %u: %s %.1f ms, %lld nodes\n", j.index, j.seed,
+        std::printf("slow index %d seed %u: %s %.1f ms, %lld nodes, %lld learned\n", j.index,
+                    j.seed,
                     j.result == kelmar::SolveResult::Winnable     ? "W"
                     : j.result == kelmar::SolveResult::Unwinnable ? "U"
                                                                   : "?",
-                    j.ms, static_cast<long long>(j.nodes));
+                    j.ms, static_cast<long long>(j.nodes), static_cast<long long>(j.learned));
     }
     if (kind == Kind::NewGame) {
         std::printf("newgame: not proven winnable %d, median %.2f ms\n", r.notProvenWinnable, 0.0);

@@ -18,6 +18,42 @@ bool hopeless(const Problem& p, const TileSet& r) {
     return false;
 }
 
+TileSet freeIn(const Problem& p, const TileSet& r) {
+    TileSet f;
+    forEachTile(r, [&](int i) {
+        if (!p.coveredBy[i].intersects(r) &&
+            (!p.leftOf[i].intersects(r) || !p.rightOf[i].intersects(r))) {
+            f.set(i);
+        }
+    });
+    return f;
+}
+
+TileSet relaxedLeftover(const Problem& p, const TileSet& r0, const TileSet& goneBefore,
+                        const std::array<int, kMaxTiles>& mate) {
+    TileSet open;
+    forEachTile(r0 | goneBefore, [&](int i) {
+        if (mate[i] < 0) {
+            open.set(i);
+        }
+    });
+    TileSet r = r0;
+    for (;;) {
+        const TileSet f = freeIn(p, r);
+        const TileSet usable = (f | goneBefore | r0.without(r)) & open;
+        TileSet take;
+        forEachTile(f, [&](int i) {
+            if (mate[i] >= 0 ? f.has(mate[i]) : p.partners[i].intersects(usable)) {
+                take.set(i);
+            }
+        });
+        if (take.empty()) {
+            return r;
+        }
+        r = r.without(take);
+    }
+}
+
 bool OrderCheck::conflict(const TileSet& r, const std::array<int, kMaxTiles>& mates, int rounds) {
     initMates(r, mates);
     forEachTile(r, [&](int i) {

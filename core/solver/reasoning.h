@@ -21,6 +21,23 @@ bool hopeless(const Problem& p, const TileSet& r);
 // closure over mates and transitivity. A tile that would have to precede
 // itself or its mate, or that has no partner left that can go at its time,
 // proves the position lost.
+// Relaxed play: the committed pairs must still go together, but an open
+// tile may go alone as soon as it is free and some open partner of it is
+// free too or already gone. Taking things never blocks anything in this
+// game, and these conditions only ever get easier as tiles go, so playing
+// the relaxed moves greedily to the end decides whether the relaxed game
+// can be cleared; when it cannot, the real game cannot either (every real
+// play is a relaxed play). With every tile committed the relaxed game is
+// the real game. `mate[i]` is the committed partner or -1, read for the
+// tiles of r and of `goneBefore`, the tiles taken on the way to r (they
+// count as gone partners). Returns the tiles the relaxed play cannot take
+// (empty when it clears).
+TileSet relaxedLeftover(const Problem& p, const TileSet& r, const TileSet& goneBefore,
+                        const std::array<int, kMaxTiles>& mate);
+
+// The free tiles of r.
+TileSet freeIn(const Problem& p, const TileSet& r);
+
 class OrderCheck {
 public:
     explicit OrderCheck(const Problem& p) : p_(p) {}

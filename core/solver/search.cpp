@@ -73,7 +73,8 @@ public:
                         return;
                     }
                     const size_t mark = trail_.size();
-                    if (commit(a, z, r) && !order_.conflict(r, mate_)) {
+                    if (commit(a, z, r) && !order_.conflict(r, mate_) &&
+                        relaxedLeftover(p_, r, p_.all.without(r), mate_).empty()) {
                         ++survivors;
                         survivor = z;
                     }
@@ -123,11 +124,23 @@ public:
         return ok;
     }
 
+    // Decides the position r under the current commitments. On Lost,
+    // reason() holds the classes whose pairings the loss rests on (see
+    // Search's comment); a child whose loss does not rest on the pairing
+    // just chosen ends the node at once, as its siblings would fail alike.
     Outcome run(TileSet r, int depth) {
         const size_t pathMark = path_.size();
         const TileSet f = takeForcedPairs(r);
         if (r.empty()) {
             return Outcome::Won;
+        }
+        const auto lost = [&](const TileSet& because) {
+            reason_ = learning_ ? because : everything_;
+            path_.resize(pathMark);
+            return Outcome::Lost;
+        };
+        if (rootLost_) {
+            return lost(TileSet{});
         }
         if (stats_.nodes >= budget_) {
             return Outcome::OutOfBudget;
@@ -137,34 +150,284 @@ public:
         const bool keyed = makeKey(r, key);
         if (keyed && lost_.contains(key)) {
             ++stats_.ttHits;
-            path_.resize(pathMark);
-            return Outcome::Lost;
+            return lost(chosenClasses());
         }
-        const int t = lostByReasoning(r) ? -1 : chooseTile(r, f);
-        if (t >= 0) {
-            std::vector<int>& options = options_[depth];
-            listOptions(t, r, f, options);
-            for (int z : options) {
-                const size_t trailMark = trail_.size();
-                if (commit(t, z, r)) {
-                    const Outcome o = run(r, depth + 1);
-                    if (o != Outcome::Lost) {
-                        return o;
-                    }
+        if (lostByReasoning(r)) {
+            return lost(chosenClasses());
+        }
+        const TileSet stuck = relaxedLeftover(p_, r, p_.all.without(r), mate_);
+        if (!stuck.empty()) {
+            return lost(learn(stuck));
+        }
+        const int t = chooseTile(r, f);
+        if (t < 0) {
+            return lost(chosenClasses());
+        }
+        const int tClass = p_.classes.empty() ? -1 : p_.classOf[t];
+        TileSet because;
+        std::vector<int>& options = options_[depth];
+        listOptions(t, r, f, options);
+        if (options.empty()) {
+            return lost(chosenClasses());
+        }
+        for (int z : options) {
+            const size_t trailMark = trail_.size();
+            TileSet childReason;
+            if (!commit(t, z, r)) {
+                childReason.set(tClass);
+            } else if (refuted(t, childReason)) {
+            } else {
+                const Outcome o = run(r, depth + 1);
+                if (o != Outcome::Lost) {
+                    return o;
                 }
-                undoTo(trailMark);
+                childReason = reason_;
             }
+            undoTo(trailMark);
+            if (!learning_ || tClass < 0) {
+                continue;
+            }
+            if (!childReason.has(tClass)) {
+                because = childReason; // lost whatever t is paired with
+                ++stats_.backjumps;
+                break;
+            }
+            childReason.w[static_cast<size_t>(tClass >> 6)] &= ~(uint64_t{1} << (tClass & 63));
+            because = because | childReason;
         }
         if (keyed) {
             lost_.insert(key);
         }
-        path_.resize(pathMark);
-        return Outcome::Lost;
+        if (learning_ && tClass >= 0) {
+            record(because);
+        }
+        return lost(because);
     }
 
     const std::vector<SolverMove>& path() const { return path_; }
 
+    // Numbers the classes of four at the start: they are the choices the
+    // learned conflicts speak about.
+    void prepareChoices(const TileSet& r) {
+        choiceTiles_.assign(p_.classes.size(), {-1, -1, -1, -1});
+        watch_.assign(3 * p_.classes.size(), {});
+        choice_.assign(p_.classes.size(), -1);
+        chosenAt_.assign(p_.classes.size(), 0);
+        learning_ = !p_.classes.empty();
+        for (size_t c = 0; c < p_.classes.size(); ++c) {
+            everything_.set(static_cast<int>(c));
+        }
+        for (size_t c = 0; c < p_.classes.size(); ++c) {
+            const TileSet left = p_.classes[c] & r;
+            const int size = left.count();
+            learning_ = learning_ && (size == 2 || size == 4);
+            if (size != 4) {
+                continue;
+            }
+            int k = 0;
+            forEachTile(left, [&](int i) { choiceTiles_[c][static_cast<size_t>(k++)] = i; });
+        }
+    }
+
 private:
+    // The pairing chosen for class c: 0..2 for the partner of its lowest
+    // tile, -1 while open (or when c is not a class of four at the start).
+    int choiceOf(size_t c) const { return choice_[c]; }
+
+    // Recomputes the cached pairing of tile i's class after its mate changed.
+    void updateChoice(int i) {
+        if (choice_.empty()) {
+            return;
+        }
+        const auto c = static_cast<size_t>(p_.classOf[i]);
+        const std::array<int, 4>& q = choiceTiles_[c];
+        int v = -1;
+        if (q[0] >= 0 && mate_[q[0]] >= 0) {
+            for (int k = 1; k < 4; ++k) {
+                if (mate_[q[0]] == q[static_cast<size_t>(k)]) {
+                    v = k - 1;
+                }
+            }
+        }
+        choice_[c] = static_cast<int8_t>(v);
+        chosenAt_[c] = trail_.size();
+    }
+
+    // The tiles the relaxed play from r leaves when only the classes of
+    // `chosen` (by class number) keep their pairings, besides the classes
+    // that were pairs from the start.
+    TileSet stuckWith(const TileSet& r, const TileSet& chosen) {
+        forEachTile(p_.all, [&](int i) {
+            const int c = p_.classOf[i];
+            const bool fixed = choiceTiles_[static_cast<size_t>(c)][0] < 0;
+            scratch_[i] = fixed || chosen.has(c) ? mate_[i] : -1;
+        });
+        return relaxedLeftover(p_, r, p_.all.without(r), scratch_);
+    }
+
+    // The chosen classes with a tile among `stuck`.
+    TileSet chosenTouching(const TileSet& stuck) const {
+        TileSet out;
+        forEachTile(stuck, [&](int i) {
+            const int c = p_.classOf[i];
+            if (choiceOf(static_cast<size_t>(c)) >= 0) {
+                out.set(c);
+            }
+        });
+        return out;
+    }
+
+    // Records the conflict behind a stuck relaxed play at r: pairings of
+    // classes of four that cannot all hold in a win from the start of this
+    // search. The first candidate is every chosen class with a tile among
+    // the stuck ones: the stuck tiles' freedom depends only on each other,
+    // and dropping any other choice only lets the relaxed play take more,
+    // so they stay stuck, and the positions on the way to r were reached by
+    // moves the relaxed play may make too. Then each class is dropped in
+    // turn while the relaxed play stays stuck without it, so the conflict
+    // names only the classes that cause it. An empty conflict proves the
+    // start lost.
+    TileSet learn(const TileSet& stuck) {
+        if (!learning_) {
+            return everything_;
+        }
+        TileSet chosen = chosenTouching(stuck);
+        // With fewer pairings kept the relaxed play takes at least what it
+        // took before, so each trial starts from the tiles still stuck.
+        TileSet rest = stuck;
+        TileSet tried;
+        for (;;) {
+            int drop = -1;
+            forEachTile(chosen.without(tried), [&](int c) {
+                if (drop < 0) {
+                    drop = c;
+                }
+            });
+            if (drop < 0) {
+                break;
+            }
+            tried.set(drop);
+            TileSet without = chosen;
+            without.w[static_cast<size_t>(drop >> 6)] &= ~(uint64_t{1} << (drop & 63));
+            const TileSet left = stuckWith(rest, without);
+            if (!left.empty()) {
+                rest = left;
+                chosen = chosenTouching(left) & without;
+            }
+        }
+        if (chosen.empty()) {
+            rootLost_ = true;
+        }
+        record(chosen);
+        return chosen;
+    }
+
+    // The classes whose pairing is chosen now.
+    TileSet chosenClasses() const {
+        TileSet out;
+        for (size_t c = 0; c < choiceTiles_.size(); ++c) {
+            if (choiceOf(c) >= 0) {
+                out.set(static_cast<int>(c));
+            }
+        }
+        return out;
+    }
+
+    // Stores the current pairings of `classes` as a conflict (kept short
+    // ones only: long ones rarely recur).
+    void record(const TileSet& classes) {
+        const int size = classes.count();
+        if (size == 0 || size > kLongestConflict) {
+            return;
+        }
+        const auto id = static_cast<int>(watchAt_.size());
+        const auto start = static_cast<uint32_t>(conflictData_.size());
+        // Watch the two pairings chosen last: backtracking frees them first.
+        std::array<uint32_t, 2> watched{start, start};
+        std::array<size_t, 2> when{0, 0};
+        forEachTile(classes, [&](int c) {
+            const auto at = static_cast<uint32_t>(conflictData_.size());
+            conflictData_.push_back(
+                static_cast<uint16_t>(3 * c + choiceOf(static_cast<size_t>(c))));
+            const size_t t = chosenAt_[static_cast<size_t>(c)];
+            if (t >= when[0]) {
+                watched[1] = watched[0];
+                when[1] = when[0];
+                watched[0] = at;
+                when[0] = t;
+            } else if (t >= when[1]) {
+                watched[1] = at;
+                when[1] = t;
+            }
+        });
+        conflictData_.push_back(kEnd);
+        if (size == 1) {
+            watched[1] = kNone;
+        }
+        watchAt_.push_back(watched);
+        for (uint32_t w : watched) {
+            if (w != kNone) {
+                watch_[conflictData_[w]].push_back(id);
+            }
+        }
+        ++stats_.learned;
+    }
+
+    bool holds(uint16_t code) const { return choice_[code / 3U] == static_cast<int8_t>(code % 3U); }
+
+    // True when the pairing just chosen for t's class completes a learned
+    // conflict.
+    // `why` then holds the conflict's classes.
+    // Each conflict watches two of its pairings that did not hold when they
+    // were last looked at; only when a watched one comes to hold is the
+    // conflict visited: it then watches another pairing that does not
+    // hold, or, when all others hold, refutes the choice.
+    bool refuted(int t, TileSet& why) {
+        if (choice_.empty()) {
+            return false;
+        }
+        const auto c = static_cast<size_t>(p_.classOf[t]);
+        const int v = choiceOf(c);
+        if (v < 0) {
+            return false;
+        }
+        const auto code = static_cast<uint16_t>(3 * c + static_cast<size_t>(v));
+        std::vector<int>& list = watch_[code];
+        for (size_t k = 0; k < list.size();) {
+            const int id = list[k];
+            std::array<uint32_t, 2>& w = watchAt_[static_cast<size_t>(id)];
+            const int mine = conflictData_[w[0]] == code ? 0 : 1;
+            const uint32_t other = w[static_cast<size_t>(1 - mine)];
+            uint32_t start = w[0] < other ? w[0] : other;
+            while (start > 0 && conflictData_[start - 1] != kEnd) {
+                --start;
+            }
+            uint32_t free = kNone;
+            for (uint32_t at = start; conflictData_[at] != kEnd; ++at) {
+                if (at != other && !holds(conflictData_[at])) {
+                    free = at;
+                    break;
+                }
+            }
+            if (free != kNone) {
+                w[static_cast<size_t>(mine)] = free;
+                watch_[conflictData_[free]].push_back(id);
+                list[k] = list.back();
+                list.pop_back();
+                continue;
+            }
+            if (other == kNone || holds(conflictData_[other])) {
+                why = TileSet{};
+                for (uint32_t at = start; conflictData_[at] != kEnd; ++at) {
+                    why.set(conflictData_[at] / 3);
+                }
+                return true;
+            }
+            ++k;
+        }
+        return false;
+    }
+
     TileSet freeTiles(const TileSet& r) const {
         TileSet f;
         forEachTile(r, [&](int i) {
@@ -229,6 +492,7 @@ private:
         committed_.set(b);
         trail_.push_back(a);
         trail_.push_back(b);
+        updateChoice(a);
     }
 
     void undoTo(size_t mark) {
@@ -237,6 +501,7 @@ private:
             mate_[i] = -1;
             committed_.w[i >> 6] &= ~(uint64_t{1} << (i & 63));
             trail_.pop_back();
+            updateChoice(i);
         }
     }
 
@@ -408,6 +673,24 @@ private:
     // Per depth; a level commits at least one pair, so n / 2 + 2 suffice.
     std::vector<std::vector<int>> options_;
     std::vector<SolverMove> path_;
+    std::vector<std::array<int, 4>> choiceTiles_; // per class: its four tiles, or -1
+    // Learned conflicts: each a run of codes 3 * class + pairing ended by
+    // kEnd in conflictData_; watchAt_[id] holds the positions of the two
+    // codes it watches (kNone for the second of a single-code conflict),
+    // watch_[code] the conflicts watching that code.
+    static constexpr uint16_t kEnd = 0xFFFF;
+    std::vector<uint16_t> conflictData_;
+    std::vector<std::array<uint32_t, 2>> watchAt_; // per conflict: positions watched
+    static constexpr uint32_t kNone = 0xFFFFFFFF;
+    std::vector<size_t> chosenAt_; // per class: trail length when its pairing was chosen
+    std::vector<std::vector<int>> watch_;
+    std::vector<int8_t> choice_; // per class: its pairing 0..2, -1 while open
+    bool rootLost_ = false;      // a relaxed play got stuck with nothing chosen
+    bool learning_ = false;      // every class has two or four tiles at the start
+    TileSet reason_;             // after a Lost: the classes the loss rests on
+    TileSet everything_;         // every class: the reason when nothing finer is known
+    static constexpr int kLongestConflict = 16;
+    std::array<int, kMaxTiles> scratch_{};
 };
 
 thread_local LostPositions tLost;
@@ -418,6 +701,7 @@ SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverSta
                            std::vector<SolverMove>* solution) {
     tLost.begin(nodeBudget);
     Search search(problem, nodeBudget, tLost, st);
+    search.prepareChoices(problem.all);
     if (!search.prepareRoot(problem.all)) {
         return SolveResult::Unwinnable;
     }
