@@ -75,6 +75,9 @@ void buildProblem(const Board& board, Problem& p) {
         }
     }
     buildGeometry(board, p);
+    for (int i = 0; i < p.n; ++i) {
+        p.affects[i] = p.covers[i] | p.leftOf[i] | p.rightOf[i];
+    }
     buildClasses(p);
     for (int i = 0; i < p.n; ++i) {
         p.topDown.push_back(i);

@@ -20,6 +20,9 @@ struct Problem {
     std::array<TileSet, kMaxTiles> leftOf{};    // band tiles at X <= X[i] - 38
     std::array<TileSet, kMaxTiles> rightOf{};   // band tiles at X >= X[i] + 38
     std::array<TileSet, kMaxTiles> partners{};  // tiles i can be taken with
+    // Tiles whose freedom can change when i goes: those it lies on and
+    // those of its band.
+    std::array<TileSet, kMaxTiles> affects{};
     TileSet all;
     // When "can be taken together" splits the tiles into cliques (always so
     // with the game's MatchRange), classes holds them; otherwise it is empty

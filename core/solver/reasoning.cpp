@@ -38,9 +38,10 @@ TileSet relaxedLeftover(const Problem& p, const TileSet& r0, const TileSet& gone
         }
     });
     TileSet r = r0;
+    TileSet f = freeIn(p, r);
+    TileSet gone = goneBefore;
     for (;;) {
-        const TileSet f = freeIn(p, r);
-        const TileSet usable = (f | goneBefore | r0.without(r)) & open;
+        const TileSet usable = (f | gone) & open;
         TileSet take;
         forEachTile(f, [&](int i) {
             if (mate[i] >= 0 ? f.has(mate[i]) : p.partners[i].intersects(usable)) {
@@ -51,6 +52,17 @@ TileSet relaxedLeftover(const Problem& p, const TileSet& r0, const TileSet& gone
             return r;
         }
         r = r.without(take);
+        gone = gone | take;
+        f = f.without(take);
+        // Only the neighbours of what went can have become free.
+        TileSet touched;
+        forEachTile(take, [&](int i) { touched = touched | p.affects[i]; });
+        forEachTile((touched & r).without(f), [&](int i) {
+            if (!p.coveredBy[i].intersects(r) &&
+                (!p.leftOf[i].intersects(r) || !p.rightOf[i].intersects(r))) {
+                f.set(i);
+            }
+        });
     }
 }
 

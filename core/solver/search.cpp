@@ -150,10 +150,10 @@ public:
         const bool keyed = makeKey(r, key);
         if (keyed && lost_.contains(key)) {
             ++stats_.ttHits;
-            return lost(chosenClasses());
+            return lost(chosenTouching(r));
         }
         if (lostByReasoning(r)) {
-            return lost(chosenClasses());
+            return lost(chosenTouching(r));
         }
         const TileSet stuck = relaxedLeftover(p_, r, p_.all.without(r), mate_);
         if (!stuck.empty()) {
@@ -161,14 +161,14 @@ public:
         }
         const int t = chooseTile(r, f);
         if (t < 0) {
-            return lost(chosenClasses());
+            return lost(chosenTouching(r));
         }
         const int tClass = p_.classes.empty() ? -1 : p_.classOf[t];
         TileSet because;
         std::vector<int>& options = options_[depth];
         listOptions(t, r, f, options);
         if (options.empty()) {
-            return lost(chosenClasses());
+            return lost(chosenTouching(r));
         }
         for (int z : options) {
             const size_t trailMark = trail_.size();
@@ -265,9 +265,16 @@ private:
         return relaxedLeftover(p_, r, p_.all.without(r), scratch_);
     }
 
-    // The chosen classes with a tile among `stuck`.
+    // The chosen classes with a tile among `stuck`. For a lost position r,
+    // chosenTouching(r) is a valid reason: a win from the start that keeps
+    // the pairings of the classes still present could be followed from r
+    // (classes gone from r were taken whole, and taking tiles never blocks
+    // others), so none exists.
     TileSet chosenTouching(const TileSet& stuck) const {
         TileSet out;
+        if (choice_.empty()) {
+            return out;
+        }
         forEachTile(stuck, [&](int i) {
             const int c = p_.classOf[i];
             if (choiceOf(static_cast<size_t>(c)) >= 0) {
@@ -320,17 +327,6 @@ private:
         }
         record(chosen);
         return chosen;
-    }
-
-    // The classes whose pairing is chosen now.
-    TileSet chosenClasses() const {
-        TileSet out;
-        for (size_t c = 0; c < choiceTiles_.size(); ++c) {
-            if (choiceOf(c) >= 0) {
-                out.set(static_cast<int>(c));
-            }
-        }
-        return out;
     }
 
     // Stores the current pairings of `classes` as a conflict (kept short
