@@ -212,6 +212,7 @@ public:
         choiceTiles_.assign(p_.classes.size(), {-1, -1, -1, -1});
         watch_.assign(3 * p_.classes.size(), {});
         choice_.assign(p_.classes.size(), -1);
+        activity_.assign(p_.classes.size(), 0.0);
         chosenAt_.assign(p_.classes.size(), 0);
         learning_ = !p_.classes.empty();
         for (size_t c = 0; c < p_.classes.size(); ++c) {
@@ -357,6 +358,14 @@ private:
             }
         });
         conflictData_.push_back(kEnd);
+        forEachTile(classes, [&](int c) { activity_[static_cast<size_t>(c)] += bump_; });
+        bump_ *= 1.05;
+        if (bump_ > 1e100) {
+            for (double& a : activity_) {
+                a *= 1e-100;
+            }
+            bump_ *= 1e-100;
+        }
         if (size == 1) {
             watched[1] = kNone;
         }
@@ -562,6 +571,10 @@ private:
     int chooseTile(const TileSet& r, const TileSet& f) const {
         const TileSet open = openTiles(r);
         const TileSet freeOpen = f & open;
+        const int busy = busiestOpenClass(r, f);
+        if (busy >= 0) {
+            return busy;
+        }
         int best = -1;
         int bestChoices = 0;
         int bestWeight = 0;
@@ -578,6 +591,38 @@ private:
             }
         });
         return best;
+    }
+
+    // Once conflicts have been learned, the open class of four that took
+    // part in the most (recent ones weigh more) is decided first: that is
+    // where the search keeps failing, so settling it early cuts the most.
+    // Returns one of its tiles (a free one when it has one), or -1 when no
+    // open class has taken part in a conflict.
+    int busiestOpenClass(const TileSet& r, const TileSet& f) const {
+        if (!learning_) {
+            return -1;
+        }
+        int best = -1;
+        double bestActivity = 0;
+        for (size_t c = 0; c < choiceTiles_.size(); ++c) {
+            const int a = choiceTiles_[c][0];
+            if (a < 0 || choice_[c] >= 0 || !r.has(a) || activity_[c] <= bestActivity) {
+                continue;
+            }
+            best = static_cast<int>(c);
+            bestActivity = activity_[c];
+        }
+        if (best < 0) {
+            return -1;
+        }
+        int t = choiceTiles_[static_cast<size_t>(best)][0];
+        for (int i : choiceTiles_[static_cast<size_t>(best)]) {
+            if (f.has(i)) {
+                t = i;
+                break;
+            }
+        }
+        return t;
     }
 
     // Partners to try for t: free ones first, then those nearest to free.
@@ -681,10 +726,13 @@ private:
     std::vector<size_t> chosenAt_; // per class: trail length when its pairing was chosen
     std::vector<std::vector<int>> watch_;
     std::vector<int8_t> choice_; // per class: its pairing 0..2, -1 while open
-    bool rootLost_ = false;      // a relaxed play got stuck with nothing chosen
-    bool learning_ = false;      // every class has two or four tiles at the start
-    TileSet reason_;             // after a Lost: the classes the loss rests on
-    TileSet everything_;         // every class: the reason when nothing finer is known
+    std::vector<double>
+        activity_; // per class: conflicts it took part in, recent ones weighing more
+    double bump_ = 1.0;
+    bool rootLost_ = false; // a relaxed play got stuck with nothing chosen
+    bool learning_ = false; // every class has two or four tiles at the start
+    TileSet reason_;        // after a Lost: the classes the loss rests on
+    TileSet everything_;    // every class: the reason when nothing finer is known
     static constexpr int kLongestConflict = 16;
     std::array<int, kMaxTiles> scratch_{};
 };
