@@ -73,7 +73,7 @@ public:
                         return;
                     }
                     const size_t mark = trail_.size();
-                    if (commit(a, z, r) && !order_.conflict(r, mate_) &&
+                    if (commit(a, z, r) &&
                         relaxedLeftover(p_, r, p_.all.without(r), mate_).empty()) {
                         ++survivors;
                         survivor = z;
