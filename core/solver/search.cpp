@@ -9,7 +9,7 @@
 namespace kelmar::solver {
 namespace {
 
-constexpr int64_t kDiveUnit = 64; // nodes; a dive lasts this times a term of luby()
+constexpr int64_t kDiveUnit = 512; // nodes; a dive lasts this times a term of luby()
 
 // Luby's sequence 1 1 2 1 1 2 4 1 1 2 1 1 2 4 8 ..., for i >= 1: many
 // short dives, now and then a longer one, with no bound on the length.
