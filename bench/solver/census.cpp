@@ -75,17 +75,21 @@ int Report::count(SolveResult r) const {
                                           [r](const Judged& j) { return j.result == r; }));
 }
 
-double Report::percentileMs(double q) const {
-    if (judged.empty()) {
+double Percentile(std::vector<double> ms, double q) {
+    if (ms.empty()) {
         return 0;
-    }
-    std::vector<double> ms;
-    for (const Judged& j : judged) {
-        ms.push_back(j.ms);
     }
     std::sort(ms.begin(), ms.end());
     const auto at = static_cast<size_t>(q * static_cast<double>(ms.size() - 1) + 0.5);
     return ms[std::min(at, ms.size() - 1)];
+}
+
+double Report::percentileMs(double q) const {
+    std::vector<double> ms;
+    for (const Judged& j : judged) {
+        ms.push_back(j.ms);
+    }
+    return Percentile(std::move(ms), q);
 }
 
 Report Run(Kind kind, int first, int count, int64_t nodeBudget) {
@@ -98,9 +102,12 @@ Report Run(Kind kind, int first, int count, int64_t nodeBudget) {
             game = Game{};
             game.settings.AvoidUnsolveableGames = true;
             SeedRandom(game, seed);
+            DealCheckReport deal;
             const auto start = std::chrono::steady_clock::now();
-            NewGame(game);
+            NewGame(game, &deal);
             report.newGameMs.push_back(MsSince(start));
+            report.attemptLimitReached += deal.proven ? 0 : 1;
+            report.mostAttempts = std::max(report.mostAttempts, deal.attempts);
         } else {
             Deal(game, seed, false);
         }
@@ -132,7 +139,23 @@ std::string Summary(const Report& r) {
                   100.0 * (n - r.count(SolveResult::Undecided)) / n,
                   100.0 * r.count(SolveResult::Unwinnable) / n, r.count(SolveResult::Undecided),
                   r.percentileMs(0.5), r.percentileMs(0.99), r.percentileMs(1.0));
-    return line;
+    std::string out = line;
+    if (r.kind == Kind::Played) {
+        std::snprintf(line, sizeof line, "  (%d seeds stuck before their k-th pair, skipped)",
+                      r.skipped);
+        out += line;
+    }
+    if (r.kind == Kind::NewGame) {
+        std::snprintf(
+            line, sizeof line,
+            "\nNewGame  median %.3f ms  p99 %.2f ms  worst %.1f ms  not proven winnable %d  "
+            "attempt limit reached %d  most attempts %d",
+            Percentile(r.newGameMs, 0.5), Percentile(r.newGameMs, 0.99),
+            Percentile(r.newGameMs, 1.0), r.notProvenWinnable, r.attemptLimitReached,
+            r.mostAttempts);
+        out += line;
+    }
+    return out;
 }
 
 } // namespace kelmar::census

@@ -35,11 +35,15 @@ struct Report {
     std::vector<double> newGameMs; // NewGame: the time of NewGame itself
     int notProvenWinnable = 0;     // NewGame: handed-out deals not proven winnable
     int attemptLimitReached = 0;   // NewGame: deals where DealSolvable ran out of attempts
+    int mostAttempts = 0;          // NewGame: most construction attempts one deal took
 
     int count(SolveResult r) const;
     // q in 0..1 over the call times (0 when empty).
     double percentileMs(double q) const;
 };
+
+// The q-quantile (0..1, nearest rank) of `ms`; 0 when empty.
+double Percentile(std::vector<double> ms, double q);
 
 // Seeds spread over the day like the milliseconds since midnight.
 uint32_t SeedOf(int index);
@@ -49,7 +53,9 @@ Report Run(Kind kind, int first, int count, int64_t nodeBudget);
 
 std::string Name(Kind kind);
 
-// One line per census: decided share, proven-unwinnable share, median, p99, worst.
+// One line per census: decided share, proven-unwinnable share, median, p99,
+// worst; for Played also the skipped seeds, for NewGame a second line with
+// the times of NewGame itself (its deal checks included).
 std::string Summary(const Report& report);
 
 } // namespace kelmar::census

@@ -41,8 +41,5 @@ int main(int argc, char** argv) {
                                                                   : "?",
                     j.ms, static_cast<long long>(j.nodes), static_cast<long long>(j.learned));
     }
-    if (kind == Kind::NewGame) {
-        std::printf("newgame: not proven winnable %d, median %.2f ms\n", r.notProvenWinnable, 0.0);
-    }
     return 0;
 }
