@@ -4,10 +4,9 @@
 
 namespace kelmar::solver {
 
-void LostPositions::begin(int64_t budget) {
-    const int64_t wanted = std::clamp<int64_t>(budget * 2, kMinSize, kMaxSize);
-    if (static_cast<int64_t>(entries_.size()) < wanted) {
-        entries_.assign(std::bit_ceil(static_cast<uint64_t>(wanted)), Entry{});
+void LostPositions::begin() {
+    if (entries_.size() != kSize) {
+        entries_.assign(kSize, Entry{});
         stamp_ = 0;
     }
     if (++stamp_ == 0) {

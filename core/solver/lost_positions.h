@@ -13,14 +13,16 @@ namespace kelmar::solver {
 // carry an older stamp and count as empty, so nothing is cleared per call.
 class LostPositions {
 public:
-    void begin(int64_t budget);
+    // Starts a call: the table forgets the positions of earlier calls. Its
+    // size does not depend on the call, so the search of a position runs
+    // the same whatever budget it is given.
+    void begin();
     bool contains(const TileSet& key) const;
     // A full table stops learning; the search stays correct, only slower.
     void insert(const TileSet& key);
 
 private:
-    static constexpr int64_t kMinSize = 1 << 10;
-    static constexpr int64_t kMaxSize = 1 << 19;
+    static constexpr size_t kSize = size_t{1} << 17; // entries (40 bytes each)
     struct Entry {
         TileSet key;
         uint32_t stamp = 0;

@@ -743,7 +743,7 @@ thread_local LostPositions tLost;
 
 SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverStats& st,
                            std::vector<SolverMove>* solution) {
-    tLost.begin(nodeBudget);
+    tLost.begin();
     Search search(problem, nodeBudget, tLost, st);
     search.prepareChoices(problem.all);
     if (!search.prepareRoot(problem.all)) {

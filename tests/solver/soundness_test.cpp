@@ -168,5 +168,27 @@ TEST(SolverSoundness, ALostPositionHasOnlyLostSuccessors) {
     EXPECT_GE(searched, 10);
 }
 
+// The search runs the same whatever its budget until the budget stops it,
+// so a larger budget never decides less, and a decision costs the same
+// nodes under any budget that reaches it.
+TEST(SolverSoundness, ALargerBudgetNeverDecidesLess) {
+    for (uint32_t i = 0; i < 40; ++i) {
+        const Game game = Dealt(i * 43199U + 17U, i % 2 == 0);
+        SolverStats full;
+        const SolveResult answer = SolvePosition(game.board, kBudget, &full);
+        ASSERT_NE(answer, SolveResult::Undecided);
+        for (int64_t budget : {int64_t{0}, int64_t{10}, int64_t{100}, full.nodes, full.nodes + 1}) {
+            SolverStats stats;
+            const SolveResult r = SolvePosition(game.board, budget, &stats);
+            if (budget >= full.nodes) {
+                EXPECT_EQ(r, answer) << "deal " << i << " budget " << budget;
+                EXPECT_EQ(stats.nodes, full.nodes) << "deal " << i;
+            } else {
+                EXPECT_TRUE(r == answer || r == SolveResult::Undecided) << "deal " << i;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace kelmar
