@@ -30,17 +30,23 @@ TileSet freeIn(const Problem& p, const TileSet& r) {
 }
 
 TileSet relaxedLeftover(const Problem& p, const TileSet& r0, const TileSet& goneBefore,
-                        const std::array<int, kMaxTiles>& mate) {
+                        const std::array<int, kMaxTiles>& mate, int16_t* roundOf, int firstRound) {
     TileSet open;
     forEachTile(r0 | goneBefore, [&](int i) {
         if (mate[i] < 0) {
             open.set(i);
         }
     });
+    return relaxedLeftover(p, r0, goneBefore, open, mate, roundOf, firstRound);
+}
+
+TileSet relaxedLeftover(const Problem& p, const TileSet& r0, const TileSet& goneBefore,
+                        const TileSet& open, const std::array<int, kMaxTiles>& mate,
+                        int16_t* roundOf, int firstRound) {
     TileSet r = r0;
     TileSet f = freeIn(p, r);
     TileSet gone = goneBefore;
-    for (;;) {
+    for (auto round = static_cast<int16_t>(firstRound);; ++round) {
         const TileSet usable = (f | gone) & open;
         TileSet take;
         forEachTile(f, [&](int i) {
@@ -50,6 +56,9 @@ TileSet relaxedLeftover(const Problem& p, const TileSet& r0, const TileSet& gone
         });
         if (take.empty()) {
             return r;
+        }
+        if (roundOf != nullptr) {
+            forEachTile(take, [&](int i) { roundOf[i] = round; });
         }
         r = r.without(take);
         gone = gone | take;

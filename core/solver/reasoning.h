@@ -32,8 +32,19 @@ bool hopeless(const Problem& p, const TileSet& r);
 // tiles of r and of `goneBefore`, the tiles taken on the way to r (they
 // count as gone partners). Returns the tiles the relaxed play cannot take
 // (empty when it clears).
+//
+// `roundOf`, when given, receives for each tile taken the round of the
+// relaxed play that took it, counted from `firstRound` (a round takes
+// everything that can go at once).
 TileSet relaxedLeftover(const Problem& p, const TileSet& r, const TileSet& goneBefore,
-                        const std::array<int, kMaxTiles>& mate);
+                        const std::array<int, kMaxTiles>& mate, int16_t* roundOf = nullptr,
+                        int firstRound = 0);
+
+// The same with the open tiles given: `open` must hold exactly the tiles of
+// r and goneBefore whose mate is -1 (it may hold other tiles too).
+TileSet relaxedLeftover(const Problem& p, const TileSet& r, const TileSet& goneBefore,
+                        const TileSet& open, const std::array<int, kMaxTiles>& mate,
+                        int16_t* roundOf = nullptr, int firstRound = 0);
 
 // The free tiles of r.
 TileSet freeIn(const Problem& p, const TileSet& r);

@@ -36,7 +36,8 @@ enum class Outcome { Won, Lost, OutOfBudget };
 class Search {
 public:
     Search(const Problem& p, int64_t budget, LostPositions& lost, SolverStats& stats)
-        : p_(p), budget_(budget), lost_(lost), stats_(stats), order_(p), options_(p.n / 2 + 2) {
+        : p_(p), budget_(budget), lost_(lost), stats_(stats), order_(p), options_(p.n / 2 + 2),
+          rounds_(p.n / 2 + 2) {
         mate_.fill(-1);
     }
 
@@ -74,7 +75,8 @@ public:
                     }
                     const size_t mark = trail_.size();
                     if (commit(a, z, r) &&
-                        relaxedLeftover(p_, r, p_.all.without(r), mate_).empty()) {
+                        relaxedLeftover(p_, r, p_.all.without(r), p_.all.without(committed_), mate_)
+                            .empty()) {
                         ++survivors;
                         survivor = z;
                     }
@@ -128,7 +130,7 @@ public:
     // reason() holds the classes whose pairings the loss rests on (see
     // Search's comment); a child whose loss does not rest on the pairing
     // just chosen ends the node at once, as its siblings would fail alike.
-    Outcome run(TileSet r, int depth) {
+    Outcome run(TileSet r, int depth, int changedClass = -1) {
         const size_t pathMark = path_.size();
         const TileSet f = takeForcedPairs(r);
         if (r.empty()) {
@@ -155,9 +157,9 @@ public:
         if (lostByReasoning(r)) {
             return lost(chosenTouching(r));
         }
-        const TileSet stuck = relaxedLeftover(p_, r, p_.all.without(r), mate_);
+        const TileSet stuck = relaxHere(r, depth, changedClass);
         if (!stuck.empty()) {
-            return lost(learn(stuck));
+            return lost(learn(stuck, changedClass));
         }
         const int t = chooseTile(r, f);
         if (t < 0) {
@@ -177,7 +179,7 @@ public:
                 childReason.set(tClass);
             } else if (refuted(t, childReason)) {
             } else {
-                const Outcome o = run(r, depth + 1);
+                const Outcome o = run(r, depth + 1, tClass);
                 if (o != Outcome::Lost) {
                     return o;
                 }
@@ -205,6 +207,35 @@ public:
     }
 
     const std::vector<SolverMove>& path() const { return path_; }
+
+    // The relaxed play at a node. The parent's play (which cleared) differs
+    // only by the pairing just chosen for `changedClass`, and until it took
+    // a tile of that class its rounds are valid here too: the pairing of a
+    // class matters only to its own tiles. So the play goes on from the
+    // parent's state at that round; the rounds are kept for the children.
+    TileSet relaxHere(const TileSet& r, int depth, int changedClass) {
+        int16_t* rounds = rounds_[static_cast<size_t>(depth)].data();
+        TileSet start = r;
+        int first = 0;
+        if (learning_ && depth > 0 && changedClass >= 0) {
+            const int16_t* parent = rounds_[static_cast<size_t>(depth - 1)].data();
+            int k = kMaxTiles;
+            for (int q : choiceTiles_[static_cast<size_t>(changedClass)]) {
+                if (q >= 0 && r.has(q)) {
+                    k = std::min<int>(k, parent[q]);
+                }
+            }
+            forEachTile(r, [&](int i) {
+                if (parent[i] < k) {
+                    start.w[static_cast<size_t>(i >> 6)] &= ~(uint64_t{1} << (i & 63));
+                    rounds[i] = parent[i];
+                }
+            });
+            first = k;
+        }
+        return relaxedLeftover(p_, start, p_.all.without(start), p_.all.without(committed_), mate_,
+                               rounds, first);
+    }
 
     // Numbers the classes of four at the start: they are the choices the
     // learned conflicts speak about.
@@ -254,18 +285,6 @@ private:
         chosenAt_[c] = trail_.size();
     }
 
-    // The tiles the relaxed play from r leaves when only the classes of
-    // `chosen` (by class number) keep their pairings, besides the classes
-    // that were pairs from the start.
-    TileSet stuckWith(const TileSet& r, const TileSet& chosen) {
-        forEachTile(p_.all, [&](int i) {
-            const int c = p_.classOf[i];
-            const bool fixed = choiceTiles_[static_cast<size_t>(c)][0] < 0;
-            scratch_[i] = fixed || chosen.has(c) ? mate_[i] : -1;
-        });
-        return relaxedLeftover(p_, r, p_.all.without(r), scratch_);
-    }
-
     // The chosen classes with a tile among `stuck`. For a lost position r,
     // chosenTouching(r) is a valid reason: a win from the start that keeps
     // the pairings of the classes still present could be followed from r
@@ -295,15 +314,25 @@ private:
     // turn while the relaxed play stays stuck without it, so the conflict
     // names only the classes that cause it. An empty conflict proves the
     // start lost.
-    TileSet learn(const TileSet& stuck) {
+    TileSet learn(const TileSet& stuck, int changedClass) {
         if (!learning_) {
             return everything_;
         }
         TileSet chosen = chosenTouching(stuck);
-        // With fewer pairings kept the relaxed play takes at least what it
-        // took before, so each trial starts from the tiles still stuck.
+        // The trials drop one class's pairing at a time from the node's
+        // pairings (classes that do not touch the stuck tiles cannot change
+        // the outcome either way). With fewer pairings kept the relaxed play
+        // takes at least what it took before, so each trial starts from the
+        // tiles still stuck. The class chosen last is never dropped: without
+        // it the parent's relaxed play cleared.
+        scratch_ = mate_;
+        TileSet open = p_.all.without(committed_);
         TileSet rest = stuck;
         TileSet tried;
+        TileSet dropped;
+        if (changedClass >= 0) {
+            tried.set(changedClass);
+        }
         for (;;) {
             int drop = -1;
             forEachTile(chosen.without(tried), [&](int c) {
@@ -315,13 +344,18 @@ private:
                 break;
             }
             tried.set(drop);
-            TileSet without = chosen;
-            without.w[static_cast<size_t>(drop >> 6)] &= ~(uint64_t{1} << (drop & 63));
-            const TileSet left = stuckWith(rest, without);
-            if (!left.empty()) {
-                rest = left;
-                chosen = chosenTouching(left) & without;
+            const TileSet& tiles = p_.classes[static_cast<size_t>(drop)];
+            forEachTile(tiles, [&](int i) { scratch_[i] = -1; });
+            const TileSet left =
+                relaxedLeftover(p_, rest, p_.all.without(rest), open | tiles, scratch_);
+            if (left.empty()) {
+                forEachTile(tiles, [&](int i) { scratch_[i] = mate_[i]; });
+                continue;
             }
+            open = open | tiles;
+            rest = left;
+            dropped.set(drop);
+            chosen = chosenTouching(left).without(dropped);
         }
         if (chosen.empty()) {
             rootLost_ = true;
@@ -713,6 +747,8 @@ private:
     std::vector<int> trail_;            // tiles whose mate was set, for undo
     // Per depth; a level commits at least one pair, so n / 2 + 2 suffice.
     std::vector<std::vector<int>> options_;
+    // Per depth: the round of the node's relaxed play that took each tile.
+    std::vector<std::array<int16_t, kMaxTiles>> rounds_;
     std::vector<SolverMove> path_;
     std::vector<std::array<int, 4>> choiceTiles_; // per class: its four tiles, or -1
     // Learned conflicts: each a run of codes 3 * class + pairing ended by
