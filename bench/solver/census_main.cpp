@@ -23,6 +23,13 @@ int main(int argc, char** argv) {
     const int first = argc > 4 ? std::atoi(argv[4]) : 0;
     Report r = Run(kind, first, count, budget);
     std::printf("%s\n", Summary(r).c_str());
+    long long nodes = 0;
+    long long worstNodes = 0;
+    for (const Judged& j : r.judged) {
+        nodes += j.nodes;
+        worstNodes = std::max<long long>(worstNodes, j.nodes);
+    }
+    std::printf("nodes: total %lld, most %lld\n", nodes, worstNodes);
     for (const Judged& j : r.judged) {
         if (j.result == kelmar::SolveResult::Undecided) {
             std::printf("undecided index %d seed %u: %.1f ms, %lld nodes, %lld learned\n", j.index,

@@ -393,7 +393,7 @@ private:
         });
         conflictData_.push_back(kEnd);
         forEachTile(classes, [&](int c) { activity_[static_cast<size_t>(c)] += bump_; });
-        bump_ *= 1.05;
+        bump_ *= 1.5;
         if (bump_ > 1e100) {
             for (double& a : activity_) {
                 a *= 1e-100;
