@@ -96,7 +96,11 @@ Report Run(Kind kind, int first, int count, int64_t nodeBudget) {
     Report report;
     report.kind = kind;
     Game game;
-    for (int index = first; index < first + count; ++index) {
+    // Played: seed indices go on past first + count until `count`
+    // positions are judged (seeds whose play gets stuck are skipped).
+    for (int index = first; kind == Kind::Played ? static_cast<int>(report.judged.size()) < count
+                                                 : index < first + count;
+         ++index) {
         const uint32_t seed = SeedOf(index);
         if (kind == Kind::NewGame) {
             game = Game{};

@@ -6,7 +6,9 @@
 //   Random:   the deal NewGame hands out with the option off;
 //   Played:   a random deal after k pairs taken at random among the free
 //             matching pairs, k = 10 + seed index % 51 (10..60); a seed
-//             whose play gets stuck before the k-th pair is skipped.
+//             whose play gets stuck before the k-th pair (or right after
+//             it) is skipped and the census goes on to further seeds
+//             until it has judged as many positions as asked for.
 #pragma once
 
 #include "core/solver.h"
@@ -48,7 +50,8 @@ double Percentile(std::vector<double> ms, double q);
 // Seeds spread over the day like the milliseconds since midnight.
 uint32_t SeedOf(int index);
 
-// Judges seed indices first..first+count-1 with the given node budget.
+// Judges `count` positions from seed index `first` on, with the given node
+// budget.
 Report Run(Kind kind, int first, int count, int64_t nodeBudget);
 
 std::string Name(Kind kind);
