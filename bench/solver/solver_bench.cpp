@@ -4,7 +4,7 @@
 // "Unlösbare Spiele verhindern" on, random deals, and positions reached by
 // 10..60 random pairs. Each census runs once, before its first iteration;
 // repetitions report the same counters: shares in per cent, times of one
-// SolvePosition call in ms (wall clock, one thread), and for NewGame the
+// SolvePosition call in ms (CPU time of the one thread), and for NewGame the
 // time of NewGame itself. After the benchmarks the census table is printed
 // as text.
 // BM_Solve*: one SolvePosition per iteration over 64 whole deals in turn.
@@ -133,8 +133,8 @@ int main(int argc, char** argv) {
     if (!kelmar::censusRan) {
         return 0;
     }
-    std::printf("\nSolver census, %d seeds each, one thread, budget %lld nodes:\n", kelmar::kSeeds,
-                static_cast<long long>(kelmar::kCensusBudget));
+    std::printf("\nSolver census, %d positions each, one thread (CPU ms), budget %lld nodes:\n",
+                kelmar::kSeeds, static_cast<long long>(kelmar::kCensusBudget));
     for (kelmar::census::Kind kind : {kelmar::census::Kind::NewGame, kelmar::census::Kind::Random,
                                       kelmar::census::Kind::Played}) {
         std::printf("%s\n", kelmar::census::Summary(kelmar::CensusOf(kind)).c_str());
