@@ -25,7 +25,7 @@ struct Judged {
     int index = 0;     // seed index
     uint32_t seed = 0; // Seed given to SeedRandom
     SolveResult result = SolveResult::Undecided;
-    double ms = 0;       // time of the SolvePosition call
+    double ms = 0;       // CPU time of the SolvePosition call (this thread)
     int64_t nodes = 0;   // search nodes it took
     int64_t learned = 0; // conflicts the search recorded
 };
