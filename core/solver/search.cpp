@@ -1,5 +1,6 @@
 #include "core/solver/search.h"
 
+#include "core/solver/conflicts.h"
 #include "core/solver/lost_positions.h"
 #include "core/solver/reasoning.h"
 
@@ -241,9 +242,8 @@ public:
     // learned conflicts speak about.
     void prepareChoices(const TileSet& r) {
         choiceTiles_.assign(p_.classes.size(), {-1, -1, -1, -1});
-        watch_.assign(3 * p_.classes.size(), {});
+        conflicts_.reset(static_cast<int>(p_.classes.size()));
         choice_.assign(p_.classes.size(), -1);
-        activity_.assign(p_.classes.size(), 0.0);
         chosenAt_.assign(p_.classes.size(), 0);
         learning_ = !p_.classes.empty();
         for (size_t c = 0; c < p_.classes.size(); ++c) {
@@ -367,104 +367,15 @@ private:
     // Stores the current pairings of `classes` as a conflict (kept short
     // ones only: long ones rarely recur).
     void record(const TileSet& classes) {
-        const int size = classes.count();
-        if (size == 0 || size > kLongestConflict) {
-            return;
+        if (conflicts_.record(classes, choice_, chosenAt_)) {
+            ++stats_.learned;
         }
-        const auto id = static_cast<int>(watchAt_.size());
-        const auto start = static_cast<uint32_t>(conflictData_.size());
-        // Watch the two pairings chosen last: backtracking frees them first.
-        std::array<uint32_t, 2> watched{start, start};
-        std::array<size_t, 2> when{0, 0};
-        forEachTile(classes, [&](int c) {
-            const auto at = static_cast<uint32_t>(conflictData_.size());
-            conflictData_.push_back(
-                static_cast<uint16_t>(3 * c + choiceOf(static_cast<size_t>(c))));
-            const size_t t = chosenAt_[static_cast<size_t>(c)];
-            if (t >= when[0]) {
-                watched[1] = watched[0];
-                when[1] = when[0];
-                watched[0] = at;
-                when[0] = t;
-            } else if (t >= when[1]) {
-                watched[1] = at;
-                when[1] = t;
-            }
-        });
-        conflictData_.push_back(kEnd);
-        forEachTile(classes, [&](int c) { activity_[static_cast<size_t>(c)] += bump_; });
-        bump_ *= 1.5;
-        if (bump_ > 1e100) {
-            for (double& a : activity_) {
-                a *= 1e-100;
-            }
-            bump_ *= 1e-100;
-        }
-        if (size == 1) {
-            watched[1] = kNone;
-        }
-        watchAt_.push_back(watched);
-        for (uint32_t w : watched) {
-            if (w != kNone) {
-                watch_[conflictData_[w]].push_back(id);
-            }
-        }
-        ++stats_.learned;
     }
 
-    bool holds(uint16_t code) const { return choice_[code / 3U] == static_cast<int8_t>(code % 3U); }
-
     // True when the pairing just chosen for t's class completes a learned
-    // conflict.
-    // `why` then holds the conflict's classes.
-    // Each conflict watches two of its pairings that did not hold when they
-    // were last looked at; only when a watched one comes to hold is the
-    // conflict visited: it then watches another pairing that does not
-    // hold, or, when all others hold, refutes the choice.
+    // conflict; `why` then holds the conflict's classes.
     bool refuted(int t, TileSet& why) {
-        if (choice_.empty()) {
-            return false;
-        }
-        const auto c = static_cast<size_t>(p_.classOf[t]);
-        const int v = choiceOf(c);
-        if (v < 0) {
-            return false;
-        }
-        const auto code = static_cast<uint16_t>(3 * c + static_cast<size_t>(v));
-        std::vector<int>& list = watch_[code];
-        for (size_t k = 0; k < list.size();) {
-            const int id = list[k];
-            std::array<uint32_t, 2>& w = watchAt_[static_cast<size_t>(id)];
-            const int mine = conflictData_[w[0]] == code ? 0 : 1;
-            const uint32_t other = w[static_cast<size_t>(1 - mine)];
-            uint32_t start = w[0] < other ? w[0] : other;
-            while (start > 0 && conflictData_[start - 1] != kEnd) {
-                --start;
-            }
-            uint32_t free = kNone;
-            for (uint32_t at = start; conflictData_[at] != kEnd; ++at) {
-                if (at != other && !holds(conflictData_[at])) {
-                    free = at;
-                    break;
-                }
-            }
-            if (free != kNone) {
-                w[static_cast<size_t>(mine)] = free;
-                watch_[conflictData_[free]].push_back(id);
-                list[k] = list.back();
-                list.pop_back();
-                continue;
-            }
-            if (other == kNone || holds(conflictData_[other])) {
-                why = TileSet{};
-                for (uint32_t at = start; conflictData_[at] != kEnd; ++at) {
-                    why.set(conflictData_[at] / 3);
-                }
-                return true;
-            }
-            ++k;
-        }
-        return false;
+        return !choice_.empty() && conflicts_.refuted(p_.classOf[t], choice_, why);
     }
 
     TileSet freeTiles(const TileSet& r) const {
@@ -640,11 +551,12 @@ private:
         double bestActivity = 0;
         for (size_t c = 0; c < choiceTiles_.size(); ++c) {
             const int a = choiceTiles_[c][0];
-            if (a < 0 || choice_[c] >= 0 || !r.has(a) || activity_[c] <= bestActivity) {
+            const double activity = conflicts_.activity(static_cast<int>(c));
+            if (a < 0 || choice_[c] >= 0 || !r.has(a) || activity <= bestActivity) {
                 continue;
             }
             best = static_cast<int>(c);
-            bestActivity = activity_[c];
+            bestActivity = activity;
         }
         if (best < 0) {
             return -1;
@@ -751,25 +663,13 @@ private:
     std::vector<std::array<int16_t, kMaxTiles>> rounds_;
     std::vector<SolverMove> path_;
     std::vector<std::array<int, 4>> choiceTiles_; // per class: its four tiles, or -1
-    // Learned conflicts: each a run of codes 3 * class + pairing ended by
-    // kEnd in conflictData_; watchAt_[id] holds the positions of the two
-    // codes it watches (kNone for the second of a single-code conflict),
-    // watch_[code] the conflicts watching that code.
-    static constexpr uint16_t kEnd = 0xFFFF;
-    std::vector<uint16_t> conflictData_;
-    std::vector<std::array<uint32_t, 2>> watchAt_; // per conflict: positions watched
-    static constexpr uint32_t kNone = 0xFFFFFFFF;
+    Conflicts conflicts_;
     std::vector<size_t> chosenAt_; // per class: trail length when its pairing was chosen
-    std::vector<std::vector<int>> watch_;
-    std::vector<int8_t> choice_; // per class: its pairing 0..2, -1 while open
-    std::vector<double>
-        activity_; // per class: conflicts it took part in, recent ones weighing more
-    double bump_ = 1.0;
-    bool rootLost_ = false; // a relaxed play got stuck with nothing chosen
-    bool learning_ = false; // every class has two or four tiles at the start
-    TileSet reason_;        // after a Lost: the classes the loss rests on
-    TileSet everything_;    // every class: the reason when nothing finer is known
-    static constexpr int kLongestConflict = 16;
+    std::vector<int8_t> choice_;   // per class: its pairing 0..2, -1 while open
+    bool rootLost_ = false;        // a relaxed play got stuck with nothing chosen
+    bool learning_ = false;        // every class has two or four tiles at the start
+    TileSet reason_;               // after a Lost: the classes the loss rests on
+    TileSet everything_;           // every class: the reason when nothing finer is known
     std::array<int, kMaxTiles> scratch_{};
 };
 

@@ -1,8 +1,11 @@
 // The search: decides a position that the reasoning before the search did
 // not settle. It chooses which partner each tile goes with rather than the
 // order of the moves, takes pairs that cannot be wrong without branching,
-// remembers lost positions in a per-thread table and restarts with short
-// dives of varied tie-breaking.
+// plays a relaxed game at every node to prove losses early, learns the
+// pairings a loss rests on (conflicts.h), leaves a node at once when a
+// child's loss does not rest on the child's choice, remembers lost
+// positions in a per-thread table (lost_positions.h) and restarts with
+// longer and longer dives, keeping what it learned.
 #pragma once
 
 #include "core/solver.h"
