@@ -32,8 +32,20 @@ enum class Outcome { Won, Lost, OutOfBudget };
 // The search decides which partner each tile is taken with, not the order
 // of the moves. Once a pair is committed, taking it as soon as both tiles
 // are free is never wrong (taking tiles never blocks a tile), so the order
-// follows from the pairing. A node picks one free, uncommitted tile and
-// branches over every partner it could be taken with.
+// follows from the pairing. A node picks a class (the open class of four
+// that took part in the most conflicts, else a free open tile with the
+// fewest partners) and branches over every partner of one of its tiles.
+//
+// Reasons: every Lost comes with the set of classes of four whose current
+// pairings the loss rests on: no win from the start of the search keeps
+// all of them. A relaxed play that gets stuck gives its pruned stuck
+// pairings; a position lost otherwise gives the chosen classes still on
+// the board (a win keeping them could be followed from here); a node whose
+// every child lost gives the union of the children's reasons without the
+// class it branched on, since the children cover every partner of that
+// class's tile. Such reasons are recorded as conflicts (conflicts.h). On
+// boards whose classes are not all of two or four tiles nothing is
+// learned and every reason is "everything".
 class Search {
 public:
     Search(const Problem& p, int64_t budget, LostPositions& lost, SolverStats& stats)
@@ -54,8 +66,8 @@ public:
         return !dead && !order_.conflict(r, mate_) && probeClasses(r);
     }
 
-    // Tries each pairing of every open class on its own; a pairing that the
-    // order check refutes is out. A class with no pairing left proves the
+    // Tries each pairing of every open class on its own; a pairing whose
+    // relaxed play gets stuck is out. A class with no pairing left proves the
     // position lost; a class with one left gets it committed. Repeats while
     // that commits something. False when the position is lost.
     bool probeClasses(const TileSet& r) {
@@ -127,10 +139,11 @@ public:
         return ok;
     }
 
-    // Decides the position r under the current commitments. On Lost,
-    // reason() holds the classes whose pairings the loss rests on (see
-    // Search's comment); a child whose loss does not rest on the pairing
-    // just chosen ends the node at once, as its siblings would fail alike.
+    // Decides the position r under the current commitments; `changedClass`
+    // is the class the parent just chose. On Lost, reason_ holds the
+    // classes whose pairings the loss rests on (see the class comment); a
+    // child whose loss does not rest on the pairing just chosen ends the
+    // node at once, as its siblings would fail alike.
     Outcome run(TileSet r, int depth, int changedClass = -1) {
         const size_t pathMark = path_.size();
         const TileSet f = takeForcedPairs(r);
