@@ -9,8 +9,17 @@
 
 namespace kelmar {
 
-// Construction attempts before the constructed deal gives way to a random one.
-constexpr int kConstructionAttempts = 9;
+// Construction attempts of the constructed deal before it gives up and
+// hands out its last finished construction unproven. The census in
+// bench/solver never comes near it: a deal that takes more than a handful
+// of attempts is already rare.
+constexpr int kDealAttemptLimit = 100;
+
+// What DealSolvable did, for the census and the tests.
+struct DealCheckReport {
+    int attempts = 0;    // construction attempts made, 1..kDealAttemptLimit
+    bool proven = false; // the deal handed out is proven winnable
+};
 
 // Tries of one construction pick before it gives up.
 constexpr int kConstructionPickTries = 101;
@@ -34,11 +43,14 @@ void PlaceRandomTile(Game& game, int32_t x, int32_t y, uint8_t layer);
 // PlaceRandomTile for every position of BoardLayout, in its order.
 void DealRandom(Game& game);
 
-// On a reset board (SlotCount 0): creates the 144 slots with kind 0, then up
-// to 9 construction attempts; an attempt counts only if the solver does not
-// prove the deal unwinnable within kDealCheckNodeBudget positions (an
-// undecided deal is kept). After 9 failures: ResetBoard and DealRandom.
-void DealSolvable(Game& game);
+// On a reset board (SlotCount 0): creates the 144 slots with kind 0, then
+// construction attempts until one is proven winnable by the solver (with
+// kDealCheckNodeBudget nodes); a construction that is proven unwinnable or
+// left undecided counts as failed like one that could not be finished.
+// After kDealAttemptLimit attempts the last finished construction is kept
+// (ResetBoard and DealRandom when none was finished). `report`, when
+// given, receives the attempts and whether the deal is proven winnable.
+void DealSolvable(Game& game, DealCheckReport* report = nullptr);
 
 // One attempt on the slots 1..SlotCount that exist: refills the pool, empties
 // them and fills them backwards pair by pair. True when every slot got a
@@ -53,7 +65,8 @@ int32_t PickConstructionSlot(Game& game);
 // BoardChanged = true, NoMovesLeft = GameWon = false, Running = true, and the
 // analysis' neighbour sets rebuilt for the new slots. HintShowing is left to
 // the RenderBoard that follows. The caller then runs AnalyzeBoard and
-// RenderBoard.
-void NewGame(Game& game);
+// RenderBoard. `report` is passed to DealSolvable (untouched when the
+// option is off).
+void NewGame(Game& game, DealCheckReport* report = nullptr);
 
 } // namespace kelmar

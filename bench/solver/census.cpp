@@ -1,0 +1,169 @@
+#include "bench/solver/census.h"
+
+#include "core/board.h"
+#include "core/deal.h"
+#include "core/rules.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <random>
+
+namespace kelmar::census {
+namespace {
+
+// CPU time of this thread in ms: on a shared machine wall time also counts
+// the other processes.
+double ThreadCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+void Deal(Game& game, uint32_t seed, bool avoidUnsolvable) {
+    game = Game{};
+    game.settings.AvoidUnsolveableGames = avoidUnsolvable;
+    SeedRandom(game, seed);
+    NewGame(game);
+}
+
+// Takes `moves` pairs chosen at random among the free matching pairs. False
+// when the position runs out of pairs first.
+bool PlayRandomPairs(Game& game, int moves, std::mt19937& rng) {
+    for (int m = 0; m < moves; ++m) {
+        AnalyzeBoard(game);
+        std::vector<std::pair<int32_t, int32_t>> pairs;
+        const PlayState& play = game.play;
+        for (int32_t i = 1; i <= play.FreeCount; ++i) {
+            for (int32_t j = i + 1; j <= play.FreeCount; ++j) {
+                const int32_t a = play.FreeList[static_cast<size_t>(i)];
+                const int32_t b = play.FreeList[static_cast<size_t>(j)];
+                if (KindsMatch(game.board, game.board.Slots[static_cast<size_t>(a)].Kind,
+                               game.board.Slots[static_cast<size_t>(b)].Kind)) {
+                    pairs.emplace_back(a, b);
+                }
+            }
+        }
+        if (pairs.empty()) {
+            return false;
+        }
+        const auto& [a, b] = pairs[rng() % pairs.size()];
+        RemoveTile(game.board, a);
+        RemoveTile(game.board, b);
+    }
+    AnalyzeBoard(game);
+    return !game.play.NoMovesLeft;
+}
+
+} // namespace
+
+uint32_t SeedOf(int index) {
+    return static_cast<uint32_t>(index) * 43199U + 17U;
+}
+
+std::string Name(Kind kind) {
+    switch (kind) {
+    case Kind::NewGame:
+        return "newgame";
+    case Kind::Random:
+        return "random";
+    case Kind::Played:
+        return "played";
+    }
+    return "?";
+}
+
+int Report::count(SolveResult r) const {
+    return static_cast<int>(std::count_if(judged.begin(), judged.end(),
+                                          [r](const Judged& j) { return j.result == r; }));
+}
+
+double Percentile(std::vector<double> ms, double q) {
+    if (ms.empty()) {
+        return 0;
+    }
+    std::sort(ms.begin(), ms.end());
+    const auto at = static_cast<size_t>(q * static_cast<double>(ms.size() - 1) + 0.5);
+    return ms[std::min(at, ms.size() - 1)];
+}
+
+double Report::percentileMs(double q) const {
+    std::vector<double> ms;
+    for (const Judged& j : judged) {
+        ms.push_back(j.ms);
+    }
+    return Percentile(std::move(ms), q);
+}
+
+Report Run(Kind kind, int first, int count, int64_t nodeBudget) {
+    Report report;
+    report.kind = kind;
+    Game game;
+    // Played: seed indices go on past first + count until `count`
+    // positions are judged (seeds whose play gets stuck are skipped).
+    for (int index = first; kind == Kind::Played ? static_cast<int>(report.judged.size()) < count
+                                                 : index < first + count;
+         ++index) {
+        const uint32_t seed = SeedOf(index);
+        if (kind == Kind::NewGame) {
+            game = Game{};
+            game.settings.AvoidUnsolveableGames = true;
+            SeedRandom(game, seed);
+            DealCheckReport deal;
+            const double start = ThreadCpuMs();
+            NewGame(game, &deal);
+            report.newGameMs.push_back(ThreadCpuMs() - start);
+            report.attemptLimitReached += deal.proven ? 0 : 1;
+            report.mostAttempts = std::max(report.mostAttempts, deal.attempts);
+        } else {
+            Deal(game, seed, false);
+        }
+        if (kind == Kind::Played) {
+            std::mt19937 rng(seed);
+            if (!PlayRandomPairs(game, 10 + index % 51, rng)) {
+                ++report.skipped;
+                continue;
+            }
+        }
+        SolverStats stats;
+        const double start = ThreadCpuMs();
+        const SolveResult r = SolvePosition(game.board, nodeBudget, &stats);
+        report.judged.push_back(
+            {index, seed, r, ThreadCpuMs() - start, stats.nodes, stats.learned});
+        if (kind == Kind::NewGame && r != SolveResult::Winnable) {
+            ++report.notProvenWinnable;
+        }
+    }
+    return report;
+}
+
+std::string Summary(const Report& r) {
+    const double n = std::max<double>(1, static_cast<double>(r.judged.size()));
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "%-8s positions %5zu  decided %6.2f%%  unwinnable %5.2f%%  undecided %d  "
+                  "median %.3f ms  p99 %.2f ms  worst %.1f ms",
+                  Name(r.kind).c_str(), r.judged.size(),
+                  100.0 * (n - r.count(SolveResult::Undecided)) / n,
+                  100.0 * r.count(SolveResult::Unwinnable) / n, r.count(SolveResult::Undecided),
+                  r.percentileMs(0.5), r.percentileMs(0.99), r.percentileMs(1.0));
+    std::string out = line;
+    if (r.kind == Kind::Played) {
+        std::snprintf(line, sizeof line, "  (%d seeds stuck before their k-th pair, skipped)",
+                      r.skipped);
+        out += line;
+    }
+    if (r.kind == Kind::NewGame) {
+        std::snprintf(
+            line, sizeof line,
+            "\nNewGame  median %.3f ms  p99 %.2f ms  worst %.1f ms  not proven winnable %d  "
+            "attempt limit reached %d  most attempts %d",
+            Percentile(r.newGameMs, 0.5), Percentile(r.newGameMs, 0.99),
+            Percentile(r.newGameMs, 1.0), r.notProvenWinnable, r.attemptLimitReached,
+            r.mostAttempts);
+        out += line;
+    }
+    return out;
+}
+
+} // namespace kelmar::census

@@ -1,0 +1,52 @@
+// kelmar_solver_census KIND [COUNT [BUDGET [FIRST]]]: runs one census
+// (KIND newgame, random or played) and prints its summary, then every
+// undecided seed and the ten slowest positions.
+#include "bench/solver/census.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char** argv) {
+    using namespace kelmar::census;
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s newgame|random|played [count [budget [first]]]\n", argv[0]);
+        return 2;
+    }
+    const std::string kindName = argv[1];
+    const Kind kind = kindName == "random"   ? Kind::Random
+                      : kindName == "played" ? Kind::Played
+                                             : Kind::NewGame;
+    const int count = argc > 2 ? std::atoi(argv[2]) : 10000;
+    const int64_t budget = argc > 3 ? std::atoll(argv[3]) : 1'000'000;
+    const int first = argc > 4 ? std::atoi(argv[4]) : 0;
+    Report r = Run(kind, first, count, budget);
+    std::printf("%s\n", Summary(r).c_str());
+    long long nodes = 0;
+    long long worstNodes = 0;
+    for (const Judged& j : r.judged) {
+        nodes += j.nodes;
+        worstNodes = std::max<long long>(worstNodes, j.nodes);
+    }
+    std::printf("nodes: total %lld, most %lld\n", nodes, worstNodes);
+    for (const Judged& j : r.judged) {
+        if (j.result == kelmar::SolveResult::Undecided) {
+            std::printf("undecided index %d seed %u: %.1f ms, %lld nodes, %lld learned\n", j.index,
+                        j.seed, j.ms, static_cast<long long>(j.nodes),
+                        static_cast<long long>(j.learned));
+        }
+    }
+    std::sort(r.judged.begin(), r.judged.end(),
+              [](const Judged& a, const Judged& b) { return a.ms > b.ms; });
+    for (size_t i = 0; i < std::min<size_t>(10, r.judged.size()); ++i) {
+        const Judged& j = r.judged[i];
+        std::printf("slow index %d seed %u: %s %.1f ms, %lld nodes, %lld learned\n", j.index,
+                    j.seed,
+                    j.result == kelmar::SolveResult::Winnable     ? "W"
+                    : j.result == kelmar::SolveResult::Unwinnable ? "U"
+                                                                  : "?",
+                    j.ms, static_cast<long long>(j.nodes), static_cast<long long>(j.learned));
+    }
+    return 0;
+}

@@ -1,0 +1,108 @@
+#include "core/solver/conflicts.h"
+
+namespace kelmar::solver {
+namespace {
+
+bool Holds(uint16_t code, const std::vector<int8_t>& choice) {
+    return choice[code / 3U] == static_cast<int8_t>(code % 3U);
+}
+
+} // namespace
+
+void Conflicts::reset(int classes) {
+    data_.clear();
+    watchAt_.clear();
+    watch_.assign(3 * static_cast<size_t>(classes), {});
+    activity_.assign(static_cast<size_t>(classes), 0.0);
+    bump_ = 1.0;
+}
+
+bool Conflicts::record(const TileSet& classes, const std::vector<int8_t>& choice,
+                       const std::vector<size_t>& chosenAt) {
+    const int size = classes.count();
+    if (size == 0 || size > kLongest) {
+        return false;
+    }
+    const auto id = static_cast<int>(watchAt_.size());
+    const auto start = static_cast<uint32_t>(data_.size());
+    // Watch the two pairings chosen last: backtracking frees them first.
+    std::array<uint32_t, 2> watched{start, start};
+    std::array<size_t, 2> when{0, 0};
+    forEachTile(classes, [&](int c) {
+        const auto at = static_cast<uint32_t>(data_.size());
+        data_.push_back(static_cast<uint16_t>(3 * c + choice[static_cast<size_t>(c)]));
+        const size_t t = chosenAt[static_cast<size_t>(c)];
+        if (t >= when[0]) {
+            watched[1] = watched[0];
+            when[1] = when[0];
+            watched[0] = at;
+            when[0] = t;
+        } else if (t >= when[1]) {
+            watched[1] = at;
+            when[1] = t;
+        }
+    });
+    data_.push_back(kEnd);
+    forEachTile(classes, [&](int c) { activity_[static_cast<size_t>(c)] += bump_; });
+    bump_ *= 1.5;
+    if (bump_ > 1e100) {
+        for (double& a : activity_) {
+            a *= 1e-100;
+        }
+        bump_ *= 1e-100;
+    }
+    if (size == 1) {
+        watched[1] = kNone;
+    }
+    watchAt_.push_back(watched);
+    for (uint32_t w : watched) {
+        if (w != kNone) {
+            watch_[data_[w]].push_back(id);
+        }
+    }
+    return true;
+}
+
+bool Conflicts::refuted(int c, const std::vector<int8_t>& choice, TileSet& why) {
+    const int v = choice[static_cast<size_t>(c)];
+    if (v < 0) {
+        return false;
+    }
+    const auto code = static_cast<uint16_t>(3 * c + v);
+    std::vector<int>& list = watch_[code];
+    for (size_t k = 0; k < list.size();) {
+        const int id = list[k];
+        std::array<uint32_t, 2>& w = watchAt_[static_cast<size_t>(id)];
+        const int mine = data_[w[0]] == code ? 0 : 1;
+        const uint32_t other = w[static_cast<size_t>(1 - mine)];
+        uint32_t start = w[0] < other ? w[0] : other;
+        while (start > 0 && data_[start - 1] != kEnd) {
+            --start;
+        }
+        uint32_t free = kNone;
+        for (uint32_t at = start; data_[at] != kEnd; ++at) {
+            if (at != other && !Holds(data_[at], choice)) {
+                free = at;
+                break;
+            }
+        }
+        if (free != kNone) {
+            w[static_cast<size_t>(mine)] = free;
+            watch_[data_[free]].push_back(id);
+            list[k] = list.back();
+            list.pop_back();
+            continue;
+        }
+        if (other == kNone || Holds(data_[other], choice)) {
+            why = TileSet{};
+            for (uint32_t at = start; data_[at] != kEnd; ++at) {
+                why.set(data_[at] / 3);
+            }
+            return true;
+        }
+        ++k;
+    }
+    return false;
+}
+
+} // namespace kelmar::solver

@@ -1,0 +1,57 @@
+// The learned conflicts of one search: sets of pairings (a pairing is
+// "class c takes choice v", v = 0..2 for the partner of the class's lowest
+// tile) that cannot all hold in a win from the search's start. The search
+// records one whenever it proves a position lost and can name the pairings
+// the loss rests on; it asks after each choice whether the choice completes
+// a recorded conflict. Also keeps how often each class took part in a
+// conflict, recent ones weighing more, to tell the search where to decide
+// next. State of one SolvePosition call; not shared between calls.
+#pragma once
+
+#include "core/solver/tile_set.h"
+
+#include <vector>
+
+namespace kelmar::solver {
+
+class Conflicts {
+public:
+    // Forgets everything; `classes` is the number of classes.
+    void reset(int classes);
+
+    // Records the current choices of `classes` (each must be chosen:
+    // choice[c] >= 0). chosenAt[c] tells when c was chosen (larger =
+    // later). Long conflicts are not kept (they rarely recur). Returns
+    // whether the conflict was kept.
+    bool record(const TileSet& classes, const std::vector<int8_t>& choice,
+                const std::vector<size_t>& chosenAt);
+
+    // True when the choice just made for class c (choice[c] >= 0)
+    // completes a recorded conflict; `why` then holds the conflict's
+    // classes. Every conflict found holds in full: the answer is never
+    // wrong, and a conflict is found whenever its last pairing is chosen.
+    bool refuted(int c, const std::vector<int8_t>& choice, TileSet& why);
+
+    // How much class c took part in conflicts, recent ones weighing more.
+    double activity(int c) const { return activity_[static_cast<size_t>(c)]; }
+
+private:
+    static constexpr int kLongest = 16;
+    static constexpr uint16_t kEnd = 0xFFFF;
+    static constexpr uint32_t kNone = 0xFFFFFFFF;
+
+    // Each conflict is a run of codes 3 * class + choice ended by kEnd in
+    // data_. It watches two of its codes that did not hold when last looked
+    // at (watchAt_[id]: their positions in data_, kNone for the second of a
+    // one-code conflict); watch_[code] lists the conflicts watching code.
+    // Only when a watched code comes to hold is the conflict visited: it
+    // then watches another code that does not hold, or, when all others
+    // hold, refutes the choice.
+    std::vector<uint16_t> data_;
+    std::vector<std::array<uint32_t, 2>> watchAt_;
+    std::vector<std::vector<int>> watch_;
+    std::vector<double> activity_;
+    double bump_ = 1.0;
+};
+
+} // namespace kelmar::solver
