@@ -1,24 +1,32 @@
 #include "core/solver/lost_positions.h"
 
-#include <algorithm>
+#include <cstring>
+#include <new>
+#include <type_traits>
 
 namespace kelmar::solver {
 
 void LostPositions::begin() {
-    if (entries_.size() != kSize) {
-        entries_.assign(kSize, Entry{});
+    // calloc gives the entries their life: all-zero bytes are an entry of
+    // stamp 0, which no call matches.
+    static_assert(std::is_trivially_copyable_v<Entry> && std::is_aggregate_v<Entry>);
+    if (!entries_) {
+        entries_.reset(static_cast<Entry*>(std::calloc(kSize, sizeof(Entry))));
+        if (!entries_) {
+            throw std::bad_alloc();
+        }
         stamp_ = 0;
     }
     if (++stamp_ == 0) {
-        std::fill(entries_.begin(), entries_.end(), Entry{});
+        std::memset(static_cast<void*>(entries_.get()), 0, kSize * sizeof(Entry));
         stamp_ = 1;
     }
     used_ = 0;
-    limit_ = entries_.size() / 4 * 3;
+    limit_ = kSize / 4 * 3;
 }
 
 bool LostPositions::contains(const TileSet& key) const {
-    const size_t mask = entries_.size() - 1;
+    const size_t mask = kSize - 1;
     for (size_t at = hashOf(key) & mask;; at = (at + 1) & mask) {
         const Entry& e = entries_[at];
         if (e.stamp != stamp_) {
@@ -34,7 +42,7 @@ void LostPositions::insert(const TileSet& key) {
     if (used_ >= limit_) {
         return;
     }
-    const size_t mask = entries_.size() - 1;
+    const size_t mask = kSize - 1;
     size_t at = hashOf(key) & mask;
     while (entries_[at].stamp == stamp_) {
         at = (at + 1) & mask;

@@ -5,7 +5,8 @@
 
 #include "core/solver/tile_set.h"
 
-#include <vector>
+#include <cstdlib>
+#include <memory>
 
 namespace kelmar::solver {
 
@@ -27,7 +28,12 @@ private:
         TileSet key;
         uint32_t stamp = 0;
     };
-    std::vector<Entry> entries_;
+    struct Free {
+        void operator()(Entry* p) const { std::free(p); }
+    };
+    // Zeroed by calloc, so pages the search never reaches stay unmapped: a
+    // deal check of a few thousand nodes touches a few of the table's 5 MB.
+    std::unique_ptr<Entry[], Free> entries_;
     uint32_t stamp_ = 0;
     size_t used_ = 0;
     size_t limit_ = 0;
