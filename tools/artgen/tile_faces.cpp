@@ -2,28 +2,24 @@
 
 #include "art_style.h"
 
-#include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPath>
 
 namespace kelmar::art {
 
 void paintFaceGround(QPainter& painter) {
+    // One flat colour: a gradient would be dithered into bands and wedges by
+    // the nearest-colour conversion of the 8- and 4-bit formats.
+    painter.fillRect(QRectF(0, 0, kFaceWidth, kFaceHeight), kIvory);
+    // Neighbouring faces touch, so each face carries its own rim.
     painter.save();
-    QLinearGradient ground(0, 0, kFaceWidth, kFaceHeight);
-    ground.setColorAt(0, kIvory.lighter(102));
-    ground.setColorAt(1, kIvory.darker(103));
-    painter.fillRect(QRectF(0, 0, kFaceWidth, kFaceHeight), ground);
-    // Neighbouring faces touch, so each face carries its own rim: a soft
-    // light bevel top-left and a shade bottom-right inside a thin outline.
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(255, 255, 250), 1));
-    painter.drawLine(QPointF(1.5, 1.5), QPointF(kFaceWidth - 2.5, 1.5));
-    painter.drawLine(QPointF(1.5, 1.5), QPointF(1.5, kFaceHeight - 2.5));
-    painter.setPen(QPen(kIvoryShade, 1));
-    painter.drawLine(QPointF(2.5, kFaceHeight - 1.5), QPointF(kFaceWidth - 1.5, kFaceHeight - 1.5));
-    painter.drawLine(QPointF(kFaceWidth - 1.5, 2.5), QPointF(kFaceWidth - 1.5, kFaceHeight - 1.5));
-    painter.setPen(QPen(kFaceRim, 1));
-    painter.drawRect(QRectF(0.5, 0.5, kFaceWidth - 1, kFaceHeight - 1));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kFaceRim);
+    QPainterPath rim;
+    rim.addRect(QRectF(0, 0, kFaceWidth, kFaceHeight));
+    rim.addRect(QRectF(kFaceRimWidth, kFaceRimWidth, kFaceWidth - 2 * kFaceRimWidth,
+                       kFaceHeight - 2 * kFaceRimWidth));
+    painter.drawPath(rim);
     painter.restore();
 }
 
