@@ -47,13 +47,13 @@ uint64_t DealtBoardChecksum(PixelFormatSetting format) {
 
 TEST(GamePictures, ComposeThePinnedBoardAt100Percent) {
     const std::pair<PixelFormatSetting, uint64_t> pinned[] = {
-        {PixelFormatSetting::Device, 0x222c853c05465058u},
-        {PixelFormatSetting::Bits32, 0x84dacb90aa8eae9fu},
-        {PixelFormatSetting::Bits24, 0xfc7bb59d652b64efu},
-        {PixelFormatSetting::Bits16, 0x532bc51b8046fc7du},
-        {PixelFormatSetting::Bits15, 0x67f93a45501f494cu},
-        {PixelFormatSetting::Bits8, 0x3eac9bfa96809a49u},
-        {PixelFormatSetting::Bits4, 0xdc5cd7c326a6db54u},
+        {PixelFormatSetting::Device, 0xc5aacddfd323c57au},
+        {PixelFormatSetting::Bits32, 0xcd584e9928aa3675u},
+        {PixelFormatSetting::Bits24, 0xbc05e10c42ae86bfu},
+        {PixelFormatSetting::Bits16, 0xfdf0cc7bda539366u},
+        {PixelFormatSetting::Bits15, 0x8dcc502033d3a378u},
+        {PixelFormatSetting::Bits8, 0x977f910cd9c5c1b2u},
+        {PixelFormatSetting::Bits4, 0xed904a6686eaa185u},
     };
     for (const auto& [format, checksum] : pinned) {
         EXPECT_EQ(DealtBoardChecksum(format), checksum)
