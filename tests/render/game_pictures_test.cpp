@@ -47,13 +47,13 @@ uint64_t DealtBoardChecksum(PixelFormatSetting format) {
 
 TEST(GamePictures, ComposeThePinnedBoardAt100Percent) {
     const std::pair<PixelFormatSetting, uint64_t> pinned[] = {
-        {PixelFormatSetting::Device, 0xc5aacddfd323c57au},
-        {PixelFormatSetting::Bits32, 0xcd584e9928aa3675u},
-        {PixelFormatSetting::Bits24, 0xbc05e10c42ae86bfu},
-        {PixelFormatSetting::Bits16, 0xfdf0cc7bda539366u},
-        {PixelFormatSetting::Bits15, 0x8dcc502033d3a378u},
-        {PixelFormatSetting::Bits8, 0x977f910cd9c5c1b2u},
-        {PixelFormatSetting::Bits4, 0xed904a6686eaa185u},
+        {PixelFormatSetting::Device, 0x66712a9004953d7u},
+        {PixelFormatSetting::Bits32, 0x4431b36194fc94a0u},
+        {PixelFormatSetting::Bits24, 0x60e8cda961a60da6u},
+        {PixelFormatSetting::Bits16, 0x5548927f5a7da9a7u},
+        {PixelFormatSetting::Bits15, 0x98268c0f0a561945u},
+        {PixelFormatSetting::Bits8, 0x7ea3e4144c0b8bf6u},
+        {PixelFormatSetting::Bits4, 0x2858c1016f83b0cau},
     };
     for (const auto& [format, checksum] : pinned) {
         EXPECT_EQ(DealtBoardChecksum(format), checksum)

@@ -25,16 +25,18 @@ constexpr int kFaceHeight = 54;
 inline const QColor kIvory{240, 232, 208};
 // A darker ivory for shaded parts of drawings (not the face ground).
 inline const QColor kIvoryShade{226, 216, 188};
-// The face's rim: a dark jade band kFaceRimWidth board pixels wide along
-// every edge of the face, so each face sits in its tile like an inlay.
-// Blue is low and green has bit 7 clear, so the highlight ring below turns
-// it a strong amber.
-inline const QColor kFaceRim{16, 64, 40};
+// The face's rim: a jade band kFaceRimWidth board pixels wide along every
+// edge of the face, so each face sits in its tile like an inlay; lit along
+// the top and left edges, in shade along the bottom and right ones, so the
+// tile reads as a raised block. Blue is low and green has bit 7 clear, so
+// the highlight ring below turns it yellow (lit) and amber (shade).
+inline const QColor kFaceRimLit{40, 120, 50};
+inline const QColor kFaceRimShade{8, 48, 32};
 constexpr int kFaceRimWidth = 3;
 
 // The highlight mask, as the bits that merge-paint (NOT mask OR face) sets
-// in each colour byte. Over the rim: all of red and bit 7 of green, so jade
-// (16, 64, 40) becomes amber (255, 192, 40). Inside: the bits the ivory
+// in each colour byte. Over the rim: all of red and bit 7 of green, so the
+// jade becomes yellow (255, 248, 50) and amber (255, 176, 32). Inside: the bits the ivory
 // lacks in red and green, so it turns a light yellow (255, 255, 208) while
 // dark inks gain at most 0x17 and stay readable.
 inline const QColor kHighlightRing{0xFF, 0x80, 0x00};

@@ -3,7 +3,6 @@
 #include "art_style.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 namespace kelmar::art {
 
@@ -11,15 +10,16 @@ void paintFaceGround(QPainter& painter) {
     // One flat colour: a gradient would be dithered into bands and wedges by
     // the nearest-colour conversion of the 8- and 4-bit formats.
     painter.fillRect(QRectF(0, 0, kFaceWidth, kFaceHeight), kIvory);
-    // Neighbouring faces touch, so each face carries its own rim.
+    // Neighbouring faces touch, so each face carries its own rim: the lit
+    // half (top and left) and the shaded half meet on the diagonals of the
+    // top-right and bottom-left corners.
+    constexpr double w = kFaceWidth, h = kFaceHeight, r = kFaceRimWidth;
     painter.save();
     painter.setPen(Qt::NoPen);
-    painter.setBrush(kFaceRim);
-    QPainterPath rim;
-    rim.addRect(QRectF(0, 0, kFaceWidth, kFaceHeight));
-    rim.addRect(QRectF(kFaceRimWidth, kFaceRimWidth, kFaceWidth - 2 * kFaceRimWidth,
-                       kFaceHeight - 2 * kFaceRimWidth));
-    painter.drawPath(rim);
+    painter.setBrush(kFaceRimLit);
+    painter.drawPath(polygonPath({{0, 0}, {w, 0}, {w - r, r}, {r, r}, {r, h - r}, {0, h}}));
+    painter.setBrush(kFaceRimShade);
+    painter.drawPath(polygonPath({{w, 0}, {w, h}, {0, h}, {r, h - r}, {w - r, h - r}, {w - r, r}}));
     painter.restore();
 }
 

@@ -72,8 +72,9 @@ struct InkCase {
 // teal, green must not turn teal).
 TEST(PaletteFit, InksKeepTheirHueIn4Bit) {
     const InkCase cases[] = {
-        {"blue", kInkBlue, {4, 12}}, {"red", kInkRed, {1, 9}},   {"green", kInkGreen, {2, 10}},
-        {"navy", kInkNavy, {4, 12}}, {"rim", kFaceRim, {2, 10}},
+        {"blue", kInkBlue, {4, 12}},       {"red", kInkRed, {1, 9}},
+        {"green", kInkGreen, {2, 10}},     {"navy", kInkNavy, {4, 12}},
+        {"lit rim", kFaceRimLit, {2, 10}}, {"shaded rim", kFaceRimShade, {0, 2}},
     };
     for (const InkCase& c : cases)
         EXPECT_TRUE(c.entries16.count(index4(c.ink.rgb()))) << c.name;

@@ -34,11 +34,11 @@ uint64_t Checksum(const QImage& picture) {
 
 TEST(PicturesAt100Percent, AreTheSameAsBefore) {
     const TilePictures tiles{makeTileSheet(), makeTileFrame()};
-    EXPECT_EQ(Checksum(tiles.sheet), 0x231143579ca8f07u) << std::hex << Checksum(tiles.sheet);
-    EXPECT_EQ(Checksum(tiles.frame), 0x46d9a8606069bf30u) << std::hex << Checksum(tiles.frame);
+    EXPECT_EQ(Checksum(tiles.sheet), 0x3ae0ef2b69baf468u) << std::hex << Checksum(tiles.sheet);
+    EXPECT_EQ(Checksum(tiles.frame), 0xf0663e44f3d04624u) << std::hex << Checksum(tiles.frame);
     EXPECT_EQ(Checksum(makeFeltBackground()), 0x7e0cd5deec1c07bfu)
         << std::hex << Checksum(makeFeltBackground());
-    EXPECT_EQ(Checksum(makeLogo(tiles)), 0x82f0b5ccb7506c2bu)
+    EXPECT_EQ(Checksum(makeLogo(tiles)), 0xc731d0bd011f4e3cu)
         << std::hex << Checksum(makeLogo(tiles));
 }
 

@@ -148,7 +148,8 @@ TEST(HighlightMask, TurnsTheRimAmberAndKeepsTheInks) {
         return QColor((face.red() | set.red()), (face.green() | set.green()),
                       (face.blue() | set.blue()));
     };
-    EXPECT_EQ(lit(kFaceRim, kHighlightRing), QColor(255, 192, 40));
+    EXPECT_EQ(lit(kFaceRimLit, kHighlightRing), QColor(255, 248, 50));
+    EXPECT_EQ(lit(kFaceRimShade, kHighlightRing), QColor(255, 176, 32));
     EXPECT_EQ(lit(kIvory, kHighlightTint), QColor(255, 255, 208));
     for (const QColor& ink : {kInkBlue, kInkRed, kInkGreen, kInkNavy})
         EXPECT_LT(deltaE76(ink.rgb(), lit(ink, kHighlightTint).rgb()), 12.0)
