@@ -4,6 +4,7 @@
 #include "contact_sheet.h"
 #include "core/zoom.h"
 #include "felt_background.h"
+#include "format_review.h"
 #include "logo_picture.h"
 #include "symbol_icons.h"
 #include "tile_frame.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <cstdio>
 
 namespace kelmar::art {
 namespace {
@@ -83,6 +85,28 @@ QString writeContactSheet(const QString& fileName) {
     const TilePictures pictures = tilePictures();
     return save(makeContactSheet(pictures, makeFeltBackground(), makeLogo(pictures)), fileName,
                 "PNG");
+}
+
+} // namespace kelmar::art
+
+namespace kelmar::art {
+
+QString writeFormatSheet(const QString& fileName) {
+    return save(makeFormatSheet(tilePictures(), makeFeltBackground()), fileName, "PNG");
+}
+
+QString printHighlightDifference(const QString& sheetFile) {
+    const QImage sheet(sheetFile);
+    if (sheet.isNull())
+        return QStringLiteral("cannot read %1").arg(sheetFile);
+    const int percent = sheet.width() * 100 / kSheetWidth;
+    if (!IsZoomLevel(percent) || sheet.height() != ScaleLength(kSheetHeight, percent))
+        return QStringLiteral("%1 is no tile sheet").arg(sheetFile);
+    const HighlightDifference d =
+        measureHighlight(sheet.convertToFormat(QImage::Format_RGB32), percent);
+    std::printf("%s (%d %%): mean dE %.1f, ring dE %.1f\n", qPrintable(sheetFile), percent, d.mean,
+                d.ring);
+    return {};
 }
 
 } // namespace kelmar::art

@@ -21,4 +21,12 @@ QString writeAppIconSvg(const QString& fileName);
 // The review picture as PNG.
 QString writeContactSheet(const QString& fileName);
 
+// Every face in the seven pixel formats, plain and highlighted, as PNG.
+QString writeFormatSheet(const QString& fileName);
+
+// Reads a tile sheet (its zoom level from its width) and prints to standard
+// output the mean CIE76 difference of the Device highlight, over the faces
+// and along their ring.
+QString printHighlightDifference(const QString& sheetFile);
+
 } // namespace kelmar::art

@@ -1,6 +1,9 @@
-// The two bonus families. Flowers stand on a stem inside a rose border;
-// seasons sit in a sky-blue medallion inside a gold border, so each family
-// reads as one at a glance and the two never mix.
+// The two bonus families. Flowers stand on a stem inside a rounded raspberry
+// border and are numbered by round dots; seasons sit in a deep blue medallion
+// inside a square double gold border and are numbered by diamonds, so each
+// family reads as one at a glance and the two never mix. The colours keep
+// their hue in the 8- and 4-bit palettes: raspberry becomes dark magenta,
+// gold dark yellow, the medallion bright blue.
 #include "art_style.h"
 #include "tile_faces.h"
 
@@ -13,24 +16,46 @@
 namespace kelmar::art {
 namespace {
 
-const QColor kRose{214, 104, 146};
+const QColor kRaspberry{200, 40, 120};
 const QColor kLeafGreen{62, 140, 58};
-const QColor kSky{206, 226, 246};
+const QColor kNightSky{40, 80, 220};
 
-void drawFamilyBorder(QPainter& painter, const QColor& color) {
+// Just inside the face's rim.
+constexpr double kBorderInset = kFaceRimWidth + 1.2;
+
+void drawFlowerBorder(QPainter& painter) {
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(color, 1.3));
-    painter.drawRoundedRect(QRectF(3.5, 3.5, kFaceWidth - 7, kFaceHeight - 7), 3, 3);
+    painter.setPen(QPen(kRaspberry, 2));
+    painter.drawRoundedRect(QRectF(kBorderInset, kBorderInset, kFaceWidth - 2 * kBorderInset,
+                                   kFaceHeight - 2 * kBorderInset),
+                            4, 4);
 }
 
-// Four small corner dots number the bonus tile (1 to 4), top-left onwards.
-void drawCornerDots(QPainter& painter, int count, const QColor& color) {
-    const std::array<QPointF, 4> corners{QPointF(7.5, 7.5), QPointF(30.5, 7.5), QPointF(30.5, 46.5),
-                                         QPointF(7.5, 46.5)};
+void drawSeasonBorder(QPainter& painter) {
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(kInkGold, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.drawRect(QRectF(kBorderInset, kBorderInset, kFaceWidth - 2 * kBorderInset,
+                            kFaceHeight - 2 * kBorderInset));
+    painter.setPen(QPen(kInkGold, 0.8, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    const double inner = kBorderInset + 2.2;
+    painter.drawRect(QRectF(inner, inner, kFaceWidth - 2 * inner, kFaceHeight - 2 * inner));
+}
+
+// Four small corner marks number the bonus tile (1 to 4), top-left onwards:
+// round dots for flowers, diamonds for seasons.
+void drawCornerMarks(QPainter& painter, int count, const QColor& color, bool diamonds) {
+    const std::array<QPointF, 4> corners{QPointF(9.5, 9.5), QPointF(28.5, 9.5), QPointF(28.5, 44.5),
+                                         QPointF(9.5, 44.5)};
     painter.setPen(Qt::NoPen);
     painter.setBrush(color);
-    for (int i = 0; i < count && i < 4; ++i)
-        painter.drawEllipse(corners[static_cast<std::size_t>(i)], 1.6, 1.6);
+    for (int i = 0; i < count && i < 4; ++i) {
+        const QPointF c = corners[static_cast<std::size_t>(i)];
+        if (diamonds)
+            painter.drawPath(polygonPath({c + QPointF(0, -2.2), c + QPointF(2.2, 0),
+                                          c + QPointF(0, 2.2), c + QPointF(-2.2, 0)}));
+        else
+            painter.drawEllipse(c, 1.7, 1.7);
+    }
 }
 
 QPainterPath leafPath(double length, double width) {
@@ -116,7 +141,7 @@ void drawPurpleTulip(QPainter& painter) {
 
 void drawBlueCluster(QPainter& painter) {
     drawStem(painter, QPointF(19, 22));
-    const QColor blue(60, 110, 210);
+    const QColor blue(50, 80, 220);
     const std::array<QPointF, 3> heads{QPointF(13, 17), QPointF(25, 17), QPointF(19, 25)};
     for (const QPointF& head : heads)
         drawBlossom(painter, head, {5, 2.7, 2.3, 2.6, blue, QColor(250, 230, 90), 1.3});
@@ -124,17 +149,17 @@ void drawBlueCluster(QPainter& painter) {
 
 void drawMedallion(QPainter& painter) {
     painter.setPen(QPen(kInkGold, 1.6));
-    painter.setBrush(kSky);
-    painter.drawEllipse(QPointF(19, 27), 14, 14);
+    painter.setBrush(kNightSky);
+    painter.drawEllipse(QPointF(19, 27), 12.5, 12.5);
 }
 
 void drawSprout(QPainter& painter) {
     painter.setPen(QPen(QColor(120, 86, 50), 1.4));
-    painter.drawLine(QPointF(9, 35.5), QPointF(29, 35.5));
+    painter.drawLine(QPointF(10.5, 35.5), QPointF(27.5, 35.5));
     painter.setPen(QPen(kLeafGreen.darker(120), 1.5));
     painter.drawLine(QPointF(19, 35), QPointF(19, 24));
     painter.setPen(QPen(kLeafGreen.darker(150), 0.6));
-    painter.setBrush(QColor(96, 180, 70));
+    painter.setBrush(QColor(40, 150, 40));
     const QPainterPath leaf = leafPath(10, 3.6);
     drawPathAt(painter, leaf, QPointF(19, 25), -155);
     drawPathAt(painter, leaf, QPointF(19, 25), -25);
@@ -154,10 +179,10 @@ void drawSun(QPainter& painter) {
 }
 
 void drawAutumnLeaf(QPainter& painter) {
-    const QColor orange(214, 92, 28);
+    const QColor orange(220, 70, 24);
     painter.setPen(QPen(QColor(120, 60, 24), 1.2));
     painter.drawLine(QPointF(19, 29), QPointF(21, 38));
-    QPainterPath leaf = starPath(QPointF(19, 24), 11, 5.5, 5);
+    QPainterPath leaf = starPath(QPointF(19, 25), 10, 5, 5);
     painter.setPen(QPen(orange.darker(150), 0.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(orange);
     painter.drawPath(leaf);
@@ -167,7 +192,7 @@ void drawAutumnLeaf(QPainter& painter) {
 
 void drawSnowflake(QPainter& painter) {
     const QPointF centre(19, 27);
-    painter.setPen(QPen(QColor(40, 80, 160), 1.3, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(QColor(236, 244, 255), 1.3, Qt::SolidLine, Qt::RoundCap));
     for (int i = 0; i < 6; ++i) {
         painter.save();
         painter.translate(centre);
@@ -190,17 +215,17 @@ void drawNumbered(QPainter& painter, const std::array<Picture, 4>& pictures, int
 } // namespace
 
 void paintFlower(QPainter& painter, int flower) {
-    drawFamilyBorder(painter, kRose);
+    drawFlowerBorder(painter);
     drawNumbered(painter, {drawRedBlossom, drawYellowDaisy, drawPurpleTulip, drawBlueCluster},
                  flower);
-    drawCornerDots(painter, flower, kRose);
+    drawCornerMarks(painter, flower, kRaspberry, false);
 }
 
 void paintSeason(QPainter& painter, int season) {
-    drawFamilyBorder(painter, kInkGold);
+    drawSeasonBorder(painter);
     drawMedallion(painter);
     drawNumbered(painter, {drawSprout, drawSun, drawAutumnLeaf, drawSnowflake}, season);
-    drawCornerDots(painter, season, kInkGold);
+    drawCornerMarks(painter, season, kInkGold, true);
 }
 
 } // namespace kelmar::art

@@ -6,28 +6,19 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRadialGradient>
 
 namespace kelmar::art {
 namespace {
 
+// The felt's deep blue, lighter in the middle. Every shade of it, the
+// pyramid's shadow included, stays nearest to one dark blue of each indexed
+// palette, so the logo and pause screens show no blotches in 8 and 4 bit.
 void paintSky(QPainter& painter) {
     QLinearGradient sky(0, 0, 0, kLogoHeight);
-    sky.setColorAt(0.0, QColor(18, 40, 66));
-    sky.setColorAt(0.55, QColor(24, 58, 78));
-    sky.setColorAt(1.0, QColor(10, 22, 34));
+    sky.setColorAt(0.0, QColor(14, 44, 110));
+    sky.setColorAt(0.55, QColor(16, 50, 116));
+    sky.setColorAt(1.0, QColor(8, 32, 92));
     painter.fillRect(QRect(0, 0, kLogoWidth, kLogoHeight), sky);
-    // A soft light behind the tiles.
-    QRadialGradient glow(QPointF(440, 330), 260);
-    glow.setColorAt(0, QColor(70, 130, 140, 120));
-    glow.setColorAt(1, QColor(70, 130, 140, 0));
-    painter.fillRect(QRect(0, 0, kLogoWidth, kLogoHeight), glow);
-    // Darken the lower-left corner where the screens write their lines.
-    QRadialGradient shade(QPointF(0, kLogoHeight), 330);
-    shade.setColorAt(0, QColor(4, 10, 16, 230));
-    shade.setColorAt(0.6, QColor(4, 10, 16, 140));
-    shade.setColorAt(1, QColor(4, 10, 16, 0));
-    painter.fillRect(QRect(0, 0, kLogoWidth, kLogoHeight), shade);
 }
 
 void paintTitle(QPainter& painter) {
@@ -96,7 +87,7 @@ QImage makeLogo(const TilePictures& pictures, int percent) {
     // A soft shadow under the pyramid, then the pyramid at twice its size.
     painter.save();
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0, 0, 0, 90));
+    painter.setBrush(QColor(0, 0, 0, 60));
     painter.drawEllipse(QPointF(456, 462), 176, 16);
     painter.restore();
     // The pyramid's tiles span (26, 10)..(188, 137) of its picture.

@@ -4,6 +4,12 @@
 //   kelmar_artgen --icons DIR           the tool-bar symbols and the program icons (PNG)
 //   kelmar_artgen --svg FILE            the program icon as SVG
 //   kelmar_artgen --contact-sheet FILE  a review picture of all of it (PNG)
+//   kelmar_artgen --format-sheet FILE   every face in the seven pixel formats,
+//                                       plain and highlighted (PNG)
+//   kelmar_artgen --measure-highlight SHEET
+//                                       prints the mean colour difference
+//                                       (CIE76) the Device highlight makes on
+//                                       the faces of a KLTiles picture
 //
 // Options may be combined. Needs no display: it always runs on the
 // offscreen platform.
@@ -17,7 +23,8 @@ namespace {
 
 int usage() {
     std::fputs(
-        "usage: kelmar_artgen [--game-dir DIR] [--icons DIR] [--svg FILE] [--contact-sheet FILE]\n",
+        "usage: kelmar_artgen [--game-dir DIR] [--icons DIR] [--svg FILE] [--contact-sheet FILE]\n"
+        "                     [--format-sheet FILE] [--measure-highlight SHEET]\n",
         stderr);
     return 2;
 }
@@ -42,6 +49,10 @@ int main(int argc, char* argv[]) {
             error = kelmar::art::writeAppIconSvg(value);
         else if (option == QLatin1String("--contact-sheet"))
             error = kelmar::art::writeContactSheet(value);
+        else if (option == QLatin1String("--format-sheet"))
+            error = kelmar::art::writeFormatSheet(value);
+        else if (option == QLatin1String("--measure-highlight"))
+            error = kelmar::art::printHighlightDifference(value);
         else
             return usage();
         if (!error.isEmpty()) {

@@ -2,28 +2,24 @@
 
 #include "art_style.h"
 
-#include <QLinearGradient>
 #include <QPainter>
 
 namespace kelmar::art {
 
 void paintFaceGround(QPainter& painter) {
+    // One flat colour: a gradient would be dithered into bands and wedges by
+    // the nearest-colour conversion of the 8- and 4-bit formats.
+    painter.fillRect(QRectF(0, 0, kFaceWidth, kFaceHeight), kIvory);
+    // Neighbouring faces touch, so each face carries its own rim: the lit
+    // half (top and left) and the shaded half meet on the diagonals of the
+    // top-right and bottom-left corners.
+    constexpr double w = kFaceWidth, h = kFaceHeight, r = kFaceRimWidth;
     painter.save();
-    QLinearGradient ground(0, 0, kFaceWidth, kFaceHeight);
-    ground.setColorAt(0, kIvory.lighter(102));
-    ground.setColorAt(1, kIvory.darker(103));
-    painter.fillRect(QRectF(0, 0, kFaceWidth, kFaceHeight), ground);
-    // Neighbouring faces touch, so each face carries its own rim: a soft
-    // light bevel top-left and a shade bottom-right inside a thin outline.
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(255, 255, 250), 1));
-    painter.drawLine(QPointF(1.5, 1.5), QPointF(kFaceWidth - 2.5, 1.5));
-    painter.drawLine(QPointF(1.5, 1.5), QPointF(1.5, kFaceHeight - 2.5));
-    painter.setPen(QPen(kIvoryShade, 1));
-    painter.drawLine(QPointF(2.5, kFaceHeight - 1.5), QPointF(kFaceWidth - 1.5, kFaceHeight - 1.5));
-    painter.drawLine(QPointF(kFaceWidth - 1.5, 2.5), QPointF(kFaceWidth - 1.5, kFaceHeight - 1.5));
-    painter.setPen(QPen(kFaceRim, 1));
-    painter.drawRect(QRectF(0.5, 0.5, kFaceWidth - 1, kFaceHeight - 1));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kFaceRimLit);
+    painter.drawPath(polygonPath({{0, 0}, {w, 0}, {w - r, r}, {r, r}, {r, h - r}, {0, h}}));
+    painter.setBrush(kFaceRimShade);
+    painter.drawPath(polygonPath({{w, 0}, {w, h}, {0, h}, {r, h - r}, {w - r, h - r}, {w - r, r}}));
     painter.restore();
 }
 

@@ -52,13 +52,14 @@ QColor mix(const QColor& a, const QColor& b, double f) {
 }
 
 // The side is layered like a real tile: an ivory top slab over a jade back.
-// The left side catches the light, the bottom side lies in shade. `depth` is
-// in board pixels (1..8, fractional above 100 %); `band` is the board pixel
-// it falls in (1..8), which decides slab or back.
+// The left side catches the light, the bottom side lies in clear shade, so
+// each layer reads as a raised block against the dark rims of the faces
+// below. `depth` is in board pixels (1..8, fractional above 100 %); `band` is
+// the board pixel it falls in (1..8), which decides slab or back.
 QColor sideColor(double depth, int band, bool bottomSide) {
-    const QColor boneLight(232, 222, 194), boneDark(206, 194, 160);
-    const QColor jadeLight(64, 146, 104), jadeDark(36, 104, 72);
-    const double shade = bottomSide ? 0.78 : 1.0;
+    const QColor boneLight(252, 246, 228), boneDark(224, 214, 184);
+    const QColor jadeLight(96, 184, 132), jadeDark(58, 138, 96);
+    const double shade = bottomSide ? 0.6 : 1.0;
     QColor c = band <= 4 ? mix(boneLight, boneDark, std::clamp((depth - 1) / 3.0, 0.0, 1.0))
                          : mix(jadeLight, jadeDark, std::clamp((depth - 5) / 3.0, 0.0, 1.0));
     return QColor::fromRgbF(c.redF() * shade, c.greenF() * shade, c.blueF() * shade);

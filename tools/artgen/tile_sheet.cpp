@@ -49,18 +49,19 @@ QPoint sheetCellOrigin(int kind, int percent) {
     return {ScaleLength(origin.x(), percent), ScaleLength(origin.y(), percent)};
 }
 
-int highlightMaskLevel(int x, int y, int percent) {
-    // Merge-paint ORs the inverted mask into the face. The middle level 0xA0
-    // ORs 0x5F (0101 1111) into every colour byte: the ivory ground turns a
-    // pale yellow (its blue byte lacks bit 5), inks lift to mid tones and
-    // stay readable. The rim (0..3 px from the edge) goes down to 0x80,
-    // which ORs 0x7F, so a highlighted face also glows at its border.
-    // The rim is measured in board pixels, so it is as wide at every level.
+bool inHighlightRing(int x, int y, int percent) {
     const int width = ScaleLength(kFaceWidth, percent);
     const int height = ScaleLength(kFaceHeight, percent);
-    const int edge = std::min({x, y, width - 1 - x, height - 1 - y}) * 100 / percent;
-    constexpr int rimLevels[] = {0x80, 0x80, 0x90, 0x98};
-    return edge < 4 ? rimLevels[edge] : 0xA0;
+    // Rounded up: at 150 and 250 the rim ends in a half-covered pixel,
+    // which the ring includes.
+    return std::min({x, y, width - 1 - x, height - 1 - y}) < (kFaceRimWidth * percent + 99) / 100;
+}
+
+QRgb highlightMaskColor(int x, int y, int percent) {
+    // The mask holds the inverse of the bits to set: a ring over the face's
+    // rim, a tint inside.
+    const QColor& set = inHighlightRing(x, y, percent) ? kHighlightRing : kHighlightTint;
+    return qRgb(~set.red() & 0xFF, ~set.green() & 0xFF, ~set.blue() & 0xFF);
 }
 
 void mergePaint(QImage& dest, QPoint at, const QImage& sheet, QPoint maskOrigin, QSize cell) {
@@ -104,8 +105,7 @@ QImage makeTileSheet(int percent) {
     const QPoint maskOrigin = sheetCellOrigin(0, percent);
     for (int y = 0; y < cellHeight; ++y)
         for (int x = 0; x < cellWidth; ++x) {
-            const int level = highlightMaskLevel(x, y, percent);
-            sheet.setPixel(maskOrigin + QPoint(x, y), qRgb(level, level, level));
+            sheet.setPixel(maskOrigin + QPoint(x, y), highlightMaskColor(x, y, percent));
         }
     return sheet;
 }

@@ -32,10 +32,15 @@ QPoint sheetCellOrigin(int kind, int percent);
 // outlines.
 QImage makeTileSheet(int percent = 100);
 
-// Mask grey level at (x, y) of the mask cell of the sheet for `percent`
-// (38 x 54 at 100). Darker bits lighten the face under a merge-paint
-// (result = NOT mask OR face, per bit).
-int highlightMaskLevel(int x, int y, int percent = 100);
+// Whether (x, y) of a face at `percent` lies on the face's rim, within
+// kFaceRimWidth board pixels (scaled, rounded up) of its edge.
+bool inHighlightRing(int x, int y, int percent = 100);
+
+// Mask colour at (x, y) of the mask cell of the sheet for `percent`
+// (38 x 54 at 100): the inverse of kHighlightRing on the rim
+// (inHighlightRing), of kHighlightTint inside. A merge-paint sets the bits
+// that are clear in the mask (result = NOT mask OR face, per bit).
+QRgb highlightMaskColor(int x, int y, int percent = 100);
 
 // The merge-paint raster operation, per bit of every colour byte:
 // dest := (NOT mask) OR dest, for the mask's cell of `cell` pixels at

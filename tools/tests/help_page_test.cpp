@@ -45,8 +45,8 @@ TEST(HelpPage, ExplainsEveryCommandByItsCaptionAndShortcut) {
         "Datei", "Neues Spiel", "Spiel Laden ...", "Spiel Speichern", "Speichern unter ...",
         "Beenden", "Rückgängig", "Wiederholen", "Hinweis", "Pause", "Optionen",
         "Unlösbare Spiele verhindern", "Pixelformat", "Render-Zeiten anzeigen",
-        "Neuzeichnen erzwingen", "Größe", "Vergrößern", "Verkleinern", "Vollbild",
-        "Hilfe anzeigen", "Bestenliste zeigen ...", "Info ...",
+        "Neuzeichnen erzwingen", "Größe", "Vergrößern", "Verkleinern", "Vollbild", "Hilfe anzeigen",
+        "Bestenliste zeigen ...", "Info ...",
         // pixel formats
         "Automatisch / Optimal", "32 Bit (TrueColor)", "24 Bit (TrueColor 16.7M)",
         "16 Bit (HiColor 65K)", "15 Bit (HiColor 32K)", "8 Bit (256 Farben)", "4 Bit (16 Farben)",

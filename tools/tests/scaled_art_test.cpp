@@ -34,11 +34,11 @@ uint64_t Checksum(const QImage& picture) {
 
 TEST(PicturesAt100Percent, AreTheSameAsBefore) {
     const TilePictures tiles{makeTileSheet(), makeTileFrame()};
-    EXPECT_EQ(Checksum(tiles.sheet), 0x26820f43675e2362u) << std::hex << Checksum(tiles.sheet);
-    EXPECT_EQ(Checksum(tiles.frame), 0xfb2c88a528fef1f0u) << std::hex << Checksum(tiles.frame);
-    EXPECT_EQ(Checksum(makeFeltBackground()), 0xaa0e4126aa623d29u)
+    EXPECT_EQ(Checksum(tiles.sheet), 0x3ae0ef2b69baf468u) << std::hex << Checksum(tiles.sheet);
+    EXPECT_EQ(Checksum(tiles.frame), 0xf0663e44f3d04624u) << std::hex << Checksum(tiles.frame);
+    EXPECT_EQ(Checksum(makeFeltBackground()), 0x7e0cd5deec1c07bfu)
         << std::hex << Checksum(makeFeltBackground());
-    EXPECT_EQ(Checksum(makeLogo(tiles)), 0xd8bf8103e9fb4d4cu)
+    EXPECT_EQ(Checksum(makeLogo(tiles)), 0xecf756eeddbf2cd5u)
         << std::hex << Checksum(makeLogo(tiles));
 }
 
@@ -83,9 +83,14 @@ TEST(PicturesAtEveryLevel, SheetShowsTheSameFacesAndMask) {
         EXPECT_LT(difference / (base.width() * base.height()), 12.0) << percent;
         const QPoint mask = sheetCellOrigin(0, percent);
         const int w = ScaleLength(kFaceWidth, percent);
-        EXPECT_EQ(qGray(sheet.pixel(mask)), 0x80) << percent;
-        EXPECT_EQ(qGray(sheet.pixel(mask + QPoint(w / 2, ScaleLength(27, percent)))), 0xA0);
-        EXPECT_EQ(highlightMaskLevel(ScaleLength(4, percent) - 1, 30, percent), 0x98) << percent;
+        // The ring is kFaceRimWidth board pixels wide at every level.
+        const QRgb ring = qRgb(0x00, 0x7F, 0xFF), tint = qRgb(0xF0, 0xE8, 0xFF);
+        EXPECT_EQ(sheet.pixel(mask), ring) << percent;
+        EXPECT_EQ(sheet.pixel(mask + QPoint(w / 2, ScaleLength(27, percent))), tint);
+        EXPECT_EQ(highlightMaskColor((kFaceRimWidth * percent + 99) / 100 - 1, 30, percent), ring)
+            << percent;
+        EXPECT_EQ(highlightMaskColor((kFaceRimWidth * percent + 99) / 100, 30, percent), tint)
+            << percent;
     }
 }
 

@@ -1,4 +1,6 @@
 #include "art_style.h"
+#include "core/zoom.h"
+#include "format_review.h"
 #include "image_checks.h"
 #include "tile_faces.h"
 #include "tile_frame.h"
@@ -118,15 +120,40 @@ TEST(HighlightMask, KeepsTheFacesApart) {
         }
 }
 
-TEST(HighlightMask, IsGreyNeverBlackNorWhite) {
-    for (int y = 0; y < kFaceHeight; ++y)
-        for (int x = 0; x < kFaceWidth; ++x) {
-            const QRgb c = sheet().pixel(sheetCellOrigin(0) + QPoint(x, y));
-            ASSERT_EQ(qRed(c), qGreen(c));
-            ASSERT_EQ(qGreen(c), qBlue(c));
-            ASSERT_GT(qRed(c), 0x40) << x << "," << y;
-            ASSERT_LT(qRed(c), 0xFF) << x << "," << y;
-        }
+// Every face, not only the average, must change clearly: a face whose
+// drawing covered the rim would lose its ring.
+TEST(HighlightMask, ChangesEveryFaceByAClearColourDifference) {
+    for (int kind = kFirstKind; kind <= kLastKind; ++kind) {
+        const QImage plain = sheet().copy(cell(kind)), lit = highlighted(kind);
+        double sum = 0;
+        for (int y = 0; y < kFaceHeight; ++y)
+            for (int x = 0; x < kFaceWidth; ++x)
+                sum += deltaE76(plain.pixel(x, y), lit.pixel(x, y));
+        EXPECT_GT(sum / (kFaceWidth * kFaceHeight), 25.0) << "kind " << kind;
+    }
+}
+
+TEST(HighlightMask, DifferenceStaysAboveItsFloorAtEveryLevel) {
+    for (int percent : kZoomLevels) {
+        const HighlightDifference d = measureHighlight(makeTileSheet(percent), percent);
+        EXPECT_GE(d.mean, 30.0) << percent;
+        EXPECT_GE(d.ring, 60.0) << percent;
+    }
+}
+
+// The merge-paint only sets bits, so the ring's amber needs a rim whose
+// blue and top green bit are clear, and the inks must keep their hue.
+TEST(HighlightMask, TurnsTheRimAmberAndKeepsTheInks) {
+    const auto lit = [](const QColor& face, const QColor& set) {
+        return QColor((face.red() | set.red()), (face.green() | set.green()),
+                      (face.blue() | set.blue()));
+    };
+    EXPECT_EQ(lit(kFaceRimLit, kHighlightRing), QColor(255, 248, 50));
+    EXPECT_EQ(lit(kFaceRimShade, kHighlightRing), QColor(255, 176, 32));
+    EXPECT_EQ(lit(kIvory, kHighlightTint), QColor(255, 255, 208));
+    for (const QColor& ink : {kInkBlue, kInkRed, kInkGreen, kInkNavy})
+        EXPECT_LT(deltaE76(ink.rgb(), lit(ink, kHighlightTint).rgb()), 12.0)
+            << qPrintable(ink.name());
 }
 
 const QImage& frame() {
