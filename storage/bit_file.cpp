@@ -89,24 +89,7 @@ void refill(BitFile& bitFile) {
 int openForWriting(const std::string& fileName) {
     const int fd =
         ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd < 0) {
-        return -1;
-    }
-    struct stat info {};
-    int error = 0;
-    if (::fstat(fd, &info) != 0) {
-        error = errno;
-    } else if (S_ISDIR(info.st_mode)) {
-        error = EISDIR;
-    } else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        ::close(fd);
-        errno = error;
-        return -1;
-    }
-    return fd;
+    return fd < 0 ? -1 : SettleNonBlockingOpen(fd, false);
 }
 
 } // namespace

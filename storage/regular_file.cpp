@@ -12,16 +12,17 @@ namespace kelmar {
 int OpenRegularFileForReading(const std::string& path) {
     // O_NONBLOCK: opening a pipe nobody writes to would wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        return -1;
-    }
+    return fd < 0 ? -1 : SettleNonBlockingOpen(fd, true);
+}
+
+int SettleNonBlockingOpen(int fd, bool regularOnly) {
     struct stat info {};
     int error = 0;
     if (::fstat(fd, &info) != 0) {
         error = errno;
     } else if (S_ISDIR(info.st_mode)) {
         error = EISDIR;
-    } else if (!S_ISREG(info.st_mode)) {
+    } else if (regularOnly && !S_ISREG(info.st_mode)) {
         error = kNotRegularFile;
     } else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         error = errno;

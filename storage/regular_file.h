@@ -15,6 +15,11 @@ namespace kelmar {
 // anything else that is not a regular file.
 int OpenRegularFileForReading(const std::string& path);
 
+// Finishes an open made with O_NONBLOCK: returns `fd` in blocking mode, or
+// closes it and returns -1 with errno set (EISDIR for a folder; with
+// `regularOnly`, kNotRegularFile for anything else but a regular file).
+int SettleNonBlockingOpen(int fd, bool regularOnly);
+
 struct FileBytes {
     int error = 0; // 0, or the errno of the failure (ENOENT: there is no file)
     std::string bytes;
