@@ -182,4 +182,21 @@ void GiveHint(Game& game) {
     PresentBoardView(game);
 }
 
+std::vector<std::pair<int32_t, int32_t>> FreeMatchingPairs(const Game& game) {
+    std::vector<std::pair<int32_t, int32_t>> pairs;
+    const PlayState& play = game.play;
+    const Board& board = game.board;
+    for (int32_t i = 1; i <= play.FreeCount; ++i) {
+        for (int32_t j = i + 1; j <= play.FreeCount; ++j) {
+            const int32_t a = play.FreeList[static_cast<size_t>(i)];
+            const int32_t b = play.FreeList[static_cast<size_t>(j)];
+            if (KindsMatch(board, board.Slots[static_cast<size_t>(a)].Kind,
+                           board.Slots[static_cast<size_t>(b)].Kind)) {
+                pairs.emplace_back(a, b);
+            }
+        }
+    }
+    return pairs;
+}
+
 } // namespace kelmar

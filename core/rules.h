@@ -5,6 +5,8 @@
 #include "core/game.h"
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace kelmar {
 
@@ -24,6 +26,11 @@ void ClickTile(Game& game, int32_t slot);
 // nothing redrawn in between: take the shown pair, analyse and redraw. No
 // effect when stuck.
 void GiveHint(Game& game);
+
+// The free matching pairs of the analysed game, by slot, in the order of the
+// free list (first tile before second). For tests, benchmarks and tools that
+// play or enumerate moves; the game itself never lists them all.
+std::vector<std::pair<int32_t, int32_t>> FreeMatchingPairs(const Game& game);
 
 // To be called whenever slot positions change outside NewGame (a loaded
 // game): rebuilds the neighbour sets the analysis and the constructed deal

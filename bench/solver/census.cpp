@@ -32,18 +32,7 @@ void Deal(Game& game, uint32_t seed, bool avoidUnsolvable) {
 bool PlayRandomPairs(Game& game, int moves, std::mt19937& rng) {
     for (int m = 0; m < moves; ++m) {
         AnalyzeBoard(game);
-        std::vector<std::pair<int32_t, int32_t>> pairs;
-        const PlayState& play = game.play;
-        for (int32_t i = 1; i <= play.FreeCount; ++i) {
-            for (int32_t j = i + 1; j <= play.FreeCount; ++j) {
-                const int32_t a = play.FreeList[static_cast<size_t>(i)];
-                const int32_t b = play.FreeList[static_cast<size_t>(j)];
-                if (KindsMatch(game.board, game.board.Slots[static_cast<size_t>(a)].Kind,
-                               game.board.Slots[static_cast<size_t>(b)].Kind)) {
-                    pairs.emplace_back(a, b);
-                }
-            }
-        }
+        const auto pairs = FreeMatchingPairs(game);
         if (pairs.empty()) {
             return false;
         }

@@ -74,19 +74,8 @@ QPoint WindowTest::centreOf(const Board& board, int32_t slot) {
 }
 
 std::pair<int32_t, int32_t> WindowTest::freeMatchingPair() {
-    const PlayState& play = game().play;
-    const Board& board = game().board;
-    for (int32_t i = 1; i <= play.FreeCount; ++i) {
-        for (int32_t j = i + 1; j <= play.FreeCount; ++j) {
-            const int32_t a = play.FreeList[static_cast<std::size_t>(i)];
-            const int32_t b = play.FreeList[static_cast<std::size_t>(j)];
-            if (KindsMatch(board, board.Slots[static_cast<std::size_t>(a)].Kind,
-                           board.Slots[static_cast<std::size_t>(b)].Kind)) {
-                return {a, b};
-            }
-        }
-    }
-    return {0, 0};
+    const auto pairs = FreeMatchingPairs(game());
+    return pairs.empty() ? std::pair<int32_t, int32_t>{0, 0} : pairs.front();
 }
 
 void WindowTest::click(int32_t slot) {

@@ -177,20 +177,10 @@ void clickSlot(TMainForm& window, int32_t slot) {
 
 // Takes the first free matching pair in the order of the free list.
 void takeAPair(TMainForm& window) {
-    const Game& g = window.game();
-    for (int32_t i = 1; i <= g.play.FreeCount; ++i) {
-        for (int32_t j = i + 1; j <= g.play.FreeCount; ++j) {
-            const int32_t a = g.play.FreeList[static_cast<std::size_t>(i)];
-            const int32_t b = g.play.FreeList[static_cast<std::size_t>(j)];
-            if (KindsMatch(g.board, g.board.Slots[static_cast<std::size_t>(a)].Kind,
-                           g.board.Slots[static_cast<std::size_t>(b)].Kind)) {
-                clickSlot(window, a);
-                clickSlot(window, b);
-                return;
-            }
-        }
-    }
-    FAIL() << "no free pair";
+    const auto pairs = FreeMatchingPairs(window.game());
+    ASSERT_FALSE(pairs.empty()) << "no free pair";
+    clickSlot(window, pairs.front().first);
+    clickSlot(window, pairs.front().second);
 }
 
 // Six free tiles, each in its own row: three pairs win the game.

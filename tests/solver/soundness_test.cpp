@@ -28,27 +28,10 @@ Game Dealt(uint32_t seed, bool avoidUnsolvable) {
     return game;
 }
 
-// The free matching pairs of the analysed game.
-std::vector<std::pair<int32_t, int32_t>> Moves(const Game& game) {
-    std::vector<std::pair<int32_t, int32_t>> moves;
-    const PlayState& play = game.play;
-    for (int32_t i = 1; i <= play.FreeCount; ++i) {
-        for (int32_t j = i + 1; j <= play.FreeCount; ++j) {
-            const int32_t a = play.FreeList[static_cast<size_t>(i)];
-            const int32_t b = play.FreeList[static_cast<size_t>(j)];
-            if (KindsMatch(game.board, game.board.Slots[static_cast<size_t>(a)].Kind,
-                           game.board.Slots[static_cast<size_t>(b)].Kind)) {
-                moves.emplace_back(a, b);
-            }
-        }
-    }
-    return moves;
-}
-
 // Random pairs until at most `tilesLeft` tiles remain; false when stuck first.
 bool PlayDownTo(Game& game, int tilesLeft, std::mt19937& rng) {
     for (int left = 144; left > tilesLeft; left -= 2) {
-        const auto moves = Moves(game);
+        const auto moves = FreeMatchingPairs(game);
         if (moves.empty()) {
             return false;
         }
@@ -57,7 +40,7 @@ bool PlayDownTo(Game& game, int tilesLeft, std::mt19937& rng) {
         RemoveTile(game.board, b);
         AnalyzeBoard(game);
     }
-    return !Moves(game).empty();
+    return !FreeMatchingPairs(game).empty();
 }
 
 int Present(const Board& board) {
@@ -156,7 +139,7 @@ TEST(SolverSoundness, ALostPositionHasOnlyLostSuccessors) {
         }
         ++positions;
         searched += stats.nodes > 0 ? 1 : 0;
-        for (const auto& [a, b] : Moves(game)) {
+        for (const auto& [a, b] : FreeMatchingPairs(game)) {
             Board next = game.board;
             RemoveTile(next, a);
             RemoveTile(next, b);

@@ -36,23 +36,15 @@ inline void DealGame(Game& game, uint32_t seed) {
 // Takes the first free matching pair by two clicks at game time `timeMs`.
 inline bool TakeAnyPair(Game& game, int32_t timeMs) {
     game.clock.Elapsed = timeMs;
-    const PlayState& play = game.play;
-    for (int32_t i = 1; i <= play.FreeCount; ++i) {
-        for (int32_t j = i + 1; j <= play.FreeCount; ++j) {
-            const int32_t a = play.FreeList[static_cast<size_t>(i)];
-            const int32_t b = play.FreeList[static_cast<size_t>(j)];
-            const Board& board = game.board;
-            if (KindsMatch(board, board.Slots[static_cast<size_t>(a)].Kind,
-                           board.Slots[static_cast<size_t>(b)].Kind)) {
-                ClickTile(game, a);
-                ClickTile(game, b);
-                AnalyzeBoard(game);
-                game.play.BoardChanged = false;
-                return true;
-            }
-        }
+    const auto pairs = FreeMatchingPairs(game);
+    if (pairs.empty()) {
+        return false;
     }
-    return false;
+    ClickTile(game, pairs.front().first);
+    ClickTile(game, pairs.front().second);
+    AnalyzeBoard(game);
+    game.play.BoardChanged = false;
+    return true;
 }
 
 // Every field of the game a load may touch, as one comparable byte string.
