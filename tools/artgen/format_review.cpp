@@ -1,6 +1,7 @@
 #include "format_review.h"
 
 #include "art_style.h"
+#include "core/pixel_format.h"
 #include "core/zoom.h"
 #include "render/bitmap_ops.h"
 #include "render/display_image.h"
@@ -39,11 +40,6 @@ Lab toLab(QRgb c) {
     const double fx = f(x), fy = f(y), fz = f(z);
     return {116 * fy - 16, 500 * (fx - fy), 200 * (fy - fz)};
 }
-
-constexpr std::array<PixelFormatSetting, 7> kFormats = {
-    PixelFormatSetting::Device, PixelFormatSetting::Bits32, PixelFormatSetting::Bits24,
-    PixelFormatSetting::Bits16, PixelFormatSetting::Bits15, PixelFormatSetting::Bits8,
-    PixelFormatSetting::Bits4};
 
 const char* formatLabel(PixelFormatSetting format) {
     switch (format) {
@@ -102,11 +98,11 @@ QImage makeFormatSheet(const TilePictures& pictures, const QImage& felt) {
     constexpr int kBlock = kLabel + 2 * kFaceHeight + 12;
     const int width = 42 * kStep + 8 + felt.width();
     const QSize blockSize(width, 2 * kFaceHeight + 4);
-    QImage out(width, int(kFormats.size()) * kBlock, QImage::Format_RGB32);
+    QImage out(width, int(kAllPixelFormats.size()) * kBlock, QImage::Format_RGB32);
     out.fill(QColor(214, 214, 210));
     QPainter painter(&out);
-    for (std::size_t f = 0; f < kFormats.size(); ++f) {
-        const PixelFormatSetting format = kFormats[f];
+    for (std::size_t f = 0; f < kAllPixelFormats.size(); ++f) {
+        const PixelFormatSetting format = kAllPixelFormats[f];
         // The block as drawn, then converted as the game converts pictures.
         QImage block(blockSize, QImage::Format_RGB32);
         block.fill(QColor(214, 214, 210));
