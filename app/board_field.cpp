@@ -53,9 +53,42 @@ void TField::setGeometryHandler(std::function<void()> handler) {
     onGeometry_ = std::move(handler);
 }
 
+// Asks for a paint of only the parts of the board that differ from what the
+// screen shows: on the X server without shared memory every painted pixel
+// travels through the socket, and a move changes a few tiles of the board.
 void TField::present() {
+    const bool hadLines = !lines_.empty();
     lines_.clear();
-    update();
+    const Bitmap* bitmap = sourceBitmap();
+    const int ratio = bitmap != nullptr ? exactPixelRatio(*bitmap) : 0;
+    if (hadLines || ratio == 0) {
+        update();
+        return;
+    }
+    const QPoint corner = boardRect().topLeft();
+    QRegion changed;
+    for (const Rect& area : shown_.changedAreas(*bitmap)) {
+        // Whole logical pixels, as the BackBuffer holds `ratio` x `ratio`
+        // pixels per logical pixel.
+        const int left = area.Left / ratio;
+        const int top = area.Top / ratio;
+        changed += QRect(corner.x() + left, corner.y() + top,
+                         (area.Right + ratio - 1) / ratio - left,
+                         (area.Bottom + ratio - 1) / ratio - top);
+    }
+    if (!changed.isEmpty()) {
+        update(changed);
+    }
+}
+
+int TField::exactPixelRatio(const Bitmap& bitmap) const {
+    const QRect board = boardRect();
+    if (bitmap.isEmpty() || board.width() == 0 || bitmap.width() % board.width() != 0 ||
+        bitmap.height() != bitmap.width() / board.width() * board.height()) {
+        return 0;
+    }
+    const int ratio = bitmap.width() / board.width();
+    return std::abs(ratio - devicePixelRatioF()) < 1e-9 ? ratio : 0;
 }
 
 void TField::setBoardLevel(int percent) {
@@ -117,7 +150,7 @@ void TField::paintBackgroundAround(QPainter& painter, const QRect& board, double
     painter.restore();
 }
 
-void TField::paintEvent(QPaintEvent*) {
+void TField::paintEvent(QPaintEvent* event) {
     if (paintedRatio_ != devicePixelRatioF()) {
         if (paintedRatio_ != 0) {
             geometryChanged(); // moved to a screen of another pixel ratio
@@ -128,6 +161,7 @@ void TField::paintEvent(QPaintEvent*) {
     const QRect board = boardRect();
     const Bitmap* bitmap = sourceBitmap();
     if (bitmap == nullptr || bitmap->isEmpty()) {
+        shown_.forget();
         painter.fillRect(rect(), Qt::black);
     } else {
         // BackBuffer pixels per logical pixel of the board.
@@ -143,6 +177,7 @@ void TField::paintEvent(QPaintEvent*) {
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
             painter.drawImage(QRectF(board), image);
         }
+        recordPainted(*bitmap, event->region());
     }
     if (!lines_.empty()) {
         painter.translate(board.topLeft());
@@ -155,6 +190,23 @@ void TField::paintEvent(QPaintEvent*) {
             painter.drawText(QRect(line.x, line.y, kBoardWidth, kBoardHeight),
                              Qt::AlignLeft | Qt::AlignTop, line.text);
         }
+    }
+}
+
+// Notes which BackBuffer pixels this paint put on the screen. Only a board
+// drawn pixel for pixel is recorded exactly; a scaled one is not recorded at
+// all, so its next present paints it whole.
+void TField::recordPainted(const Bitmap& bitmap, const QRegion& painted) {
+    const int ratio = exactPixelRatio(bitmap);
+    if (ratio == 0) {
+        shown_.forget();
+        return;
+    }
+    const QRect board = boardRect();
+    for (const QRect& area : painted & board) {
+        const QRect inBoard = area.translated(-board.topLeft());
+        shown_.record(bitmap, Rect{inBoard.left() * ratio, inBoard.top() * ratio,
+                                   (inBoard.right() + 1) * ratio, (inBoard.bottom() + 1) * ratio});
     }
 }
 

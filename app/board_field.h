@@ -18,6 +18,7 @@
 #pragma once
 
 #include "render/bitmap.h"
+#include "render/shown_picture.h"
 
 #include <QColor>
 #include <QImage>
@@ -51,7 +52,9 @@ public:
     // pixel ratio has changed, so that the owner can choose a new level.
     void setGeometryHandler(std::function<void()> handler);
 
-    // Drops the text lines and asks for a paint of the picture source.
+    // Drops the text lines and asks for a paint of the picture source: of
+    // the whole board after text lines or when the board is drawn scaled,
+    // otherwise of the parts that differ from what the screen shows.
     void present();
     // Adds a line over the picture: top-left corner at (x, y) in board
     // pixels, Tahoma 8 pt scaled with the board.
@@ -86,10 +89,15 @@ private:
     const Bitmap* sourceBitmap() const; // null without a source
     void paintBackgroundAround(QPainter& painter, const QRect& board, double pixelRatio);
     void geometryChanged();
+    // BackBuffer pixels per logical pixel when the board is drawn one
+    // BackBuffer pixel per device pixel and that is a whole number; else 0.
+    int exactPixelRatio(const Bitmap& bitmap) const;
+    void recordPainted(const Bitmap& bitmap, const QRegion& painted);
 
     PictureSource source_;
     PictureSource background_;
     QImage scratch_; // the converted picture of formats other than Device
+    ShownPicture shown_; // what the screen shows of the BackBuffer
     QPixmap backgroundTile_;
     bool backgroundStale_ = true;
     std::vector<TextLine> lines_;

@@ -28,7 +28,24 @@ void loadGermanQtTexts(QApplication& app, QTranslator& translator) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // On an X server Qt sends the window's pixels through shared memory, and
+    // before painting again over pixels sent that way it waits for the
+    // server to have read them: a round trip that wakes two of our threads
+    // every time the clock's text changes. Through the socket nothing waits,
+    // and a second of a running game wakes the program once; the board asks
+    // for paints only where it changed (TField::present), so moves send
+    // little either way. Qt reads the variable when it connects; a value the
+    // user set is kept, ours is removed again so that programs we start (the
+    // browser) do not inherit it.
+    const char* const noSharedPixels = "QT_XCB_NO_MITSHM";
+    const bool ownSetting = !qEnvironmentVariableIsSet(noSharedPixels);
+    if (ownSetting) {
+        qputenv(noSharedPixels, "1");
+    }
     QApplication app(argc, argv);
+    if (ownSetting) {
+        qunsetenv(noSharedPixels);
+    }
     QApplication::setApplicationName(QStringLiteral("Kelmar"));
     QApplication::setDesktopFileName(QStringLiteral("kelmar"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));

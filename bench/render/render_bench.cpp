@@ -6,7 +6,8 @@
 // Targets: RenderBoard at most 3x its memcpy in the byte-aligned formats and
 // under 1 ms in all seven at 100 %; at 200 % (a BackBuffer of 1280 x 960) at
 // most 3x its memcpy in the byte-aligned formats, and a whole paint of the
-// board at most 2 ms in Device.
+// board at most 2 ms in Device. Finding what a move changed on the screen
+// (ShownPicture) under 0.1 ms at 100 % and 0.5 ms at 300 % in every format.
 #include "core/deal.h"
 #include "core/rules.h"
 #include "core/zoom.h"
@@ -14,6 +15,7 @@
 #include "render/display_image.h"
 #include "render/graphics.h"
 #include "render/renderer.h"
+#include "render/shown_picture.h"
 #include "render/text.h"
 
 #include <QGuiApplication>
@@ -259,6 +261,31 @@ void BM_PaintBoard(benchmark::State& state) {
     ReportRatio(state, seconds, static_cast<std::size_t>(surface.width()) * surface.height() * 4);
 }
 
+// Finding the cells of the board that one highlighted tile changed, as a
+// present does before asking for a paint: a comparison of the whole
+// BackBuffer with the record of the screen.
+void BM_ChangedAreas(benchmark::State& state) {
+    const auto format = LabelledFormat(state, true);
+    const int percent = static_cast<int>(state.range(1));
+    Graphics graphics = SyntheticGraphics(format, percent);
+    Game game = DealtGame();
+    NullSurface surface;
+    SteadyTickSource ticks;
+    RenderBoard(game, graphics, surface, ticks);
+    const Bitmap& bb = *graphics.BackBuffer;
+    ShownPicture shown;
+    shown.record(bb, {0, 0, bb.width(), bb.height()});
+    HighlightTile(graphics, {323, 173, 361, 227});
+    std::size_t areas = 0;
+    const double seconds = TimedLoop(state, [&] {
+        const std::vector<Rect> changed = shown.changedAreas(bb);
+        areas = changed.size();
+        benchmark::DoNotOptimize(changed.data());
+    });
+    state.counters["areas"] = static_cast<double>(areas);
+    ReportRatio(state, seconds, bb.byteCount());
+}
+
 BENCHMARK(BM_RenderBoard)
     ->ArgsProduct({benchmark::CreateDenseRange(0, 6, 1), {100, 200}})
     ->Unit(benchmark::kMicrosecond);
@@ -267,6 +294,9 @@ BENCHMARK(BM_DrawBanner)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HighlightTile)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PaintBoard)
     ->ArgsProduct({benchmark::CreateDenseRange(0, 6, 1), {100, 200}})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ChangedAreas)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, 6, 1), {100, 300}})
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace

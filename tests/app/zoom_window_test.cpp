@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -140,6 +142,82 @@ TEST_F(ZoomWindow, TheBoardTakesTheLargestLevelThatFitsTheWindow) {
 
 // F11 toggles full screen and comes back to the window as it was; the board
 // then takes what fits of the new size.
+// What Field's paints have put on the screen: at each paint, the painted
+// part of the board as the picture then was. Starts unlike any picture.
+class ScreenCopy final : public QObject {
+public:
+    explicit ScreenCopy(TField* field) : field_(field) { field->installEventFilter(this); }
+    ~ScreenCopy() override { field_->removeEventFilter(this); }
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            const QRect board = field_->boardRect();
+            const QRegion region = static_cast<QPaintEvent*>(event)->region() & board;
+            const QImage picture = field_->picture();
+            if (screen.size() != picture.size()) {
+                screen = QImage(picture.size(), picture.format());
+                screen.fill(Qt::magenta);
+            }
+            QPainter painter(&screen);
+            for (const QRect& area : region) {
+                const QRect inPicture = area.translated(-board.topLeft());
+                painter.drawImage(inPicture.topLeft(), picture, inPicture);
+                paintedPixels += int64_t{area.width()} * area.height();
+            }
+        }
+        return false;
+    }
+
+    QImage screen;
+    int64_t paintedPixels = 0;
+
+private:
+    TField* field_;
+};
+
+// A move, a hint and an undo repaint only the parts of the board they
+// changed, and after each of them the screen shows the whole picture:
+// nothing stale where a tile went or came back.
+TEST_F(ZoomWindow, MovesRepaintOnlyWhatChangedAndLeaveNothingStale) {
+    createWindow();
+    sizeClient(1300, 1100);
+    startPlaying();
+    for (int percent : {100, 200}) {
+        SCOPED_TRACE(::testing::Message() << percent << " %");
+        chooseLevel(percent);
+        sizeClient(1300, 1100);
+        ASSERT_EQ(form->Field->boardLevel(), percent);
+        ScreenCopy copy(form->Field);
+        form->Field->update();
+        settle();
+        ASSERT_EQ(copy.screen, form->Field->picture());
+        const int64_t board = int64_t{form->Field->picture().width()} * form->Field->picture().height();
+
+        const auto check = [&](const char* step) {
+            SCOPED_TRACE(step);
+            copy.paintedPixels = 0;
+            settle();
+            EXPECT_EQ(copy.screen, form->Field->picture());
+            EXPECT_GT(copy.paintedPixels, 0);
+            EXPECT_LT(copy.paintedPixels, board / 4);
+        };
+        for (int move = 0; move < 3; ++move) {
+            const auto [a, b] = freeMatchingPair();
+            ASSERT_NE(a, 0);
+            click(a);
+            check("selected");
+            click(b);
+            check("taken");
+        }
+        form->BHintClick();
+        check("hint");
+        form->BUndoClick();
+        check("undo");
+        form->BUndoClick();
+        check("undo again");
+    }
+}
+
 TEST_F(ZoomWindow, FullScreenTogglesAndTheCheckMarkFollows) {
     createWindow();
     sizeClient(642, 530);
