@@ -169,7 +169,11 @@ void TField::paintEvent(QPaintEvent* event) {
         if (board != rect()) {
             paintBackgroundAround(painter, board, pixelRatio);
         }
-        QImage image = DisplayImage(*bitmap, scratch_);
+        // A board drawn pixel for pixel needs only its painted part converted.
+        const int ratio = exactPixelRatio(*bitmap);
+        QImage image = ratio != 0 ? DisplayImage(*bitmap, scratch_,
+                                                 inPicture(event->region().boundingRect(), ratio))
+                                  : DisplayImage(*bitmap, scratch_);
         if (std::abs(pixelRatio - devicePixelRatioF()) < 1e-9) {
             image.setDevicePixelRatio(pixelRatio); // one pixel per device pixel
             painter.drawImage(board.topLeft(), image);
@@ -177,7 +181,7 @@ void TField::paintEvent(QPaintEvent* event) {
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
             painter.drawImage(QRectF(board), image);
         }
-        recordPainted(*bitmap, event->region());
+        recordPainted(*bitmap, event->region(), ratio);
     }
     if (!lines_.empty()) {
         painter.translate(board.topLeft());
@@ -193,20 +197,25 @@ void TField::paintEvent(QPaintEvent* event) {
     }
 }
 
+Rect TField::inPicture(const QRect& area, int ratio) const {
+    const QRect inBoard = (area & boardRect()).translated(-boardRect().topLeft());
+    if (inBoard.isEmpty()) {
+        return {};
+    }
+    return {inBoard.left() * ratio, inBoard.top() * ratio, (inBoard.right() + 1) * ratio,
+            (inBoard.bottom() + 1) * ratio};
+}
+
 // Notes which BackBuffer pixels this paint put on the screen. Only a board
-// drawn pixel for pixel is recorded exactly; a scaled one is not recorded at
-// all, so its next present paints it whole.
-void TField::recordPainted(const Bitmap& bitmap, const QRegion& painted) {
-    const int ratio = exactPixelRatio(bitmap);
+// drawn pixel for pixel (ratio > 0) is recorded exactly; a scaled one is not
+// recorded at all, so its next present paints it whole.
+void TField::recordPainted(const Bitmap& bitmap, const QRegion& painted, int ratio) {
     if (ratio == 0) {
         shown_.forget();
         return;
     }
-    const QRect board = boardRect();
-    for (const QRect& area : painted & board) {
-        const QRect inBoard = area.translated(-board.topLeft());
-        shown_.record(bitmap, Rect{inBoard.left() * ratio, inBoard.top() * ratio,
-                                   (inBoard.right() + 1) * ratio, (inBoard.bottom() + 1) * ratio});
+    for (const QRect& area : painted) {
+        shown_.record(bitmap, inPicture(area, ratio));
     }
 }
 

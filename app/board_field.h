@@ -92,7 +92,10 @@ private:
     // BackBuffer pixels per logical pixel when the board is drawn one
     // BackBuffer pixel per device pixel and that is a whole number; else 0.
     int exactPixelRatio(const Bitmap& bitmap) const;
-    void recordPainted(const Bitmap& bitmap, const QRegion& painted);
+    // A rectangle of the widget, clipped to the board, in BackBuffer pixels
+    // at `ratio` of them per logical pixel.
+    Rect inPicture(const QRect& area, int ratio) const;
+    void recordPainted(const Bitmap& bitmap, const QRegion& painted, int ratio);
 
     PictureSource source_;
     PictureSource background_;

@@ -1,6 +1,7 @@
 // Turning a Bitmap into a QImage for the screen.
 #pragma once
 
+#include "core/geometry.h"
 #include "render/bitmap.h"
 
 #include <QImage>
@@ -21,5 +22,10 @@ QImage BitmapToImage(const Bitmap& src);
 // their bytes (no copy, no memory). Other formats are converted into
 // `scratch`, whose buffer is reused from call to call.
 QImage DisplayImage(const Bitmap& src, QImage& scratch);
+
+// The same for a paint that draws only inside `area` (picture pixels,
+// clipped to it): only that part of `scratch` is converted, the rest keeps
+// whatever earlier calls wrote there.
+QImage DisplayImage(const Bitmap& src, QImage& scratch, const Rect& area);
 
 } // namespace kelmar
