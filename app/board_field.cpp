@@ -169,12 +169,18 @@ void TField::paintEvent(QPaintEvent* event) {
         if (board != rect()) {
             paintBackgroundAround(painter, board, pixelRatio);
         }
+        const bool onePixelPerDevicePixel = std::abs(pixelRatio - devicePixelRatioF()) < 1e-9;
+        if (onePixelPerDevicePixel) {
+            // Given to the scratch picture while nothing shares it: the image
+            // below shares its pixels and would copy them all to change it.
+            scratch_.setDevicePixelRatio(pixelRatio);
+        }
         // A board drawn pixel for pixel needs only its painted part converted.
         const int ratio = exactPixelRatio(*bitmap);
         QImage image = ratio != 0 ? DisplayImage(*bitmap, scratch_,
                                                  inPicture(event->region().boundingRect(), ratio))
                                   : DisplayImage(*bitmap, scratch_);
-        if (std::abs(pixelRatio - devicePixelRatioF()) < 1e-9) {
+        if (onePixelPerDevicePixel) {
             image.setDevicePixelRatio(pixelRatio); // one pixel per device pixel
             painter.drawImage(board.topLeft(), image);
         } else {
