@@ -65,16 +65,9 @@ void TField::present() {
         update();
         return;
     }
-    const QPoint corner = boardRect().topLeft();
     QRegion changed;
     for (const Rect& area : shown_.changedAreas(*bitmap)) {
-        // Whole logical pixels, as the BackBuffer holds `ratio` x `ratio`
-        // pixels per logical pixel.
-        const int left = area.Left / ratio;
-        const int top = area.Top / ratio;
-        changed += QRect(corner.x() + left, corner.y() + top,
-                         (area.Right + ratio - 1) / ratio - left,
-                         (area.Bottom + ratio - 1) / ratio - top);
+        changed += inWidget(area, ratio);
     }
     if (!changed.isEmpty()) {
         update(changed);
@@ -203,8 +196,17 @@ void TField::paintEvent(QPaintEvent* event) {
     }
 }
 
+QRect TField::inWidget(const Rect& area, int ratio) const {
+    const QPoint corner = boardRect().topLeft();
+    const int left = area.Left / ratio;
+    const int top = area.Top / ratio;
+    return {corner.x() + left, corner.y() + top, (area.Right + ratio - 1) / ratio - left,
+            (area.Bottom + ratio - 1) / ratio - top};
+}
+
 Rect TField::inPicture(const QRect& area, int ratio) const {
-    const QRect inBoard = (area & boardRect()).translated(-boardRect().topLeft());
+    const QRect board = boardRect();
+    const QRect inBoard = (area & board).translated(-board.topLeft());
     if (inBoard.isEmpty()) {
         return {};
     }

@@ -92,8 +92,10 @@ private:
     // BackBuffer pixels per logical pixel when the board is drawn one
     // BackBuffer pixel per device pixel and that is a whole number; else 0.
     int exactPixelRatio(const Bitmap& bitmap) const;
-    // A rectangle of the widget, clipped to the board, in BackBuffer pixels
-    // at `ratio` of them per logical pixel.
+    // Between BackBuffer pixels, `ratio` x `ratio` of them per logical pixel,
+    // and the widget: the whole logical pixels that cover a BackBuffer area,
+    // and the BackBuffer pixels of a widget rectangle clipped to the board.
+    QRect inWidget(const Rect& area, int ratio) const;
     Rect inPicture(const QRect& area, int ratio) const;
     void recordPainted(const Bitmap& bitmap, const QRegion& painted, int ratio);
 
