@@ -1,5 +1,6 @@
 #include "app/resume_keeper.h"
 
+#include "core/board.h"
 #include "core/tick_source.h"
 #include "storage/saved_game.h"
 #include "storage/storage_error.h"
@@ -64,6 +65,9 @@ ResumeKeeper::StartResult ResumeKeeper::start() {
     if (StepAtStart(game_.settings.ResumeGame, lock_.held(), exists) != StartStep::Continue) {
         return result;
     }
+    // A load keeps the match rule of the board it replaces, and at start no
+    // game has been dealt yet to fill it in.
+    FillMatchRange(game_.board);
     try {
         LoadGame(game_, kResumeFileName);
     } catch (const StorageError& error) {

@@ -101,6 +101,8 @@ TEST_F(ResumeWindow, ClosingKeepsTheGameAndTheNextStartContinuesIt) {
     form->MUndoClick();
     form->MUndoClick();
     EXPECT_EQ(game().history.Position, 8);
+    play(1); // the tiles of the continued board match as before
+    EXPECT_EQ(game().history.Length, 9);
 }
 
 TEST_F(ResumeWindow, TheClockAtTheCloseIsKeptNotTheOneOfTheLastMove) {
