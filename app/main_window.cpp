@@ -106,9 +106,9 @@ void TMainForm::InitializeGame() {
     if (continuing_) {
         // A stuck game's clock stands still, so no timer event would show
         // its time.
-        Status->setPanelText(1, QString::fromStdString(ClockText(game_.clock.Elapsed,
-                                                                 game_.settings.ShowRenderSpeed,
-                                                                 view_->LastRenderMs())));
+        Status->setPanelText(
+            1, QString::fromStdString(ClockText(game_.clock.Elapsed, game_.settings.ShowRenderSpeed,
+                                                view_->LastRenderMs())));
         return;
     }
     NewGame(game_);

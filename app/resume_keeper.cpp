@@ -21,8 +21,8 @@ bool FolderLock::acquire(const std::string& path) {
     }
     // No link is followed and nothing but a regular file is locked: the
     // name must not make us create or hold a file somewhere else.
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
-                          0600);
+    const int fd =
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0) {
         return false;
     }
@@ -123,9 +123,8 @@ void ResumeKeeper::carryOut(KeepStep step) {
     case KeepStep::WriteLater:
         if (!due_.isActive()) {
             const uint32_t since = ticks_.now() - lastWriteTick_.value_or(ticks_.now());
-            due_.start(static_cast<int>(since < kResumeWriteIntervalMs
-                                            ? kResumeWriteIntervalMs - since
-                                            : 0));
+            due_.start(static_cast<int>(
+                since < kResumeWriteIntervalMs ? kResumeWriteIntervalMs - since : 0));
         }
         break;
     case KeepStep::Remove:

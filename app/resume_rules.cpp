@@ -3,8 +3,8 @@
 namespace kelmar {
 
 ResumeFacts ResumeFactsOf(const Game& game, bool lockHeld) {
-    return {game.settings.ResumeGame, lockHeld, game.board.DealtCount > 0,
-            game.history.Length, game.play.GameWon};
+    return {game.settings.ResumeGame, lockHeld, game.board.DealtCount > 0, game.history.Length,
+            game.play.GameWon};
 }
 
 bool WorthKeeping(const ResumeFacts& facts) {
@@ -77,7 +77,8 @@ uint64_t GameSignature(const Game& game) {
     hash.add(static_cast<uint32_t>(history.Position));
     for (int32_t move = 1; move <= length; ++move) {
         const MoveRecord& record = history.Records[static_cast<std::size_t>(move)];
-        hash.add(static_cast<uint32_t>(record.First) | (static_cast<uint32_t>(record.Second) << 16));
+        hash.add(static_cast<uint32_t>(record.First) |
+                 (static_cast<uint32_t>(record.Second) << 16));
     }
     hash.add(game.play.GameWon ? 1u : 0u);
     return hash.value();

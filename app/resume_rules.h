@@ -46,8 +46,8 @@ enum class KeepStep {
 
 // What the copy on disk is, seen from this run.
 struct KeptCopy {
-    bool onDisk = false;      // this run continued it or wrote it, and did not remove it
-    bool current = false;     // it holds the game as it is now (same board and history)
+    bool onDisk = false;  // this run continued it or wrote it, and did not remove it
+    bool current = false; // it holds the game as it is now (same board and history)
     std::optional<uint32_t> msSinceWrite; // since this run last wrote it; none: never
 };
 

@@ -133,8 +133,9 @@ TEST_F(SettingsFile, ResumeGameIsOnUnlessTheFileTurnsItOff) {
     }
     settings.Zoom = 200;
     settings.ResumeGame = false;
-    EXPECT_NE(SettingsText(settings, table).find("\r\nZoom=200\r\nResumeGame=0\r\n\r\n[Highscores]"),
-              std::string::npos);
+    EXPECT_NE(
+        SettingsText(settings, table).find("\r\nZoom=200\r\nResumeGame=0\r\n\r\n[Highscores]"),
+        std::string::npos);
 }
 
 TEST_F(SettingsFile, KeysAndSectionsMatchInAnyCaseAndValuesAreTrimmed) {
