@@ -246,21 +246,6 @@ TEST_F(ResumeWindow, WithTheOptionOffTheStartIsAsBeforeAndNothingIsWritten) {
     EXPECT_TRUE(bytesOf(QStringLiteral("Kelmar.ini")).contains("\r\nResumeGame=0\r\n"));
 }
 
-TEST_F(ResumeWindow, TurningTheOptionOffRemovesTheCopyAndOnWritesIt) {
-    createWindow();
-    startPlaying();
-    play(1);
-    ASSERT_TRUE(QFile::exists(kKept));
-    form->MResumeGameClick();
-    EXPECT_FALSE(form->MResumeGame->isChecked());
-    EXPECT_FALSE(QFile::exists(kKept));
-    play(1);
-    EXPECT_FALSE(QFile::exists(kKept));
-    form->MResumeGameClick();
-    form->resume().waitForWrites();
-    EXPECT_EQ(keptGame().history.Length, 2);
-}
-
 // The first copy holds the lock for as long as it runs; a second one in the
 // same folder deals a new game and leaves the copy to the first.
 TEST_F(ResumeWindow, ASecondCopyInTheSameFolderDoesNotTakeTheGameOver) {
