@@ -142,6 +142,7 @@ void ResumeKeeper::writeInBackground() {
         pending_ = true;
         return;
     }
+    waitForWrites(); // takes the result of a write whose end is not yet reported
     if (catchUpClock_) {
         catchUpClock_();
     }
@@ -151,25 +152,25 @@ void ResumeKeeper::writeInBackground() {
     onDisk_ = true;
     lastWriteTick_ = ticks_.now();
     const Game* copy = snapshot_.get();
+    inFlight_ = true;
     writer_.setFuture(QtConcurrent::run([copy] {
         try {
             SaveGame(*copy, kResumeFileName);
             return true;
         } catch (...) {
-            return false; // the next change or the close tries again
+            return false;
         }
     }));
 }
 
 void ResumeKeeper::waitForWrites() {
-    if (writer_.isRunning()) {
-        writer_.waitForFinished();
+    if (!inFlight_) {
+        return;
     }
-    if (writer_.future().isValid() && writer_.isFinished()) {
-        if (!writer_.result()) {
-            written_.reset();
-        }
-        writer_.setFuture(QFuture<bool>());
+    writer_.waitForFinished();
+    inFlight_ = false;
+    if (!writer_.result()) {
+        written_.reset(); // the next change or the close writes again
     }
 }
 

@@ -99,7 +99,8 @@ private:
     bool onDisk_ = false;
     std::optional<uint64_t> written_; // signature of the game on disk
     std::optional<uint32_t> lastWriteTick_;
-    bool pending_ = false;
+    bool inFlight_ = false; // a write was started and its result not yet taken
+    bool pending_ = false;  // a write was due while one was running
     bool closed_ = false;
 };
 

@@ -9,6 +9,7 @@
 #include "tests/app/app_test_support.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <csignal>
@@ -244,6 +245,30 @@ TEST_F(ResumeWindow, WithTheOptionOffTheStartIsAsBeforeAndNothingIsWritten) {
     form->close();
     EXPECT_EQ(bytesOf(kKept), kept) << "neither written nor removed";
     EXPECT_TRUE(bytesOf(QStringLiteral("Kelmar.ini")).contains("\r\nResumeGame=0\r\n"));
+}
+
+// A background write that fails says nothing (it would interrupt every few
+// moves) but must not count as written: it is tried again, and the close
+// reports its failure.
+TEST_F(ResumeWindow, ACopyThatCannotBeWrittenIsTriedAgainAndReportedAtTheClose) {
+    createWindow();
+    startPlaying();
+    ASSERT_TRUE(QDir().mkdir(kKept)); // no file can replace it
+    play(1);
+    EXPECT_TRUE(sink.messages.empty());
+    ASSERT_TRUE(QDir().rmdir(kKept));
+    ticks.advance(kResumeWriteIntervalMs);
+    form->resume().afterCommand(); // the due timer, no change since
+    form->resume().waitForWrites();
+    EXPECT_EQ(keptGame().history.Length, 1);
+
+    ASSERT_TRUE(QFile::remove(kKept));
+    ASSERT_TRUE(QDir().mkdir(kKept));
+    form->close();
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_TRUE(sink.messages[0].error);
+    EXPECT_TRUE(sink.messages[0].text.contains(kKept)) << sink.messages[0].text.toStdString();
+    EXPECT_TRUE(QFile::exists(QStringLiteral("Kelmar.ini"))) << "the shutdown went on";
 }
 
 // The first copy holds the lock for as long as it runs; a second one in the
