@@ -5,6 +5,7 @@
 #include "app/error_guard.h"
 #include "app/main_view.h"
 #include "app/message_sink.h"
+#include "app/resume_keeper.h"
 #include "app/solvability_check.h"
 #include "app/status_panels.h"
 #include "core/deal.h"
@@ -42,6 +43,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     view_ = std::make_unique<MainView>(game_, *Field, *Status, *services_.ticks);
     game_.view = view_.get();
     createSolvability();
+    resume_ = std::make_unique<ResumeKeeper>(game_, *services_.ticks, [this] { catchUpClock(); });
     placeWindow();
     FormCreate();
     centreWindow();
@@ -50,6 +52,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
 
 TMainForm::~TMainForm() {
     ShutDownGame();
+    resume_.reset();
     game_.view = nullptr;
 }
 
@@ -67,7 +70,10 @@ void TMainForm::FormCreate() {
         game_.clock.CurrentTick = services_.ticks->now();
         InitializeGame();
         view_->ShowLogoScreen();
-        view_->WriteLogoLine(kWhite, QStringLiteral("Start mit Mausklick"));
+        view_->WriteLogoLine(kWhite, continuing_
+                                         ? QStringLiteral("Start mit Mausklick – das letzte "
+                                                          "Spiel geht weiter")
+                                         : QStringLiteral("Start mit Mausklick"));
         view_->WriteLogoLine(kWhite, QString());
         view_->WriteLogoLine(kVersionBlue, QStringLiteral("Kelmar SR1 (12.12.2000)"));
     });
@@ -91,6 +97,20 @@ void TMainForm::InitializeGame() {
     view_->CreateBitmaps();
     view_->LoadGraphics();
     view_->BuildSheetIndex();
+    const ResumeKeeper::StartResult resumed = resume_->start();
+    continuing_ = resumed.continued;
+    if (!resumed.warning.empty()) {
+        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
+                                        QString::fromStdString(resumed.warning));
+    }
+    if (continuing_) {
+        // A stuck game's clock stands still, so no timer event would show
+        // its time.
+        Status->setPanelText(
+            1, QString::fromStdString(ClockText(game_.clock.Elapsed, game_.settings.ShowRenderSpeed,
+                                                view_->LastRenderMs())));
+        return;
+    }
     NewGame(game_);
     AnalyzeBoard(game_);
     view_->RenderBoard();
@@ -125,6 +145,7 @@ void TMainForm::setCheckMarks() {
     }
     MShowSpeed->setChecked(settings.ShowRenderSpeed);
     MForceRepaint->setChecked(settings.ForceRepaint);
+    MResumeGame->setChecked(settings.ResumeGame);
     settings.Zoom = ZoomFromPercent(settings.Zoom);
     for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
         MZoomItems[i]->setChecked(kZoomLevels[i] == settings.Zoom);
@@ -135,8 +156,10 @@ void TMainForm::ShutDownGame() {
     if (shutDownDone_) {
         return;
     }
-    TimerObject->stop();
     MessageSink& messages = shutdownMessages_ != nullptr ? *shutdownMessages_ : *services_.messages;
+    // Before the timer stops: the clock is caught up for the kept copy.
+    guarded(messages, this, [this] { resume_->close(); });
+    TimerObject->stop();
     guarded(messages, this, [this] { settingsFile_.Write(game_.settings, scores_); });
     view_->FreeBitmaps();
     shutDownDone_ = true;

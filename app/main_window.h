@@ -33,6 +33,7 @@ namespace kelmar {
 class FileRequester;
 class MainView;
 class MessageSink;
+class ResumeKeeper;
 class SolvabilityCheck;
 enum class SolvabilityAction;
 struct SolvabilityAnswer;
@@ -75,6 +76,7 @@ public:
     HighScoreTable& scores() { return scores_; }
     MainView& view() { return *view_; }
     SolvabilityCheck& solvability() { return *solvability_; }
+    ResumeKeeper& resume() { return *resume_; }
     const QString& SaveFileName() const { return saveFileName_; }
     bool ShutDownDone() const { return shutDownDone_; }
 
@@ -100,6 +102,7 @@ public:
             *MExit = nullptr;
     QAction *MUndo = nullptr, *MRedo = nullptr, *MHint = nullptr, *MPause = nullptr;
     QAction *MNoUnsolveableGames = nullptr, *MShowSpeed = nullptr, *MForceRepaint = nullptr;
+    QAction* MResumeGame = nullptr;
     QAction *MFDevice = nullptr, *MF32 = nullptr, *MF24 = nullptr, *MF16 = nullptr, *MF15 = nullptr,
             *MF8 = nullptr, *MF4 = nullptr;
     QActionGroup* MFormat = nullptr;
@@ -138,6 +141,7 @@ public Q_SLOTS:
     void MF4Click();
     void MShowSpeedClick();
     void MForceRepaintClick();
+    void MResumeGameClick();
     void MZoomInClick();
     void MZoomOutClick();
     void MFullScreenClick();
@@ -239,6 +243,9 @@ private:
     MessageSink* shutdownMessages_ = nullptr;
     QString saveFileName_;
     bool shutDownDone_ = false;
+    // The game kept for the next start (resume_keeper.h).
+    std::unique_ptr<ResumeKeeper> resume_;
+    bool continuing_ = false; // the start continued the kept game
     // Last: it refers to game_ and waits for its worker when destroyed.
     std::unique_ptr<SolvabilityCheck> solvability_;
 };

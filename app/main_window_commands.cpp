@@ -8,6 +8,7 @@
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "app/message_sink.h"
+#include "app/resume_keeper.h"
 #include "app/status_panels.h"
 #include "core/board.h"
 #include "core/deal.h"
@@ -96,6 +97,9 @@ template <typename Fn> void TMainForm::handle(Fn&& fn) {
     const bool wasStuck = stuck();
     guarded(*services_.messages, this, std::forward<Fn>(fn));
     paceTimer();
+    if (!shutDownDone_) {
+        guarded(*services_.messages, this, [this] { resume_->afterCommand(); });
+    }
     if (!wasStuck && stuck() && !shutDownDone_) {
         offerWayOut();
     }
@@ -352,6 +356,15 @@ void TMainForm::MForceRepaintClick() {
         bool& option = game_.settings.ForceRepaint;
         option = !option;
         MForceRepaint->setChecked(option);
+    });
+}
+
+void TMainForm::MResumeGameClick() {
+    handle([this] {
+        bool& option = game_.settings.ResumeGame;
+        option = !option;
+        MResumeGame->setChecked(option);
+        resume_->optionChanged();
     });
 }
 

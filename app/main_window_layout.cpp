@@ -182,6 +182,10 @@ void TMainForm::createMenu() {
     MForceRepaint = addMenuItem(options, QStringLiteral("&Neuzeichnen erzwingen"), 19,
                                 &TMainForm::MForceRepaintClick);
     MForceRepaint->setCheckable(true);
+    MResumeGame = options->addAction(QStringLiteral("Spiel beim Beenden &merken"));
+    MResumeGame->setCheckable(true);
+    MResumeGame->setChecked(true);
+    connect(MResumeGame, &QAction::triggered, this, &TMainForm::MResumeGameClick);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     MHelpStart = addMenuItem(help, QStringLiteral("H&ilfe anzeigen"), 17,

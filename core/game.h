@@ -92,6 +92,9 @@ struct GameSettings {
     // The board size the player chose, a percentage of kZoomLevels
     // (core/zoom.h): the largest the board is shown at.
     int Zoom = 100;
+    // Keep a game in progress across the end of the program and continue it
+    // at the next start (app/resume_rules.h).
+    bool ResumeGame = true;
 };
 
 struct Game {

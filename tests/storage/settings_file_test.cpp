@@ -30,6 +30,7 @@ constexpr const char* kDefaultFile = "[Kelmar]\r\n"
                                      "ShowRenderSpeed=0\r\n"
                                      "ForceRepaint=0\r\n"
                                      "Zoom=100\r\n"
+                                     "ResumeGame=1\r\n"
                                      "\r\n"
                                      "[Highscores]\r\n"
                                      "1=064B656C6D617200B400008EAE\r\n"
@@ -101,10 +102,40 @@ TEST_F(SettingsFile, ZoomIsReadAsALevelAndWrittenAfterForceRepaint) {
     read("[Kelmar]\r\nForceRepaint=1\r\n");
     EXPECT_EQ(settings.Zoom, 100) << "a file without the line";
     settings.Zoom = 250;
-    EXPECT_NE(SettingsText(settings, table).find("\r\nForceRepaint=1\r\nZoom=250\r\n\r\n"),
+    EXPECT_NE(SettingsText(settings, table).find("\r\nForceRepaint=1\r\nZoom=250\r\n"),
               std::string::npos);
     settings.Zoom = 123;
     EXPECT_NE(SettingsText(settings, table).find("\r\nZoom=100\r\n"), std::string::npos);
+}
+
+// Keeping the game is on unless the file says 0: a file of an older version
+// has no line, and a value that is no number keeps the current value. The
+// line comes right after Zoom, before the empty line.
+TEST_F(SettingsFile, ResumeGameIsOnUnlessTheFileTurnsItOff) {
+    const struct {
+        const char* file;
+        bool before;
+        bool after;
+    } cases[] = {
+        {"[Kelmar]\r\nZoom=150\r\n", true, true},
+        {"[Kelmar]\r\nResumeGame=0\r\n", true, false},
+        {"[Kelmar]\r\nresumegame = 0 \r\n", true, false},
+        {"[Kelmar]\r\nResumeGame=1\r\n", false, true},
+        {"[Kelmar]\r\nResumeGame=7\r\n", false, true},
+        {"[Kelmar]\r\nResumeGame=nein\r\n", true, true},
+        {"[Kelmar]\r\nResumeGame=\r\n", true, true},
+        {"[Highscores]\r\nResumeGame=0\r\n", true, true},
+    };
+    for (const auto& c : cases) {
+        settings.ResumeGame = c.before;
+        read(c.file);
+        EXPECT_EQ(settings.ResumeGame, c.after) << c.file;
+    }
+    settings.Zoom = 200;
+    settings.ResumeGame = false;
+    EXPECT_NE(
+        SettingsText(settings, table).find("\r\nZoom=200\r\nResumeGame=0\r\n\r\n[Highscores]"),
+        std::string::npos);
 }
 
 TEST_F(SettingsFile, KeysAndSectionsMatchInAnyCaseAndValuesAreTrimmed) {

@@ -1,0 +1,107 @@
+// Keeps a game in progress across the end of the program: continues the kept
+// copy at start, rewrites it in the background while the game runs (at most
+// every kResumeWriteIntervalMs, never on the paint path), writes it once more
+// or removes it at close. The rules are resume_rules.h; this class only
+// carries them out. Lives on the user-interface thread.
+#pragma once
+
+#include "app/resume_rules.h"
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace kelmar {
+
+class TickSource;
+
+// An exclusive advisory lock (flock) on a file of the working directory,
+// held from acquire() until release() or the end of the process; the kernel
+// drops it when the process dies, so a crash leaves no stale lock.
+class FolderLock {
+public:
+    FolderLock() = default;
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    ~FolderLock() { release(); }
+
+    // True when the lock is held now (also when it already was). False when
+    // another open file holds it, or the file cannot be made (a read-only
+    // folder, a link or no regular file under the name).
+    bool acquire(const std::string& path);
+    void release();
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+class ResumeKeeper final : public QObject {
+    Q_OBJECT
+public:
+    // `game` and `ticks` must outlive the keeper. `catchUpClock` brings the
+    // game time to the present before a copy is taken.
+    ResumeKeeper(Game& game, TickSource& ticks, std::function<void()> catchUpClock,
+                 QObject* parent = nullptr);
+    // Waits for a write in flight; writes nothing more.
+    ~ResumeKeeper() override;
+
+    struct StartResult {
+        bool continued = false;
+        std::string warning; // German, to be shown once; empty when all went well
+    };
+    // At start, once the pictures are loaded and before a game is dealt.
+    // With the option on it takes the lock; if it holds it and a kept copy
+    // exists, that copy is loaded (the game is replaced, analysed and
+    // rendered). A copy that cannot be read leaves the game as it was, is
+    // renamed to kDamagedResumeFileName and gives a warning.
+    StartResult start();
+
+    // After every command: writes, schedules or removes the copy as the
+    // rules say. Throws IoError when a copy cannot be removed.
+    void afterCommand();
+    // The option was toggled: takes the lock when it came on (and nobody
+    // else holds it), then as afterCommand (off: the copy is removed).
+    void optionChanged();
+    // At the end of the program: waits for a write in flight, then writes
+    // the game as it is now or removes the copy; releases the lock. Once
+    // only; later calls do nothing. Throws IoError.
+    void close();
+
+    bool lockHeld() const { return lock_.held(); }
+    // Blocks until the background write in flight (if any) has finished.
+    void waitForWrites();
+
+private Q_SLOTS:
+    void writeDue();
+    void writeFinished();
+
+private:
+    KeptCopy keptCopy();
+    void carryOut(KeepStep step);
+    void writeInBackground();
+    void writeNow();
+    void remove();
+
+    Game& game_;
+    TickSource& ticks_;
+    std::function<void()> catchUpClock_;
+    FolderLock lock_;
+    QTimer due_;
+    QFutureWatcher<bool> writer_;
+    // The copy a background write reads; filled only while no write runs.
+    std::unique_ptr<Game> snapshot_;
+    bool onDisk_ = false;
+    std::optional<uint64_t> written_; // signature of the game on disk
+    std::optional<uint32_t> lastWriteTick_;
+    bool inFlight_ = false; // a write was started and its result not yet taken
+    bool pending_ = false;  // a write was due while one was running
+    bool closed_ = false;
+};
+
+} // namespace kelmar
