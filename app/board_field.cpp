@@ -25,7 +25,7 @@ double positiveModulo(double a, double b) {
 TField::TField(QWidget* parent) : QWidget(parent), lineFont_(MakeFont(LogoLineFontStyle())) {
     setObjectName(QStringLiteral("Field"));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setMinimumSize(kBoardWidth, kBoardHeight);
+    setMinimumSize(ScaleLength(kBoardWidth, kMinScale), ScaleLength(kBoardHeight, kMinScale));
     resize(kBoardWidth, kBoardHeight);
 }
 
@@ -85,7 +85,7 @@ int TField::exactPixelRatio(const Bitmap& bitmap) const {
 }
 
 void TField::setBoardLevel(int percent) {
-    percent = ZoomFromPercent(percent);
+    percent = ClampScale(percent);
     if (percent != level_) {
         level_ = percent;
         update();

@@ -2,7 +2,7 @@
 // of each paint and, over it, the text lines written since the last present
 // (the logo-screen lines).
 //
-// The board is shown at a zoom level (100 to 300 %), centred in the widget;
+// The board is shown at a scale (50 to 600 %), centred in the widget;
 // where the widget is larger than the board, the background picture fills
 // the rest, continuing the board's own background. At 100 % in a widget of
 // 640 x 480 logical pixels the board fills it exactly, as it always has.
@@ -60,8 +60,8 @@ public:
     // pixels, Tahoma 8 pt scaled with the board.
     void drawTextLine(int x, int y, const QColor& color, const QString& text);
 
-    // The zoom level the board is shown at, in logical pixels (a level of
-    // kZoomLevels), and where it lies in the widget.
+    // The scale the board is shown at, in logical pixels (a percentage,
+    // clamped to kMinScale..kMaxScale), and where it lies in the widget.
     void setBoardLevel(int percent);
     int boardLevel() const { return level_; }
     QRect boardRect() const;
@@ -101,7 +101,7 @@ private:
 
     PictureSource source_;
     PictureSource background_;
-    QImage scratch_; // the converted picture of formats other than Device
+    QImage scratch_;     // the converted picture of formats other than Device
     ShownPicture shown_; // what the screen shows of the BackBuffer
     QPixmap backgroundTile_;
     bool backgroundStale_ = true;

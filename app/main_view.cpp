@@ -105,7 +105,7 @@ void MainView::ChoosePixelFormat(PixelFormatSetting format) {
 
 void MainView::setScalePercent(int percent) {
     if (!graphics_.BackBuffer) {
-        graphics_.ScalePercent = ZoomFromPercent(percent); // read by the first load
+        graphics_.ScalePercent = ClampScale(percent); // read by the first load
         return;
     }
     field_.backgroundChanged();

@@ -63,7 +63,7 @@ public:
     void BuildSheetIndex();
     void FreeBitmaps();
     void ChoosePixelFormat(PixelFormatSetting format);
-    // The zoom level the pictures are drawn at (RescaleGraphics); before
+    // The scale the pictures are composed at (RescaleGraphics); before
     // the bitmaps exist it only sets the level of the first load.
     void setScalePercent(int percent);
     int scalePercent() const { return graphics_.ScalePercent; }

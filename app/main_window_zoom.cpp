@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
+#include <QTimer>
+#include <QWindowStateChangeEvent>
 
 namespace kelmar {
 
@@ -57,7 +59,7 @@ void TMainForm::MFullScreenClick() {
 
 // A normal window is sized so that the board shows at the chosen level,
 // as far as the screen allows; a maximised or full-screen window keeps its
-// size (the board then takes what fits of it).
+// size (the board fills it) until it becomes normal again.
 void TMainForm::fitWindowToZoom() {
     if (isMaximized() || isFullScreen()) {
         return;
@@ -94,16 +96,37 @@ void TMainForm::fitWindowToZoom() {
     }
 }
 
-// The largest level up to the chosen one that fits Field, drawn with as
-// many pixels as the screen has for it.
+// The largest scale at which the board fits Field, composed with as many
+// pixels as the screen has for it.
 void TMainForm::fitBoard() {
     if (!view_ || shutDownDone_) {
         return;
     }
-    const int level = FitZoomLevel(game_.settings.Zoom, Field->width(), Field->height());
-    Field->setBoardLevel(level);
+    const int scale = FitScale(Field->width(), Field->height());
+    Field->setBoardLevel(scale);
     guarded(*services_.messages, this,
-            [&] { view_->setScalePercent(RenderZoomLevel(level, Field->devicePixelRatioF())); });
+            [&] { view_->setScalePercent(RenderScale(scale, Field->devicePixelRatioF())); });
+}
+
+// Leaving the maximised or full-screen state returns to the size of the
+// chosen level, not to whatever size the window had before: the level is
+// the normal window's size. The window system has then applied its own
+// restore; the new size is asked for after it, from the event loop.
+void TMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || MFullScreen == nullptr) {
+        return;
+    }
+    MFullScreen->setChecked(isFullScreen());
+    const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    if (ReturnsToChosenSize(before, windowState())) {
+        QTimer::singleShot(0, this, [this] { fitWindowToZoom(); });
+    }
+}
+
+bool ReturnsToChosenSize(Qt::WindowStates before, Qt::WindowStates now) {
+    constexpr Qt::WindowStates large = Qt::WindowMaximized | Qt::WindowFullScreen;
+    return (before & large) != 0 && (now & (large | Qt::WindowMinimized)) == 0;
 }
 
 } // namespace kelmar
