@@ -11,12 +11,14 @@ MainView::MainView(Game& game, TField& field, TStatusBar& status, TickSource& ti
     : game_(game), field_(field), status_(status), ticks_(ticks) {
     field_.setPictureSource([this] { return graphics_.BackBuffer.get(); });
     field_.setBackgroundSource([this] { return graphics_.BackgroundTile.get(); });
+    field_.setScreenSource([this] { return !game_.Running; });
 }
 
 // The field outlives the view by a moment while the window is destroyed.
 MainView::~MainView() {
     field_.setPictureSource({});
     field_.setBackgroundSource({});
+    field_.setScreenSource({});
 }
 
 void MainView::RenderBoard() {

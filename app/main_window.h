@@ -167,6 +167,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override; // FormCloseQuery
     void changeEvent(QEvent* event) override;     // leaving maximised or full screen
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // Layout (main_window_layout.cpp).
@@ -234,6 +235,7 @@ private:
     void showClockText(const std::optional<std::string>& text);
     TimerPace timerPace_ = TimerPace::Steps;
     bool maximizedBeforeFullScreen_ = false;
+    bool restoringLevel_ = false; // just left maximised or full screen
 
     Game game_;
     HighScoreTable scores_;

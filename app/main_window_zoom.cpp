@@ -20,6 +20,9 @@ namespace {
 // 642 x 530 at 100 %.
 constexpr int kClientExtraWidth = 2;
 constexpr int kClientExtraHeight = 50;
+// How long after leaving maximised or full screen a resize is taken for the
+// window manager's restore, in ms.
+constexpr int kRestoreMs = 500;
 } // namespace
 
 void TMainForm::chooseZoom(int percent) {
@@ -68,7 +71,9 @@ void TMainForm::fitWindowToZoom() {
         layout()->activate(); // the client area's size as it is laid out now
     }
     const int percent = game_.settings.Zoom;
-    const QSize chrome = size() - Client->size(); // the menu bar
+    // The menu bar: as laid out in a shown window (it may wrap in a narrow
+    // one); a hidden window has placed nothing yet, so its size hints.
+    const QSize chrome = isVisible() ? size() - Client->size() : sizeHint() - Client->sizeHint();
     QSize wanted = chrome + QSize(ScaleLength(640, percent) + kClientExtraWidth,
                                   ScaleLength(480, percent) + kClientExtraHeight);
     const QScreen* screen = this->screen();
@@ -110,8 +115,10 @@ void TMainForm::fitBoard() {
 
 // Leaving the maximised or full-screen state returns to the size of the
 // chosen level, not to whatever size the window had before: the level is
-// the normal window's size. The window system has then applied its own
-// restore; the new size is asked for after it, from the event loop.
+// the normal window's size. A window manager applies its own restore size
+// after it has announced the new state, so the level's size is asked for
+// at once and again after every resize within a moment (a size that is
+// already the level's asks for nothing).
 void TMainForm::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange || MFullScreen == nullptr) {
@@ -120,6 +127,15 @@ void TMainForm::changeEvent(QEvent* event) {
     MFullScreen->setChecked(isFullScreen());
     const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
     if (ReturnsToChosenSize(before, windowState())) {
+        restoringLevel_ = true;
+        QTimer::singleShot(0, this, [this] { fitWindowToZoom(); });
+        QTimer::singleShot(kRestoreMs, this, [this] { restoringLevel_ = false; });
+    }
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (restoringLevel_) {
         QTimer::singleShot(0, this, [this] { fitWindowToZoom(); });
     }
 }

@@ -82,6 +82,14 @@ protected:
                                        ScaleLength(face.Top + 20, percent)));
         }
     }
+    // What the window shows of Field (the offscreen platform keeps the
+    // window's pixels in an image).
+    QImage shownField() const {
+        const auto* window = dynamic_cast<QImage*>(form->backingStore()->paintDevice());
+        const QRect field =
+            form->Field->rect().translated(form->Field->mapTo(form.get(), QPoint(0, 0)));
+        return window->copy(field).convertToFormat(QImage::Format_RGB32);
+    }
     // A press and a release of the left button at a point of Field.
     void clickField(QPoint at) {
         QTest::mousePress(form->Field, Qt::LeftButton, {}, at);
@@ -206,6 +214,35 @@ TEST_F(ZoomWindow, LeavingMaximisedOrFullScreenReturnsToTheChosenLevel) {
     settle();
     EXPECT_FALSE(form->isFullScreen());
     EXPECT_EQ(form->Client->size(), QSize(642, 530));
+}
+
+// The logo screen fills the whole board surface at any size: its edge
+// pixels continue to the surface's edges, so no box shows on the felt;
+// once the game runs, the felt is back around the board.
+TEST_F(ZoomWindow, TheLogoScreenShowsNoBoxAtAnySize) {
+    createWindow();
+    for (const QSize& client : {QSize(1300, 800), QSize(700, 900), QSize(1366, 738)}) {
+        sizeClient(client.width(), client.height());
+        const QImage shown = shownField();
+        const QImage picture = form->Field->picture();
+        const QRect board = form->Field->boardRect();
+        ASSERT_NE(board, form->Field->rect()) << "felt would show";
+        for (int y : {board.top() + 5, board.top() + board.height() / 2, board.bottom() - 5}) {
+            EXPECT_EQ(shown.pixel(0, y), picture.pixel(0, y - board.top())) << y;
+            EXPECT_EQ(shown.pixel(shown.width() - 1, y),
+                      picture.pixel(picture.width() - 1, y - board.top()))
+                << y;
+        }
+        EXPECT_EQ(shown.pixel(board.left() + 3, 0), picture.pixel(3, 0));
+        EXPECT_EQ(shown.pixel(board.left() + 3, shown.height() - 1),
+                  picture.pixel(3, picture.height() - 1));
+    }
+    startPlaying();
+    settle();
+    const QImage shown = shownField();
+    const QRect board = form->Field->boardRect();
+    EXPECT_NE(shown.pixel(0, board.top() + 5), form->Field->picture().pixel(0, 5))
+        << "the felt, not the board's edge";
 }
 
 // Which state changes bring the window back to the chosen level's size.
