@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <climits>
 
@@ -121,15 +122,35 @@ LevelPicturePath FindLevelPicture(const Graphics& graphics, const QString& name)
     return {PicturePath(graphics, name), kDefaultZoom};
 }
 
-Bitmap LoadLevelPicture(const Graphics& graphics, const QString& name, PixelFormatSetting format,
+namespace {
+
+// The picture at `path` in true colour: the one kept in `kept` while the
+// file is unchanged, otherwise read (with LoadPictureFile's checks and
+// errors) and kept.
+const QImage& SourceImage(Graphics::SourcePicture& kept, const QString& path) {
+    const QFileInfo file(path);
+    const qint64 size = file.exists() ? file.size() : -1;
+    const QDateTime modified = file.exists() ? file.lastModified() : QDateTime();
+    if (kept.Image.isNull() || kept.Path != path || kept.Size != size ||
+        kept.Modified != modified) {
+        kept = {};
+        QImage image = BitmapToImage(LoadPictureFile(path, PixelFormatSetting::Device));
+        kept = {path, size, modified, std::move(image)};
+    }
+    return kept.Image;
+}
+
+} // namespace
+
+Bitmap LoadLevelPicture(Graphics& graphics, const QString& name, PixelFormatSetting format,
                         ColourKey key, PictureUse use) {
     const LevelPicturePath found = FindLevelPicture(graphics, name);
     const int to = graphics.ScalePercent;
     if (found.Percent == to) {
         return LoadPictureFile(found.Path, format, key);
     }
-    // Another level's picture, read in true colour and scaled.
-    const QImage image = BitmapToImage(LoadPictureFile(found.Path, PixelFormatSetting::Device));
+    // Another level's picture, in true colour, scaled.
+    const QImage& image = SourceImage(graphics.Sources[static_cast<std::size_t>(use)], found.Path);
     if (IsZoomLevel(to)) {
         // Between levels the lengths are whole multiples; only pure black
         // is transparent in the frame, so it is scaled without blending.
@@ -229,6 +250,7 @@ void LoadGraphics(Graphics& graphics, PixelFormatSetting format) {
 void ChoosePixelFormat(Game& game, Graphics& graphics, BoardSurface& surface, TickSource& ticks,
                        PixelFormatSetting format) {
     game.settings.PixelFormat = NormalizePixelFormat(format);
+    graphics.Sources = {}; // every file read again
     LoadGraphics(graphics, game.settings.PixelFormat);
     if (game.Running) {
         RenderBoard(game, graphics, surface, ticks);

@@ -21,6 +21,8 @@
 #include "render/bitmap.h"
 #include "render/text.h"
 
+#include <QDateTime>
+#include <QImage>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -52,6 +54,10 @@ struct BannerLayoutValues {
     int32_t Y = 0;      // (H - F - height of "X") / 2
 };
 
+// How a picture is scaled when it comes from another level's file at a
+// scale that is no level (see scaled_pictures.h).
+enum class PictureUse { Repeating, Sheet, Keyed };
+
 struct Graphics {
     // Null before CreateBitmaps and after FreeBitmaps.
     std::unique_ptr<Bitmap> BackgroundTile; // KLBack.bmp, drawn tiled
@@ -79,6 +85,19 @@ struct Graphics {
     // The scale of the bitmaps, kMinScale..kMaxScale percent; set before
     // LoadGraphics (RescaleGraphics changes it and reloads).
     int ScalePercent = 100;
+
+    // Pictures of another level, decoded (RGB32), that the three board
+    // pictures were last filtered from (index: PictureUse). Kept while the
+    // file stays the same (path, size, time of change), so that a resize
+    // does not read and decode them at every step; a pixel-format change
+    // drops them and reads every file again.
+    struct SourcePicture {
+        QString Path;
+        qint64 Size = -1;
+        QDateTime Modified;
+        QImage Image;
+    };
+    std::array<SourcePicture, 3> Sources;
 };
 
 // Called for each bitmap as it is created or freed; for checking the order.
@@ -116,17 +135,15 @@ void BuildSheetIndex(Graphics& graphics);
 // failing one and the later ones keep what they had.
 void LoadGraphics(Graphics& graphics, PixelFormatSetting format);
 
-// How a picture is scaled when it comes from another level's file at a
-// scale that is no level (see scaled_pictures.h).
-enum class PictureUse { Repeating, Sheet, Keyed };
-
 // Reads the picture `name` (a 100 % file name) for ScalePercent as
 // LoadGraphics does: the level's own file, else another level's (see
 // FindLevelPicture) scaled to ScalePercent (`key` as for LoadPictureFile).
 // Between levels the whole picture is scaled, the frame (ColourKey::Black)
 // without blending; at any other scale as `use` says, with a smoothing
 // filter.
-Bitmap LoadLevelPicture(const Graphics& graphics, const QString& name, PixelFormatSetting format,
+// The decoded picture of another level is taken from, and kept in,
+// Sources[use].
+Bitmap LoadLevelPicture(Graphics& graphics, const QString& name, PixelFormatSetting format,
                         ColourKey key = ColourKey::None, PictureUse use = PictureUse::Repeating);
 
 // The file of the picture `name` for ScalePercent and the level it was

@@ -8,10 +8,13 @@
 // pixels sent included.
 #include "app/board_field.h"
 #include "app/file_requester.h"
+#include "app/main_view.h"
 #include "app/main_window.h"
 #include "app/message_sink.h"
 #include "core/tick_source.h"
 #include "core/zoom.h"
+#include "render/picture_file.h"
+#include "render/scaled_pictures.h"
 
 #include <QApplication>
 #include <QDir>
@@ -121,6 +124,67 @@ void BM_ResizeToPaintedBoard(benchmark::State& state) {
     }
     QDir::setCurrent(previous);
 }
+// The part of a resize step that reads and scales the pictures and
+// composes the board (no paint): the scale goes through 201..249 %, whose
+// pictures come from the 250 % files.
+void BM_RescaleAndCompose(benchmark::State& state) {
+    QTemporaryDir folder;
+    const QDir game(QStringLiteral(KELMAR_BENCH_GAME_DIR));
+    for (const QString& name : game.entryList({QStringLiteral("KL*")}, QDir::Files)) {
+        QFile::copy(game.filePath(name), QDir(folder.path()).filePath(name));
+    }
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    {
+        SteadyTickSource ticks;
+        SilentMessages messages;
+        NoFiles files;
+        MainFormServices services{&ticks, &messages, &files, {}, {}, {}, {}};
+        TMainForm form(services);
+        form.FieldMouseUp(Qt::LeftButton, 0, 0);
+        int scale = 201;
+        for (auto _ : state) {
+            form.view().setScalePercent(scale);
+            scale = scale == 249 ? 201 : scale + 1;
+        }
+        form.ShutDownGame();
+    }
+    QDir::setCurrent(previous);
+}
+// The pieces of a rescale from the 250 % files to 210 %: reading a picture
+// file (0 background, 1 sheet, 2 frame) and filtering it.
+void BM_ReadLevelPicture(benchmark::State& state) {
+    const char* const names[] = {"KLBack250.bmp", "KLTiles250.bmp", "KLTFrame250.bmp"};
+    const QString path =
+        QDir(QStringLiteral(KELMAR_BENCH_GAME_DIR)).filePath(QLatin1String(names[state.range(0)]));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(LoadPictureFile(path, PixelFormatSetting::Device));
+    }
+}
+BENCHMARK(BM_ReadLevelPicture)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+void BM_FilterLevelPicture(benchmark::State& state) {
+    const char* const names[] = {"KLBack250.bmp", "KLTiles250.bmp", "KLTFrame250.bmp"};
+    const QImage image(
+        QDir(QStringLiteral(KELMAR_BENCH_GAME_DIR)).filePath(QLatin1String(names[state.range(0)])));
+    for (auto _ : state) {
+        switch (state.range(0)) {
+        case 0:
+            benchmark::DoNotOptimize(ScaleRepeatingPicture(image, 250, 210));
+            break;
+        case 1:
+            benchmark::DoNotOptimize(ScaleTileSheet(image, 250, 210));
+            break;
+        default:
+            benchmark::DoNotOptimize(ScaleKeyedPicture(image, 250, 210));
+            break;
+        }
+    }
+}
+BENCHMARK(BM_FilterLevelPicture)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_RescaleAndCompose)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_ResizeToPaintedBoard)->UseManualTime()->Iterations(330)->Unit(benchmark::kMillisecond);
 
 } // namespace
