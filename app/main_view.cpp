@@ -12,6 +12,11 @@ MainView::MainView(Game& game, TField& field, TStatusBar& status, TickSource& ti
     field_.setPictureSource([this] { return graphics_.BackBuffer.get(); });
     field_.setBackgroundSource([this] { return graphics_.BackgroundTile.get(); });
     field_.setScreenSource([this] { return !game_.Running; });
+    // The decoded pictures a resize filters from are worth keeping only
+    // while the window is being resized: a second later they are let go.
+    releaseSources_.setSingleShot(true);
+    releaseSources_.setInterval(kKeepSourcesMs);
+    QObject::connect(&releaseSources_, &QTimer::timeout, [this] { graphics_.Sources = {}; });
 }
 
 // The field outlives the view by a moment while the window is destroyed.
@@ -114,6 +119,7 @@ void MainView::setScalePercent(int percent) {
     if (kelmar::RescaleGraphics(game_, graphics_, *this, ticks_, percent) && !game_.Running) {
         field_.update(); // the logo anew, under the screen's lines
     }
+    releaseSources_.start();
 }
 
 } // namespace kelmar

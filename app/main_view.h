@@ -11,6 +11,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -84,6 +85,8 @@ private:
     };
     std::optional<StatusNote> note_;
     QString outcomeText_; // the renderer's last panel-0 text
+    static constexpr int kKeepSourcesMs = 1000;
+    QTimer releaseSources_; // drops graphics_.Sources after the last rescale
 };
 
 } // namespace kelmar
