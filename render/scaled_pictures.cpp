@@ -64,16 +64,25 @@ QImage ScaleTileSheet(const QImage& sheet, int from, int to) {
     const int pitchY = SheetPitch(kFaceHeight, to);
     QImage out(kSheetColumns * pitchX, kSheetRows * pitchY, QImage::Format_RGB32);
     out.fill(Qt::black);
-    QPainter painter(&out);
     for (int row = 0; row < kSheetRows; ++row) {
         for (int column = 0; column < kSheetColumns; ++column) {
-            const QImage cell = source.copy(column * cellW, row * cellH, cellW, cellH);
-            painter.drawImage(
-                column * pitchX, row * pitchY,
-                cell.scaled(faceW, faceH, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+            const QRect cellRect(column * cellW, row * cellH, cellW, cellH);
+            if (!source.rect().contains(cellRect)) {
+                continue; // no face there; stays black
+            }
+            // The cell read in place, not copied.
+            const QImage cell(source.constScanLine(cellRect.top()) + 4 * cellRect.left(), cellW,
+                              cellH, source.bytesPerLine(), QImage::Format_RGB32);
+            const QImage face =
+                cell.scaled(faceW, faceH, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .convertToFormat(QImage::Format_RGB32);
+            for (int y = 0; y < faceH; ++y) {
+                std::copy_n(reinterpret_cast<const QRgb*>(face.constScanLine(y)), faceW,
+                            reinterpret_cast<QRgb*>(out.scanLine(row * pitchY + y)) +
+                                column * pitchX);
+            }
         }
     }
-    painter.end();
     // The spare column and row repeat the face's last ones.
     for (int row = 0; row < kSheetRows; ++row) {
         const int top = row * pitchY;

@@ -22,8 +22,8 @@ QImage ScaleRepeatingPicture(const QImage& tile, int from, int to);
 // no face blends into its neighbour: each face scaled to ScaleLength(38, to)
 // x ScaleLength(54, to) at a pitch of SheetPitch(38, to) x SheetPitch(54,
 // to), the spare column and row repeating the face's last ones. Parts of the
-// source outside the grid are not read; a source too small for the grid
-// gives black where it has no pixels.
+// source outside the grid are not read; a cell that the source does not
+// hold whole stays black.
 QImage ScaleTileSheet(const QImage& sheet, int from, int to);
 
 // A picture whose pure black pixels are transparent (the tile frame): the
