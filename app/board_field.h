@@ -5,8 +5,9 @@
 // The board is shown at a scale (50 to 600 %), centred in the widget;
 // where the widget is larger than the board, the background picture fills
 // the rest, continuing the board's own background, or, while a logo screen
-// covers the board, that screen's edge pixels drawn on outwards. At 100 % in a widget of
-// 640 x 480 logical pixels the board fills it exactly, as it always has.
+// covers the board, that screen's edge pixels drawn on outwards. At 100 %
+// in a widget of 640 x 480 logical pixels the board fills it exactly, as it
+// always has.
 // The BackBuffer may hold more pixels than the board's logical size (a
 // screen with more device pixels per logical pixel): it is then drawn at
 // device resolution, one BackBuffer pixel per device pixel where the sizes

@@ -1,7 +1,7 @@
 // The window's controls and their geometry, in client coordinates of the
 // area below the menu bar: 642 x 530 at 100 %, any other size when the
-// window is resized, maximised or zoomed (down to the board at 50 %). The board surface takes
-// all the room between tool bar and status bar.
+// window is resized, maximised or zoomed (down to the board at 50 %). The
+// board surface takes all the room between tool bar and status bar.
 #include "app/board_field.h"
 #include "app/main_window.h"
 #include "app/status_panels.h"
