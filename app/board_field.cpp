@@ -25,7 +25,7 @@ double positiveModulo(double a, double b) {
 TField::TField(QWidget* parent) : QWidget(parent), lineFont_(MakeFont(LogoLineFontStyle())) {
     setObjectName(QStringLiteral("Field"));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setMinimumSize(kBoardWidth, kBoardHeight);
+    setMinimumSize(ScaleLength(kBoardWidth, kMinScale), ScaleLength(kBoardHeight, kMinScale));
     resize(kBoardWidth, kBoardHeight);
 }
 
@@ -47,6 +47,10 @@ void TField::backgroundChanged() {
     backgroundStale_ = true;
     backgroundTile_ = QPixmap();
     update();
+}
+
+void TField::setScreenSource(std::function<bool()> showing) {
+    screenShowing_ = std::move(showing);
 }
 
 void TField::setGeometryHandler(std::function<void()> handler) {
@@ -85,7 +89,7 @@ int TField::exactPixelRatio(const Bitmap& bitmap) const {
 }
 
 void TField::setBoardLevel(int percent) {
-    percent = ZoomFromPercent(percent);
+    percent = ClampScale(percent);
     if (percent != level_) {
         level_ = percent;
         update();
@@ -159,20 +163,25 @@ void TField::paintEvent(QPaintEvent* event) {
     } else {
         // BackBuffer pixels per logical pixel of the board.
         const double pixelRatio = double(bitmap->width()) / board.width();
-        if (board != rect()) {
-            paintBackgroundAround(painter, board, pixelRatio);
-        }
         const bool onePixelPerDevicePixel = std::abs(pixelRatio - devicePixelRatioF()) < 1e-9;
         if (onePixelPerDevicePixel) {
             // Given to the scratch picture while nothing shares it: the image
             // below shares its pixels and would copy them all to change it.
             scratch_.setDevicePixelRatio(pixelRatio);
         }
-        // A board drawn pixel for pixel needs only its painted part converted.
+        // A board drawn pixel for pixel needs only its painted part
+        // converted; a screen continued around the board needs its edges.
+        const bool screenAround = board != rect() && screenShowing_ && screenShowing_();
         const int ratio = exactPixelRatio(*bitmap);
-        QImage image = ratio != 0 ? DisplayImage(*bitmap, scratch_,
-                                                 inPicture(event->region().boundingRect(), ratio))
-                                  : DisplayImage(*bitmap, scratch_);
+        QImage image =
+            ratio != 0 && !screenAround
+                ? DisplayImage(*bitmap, scratch_, inPicture(event->region().boundingRect(), ratio))
+                : DisplayImage(*bitmap, scratch_);
+        if (screenAround) {
+            paintScreenEdgesAround(painter, board, image);
+        } else if (board != rect()) {
+            paintBackgroundAround(painter, board, pixelRatio);
+        }
         if (onePixelPerDevicePixel) {
             image.setDevicePixelRatio(pixelRatio); // one pixel per device pixel
             painter.drawImage(board.topLeft(), image);
@@ -192,6 +201,39 @@ void TField::paintEvent(QPaintEvent* event) {
             painter.setPen(line.color);
             painter.drawText(QRect(line.x, line.y, kBoardWidth, kBoardHeight),
                              Qt::AlignLeft | Qt::AlignTop, line.text);
+        }
+    }
+}
+
+// A logo, pause or about screen has no felt around it: its outermost
+// columns and rows are drawn on to the widget's edges, so the screen's sky
+// fills the whole surface and shows no box.
+void TField::paintScreenEdgesAround(QPainter& painter, const QRect& board, const QImage& image) {
+    const int w = image.width();
+    const int h = image.height();
+    const QRect all = rect();
+    const int left = board.left();
+    const int top = board.top();
+    const int right = board.left() + board.width();
+    const int bottom = board.top() + board.height();
+    struct Band {
+        QRect target;
+        QRect source; // picture pixels, stretched over the target
+    };
+    const Band bands[] = {
+        {QRect(0, top, left, board.height()), QRect(0, 0, 1, h)},
+        {QRect(right, top, all.width() - right, board.height()), QRect(w - 1, 0, 1, h)},
+        {QRect(left, 0, board.width(), top), QRect(0, 0, w, 1)},
+        {QRect(left, bottom, board.width(), all.height() - bottom), QRect(0, h - 1, w, 1)},
+        {QRect(0, 0, left, top), QRect(0, 0, 1, 1)},
+        {QRect(right, 0, all.width() - right, top), QRect(w - 1, 0, 1, 1)},
+        {QRect(0, bottom, left, all.height() - bottom), QRect(0, h - 1, 1, 1)},
+        {QRect(right, bottom, all.width() - right, all.height() - bottom),
+         QRect(w - 1, h - 1, 1, 1)},
+    };
+    for (const Band& band : bands) {
+        if (!band.target.isEmpty()) {
+            painter.drawImage(band.target, image, band.source);
         }
     }
 }

@@ -2,10 +2,12 @@
 // of each paint and, over it, the text lines written since the last present
 // (the logo-screen lines).
 //
-// The board is shown at a zoom level (100 to 300 %), centred in the widget;
+// The board is shown at a scale (50 to 600 %), centred in the widget;
 // where the widget is larger than the board, the background picture fills
-// the rest, continuing the board's own background. At 100 % in a widget of
-// 640 x 480 logical pixels the board fills it exactly, as it always has.
+// the rest, continuing the board's own background, or, while a logo screen
+// covers the board, that screen's edge pixels drawn on outwards. At 100 %
+// in a widget of 640 x 480 logical pixels the board fills it exactly, as it
+// always has.
 // The BackBuffer may hold more pixels than the board's logical size (a
 // screen with more device pixels per logical pixel): it is then drawn at
 // device resolution, one BackBuffer pixel per device pixel where the sizes
@@ -48,6 +50,9 @@ public:
     // backgroundChanged().
     void setBackgroundSource(PictureSource source);
     void backgroundChanged();
+    // Whether a logo, pause or about screen covers the board: the screen's
+    // edges then continue to the widget's edges instead of the felt.
+    void setScreenSource(std::function<bool()> showing);
     // Called (from the event loop) when the widget's size or its device
     // pixel ratio has changed, so that the owner can choose a new level.
     void setGeometryHandler(std::function<void()> handler);
@@ -60,8 +65,8 @@ public:
     // pixels, Tahoma 8 pt scaled with the board.
     void drawTextLine(int x, int y, const QColor& color, const QString& text);
 
-    // The zoom level the board is shown at, in logical pixels (a level of
-    // kZoomLevels), and where it lies in the widget.
+    // The scale the board is shown at, in logical pixels (a percentage,
+    // clamped to kMinScale..kMaxScale), and where it lies in the widget.
     void setBoardLevel(int percent);
     int boardLevel() const { return level_; }
     QRect boardRect() const;
@@ -88,6 +93,7 @@ protected:
 private:
     const Bitmap* sourceBitmap() const; // null without a source
     void paintBackgroundAround(QPainter& painter, const QRect& board, double pixelRatio);
+    void paintScreenEdgesAround(QPainter& painter, const QRect& board, const QImage& image);
     void geometryChanged();
     // BackBuffer pixels per logical pixel when the board is drawn one
     // BackBuffer pixel per device pixel and that is a whole number; else 0.
@@ -101,7 +107,8 @@ private:
 
     PictureSource source_;
     PictureSource background_;
-    QImage scratch_; // the converted picture of formats other than Device
+    std::function<bool()> screenShowing_;
+    QImage scratch_;     // the converted picture of formats other than Device
     ShownPicture shown_; // what the screen shows of the BackBuffer
     QPixmap backgroundTile_;
     bool backgroundStale_ = true;

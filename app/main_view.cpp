@@ -11,12 +11,19 @@ MainView::MainView(Game& game, TField& field, TStatusBar& status, TickSource& ti
     : game_(game), field_(field), status_(status), ticks_(ticks) {
     field_.setPictureSource([this] { return graphics_.BackBuffer.get(); });
     field_.setBackgroundSource([this] { return graphics_.BackgroundTile.get(); });
+    field_.setScreenSource([this] { return !game_.Running; });
+    // The decoded pictures a resize filters from are worth keeping only
+    // while the window is being resized: a second later they are let go.
+    releaseSources_.setSingleShot(true);
+    releaseSources_.setInterval(kKeepSourcesMs);
+    QObject::connect(&releaseSources_, &QTimer::timeout, [this] { graphics_.Sources = {}; });
 }
 
 // The field outlives the view by a moment while the window is destroyed.
 MainView::~MainView() {
     field_.setPictureSource({});
     field_.setBackgroundSource({});
+    field_.setScreenSource({});
 }
 
 void MainView::RenderBoard() {
@@ -105,13 +112,14 @@ void MainView::ChoosePixelFormat(PixelFormatSetting format) {
 
 void MainView::setScalePercent(int percent) {
     if (!graphics_.BackBuffer) {
-        graphics_.ScalePercent = ZoomFromPercent(percent); // read by the first load
+        graphics_.ScalePercent = ClampScale(percent); // read by the first load
         return;
     }
     field_.backgroundChanged();
     if (kelmar::RescaleGraphics(game_, graphics_, *this, ticks_, percent) && !game_.Running) {
         field_.update(); // the logo anew, under the screen's lines
     }
+    releaseSources_.start();
 }
 
 } // namespace kelmar

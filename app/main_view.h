@@ -11,6 +11,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -63,7 +64,7 @@ public:
     void BuildSheetIndex();
     void FreeBitmaps();
     void ChoosePixelFormat(PixelFormatSetting format);
-    // The zoom level the pictures are drawn at (RescaleGraphics); before
+    // The scale the pictures are composed at (RescaleGraphics); before
     // the bitmaps exist it only sets the level of the first load.
     void setScalePercent(int percent);
     int scalePercent() const { return graphics_.ScalePercent; }
@@ -84,6 +85,8 @@ private:
     };
     std::optional<StatusNote> note_;
     QString outcomeText_; // the renderer's last panel-0 text
+    static constexpr int kKeepSourcesMs = 1000;
+    QTimer releaseSources_; // drops graphics_.Sources after the last rescale
 };
 
 } // namespace kelmar

@@ -60,6 +60,11 @@ struct MainFormServices {
     StuckChoiceAsker askStuck;
 };
 
+// Whether a window going from the states `before` to `now` returns to the
+// chosen level's size: it was maximised or full screen and is now neither
+// (nor minimised).
+bool ReturnsToChosenSize(Qt::WindowStates before, Qt::WindowStates now);
+
 class TMainForm final : public QMainWindow {
     Q_OBJECT
 public:
@@ -165,6 +170,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override; // FormCloseQuery
+    void changeEvent(QEvent* event) override;     // leaving maximised or full screen
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // Layout (main_window_layout.cpp).
@@ -201,9 +208,10 @@ private:
     void chooseFormat(QAction* item, PixelFormatSetting format);
 
     // Zoom (main_window_zoom.cpp). The chosen level (settings.Zoom) is the
-    // largest the board is shown at: choosing one sizes a normal window to
-    // show the board at that level; in any window size the board takes the
-    // largest level up to the chosen one that fits, centred.
+    // size of the normal window: choosing one sizes a normal window to show
+    // the board at that level, and a window that stops being maximised or
+    // full screen returns to it. In any window the board takes the largest
+    // scale that fits (FitScale), centred.
     void chooseZoom(int percent);
     void fitWindowToZoom();
     void fitBoard();
@@ -231,6 +239,7 @@ private:
     void showClockText(const std::optional<std::string>& text);
     TimerPace timerPace_ = TimerPace::Steps;
     bool maximizedBeforeFullScreen_ = false;
+    bool restoringLevel_ = false; // just left maximised or full screen
 
     Game game_;
     HighScoreTable scores_;

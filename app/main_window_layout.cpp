@@ -1,7 +1,7 @@
 // The window's controls and their geometry, in client coordinates of the
-// area below the menu bar: 642 x 530 at its smallest (and at 100 %), larger
-// when the window is resized, maximised or zoomed. The board surface takes
-// all the room between tool bar and status bar.
+// area below the menu bar: 642 x 530 at 100 %, any other size when the
+// window is resized, maximised or zoomed (down to the board at 50 %). The
+// board surface takes all the room between tool bar and status bar.
 #include "app/board_field.h"
 #include "app/main_window.h"
 #include "app/status_panels.h"
@@ -25,18 +25,22 @@ namespace kelmar {
 namespace {
 constexpr int kClientWidth = 642;
 constexpr int kClientHeight = 530;
+// The client area around the smallest board: the sunken frame's two pixels
+// across; tool bar, status bar and the frame down.
+constexpr int kMinClientWidth = ScaleLength(640, kMinScale) + 2;
+constexpr int kMinClientHeight = ScaleLength(480, kMinScale) + kClientHeight - 480;
 constexpr int kToolBarHeight = 29;
 constexpr int kStatusHeight = 19;
 constexpr int kButtonWidth = 25;
 constexpr int kButtonHeight = 23;
 
-// The client area: at least 642 x 530, and lays its controls out again
-// whenever it is resized.
+// The client area: 642 x 530 at first, at least as much as the board at
+// its smallest needs, and lays its controls out again whenever it is resized.
 class ClientArea final : public QWidget {
 public:
     ClientArea(QWidget* parent, std::function<void(int, int)> layout)
         : QWidget(parent), layout_(std::move(layout)) {
-        setMinimumSize(kClientWidth, kClientHeight);
+        setMinimumSize(kMinClientWidth, kMinClientHeight);
     }
     QSize sizeHint() const override { return {kClientWidth, kClientHeight}; }
 
@@ -245,11 +249,11 @@ void TMainForm::createZoomMenu(QMenu* options) {
     connect(MFullScreen, &QAction::triggered, this, &TMainForm::MFullScreenClick);
 }
 
-// The client area plus whatever the menu bar needs, as the smallest size and
-// the size at start.
+// The client area plus whatever the menu bar needs: the size at start; the
+// smallest size holds the board at its smallest.
 void TMainForm::placeWindow() {
     adjustSize();
-    setMinimumSize(sizeHint());
+    setMinimumSize(minimumSizeHint());
     resize(sizeHint());
 }
 

@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
+#include <QTimer>
+#include <QWindowStateChangeEvent>
 
 namespace kelmar {
 
@@ -18,6 +20,9 @@ namespace {
 // 642 x 530 at 100 %.
 constexpr int kClientExtraWidth = 2;
 constexpr int kClientExtraHeight = 50;
+// How long after leaving maximised or full screen a resize is taken for the
+// window manager's restore, in ms.
+constexpr int kRestoreMs = 500;
 } // namespace
 
 void TMainForm::chooseZoom(int percent) {
@@ -57,7 +62,7 @@ void TMainForm::MFullScreenClick() {
 
 // A normal window is sized so that the board shows at the chosen level,
 // as far as the screen allows; a maximised or full-screen window keeps its
-// size (the board then takes what fits of it).
+// size (the board fills it) until it becomes normal again.
 void TMainForm::fitWindowToZoom() {
     if (isMaximized() || isFullScreen()) {
         return;
@@ -66,7 +71,9 @@ void TMainForm::fitWindowToZoom() {
         layout()->activate(); // the client area's size as it is laid out now
     }
     const int percent = game_.settings.Zoom;
-    const QSize chrome = size() - Client->size(); // the menu bar
+    // The menu bar: as laid out in a shown window (it may wrap in a narrow
+    // one); a hidden window has placed nothing yet, so its size hints.
+    const QSize chrome = isVisible() ? size() - Client->size() : sizeHint() - Client->sizeHint();
     QSize wanted = chrome + QSize(ScaleLength(640, percent) + kClientExtraWidth,
                                   ScaleLength(480, percent) + kClientExtraHeight);
     const QScreen* screen = this->screen();
@@ -94,16 +101,48 @@ void TMainForm::fitWindowToZoom() {
     }
 }
 
-// The largest level up to the chosen one that fits Field, drawn with as
-// many pixels as the screen has for it.
+// The largest scale at which the board fits Field, composed with as many
+// pixels as the screen has for it.
 void TMainForm::fitBoard() {
     if (!view_ || shutDownDone_) {
         return;
     }
-    const int level = FitZoomLevel(game_.settings.Zoom, Field->width(), Field->height());
-    Field->setBoardLevel(level);
+    const int scale = FitScale(Field->width(), Field->height());
+    Field->setBoardLevel(scale);
     guarded(*services_.messages, this,
-            [&] { view_->setScalePercent(RenderZoomLevel(level, Field->devicePixelRatioF())); });
+            [&] { view_->setScalePercent(RenderScale(scale, Field->devicePixelRatioF())); });
+}
+
+// Leaving the maximised or full-screen state returns to the size of the
+// chosen level, not to whatever size the window had before: the level is
+// the normal window's size. A window manager applies its own restore size
+// after it has announced the new state, so the level's size is asked for
+// at once and again after every resize within a moment (a size that is
+// already the level's asks for nothing).
+void TMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || MFullScreen == nullptr) {
+        return;
+    }
+    MFullScreen->setChecked(isFullScreen());
+    const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    if (ReturnsToChosenSize(before, windowState())) {
+        restoringLevel_ = true;
+        QTimer::singleShot(0, this, [this] { fitWindowToZoom(); });
+        QTimer::singleShot(kRestoreMs, this, [this] { restoringLevel_ = false; });
+    }
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (restoringLevel_) {
+        QTimer::singleShot(0, this, [this] { fitWindowToZoom(); });
+    }
+}
+
+bool ReturnsToChosenSize(Qt::WindowStates before, Qt::WindowStates now) {
+    constexpr Qt::WindowStates large = Qt::WindowMaximized | Qt::WindowFullScreen;
+    return (before & large) != 0 && (now & (large | Qt::WindowMinimized)) == 0;
 }
 
 } // namespace kelmar

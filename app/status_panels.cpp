@@ -1,12 +1,14 @@
 #include "app/status_panels.h"
 
 #include <QLabel>
+#include <algorithm>
 
 namespace kelmar {
 
 namespace {
 constexpr int kPanel0Width = 500;
-}
+constexpr int kTimePanelRoom = 100; // "Zeit: 59:59" and more, in a narrow window
+} // namespace
 
 TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Status"));
@@ -24,8 +26,10 @@ TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {
 
 void TStatusBar::setGeometry(int left, int top, int width, int height) {
     QWidget::setGeometry(left, top, width, height);
-    panels_[0]->setGeometry(0, 0, kPanel0Width, height);
-    panels_[1]->setGeometry(kPanel0Width, 0, width - kPanel0Width, height);
+    // 500 px for panel 0 as long as the time keeps room beside it.
+    const int first = std::max(0, std::min(kPanel0Width, width - kTimePanelRoom));
+    panels_[0]->setGeometry(0, 0, first, height);
+    panels_[1]->setGeometry(first, 0, width - first, height);
 }
 
 void TStatusBar::setPanelText(int panel, const QString& text) {

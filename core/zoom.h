@@ -87,32 +87,74 @@ constexpr int32_t UnscaleLength(int32_t v, int percent) {
     return static_cast<int32_t>(ceiling - 1);
 }
 
-// The largest level up to `chosen` at which a board of 640 x 480 board
-// pixels fits into `width` x `height` pixels; 100 when none fits.
-constexpr int FitZoomLevel(int chosen, int32_t width, int32_t height) {
-    int fit = kZoomLevels[0];
-    for (int level : kZoomLevels) {
-        if (level <= chosen && ScaleLength(640, level) <= width &&
-            ScaleLength(480, level) <= height) {
-            fit = level;
-        }
-    }
-    return fit;
+// Board scales: the percentage the board is actually shown and composed at.
+// Any whole percentage from kMinScale to kMaxScale, not only a level; the
+// chosen level (Zoom=) only sizes a normal window, the board then fills
+// whatever window the player makes.
+inline constexpr int kMinScale = 50;
+inline constexpr int kMaxScale = 600; // 3840 x 2880: a 5K screen, under kMaxPictureSide
+
+constexpr int ClampScale(int64_t percent) {
+    return percent < kMinScale   ? kMinScale
+           : percent > kMaxScale ? kMaxScale
+                                 : static_cast<int>(percent);
 }
 
-// The level the pictures are drawn at for a board shown at `level` on a
-// screen of `devicePixelRatio` device pixels per logical pixel: the largest
-// level not above level x ratio (at least 100, at most 300). When it is
-// below that product, the window scales the picture up the rest of the way.
-constexpr int RenderZoomLevel(int level, double devicePixelRatio) {
-    const double wanted = level * devicePixelRatio + 1e-6;
-    int best = kZoomLevels[0];
-    for (int candidate : kZoomLevels) {
-        if (candidate <= wanted) {
-            best = candidate;
+// The largest scale at which `board` board pixels, scaled and rounded down,
+// still fit `room` pixels: ScaleLength(board, p) <= room exactly when
+// board * p < 100 * (room + 1). Unbounded; 0 or less when nothing fits.
+constexpr int64_t LargestScaleFor(int32_t board, int32_t room) {
+    const int64_t limit = 100 * (int64_t{room} + 1) - 1;
+    return limit < 0 ? -1 : limit / board;
+}
+
+// The largest scale at which a board of 640 x 480 board pixels fits into
+// `width` x `height` pixels, clamped to kMinScale..kMaxScale (so a room too
+// small even for kMinScale still gets kMinScale).
+constexpr int FitScale(int32_t width, int32_t height) {
+    const int64_t byWidth = LargestScaleFor(640, width);
+    const int64_t byHeight = LargestScaleFor(480, height);
+    return ClampScale(byWidth < byHeight ? byWidth : byHeight);
+}
+
+// The scale the pictures are composed at for a board shown at `scale` on a
+// screen of `devicePixelRatio` device pixels per logical pixel: scale x
+// ratio, rounded down, clamped. When that is not exactly the board's
+// device size, the window scales the picture the rest of the way.
+constexpr int RenderScale(int scale, double devicePixelRatio) {
+    const double wanted = scale * devicePixelRatio + 1e-6;
+    return ClampScale(wanted < kMaxScale ? static_cast<int64_t>(wanted) : kMaxScale);
+}
+
+// The levels whose picture files may serve `percent`, best first: the
+// levels from `percent` up (scaled down with a filter loses least), then
+// those below it, nearest first. At a level its own file comes first.
+constexpr std::array<int, kZoomLevels.size()> SourceLevelOrder(int percent) {
+    std::array<int, kZoomLevels.size()> order{};
+    std::size_t n = 0;
+    for (int level : kZoomLevels) {
+        if (level >= percent) {
+            order[n++] = level;
         }
     }
-    return best;
+    for (auto level = kZoomLevels.rbegin(); level != kZoomLevels.rend(); ++level) {
+        if (*level < percent) {
+            order[n++] = *level;
+        }
+    }
+    return order;
+}
+
+// The pitch of the face cells in a tile sheet composed for `percent` from
+// another level's cells: the face size, plus one spare column and row where
+// the scaled face size is not whole. A face's scaled rectangle
+// [ScaleLength(left), ScaleLength(left + 38)) is then 38p/100 rounded down
+// or one more, depending on where it lies; the spare column and row repeat
+// the cell's last ones so that either width copies a whole face. At the
+// levels (multiples of 50) the sizes are whole and the pitch is the face.
+constexpr int32_t SheetPitch(int32_t faceLength, int percent) {
+    const int64_t product = int64_t{faceLength} * percent;
+    return ScaleLength(faceLength, percent) + (product % 100 != 0 ? 1 : 0);
 }
 
 // Where the tile face lies in the tile-frame picture drawn for `percent`, and

@@ -6,9 +6,13 @@
 #include "render/logo_screen.h"
 #include "render/picture_file.h"
 #include "render/renderer.h"
+#include "render/scaled_pictures.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <climits>
 
 namespace kelmar {
 namespace {
@@ -57,6 +61,24 @@ Rect ToBackBuffer(const Graphics& graphics, const Rect& rect) {
             ToBackBuffer(graphics, rect.Right), ToBackBuffer(graphics, rect.Bottom)};
 }
 
+Rect SheetCellAt(const Graphics& graphics, int32_t x, int32_t y) {
+    const int percent = graphics.ScalePercent;
+    const int32_t pitchX = SheetPitch(kFaceWidth, percent);
+    const int32_t pitchY = SheetPitch(kFaceHeight, percent);
+    // Floor division: a corner left of or above the sheet stays outside it.
+    const auto cells = [](int32_t v, int32_t size) {
+        return v >= 0 ? v / size : (v + 1) / size - 1;
+    };
+    const int32_t column = cells(x, kFaceWidth);
+    const int32_t row = cells(y, kFaceHeight);
+    const int64_t left = int64_t{column} * pitchX + ScaleLength(x - column * kFaceWidth, percent);
+    const int64_t top = int64_t{row} * pitchY + ScaleLength(y - row * kFaceHeight, percent);
+    const auto clamp = [](int64_t v) {
+        return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2));
+    };
+    return {clamp(left), clamp(top), clamp(left + pitchX), clamp(top + pitchY)};
+}
+
 void ComputeBannerLayout(Graphics& graphics) {
     const int32_t wonWidth = MeasureText(graphics.BannerFont, QStringLiteral("GEWONNEN!")).width();
     const int32_t stuckWidth =
@@ -87,35 +109,67 @@ QString PicturePath(const Graphics& graphics, const QString& name) {
 }
 
 LevelPicturePath FindLevelPicture(const Graphics& graphics, const QString& name) {
-    for (auto level = kZoomLevels.rbegin(); level != kZoomLevels.rend(); ++level) {
-        if (*level > graphics.ScalePercent || *level == kDefaultZoom) {
-            continue;
+    for (int level : SourceLevelOrder(graphics.ScalePercent)) {
+        if (level == kDefaultZoom) {
+            break; // the 100 % file: below
         }
         const QString path = PicturePath(
-            graphics, QString::fromStdString(ZoomedFileName(name.toStdString(), *level)));
+            graphics, QString::fromStdString(ZoomedFileName(name.toStdString(), level)));
         if (QFile::exists(path)) {
-            return {path, *level};
+            return {path, level};
         }
     }
     return {PicturePath(graphics, name), kDefaultZoom};
 }
 
-Bitmap LoadLevelPicture(const Graphics& graphics, const QString& name, PixelFormatSetting format,
-                        ColourKey key) {
+namespace {
+
+// The picture at `path` in true colour: the one kept in `kept` while the
+// file is unchanged, otherwise read (with LoadPictureFile's checks and
+// errors) and kept.
+const QImage& SourceImage(Graphics::SourcePicture& kept, const QString& path) {
+    const QFileInfo file(path);
+    const qint64 size = file.exists() ? file.size() : -1;
+    const QDateTime modified = file.exists() ? file.lastModified() : QDateTime();
+    if (kept.Image.isNull() || kept.Path != path || kept.Size != size ||
+        kept.Modified != modified) {
+        kept = {};
+        QImage image = BitmapToImage(LoadPictureFile(path, PixelFormatSetting::Device));
+        kept = {path, size, modified, std::move(image)};
+    }
+    return kept.Image;
+}
+
+} // namespace
+
+Bitmap LoadLevelPicture(Graphics& graphics, const QString& name, PixelFormatSetting format,
+                        ColourKey key, PictureUse use) {
     const LevelPicturePath found = FindLevelPicture(graphics, name);
-    if (found.Percent == graphics.ScalePercent) {
+    const int to = graphics.ScalePercent;
+    if (found.Percent == to) {
         return LoadPictureFile(found.Path, format, key);
     }
-    // A smaller level's picture, read in true colour and scaled. Only pure
-    // black is transparent in the frame, so it is scaled without blending.
-    const QImage image = BitmapToImage(LoadPictureFile(found.Path, PixelFormatSetting::Device));
-    const QSize size(
-        static_cast<int>(int64_t{image.width()} * graphics.ScalePercent / found.Percent),
-        static_cast<int>(int64_t{image.height()} * graphics.ScalePercent / found.Percent));
-    return BitmapFromImage(
-        image.scaled(size, Qt::IgnoreAspectRatio,
-                     key == ColourKey::Black ? Qt::FastTransformation : Qt::SmoothTransformation),
-        format, key);
+    // Another level's picture, in true colour, scaled.
+    const QImage& image = SourceImage(graphics.Sources[static_cast<std::size_t>(use)], found.Path);
+    if (IsZoomLevel(to)) {
+        // Between levels the lengths are whole multiples; only pure black
+        // is transparent in the frame, so it is scaled without blending.
+        const QSize size(static_cast<int>(int64_t{image.width()} * to / found.Percent),
+                         static_cast<int>(int64_t{image.height()} * to / found.Percent));
+        return BitmapFromImage(image.scaled(size, Qt::IgnoreAspectRatio,
+                                            key == ColourKey::Black ? Qt::FastTransformation
+                                                                    : Qt::SmoothTransformation),
+                               format, key);
+    }
+    switch (use) {
+    case PictureUse::Repeating:
+        return BitmapFromImage(ScaleRepeatingPicture(image, found.Percent, to), format, key);
+    case PictureUse::Sheet:
+        return BitmapFromImage(ScaleTileSheet(image, found.Percent, to), format, key);
+    case PictureUse::Keyed:
+    default:
+        return BitmapFromImage(ScaleKeyedPicture(image, found.Percent, to), format, key);
+    }
 }
 
 void CreateBitmaps(Graphics& graphics, PixelFormatSetting format,
@@ -168,17 +222,20 @@ void LoadGraphics(Graphics& graphics, PixelFormatSetting format) {
     CreateBitmaps(graphics, format);
     // Each picture is read completely before it replaces the old one, so a
     // failing step leaves its bitmap and the later ones as they were.
-    Bitmap background = LoadLevelPicture(graphics, BackgroundFileName(), format);
+    Bitmap background = LoadLevelPicture(graphics, BackgroundFileName(), format, ColourKey::None,
+                                         PictureUse::Repeating);
     graphics.BackgroundWidth = background.width();
     graphics.BackgroundHeight = background.height();
     *graphics.BackgroundTile = std::move(background);
 
-    *graphics.TileSheet = LoadLevelPicture(graphics, TileSheetFileName(), format);
+    *graphics.TileSheet =
+        LoadLevelPicture(graphics, TileSheetFileName(), format, ColourKey::None, PictureUse::Sheet);
     // The frame's transparent colour is colour value 0 whatever its pixels;
     // CopyTransparent applies it. Converted keyed, so that only its pure
     // black pixels become value 0: near-black outline pixels would otherwise
     // turn transparent in the palette and 15/16-bit formats.
-    *graphics.TileFrame = LoadLevelPicture(graphics, TileFrameFileName(), format, ColourKey::Black);
+    *graphics.TileFrame = LoadLevelPicture(graphics, TileFrameFileName(), format, ColourKey::Black,
+                                           PictureUse::Keyed);
 
     graphics.BackBuffer->resize(ToBackBuffer(graphics, kBoardWidth),
                                 ToBackBuffer(graphics, kBoardHeight));
@@ -193,6 +250,7 @@ void LoadGraphics(Graphics& graphics, PixelFormatSetting format) {
 void ChoosePixelFormat(Game& game, Graphics& graphics, BoardSurface& surface, TickSource& ticks,
                        PixelFormatSetting format) {
     game.settings.PixelFormat = NormalizePixelFormat(format);
+    graphics.Sources = {}; // every file read again
     LoadGraphics(graphics, game.settings.PixelFormat);
     if (game.Running) {
         RenderBoard(game, graphics, surface, ticks);
@@ -201,7 +259,7 @@ void ChoosePixelFormat(Game& game, Graphics& graphics, BoardSurface& surface, Ti
 
 bool RescaleGraphics(Game& game, Graphics& graphics, BoardSurface& surface, TickSource& ticks,
                      int percent) {
-    percent = ZoomFromPercent(percent);
+    percent = ClampScale(percent);
     if (percent == graphics.ScalePercent) {
         return false;
     }

@@ -1,9 +1,10 @@
 // The graphics state of the game: the four bitmaps, the sheet index, the
 // highlight mask, the banner font and layout, and the render time.
 //
-// Everything is composed at one zoom level, ScalePercent (100 to 300): the
+// Everything is composed at one scale, ScalePercent (50 to 600 %): the
 // BackBuffer is 640 x 480 board pixels scaled by it, the pictures are those
-// drawn for it. Board coordinates (TileRect, SheetIndex, HighlightMask) stay
+// drawn for it, or at a scale between the levels another level's pictures
+// filtered to it. Board coordinates (TileRect, SheetIndex, HighlightMask) stay
 // in 100 % units; the renderer scales them. At 100 everything is exactly as
 // it was before zooming existed.
 //
@@ -20,6 +21,8 @@
 #include "render/bitmap.h"
 #include "render/text.h"
 
+#include <QDateTime>
+#include <QImage>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -51,6 +54,10 @@ struct BannerLayoutValues {
     int32_t Y = 0;      // (H - F - height of "X") / 2
 };
 
+// How a picture is scaled when it comes from another level's file at a
+// scale that is no level (see scaled_pictures.h).
+enum class PictureUse { Repeating, Sheet, Keyed };
+
 struct Graphics {
     // Null before CreateBitmaps and after FreeBitmaps.
     std::unique_ptr<Bitmap> BackgroundTile; // KLBack.bmp, drawn tiled
@@ -75,9 +82,22 @@ struct Graphics {
     // Folder the picture files are read from; empty = the working directory.
     QString PictureFolder;
 
-    // The zoom level of the bitmaps, one of kZoomLevels; set before
+    // The scale of the bitmaps, kMinScale..kMaxScale percent; set before
     // LoadGraphics (RescaleGraphics changes it and reloads).
     int ScalePercent = 100;
+
+    // Pictures of another level, decoded (RGB32), that the three board
+    // pictures were last filtered from (index: PictureUse). Kept while the
+    // file stays the same (path, size, time of change), so that a resize
+    // does not read and decode them at every step; a pixel-format change
+    // drops them and reads every file again.
+    struct SourcePicture {
+        QString Path;
+        qint64 Size = -1;
+        QDateTime Modified;
+        QImage Image;
+    };
+    std::array<SourcePicture, 3> Sources;
 };
 
 // Called for each bitmap as it is created or freed; for checking the order.
@@ -102,12 +122,13 @@ void FreeBitmaps(Graphics& graphics, const BitmapLifecycleObserver& onFree = {})
 void BuildSheetIndex(Graphics& graphics);
 
 // Reads the three pictures (files KLBack.bmp, KLTiles.bmp, KLTFrame.bmp in
-// PictureFolder; above 100 % those of the level, KLBack200.bmp ...) in
+// PictureFolder; at the larger levels those of the level, KLBack200.bmp ...) in
 // `format`, then sets the BackBuffer to 640 x 480 (scaled) in `format`
 // keeping its picture, sets the banner font (54 pt scaled) and computes
 // BannerLayout. Creates the bitmaps first if CreateBitmaps has not run.
-// A picture of a larger level that is missing is replaced, silently, by the
-// nearest smaller level's, scaled; the 100 % file is always the last resort.
+// A picture missing at ScalePercent (at a scale between the levels there is
+// none) is replaced, silently, by another level's, scaled (FindLevelPicture);
+// the 100 % file is always the last resort.
 // Throws GraphicsError at the first file that is missing at 100 % ("Cannot
 // open file <path>") or no valid picture ("Bitmap image is not valid"): the
 // pictures of the earlier steps keep their new content and format, the
@@ -115,14 +136,19 @@ void BuildSheetIndex(Graphics& graphics);
 void LoadGraphics(Graphics& graphics, PixelFormatSetting format);
 
 // Reads the picture `name` (a 100 % file name) for ScalePercent as
-// LoadGraphics does: the level's own file, else the nearest smaller level's
-// scaled to this level (`key` as for LoadPictureFile; the frame, with its
-// exact black, is scaled without blending).
-Bitmap LoadLevelPicture(const Graphics& graphics, const QString& name, PixelFormatSetting format,
-                        ColourKey key = ColourKey::None);
+// LoadGraphics does: the level's own file, else another level's (see
+// FindLevelPicture) scaled to ScalePercent (`key` as for LoadPictureFile).
+// Between levels the whole picture is scaled, the frame (ColourKey::Black)
+// without blending; at any other scale as `use` says, with a smoothing
+// filter.
+// The decoded picture of another level is taken from, and kept in,
+// Sources[use].
+Bitmap LoadLevelPicture(Graphics& graphics, const QString& name, PixelFormatSetting format,
+                        ColourKey key = ColourKey::None, PictureUse use = PictureUse::Repeating);
 
-// The path of the picture `name` at ScalePercent, or of the nearest smaller
-// level's file that exists (the 100 % file when none does), and that level.
+// The file of the picture `name` for ScalePercent and the level it was
+// drawn for: the first that exists of the level files from ScalePercent up,
+// then those below it, nearest first; the 100 % file when none does.
 struct LevelPicturePath {
     QString Path;
     int Percent;
@@ -136,6 +162,12 @@ void ComputeBannerLayout(Graphics& graphics);
 int32_t ToBackBuffer(const Graphics& graphics, int32_t v);
 Rect ToBackBuffer(const Graphics& graphics, const Rect& rect);
 
+// The cell of TileSheet, in its pixels, whose top-left corner is (x, y) in
+// 100 % sheet pixels (a SheetIndex entry): at (x, y) scaled within a grid of
+// SheetPitch x SheetPitch cells, and one pitch wide and high. At a level
+// this is the scaled 38 x 54 cell.
+Rect SheetCellAt(const Graphics& graphics, int32_t x, int32_t y);
+
 // The player picked a pixel format (the caller has checked the menu item):
 // PixelFormat := format (stays even if loading fails), LoadGraphics, and
 // RenderBoard only while the game is Running. Errors of LoadGraphics
@@ -143,8 +175,8 @@ Rect ToBackBuffer(const Graphics& graphics, const Rect& rect);
 void ChoosePixelFormat(Game& game, Graphics& graphics, BoardSurface& surface, TickSource& ticks,
                        PixelFormatSetting format);
 
-// The board is to be shown at zoom level `percent` (a level of kZoomLevels;
-// any other number counts as 100). Nothing happens at the current level.
+// The board is to be shown at scale `percent` (clamped to kMinScale..
+// kMaxScale). Nothing happens at the current scale.
 // Otherwise ScalePercent := percent and LoadGraphics in the game's pixel
 // format; then, while the game is Running, RenderBoard (which presents);
 // while a logo screen shows, the logo picture is drawn again at the new size

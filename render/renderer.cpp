@@ -72,12 +72,10 @@ void FindFrameRuns(const Graphics& graphics, FrameRuns& runs) {
     }
 }
 
-// The sheet cell of `kind` in TileSheet pixels (scaled); `kind` must be
-// below kSheetIndexSize.
+// The sheet cell of `kind` in TileSheet pixels, one pitch wide and high
+// (SheetCellAt); `kind` must be below kSheetIndexSize.
 Rect SheetCell(const Graphics& graphics, uint8_t kind) {
-    const int32_t cx = graphics.SheetIndex.X[kind];
-    const int32_t cy = graphics.SheetIndex.Y[kind];
-    return ToBackBuffer(graphics, Rect{cx, cy, cx + kFaceWidth, cy + kFaceHeight});
+    return SheetCellAt(graphics, graphics.SheetIndex.X[kind], graphics.SheetIndex.Y[kind]);
 }
 
 // True when the face pass will copy a whole cell onto the face of a tile of
@@ -116,9 +114,14 @@ void DrawFaces(const Game& game, int32_t lastSlot, uint8_t layer, Graphics& grap
         }
         const Rect face = TileRect(game.board, slot);
         if (s.Kind < kSheetIndexSize) {
+            // Between the levels a face is a pixel wider or higher where its
+            // scaled edges round apart; the cell's spare column and row
+            // (SheetPitch) fill it.
             const Rect scaled = ToBackBuffer(graphics, face);
+            const Rect cell = SheetCell(graphics, s.Kind);
             CopyRect(*graphics.BackBuffer, scaled.Left, scaled.Top, *graphics.TileSheet,
-                     SheetCell(graphics, s.Kind));
+                     {cell.Left, cell.Top, cell.Left + std::min(scaled.width(), cell.width()),
+                      cell.Top + std::min(scaled.height(), cell.height())});
         }
         if (game.play.SelectionActive && game.play.SelectedSlot == slot) {
             HighlightTile(graphics, face);
@@ -229,7 +232,8 @@ void HighlightTile(Graphics& graphics, const Rect& boardRect) {
         if (left >= right || top >= bottom) {
             return;
         }
-        const Rect mask = ToBackBuffer(graphics, graphics.HighlightMask);
+        const Rect mask =
+            SheetCellAt(graphics, graphics.HighlightMask.Left, graphics.HighlightMask.Top);
         const int64_t srcLeft = std::min<int64_t>(mask.Left + (left - rect.Left), INT32_MAX / 2);
         const int64_t srcTop = std::min<int64_t>(mask.Top + (top - rect.Top), INT32_MAX / 2);
         MergePaint(bb, static_cast<int32_t>(left), static_cast<int32_t>(top), *graphics.TileSheet,

@@ -8,12 +8,14 @@
 #include "tests/app/app_test_support.h"
 
 #include <QAction>
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QFile>
 #include <QPaintEvent>
-#include <QBackingStore>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace kelmar::testing {
 namespace {
@@ -38,38 +40,10 @@ protected:
         form->resize(form->size() + QSize(width, height) - form->Client->size());
         settle();
     }
-    // A press and a release of the left button at a point of Field.
-    void clickField(QPoint at) {
-        QTest::mousePress(form->Field, Qt::LeftButton, {}, at);
-        QTest::mouseRelease(form->Field, Qt::LeftButton, {}, at);
-    }
-};
-
-TEST_F(ZoomWindow, At100PercentTheWindowAndTheBoardAreAsBefore) {
-    createWindow();
-    settle();
-    EXPECT_EQ(form->Client->size(), QSize(642, 530));
-    EXPECT_EQ(form->Field->geometry(), QRect(1, 30, 640, 480));
-    EXPECT_EQ(form->Field->boardRect(), QRect(0, 0, 640, 480));
-    EXPECT_EQ(form->view().scalePercent(), 100);
-    EXPECT_EQ(form->Field->picture().size(), QSize(640, 480));
-    EXPECT_TRUE(form->MZoomItems[0]->isChecked());
-    EXPECT_EQ(form->minimumSize(), form->size()) << "the window never gets smaller than today";
-}
-
-// For every level: the chosen level sets the board's size, a click at the
-// centre of a free tile and clicks on the first and the last device pixel
-// of its face select that very tile, and the setting is written back.
-TEST_F(ZoomWindow, AClickOnATileSelectsThatTileAtEveryLevel) {
-    createWindow();
-    sizeClient(1922, 1490);
-    startPlaying();
-    for (int percent : kZoomLevels) {
-        chooseLevel(percent);
-        sizeClient(1922, 1490);
-        ASSERT_EQ(form->Field->boardLevel(), percent);
-        ASSERT_EQ(form->view().scalePercent(), percent);
-        ASSERT_EQ(form->Field->picture().width(), ScaleLength(640, percent));
+    // At the board's current scale `percent`: a click at the centre of a
+    // free tile and clicks on the first and the last device pixel of its
+    // face select that very tile; just left of the face does not.
+    void clicksSelectTheTileDrawnThere(int percent) {
         const QPoint origin = form->Field->boardRect().topLeft();
         // A free tile whose face shows whole (no higher tile drawn over it).
         int32_t slot = 0;
@@ -82,7 +56,7 @@ TEST_F(ZoomWindow, AClickOnATileSelectsThatTileAtEveryLevel) {
                 slot = s;
             }
         }
-        ASSERT_GT(slot, 0);
+        ASSERT_GT(slot, 0) << percent;
         const Rect face = TileRect(game().board, slot);
         const QPoint points[] = {
             origin + QPoint(ScaleLength((face.Left + face.Right) / 2, percent),
@@ -108,15 +82,63 @@ TEST_F(ZoomWindow, AClickOnATileSelectsThatTileAtEveryLevel) {
                                        ScaleLength(face.Top + 20, percent)));
         }
     }
+    // What the window shows of Field (the offscreen platform keeps the
+    // window's pixels in an image).
+    QImage shownField() const {
+        const auto* window = dynamic_cast<QImage*>(form->backingStore()->paintDevice());
+        const QRect field =
+            form->Field->rect().translated(form->Field->mapTo(form.get(), QPoint(0, 0)));
+        return window->copy(field).convertToFormat(QImage::Format_RGB32);
+    }
+    // A press and a release of the left button at a point of Field.
+    void clickField(QPoint at) {
+        QTest::mousePress(form->Field, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(form->Field, Qt::LeftButton, {}, at);
+    }
+};
+
+TEST_F(ZoomWindow, At100PercentTheWindowAndTheBoardAreAsBefore) {
+    createWindow();
+    settle();
+    EXPECT_EQ(form->Client->size(), QSize(642, 530));
+    EXPECT_EQ(form->Field->geometry(), QRect(1, 30, 640, 480));
+    EXPECT_EQ(form->Field->boardRect(), QRect(0, 0, 640, 480));
+    EXPECT_EQ(form->view().scalePercent(), 100);
+    EXPECT_EQ(form->Field->picture().size(), QSize(640, 480));
+    EXPECT_TRUE(form->MZoomItems[0]->isChecked());
+    // Smaller than today only by the player's hand: down to the board at 50 %.
+    sizeClient(100, 100);
+    EXPECT_EQ(form->Client->size(), QSize(322, 290));
+    EXPECT_EQ(form->Field->boardLevel(), 50);
+    EXPECT_EQ(form->Field->boardRect(), QRect(0, 0, 320, 240));
+}
+
+// For every level: the chosen level sets the board's size, a click at the
+// centre of a free tile and clicks on the first and the last device pixel
+// of its face select that very tile, and the setting is written back.
+TEST_F(ZoomWindow, AClickOnATileSelectsThatTileAtEveryLevel) {
+    createWindow();
+    sizeClient(1922, 1490);
+    startPlaying();
+    for (int percent : kZoomLevels) {
+        chooseLevel(percent);
+        // The window the level asks for (the offscreen screen is smaller).
+        sizeClient(ScaleLength(640, percent) + 2, ScaleLength(480, percent) + 50);
+        ASSERT_EQ(form->Field->boardLevel(), percent);
+        ASSERT_EQ(form->view().scalePercent(), percent);
+        ASSERT_EQ(form->Field->picture().width(), ScaleLength(640, percent));
+        clicksSelectTheTileDrawnThere(percent);
+    }
     form->ShutDownGame();
     QFile ini(QStringLiteral("Kelmar.ini"));
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     EXPECT_TRUE(ini.readAll().contains("\r\nForceRepaint=0\r\nZoom=300\r\n"));
 }
 
-// The chosen level is the largest the board is shown at: a window too small
-// for it shows the largest level that fits, centred, and grows back.
-TEST_F(ZoomWindow, TheBoardTakesTheLargestLevelThatFitsTheWindow) {
+// The board fills the window whatever level was chosen, at any whole
+// percentage, centred; the levels only size the normal window and their
+// check mark stays on the chosen one.
+TEST_F(ZoomWindow, TheBoardFillsTheWindowAtAnyScale) {
     QFile ini(QStringLiteral("Kelmar.ini"));
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
     ini.write("[Kelmar]\r\nZoom=250\r\n");
@@ -124,20 +146,140 @@ TEST_F(ZoomWindow, TheBoardTakesTheLargestLevelThatFitsTheWindow) {
     createWindow();
     settle();
     EXPECT_TRUE(form->MZoomItems[3]->isChecked());
-    sizeClient(1300, 1100); // Field 1298 x 1050: 200 % fits, 250 % does not
-    EXPECT_EQ(form->Field->boardLevel(), 200);
-    EXPECT_EQ(form->Field->boardRect(), QRect(9, 45, 1280, 960));
-    sizeClient(2000, 1500);
-    EXPECT_EQ(form->Field->boardLevel(), 250);
+    struct Case {
+        int width, height; // client area
+        int scale;
+        QRect board;
+    };
+    const Case cases[] = {
+        {1300, 1100, 202, {3, 40, 1292, 969}},  // Field 1298 x 1050
+        {2000, 1500, 302, {33, 0, 1932, 1449}}, // above the largest level
+        {1366, 738, 143, {224, 1, 915, 686}},   // about 1366 x 768 in full screen
+        {878, 710, 137, {0, 1, 876, 657}},      {1173, 930, 183, {0, 1, 1171, 878}},
+        {700, 560, 106, {10, 1, 678, 508}},
+    };
+    for (const Case& c : cases) {
+        sizeClient(c.width, c.height);
+        EXPECT_EQ(form->Field->boardLevel(), c.scale) << c.width << "x" << c.height;
+        EXPECT_EQ(form->Field->boardRect(), c.board) << c.width << "x" << c.height;
+        EXPECT_EQ(form->view().scalePercent(), c.scale);
+        EXPECT_EQ(form->Field->picture().size(), c.board.size());
+        EXPECT_TRUE(form->MZoomItems[3]->isChecked());
+    }
     form->MZoomOut->trigger();
-    settle();
-    sizeClient(2000, 1500);
-    EXPECT_EQ(form->Field->boardLevel(), 200);
     EXPECT_TRUE(form->MZoomItems[2]->isChecked());
     form->MZoomIn->trigger();
     form->MZoomIn->trigger();
     form->MZoomIn->trigger();
     EXPECT_EQ(game().settings.Zoom, 300);
+}
+
+// Un-maximising and leaving full screen return to the chosen level's window
+// size, not to the size the window had before: also after the window was
+// dragged to another size, and after a level was chosen while maximised
+// (as far as the screen allows).
+TEST_F(ZoomWindow, LeavingMaximisedOrFullScreenReturnsToTheChosenLevel) {
+    createWindow();
+    settle();
+    sizeClient(700, 560);
+    ASSERT_EQ(form->Field->boardLevel(), 106);
+    form->showMaximized();
+    settle();
+    EXPECT_EQ(form->Field->boardLevel(), FitScale(form->Field->width(), form->Field->height()));
+    form->showNormal();
+    settle();
+    EXPECT_EQ(form->Client->size(), QSize(642, 530));
+    EXPECT_EQ(form->Field->boardLevel(), 100);
+
+    form->showMaximized();
+    settle();
+    const QSize maximised = form->size();
+    chooseLevel(150);
+    EXPECT_EQ(form->size(), maximised) << "a maximised window keeps its size";
+    EXPECT_TRUE(form->MZoomItems[1]->isChecked());
+    form->showNormal();
+    settle();
+    const QSize chrome = form->size() - form->Client->size();
+    const QSize level150 = (chrome + QSize(962, 770))
+                               .boundedTo(form->screen()->availableGeometry().size() -
+                                          (form->frameGeometry().size() - form->size()));
+    EXPECT_EQ(form->size(), level150);
+    EXPECT_TRUE(form->MZoomItems[1]->isChecked());
+
+    chooseLevel(100);
+    sizeClient(900, 700);
+    form->MFullScreen->trigger();
+    settle();
+    form->MFullScreen->trigger();
+    settle();
+    EXPECT_FALSE(form->isFullScreen());
+    EXPECT_EQ(form->Client->size(), QSize(642, 530));
+}
+
+// The logo screen fills the whole board surface at any size: its edge
+// pixels continue to the surface's edges, so no box shows on the felt;
+// once the game runs, the felt is back around the board.
+TEST_F(ZoomWindow, TheLogoScreenShowsNoBoxAtAnySize) {
+    createWindow();
+    for (const QSize& client : {QSize(1300, 800), QSize(700, 900), QSize(1366, 738)}) {
+        sizeClient(client.width(), client.height());
+        const QImage shown = shownField();
+        const QImage picture = form->Field->picture();
+        const QRect board = form->Field->boardRect();
+        ASSERT_NE(board, form->Field->rect()) << "felt would show";
+        for (int y : {board.top() + 5, board.top() + board.height() / 2, board.bottom() - 5}) {
+            EXPECT_EQ(shown.pixel(0, y), picture.pixel(0, y - board.top())) << y;
+            EXPECT_EQ(shown.pixel(shown.width() - 1, y),
+                      picture.pixel(picture.width() - 1, y - board.top()))
+                << y;
+        }
+        EXPECT_EQ(shown.pixel(board.left() + 3, 0), picture.pixel(3, 0));
+        EXPECT_EQ(shown.pixel(board.left() + 3, shown.height() - 1),
+                  picture.pixel(3, picture.height() - 1));
+    }
+    startPlaying();
+    settle();
+    const QImage shown = shownField();
+    const QRect board = form->Field->boardRect();
+    EXPECT_NE(shown.pixel(0, board.top() + 5), form->Field->picture().pixel(0, 5))
+        << "the felt, not the board's edge";
+}
+
+// Which state changes bring the window back to the chosen level's size.
+TEST(ZoomWindowStates, OnlyLeavingMaximisedOrFullScreenForANormalWindowResizes) {
+    struct Case {
+        Qt::WindowStates before, now;
+        bool returns;
+    };
+    const Case cases[] = {
+        {Qt::WindowMaximized, Qt::WindowNoState, true},
+        {Qt::WindowFullScreen, Qt::WindowNoState, true},
+        {Qt::WindowFullScreen, Qt::WindowMaximized, false}, // back to maximised
+        {Qt::WindowMaximized, Qt::WindowFullScreen, false},
+        {Qt::WindowMaximized, Qt::WindowMinimized | Qt::WindowMaximized, false},
+        {Qt::WindowMaximized, Qt::WindowMinimized, false},
+        {Qt::WindowMinimized, Qt::WindowNoState, false}, // restored from the task bar
+        {Qt::WindowNoState, Qt::WindowNoState, false},
+        {Qt::WindowMaximized | Qt::WindowActive, Qt::WindowActive, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReturnsToChosenSize(c.before, c.now), c.returns)
+            << int(c.before) << " -> " << int(c.now);
+    }
+}
+
+// Clicks land on the tile drawn under the pointer also between the levels,
+// where scaled edges round to different widths.
+TEST_F(ZoomWindow, AClickOnATileSelectsThatTileBetweenTheLevels) {
+    createWindow();
+    startPlaying();
+    for (const auto& [width, height, scale] :
+         {std::tuple{878, 710, 137}, {1173, 930, 183}, {500, 400, 73}, {1366, 738, 143}}) {
+        sizeClient(width, height);
+        ASSERT_EQ(form->Field->boardLevel(), scale);
+        ASSERT_EQ(form->view().scalePercent(), scale);
+        clicksSelectTheTileDrawnThere(scale);
+    }
 }
 
 // F11 toggles full screen and comes back to the window as it was; the board
@@ -150,7 +292,8 @@ public:
 
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
-            const QRegion painted = static_cast<QPaintEvent*>(event)->region() & field_->boardRect();
+            const QRegion painted =
+                static_cast<QPaintEvent*>(event)->region() & field_->boardRect();
             for (const QRect& area : painted) {
                 count += int64_t{area.width()} * area.height();
             }
@@ -175,25 +318,32 @@ TEST_F(ZoomWindow, MovesRepaintOnlyWhatChangedAndLeaveNothingStale) {
     const auto shownBoard = [this] {
         // The offscreen platform keeps the window's pixels in an image.
         const auto* window = dynamic_cast<QImage*>(form->backingStore()->paintDevice());
-        const QRect board = form->Field->boardRect().translated(
-            form->Field->mapTo(form.get(), QPoint(0, 0)));
+        const QRect board =
+            form->Field->boardRect().translated(form->Field->mapTo(form.get(), QPoint(0, 0)));
         return window->copy(board).convertToFormat(QImage::Format_RGB32);
     };
+    // The window sizes of 100 %, 200 % with felt around the board, and a
+    // scale between the levels.
     struct Case {
-        int percent;
+        QSize client;
+        int scale;
         void (TMainForm::*chooseFormat)();
     };
-    for (const Case& c : {Case{100, &TMainForm::MFDeviceClick}, Case{200, &TMainForm::MFDeviceClick},
-                          Case{100, &TMainForm::MF8Click}, Case{200, &TMainForm::MF4Click}}) {
+    for (const Case& c : {Case{{642, 530}, 100, &TMainForm::MFDeviceClick},
+                          Case{{1300, 1100}, 202, &TMainForm::MFDeviceClick},
+                          Case{{878, 710}, 137, &TMainForm::MFDeviceClick},
+                          Case{{642, 530}, 100, &TMainForm::MF8Click},
+                          Case{{1300, 1100}, 202, &TMainForm::MF4Click},
+                          Case{{878, 710}, 137, &TMainForm::MF16Click}}) {
         (form.get()->*c.chooseFormat)();
-        SCOPED_TRACE(::testing::Message() << c.percent << " %, format "
-                                          << int(game().settings.PixelFormat));
-        chooseLevel(c.percent);
-        sizeClient(1300, 1100);
-        ASSERT_EQ(form->Field->boardLevel(), c.percent);
+        SCOPED_TRACE(::testing::Message()
+                     << c.scale << " %, format " << int(game().settings.PixelFormat));
+        sizeClient(c.client.width(), c.client.height());
+        ASSERT_EQ(form->Field->boardLevel(), c.scale);
         ASSERT_EQ(shownBoard(), form->Field->picture());
         PaintedPixels painted(form->Field);
-        const int64_t board = int64_t{form->Field->picture().width()} * form->Field->picture().height();
+        const int64_t board =
+            int64_t{form->Field->picture().width()} * form->Field->picture().height();
 
         const auto check = [&](const char* step) {
             SCOPED_TRACE(step);

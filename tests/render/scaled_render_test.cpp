@@ -270,8 +270,12 @@ TEST_F(LevelPictures, RescaleRedrawsWhatTheScreenShows) {
     EXPECT_EQ(surface.presents, 1) << "the caller repaints, keeping the screen's lines";
     ASSERT_EQ(graphics_.BackBuffer->width(), 960);
     EXPECT_NEAR(graphics_.BackBuffer->pixel(950, 700).R, 200, 4) << "the logo, scaled";
-    EXPECT_EQ(RescaleGraphics(game, graphics_, surface, ticks, 175), true) << "not a level: 100";
-    EXPECT_EQ(graphics_.ScalePercent, 100);
+    EXPECT_EQ(RescaleGraphics(game, graphics_, surface, ticks, 175), true) << "between levels";
+    EXPECT_EQ(graphics_.ScalePercent, 175);
+    EXPECT_EQ(graphics_.BackBuffer->width(), 1120);
+    EXPECT_NEAR(graphics_.BackBuffer->pixel(1110, 830).R, 200, 4) << "the logo fills the board";
+    EXPECT_TRUE(RescaleGraphics(game, graphics_, surface, ticks, 20));
+    EXPECT_EQ(graphics_.ScalePercent, kMinScale);
 }
 
 } // namespace
