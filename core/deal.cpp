@@ -169,7 +169,7 @@ void PlaceRandomTile(Game& game, int32_t x, int32_t y, uint8_t layer) {
 }
 
 void DealRandom(Game& game) {
-    for (const LayoutPosition& p : BoardLayout) {
+    for (const LayoutPosition& p : game.layout->Positions) {
         PlaceRandomTile(game, p.X, p.Y, p.Layer);
     }
 }
@@ -185,7 +185,7 @@ bool TryConstruction(Game& game) {
 }
 
 void DealSolvable(Game& game, DealCheckReport* report) {
-    for (const LayoutPosition& p : BoardLayout) {
+    for (const LayoutPosition& p : game.layout->Positions) {
         AddSlot(game.board, p.X, p.Y, p.Layer, 0);
     }
     // Building backwards can close a band from both ends or put a pair side
