@@ -70,4 +70,13 @@ int32_t PickConstructionSlot(Game& game);
 // option is off).
 void NewGame(Game& game, DealCheckReport* report = nullptr);
 
+// Seeds the check below tries before it gives up on a layout.
+constexpr int kLayoutCheckSeeds = 3;
+
+// True when the constructed deal on `layout` hands out a deal the solver
+// proves winnable for one of the seeds 0..kLayoutCheckSeeds-1: the bounded
+// effort after which a layout counts as having no winnable deal. Uses a
+// game of its own; nothing else changes.
+bool LayoutHasWinnableDeal(const Layout& layout);
+
 } // namespace kelmar
