@@ -58,11 +58,11 @@ void TMainForm::chooseLayoutCommand() {
             const HighScoreTable* table = &l == &layouts_.front()
                                               ? &scores_
                                               : FindLayoutScoreTable(layoutScores_, l.ShortName);
-            choices.push_back({QString::fromStdString(l.Name), l.LayerCount(),
-                               table != nullptr
-                                   ? QString::fromStdString(FormatScoreTime(table->Rows[1].Time))
-                                   : QStringLiteral("–"),
-                               LayoutPreview(l, view_->graphics(), kPreviewWidth)});
+            const int32_t best = table != nullptr ? PlayerBestTime(*table) : -1;
+            choices.push_back(
+                {QString::fromStdString(l.Name), l.LayerCount(),
+                 best >= 0 ? QString::fromStdString(FormatScoreTime(best)) : QStringLiteral("–"),
+                 LayoutPreview(l, view_->graphics(), kPreviewWidth)});
         }
         const int current = static_cast<int>(game_.layout - layouts_.data());
         const std::optional<int> chosen = services_.askLayout

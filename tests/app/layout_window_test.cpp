@@ -55,7 +55,7 @@ TEST_F(LayoutWindow, TheChooserShowsEveryLayoutAndDealsOnTheChosenOneAtOnce) {
     EXPECT_EQ(layoutCurrent, 0);
     EXPECT_EQ(layoutChoices[0].name, QStringLiteral("Pyramide"));
     EXPECT_EQ(layoutChoices[0].layers, 5);
-    EXPECT_EQ(layoutChoices[0].bestTime, QStringLiteral("03:00"));
+    EXPECT_EQ(layoutChoices[0].bestTime, QStringLiteral("–")) << "only the initial rows";
     for (const LayoutChoice& c : layoutChoices) {
         EXPECT_FALSE(c.picture.isNull()) << c.name.toStdString();
     }
@@ -146,6 +146,11 @@ TEST_F(LayoutWindow, AWinOnAnotherLayoutEntersOnlyThatLayoutsTable) {
     EXPECT_EQ(ring->Rows[1].Time, 72 * 500);
     EXPECT_EQ(form->scores().Rows[1].Time, 3 * 60000);
     EXPECT_EQ(scores.windowTitle(), QStringLiteral("Kelmar-Bestenliste – Ring"));
+    layoutAnswer.reset();
+    form->MLayoutClick();
+    EXPECT_EQ(layoutChoices[static_cast<std::size_t>(indexOf("Ring"))].bestTime,
+              QStringLiteral("00:36"));
+    EXPECT_EQ(layoutChoices[0].bestTime, QStringLiteral("–"));
     form->setScoreForm(nullptr);
     form->ShutDownGame();
     const QByteArray after = readFile(QStringLiteral("Kelmar.ini"));
