@@ -56,7 +56,8 @@ int main(int argc, char* argv[]) {
     kelmar::MessageBoxSink messages;
     kelmar::DialogFileRequester files;
     kelmar::MainFormServices services{
-        &ticks, &messages, &files, kelmar::DesktopHelpOpener(), {}, {}, kelmar::AskStuckChoice};
+        &ticks, &messages, &files, kelmar::DesktopHelpOpener(), {}, {}, kelmar::AskStuckChoice,
+        {},     {}};
 
     kelmar::TMainForm form(services);
     kelmar::TScoreForm scoreForm(form.scores(), form.game().settings, &form);

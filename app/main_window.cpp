@@ -61,7 +61,7 @@ void TMainForm::setScoreForm(TScoreForm* form) {
     if (form == nullptr) {
         view_->setHighScoreSink({});
     } else {
-        view_->setHighScoreSink([form](int32_t timeMs) { form->EnterHighScore(timeMs); });
+        view_->setHighScoreSink([this](int32_t timeMs) { enterHighScore(timeMs); });
     }
 }
 
@@ -84,11 +84,12 @@ void TMainForm::InitializeGame() {
                                                    : systemMsSinceMidnightUtc());
     // Leftovers of writes killed half way; none of ours is busy yet.
     RemoveStaleTemporaries(".", std::time(nullptr));
-    const std::string warning = settingsFile_.Read(game_.settings, scores_);
+    const std::string warning = settingsFile_.Read(game_.settings, scores_, &layoutScores_);
     if (!warning.empty()) {
         services_.messages->showWarning(this, QStringLiteral("Kelmar"),
                                         QString::fromStdString(warning));
     }
+    readLayouts();
     setCheckMarks();
     // The window takes the chosen size before the pictures are first read,
     // so that they are read once, at the level they are shown at.
@@ -109,9 +110,12 @@ void TMainForm::InitializeGame() {
         Status->setPanelText(
             1, QString::fromStdString(ClockText(game_.clock.Elapsed, game_.settings.ShowRenderSpeed,
                                                 view_->LastRenderMs())));
+        takeLayoutOfLoadedBoard();
         return;
     }
     NewGame(game_);
+    boardLayout_ = game_.layout;
+    showLayoutName();
     AnalyzeBoard(game_);
     view_->RenderBoard();
 }
@@ -160,7 +164,8 @@ void TMainForm::ShutDownGame() {
     // Before the timer stops: the clock is caught up for the kept copy.
     guarded(messages, this, [this] { resume_->close(); });
     TimerObject->stop();
-    guarded(messages, this, [this] { settingsFile_.Write(game_.settings, scores_); });
+    guarded(messages, this,
+            [this] { settingsFile_.Write(game_.settings, scores_, layoutScores_); });
     view_->FreeBitmaps();
     shutDownDone_ = true;
 }

@@ -6,10 +6,12 @@
 
 #include "app/clock.h"
 #include "app/help.h"
+#include "app/layout_dialog.h"
 #include "app/stuck_dialog.h"
 #include "core/game.h"
 #include "core/solvability.h"
 #include "scores/high_score_table.h"
+#include "storage/layout_scores.h"
 #include "storage/settings_file.h"
 
 #include <QMainWindow>
@@ -20,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -58,6 +61,11 @@ struct MainFormServices {
     SolveFunction solve;
     // The dialog after a game got stuck; empty means none ("Schließen").
     StuckChoiceAsker askStuck;
+    // The folder of the player's layout files; unset means
+    // PlayerLayoutFolder(), empty means none.
+    std::optional<std::string> layoutFolder;
+    // The layout chooser; empty means the dialog (AskLayout).
+    LayoutAsker askLayout;
 };
 
 // Whether a window going from the states `before` to `now` returns to the
@@ -82,6 +90,13 @@ public:
     MainView& view() { return *view_; }
     SolvabilityCheck& solvability() { return *solvability_; }
     ResumeKeeper& resume() { return *resume_; }
+    // Every layout of this run: the built-in ones, then the player's.
+    const std::vector<Layout>& layouts() const { return layouts_; }
+    // The best times of the layouts other than the pyramid.
+    LayoutScores& layoutScores() { return layoutScores_; }
+    // The layout the board on the screen was dealt on; null for a loaded
+    // board whose positions match no layout (its win enters no table).
+    const Layout* boardLayout() const { return boardLayout_; }
     const QString& SaveFileName() const { return saveFileName_; }
     bool ShutDownDone() const { return shutDownDone_; }
 
@@ -118,6 +133,7 @@ public:
     QActionGroup* MZoom = nullptr;
     QAction *MHelpStart = nullptr, *MScore = nullptr, *MAbout = nullptr;
     QAction *MCheckSolvable = nullptr, *MBackToSolvable = nullptr, *MSameGame = nullptr;
+    QAction* MLayout = nullptr;
 
 public Q_SLOTS:
     void BNewClick();
@@ -158,6 +174,7 @@ public Q_SLOTS:
     void MCheckSolvableClick();
     void MBackToSolvableClick();
     void MSameGameClick();
+    void MLayoutClick();
 
 Q_SIGNALS:
     // The window has closed after the shutdown; the program ends.
@@ -230,6 +247,18 @@ private:
     bool stuck() const;
     void offerWayOut();
 
+    // Layouts (main_window_layouts.cpp).
+    void readLayouts();
+    void chooseLayoutCommand();
+    void dealOn(const Layout& layout);
+    void takeLayoutOfLoadedBoard();
+    // The table a win on the board's layout enters (created when the time
+    // ranks and the layout has none yet); null for no table.
+    HighScoreTable* scoreTableFor(int32_t timeMs);
+    HighScoreTable* shownScoreTable();
+    void showLayoutName();
+    void enterHighScore(int32_t timeMs);
+
     // The paced timer (main_window_commands.cpp): every 10 ms where each
     // step can be seen, only when the time text changes where nothing else
     // moves, stopped where nothing can change; set after every handler.
@@ -243,6 +272,10 @@ private:
 
     Game game_;
     HighScoreTable scores_;
+    std::vector<Layout> layouts_; // filled once at start; game_.layout points into it
+    LayoutScores layoutScores_;
+    HighScoreTable initialRows_; // shown for a layout that has no table yet
+    const Layout* boardLayout_ = &PyramidLayout();
     MainFormServices services_;
     std::unique_ptr<MainView> view_;
     std::unique_ptr<std::array<QIcon, 20>> symbols_;

@@ -169,6 +169,8 @@ void TMainForm::TimerObjectTimer() {
 void TMainForm::newGameCommand() {
     handle([this] {
         NewGame(game_);
+        boardLayout_ = game_.layout;
+        showLayoutName();
         boardReplaced();
         AnalyzeBoard(game_);
         view_->RenderBoard();
@@ -263,6 +265,7 @@ void TMainForm::MAboutClick() {
 void TMainForm::loadFrom(const QString& fileName) {
     catchUpClock(); // the counter moved while a dialog was open
     LoadGame(game_, fileName.toStdString());
+    takeLayoutOfLoadedBoard();
     boardReplaced();
     // A stuck game's time display would otherwise wait for a change that the
     // stopped clock never brings.
@@ -415,6 +418,10 @@ void TMainForm::MHelpStartClick() {
 void TMainForm::MScoreClick() {
     handle([this] {
         if (scoreForm_ != nullptr) {
+            scoreForm_->UseTable(*shownScoreTable(),
+                                 QString::fromStdString(boardLayout_ != nullptr
+                                                            ? boardLayout_->Name
+                                                            : game_.layout->Name));
             scoreForm_->ShowScoreList();
         }
     });

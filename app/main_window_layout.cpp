@@ -171,6 +171,9 @@ void TMainForm::createMenu() {
     MPause = addMenuItem(game, QStringLiteral("&Pause"), 9, &TMainForm::MPauseClick,
                          QKeySequence(Qt::CTRL | Qt::Key_P));
     createSolvabilityMenu(game);
+    game->addSeparator();
+    MLayout = addMenuItem(game, QStringLiteral("&Aufstellung ..."), 10, &TMainForm::MLayoutClick,
+                          QKeySequence(Qt::CTRL | Qt::Key_A));
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Optionen"));
     MNoUnsolveableGames = addMenuItem(options, QStringLiteral("&Unlösbare Spiele verhindern"), 18,

@@ -5,6 +5,7 @@
 #include "core/solver.h"
 
 #include <chrono>
+#include <memory>
 
 namespace kelmar {
 
@@ -68,6 +69,22 @@ void EnsureGeometry(Game& game) {
     }
 }
 
+// True when slot s would be free with the tiles of `filled` on the board.
+bool FreeAmong(const BoardGeometry& g, int32_t s, const SlotMask& filled) {
+    const auto si = static_cast<size_t>(s);
+    return !g.Covers[si].intersects(filled) &&
+           (!g.LeftOfBand[si].intersects(filled) || !g.RightOfBand[si].intersects(filled));
+}
+
+// True when every position b rests on is filled.
+bool Rests(const BoardGeometry& g, int32_t b, const SlotMask& present, const SlotMask& all) {
+    SlotMask support = g.Supports[static_cast<size_t>(b)];
+    for (size_t w = 0; w < support.words.size(); ++w) {
+        support.words[w] &= all.words[w];
+    }
+    return support.subsetOf(present);
+}
+
 // The pick on a board whose neighbour sets are known to be current.
 int32_t PickSlot(Game& game) {
     const Board& board = game.board;
@@ -88,21 +105,60 @@ int32_t PickSlot(Game& game) {
         do {
             b = static_cast<int32_t>(RandomBelow(game, static_cast<uint32_t>(count))) + 1;
         } while (present.test(b));
+        // b rests on filled positions, and opens its band or touches a
+        // filled position of it.
         const auto bi = static_cast<size_t>(b);
-        // Every position b rests on must be filled already.
-        SlotMask support = g.Supports[bi];
-        for (size_t w = 0; w < support.words.size(); ++w) {
-            support.words[w] &= all.words[w];
-        }
-        if (!support.subsetOf(present)) {
-            continue;
-        }
-        // b opens its band or touches a filled position of it.
-        if (!g.RowBand[bi].intersects(present) || g.RowTouch[bi].intersects(present)) {
+        if (Rests(g, b, present, all) &&
+            (!g.RowBand[bi].intersects(present) || g.RowTouch[bi].intersects(present))) {
             return b;
         }
     }
     return 0;
+}
+
+// A free slot of `left` other than `other`, drawn uniformly; 0 when there
+// is none.
+int32_t DrawFreeSlot(Game& game, const SlotMask& left, int32_t count, int32_t other) {
+    std::array<int32_t, kSlotCapacity> free{};
+    uint32_t n = 0;
+    for (int32_t s = 1; s <= count; ++s) {
+        if (s != other && left.test(s) && FreeAmong(game.geometry, s, left)) {
+            free[n++] = s;
+        }
+    }
+    return n == 0 ? 0 : free[RandomBelow(game, n)];
+}
+
+// The construction on layouts other than the pyramid. Their rows have gaps,
+// tiles half a row apart and deep stacks, where building backwards pair by
+// pair mostly ends in deals that cannot be won. Here the game is played
+// forwards on the empty positions instead: two positions free at the same
+// time are drawn, given a matching pair of kinds and taken off, until none
+// are left; so taking the pairs in that order wins. False when fewer than
+// two positions are free before the end.
+bool ConstructByTakingPairs(Game& game, int32_t count) {
+    Board& board = game.board;
+    SlotMask left;
+    for (int32_t s = 1; s <= count; ++s) {
+        left.set(s);
+    }
+    for (int32_t taken = 0; taken < count; taken += 2) {
+        const int32_t s1 = DrawFreeSlot(game, left, count, 0);
+        const int32_t s2 = s1 == 0 ? 0 : DrawFreeSlot(game, left, count, s1);
+        if (s2 == 0) {
+            return false;
+        }
+        const uint8_t k1 = DrawAnyKind(game);
+        PlaceKind(board, s1, k1);
+        const uint8_t k2 = DrawPartnerKind(game, k1);
+        if (k2 == 0) {
+            return false;
+        }
+        PlaceKind(board, s2, k2);
+        left.reset(s1);
+        left.reset(s2);
+    }
+    return true;
 }
 
 bool Construct(Game& game) {
@@ -115,6 +171,10 @@ bool Construct(Game& game) {
     }
     if (count % 2 != 0 || count > static_cast<int32_t>(kPoolSize)) {
         return false; // the pool cannot fill this board in pairs
+    }
+    // The pyramid's deals keep their construction exactly as it always was.
+    if (game.layout->Positions != PyramidLayout().Positions) {
+        return ConstructByTakingPairs(game, count);
     }
     int32_t placed = 0;
     while (placed < count) {
@@ -169,7 +229,7 @@ void PlaceRandomTile(Game& game, int32_t x, int32_t y, uint8_t layer) {
 }
 
 void DealRandom(Game& game) {
-    for (const LayoutPosition& p : BoardLayout) {
+    for (const LayoutPosition& p : game.layout->Positions) {
         PlaceRandomTile(game, p.X, p.Y, p.Layer);
     }
 }
@@ -185,7 +245,7 @@ bool TryConstruction(Game& game) {
 }
 
 void DealSolvable(Game& game, DealCheckReport* report) {
-    for (const LayoutPosition& p : BoardLayout) {
+    for (const LayoutPosition& p : game.layout->Positions) {
         AddSlot(game.board, p.X, p.Y, p.Layer, 0);
     }
     // Building backwards can close a band from both ends or put a pair side
@@ -234,6 +294,23 @@ void NewGame(Game& game, DealCheckReport* report) {
     game.play.GameWon = false;
     game.Running = true;
     EnsureGeometry(game); // the layout's sets are reused from the last deal
+}
+
+bool LayoutHasWinnableDeal(const Layout& layout) {
+    // On the heap: a Game is large, and the check may run on a worker's
+    // small stack.
+    auto game = std::make_unique<Game>();
+    game->layout = &layout;
+    game->settings.AvoidUnsolveableGames = true;
+    for (uint32_t seed = 0; seed < kLayoutCheckSeeds; ++seed) {
+        SeedRandom(*game, seed);
+        DealCheckReport report;
+        NewGame(*game, &report);
+        if (report.proven) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace kelmar
