@@ -5,6 +5,7 @@
 #include "app/error_guard.h"
 #include "app/main_view.h"
 #include "app/message_sink.h"
+#include "app/safe_hint_check.h"
 #include "app/solvability_check.h"
 #include "app/status_panels.h"
 #include "core/deal.h"
@@ -42,6 +43,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     view_ = std::make_unique<MainView>(game_, *Field, *Status, *services_.ticks);
     game_.view = view_.get();
     createSolvability();
+    createSafeHint();
     placeWindow();
     FormCreate();
     centreWindow();
@@ -125,6 +127,7 @@ void TMainForm::setCheckMarks() {
     }
     MShowSpeed->setChecked(settings.ShowRenderSpeed);
     MForceRepaint->setChecked(settings.ForceRepaint);
+    MSafeHint->setChecked(settings.SafeHint);
     settings.Zoom = ZoomFromPercent(settings.Zoom);
     for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
         MZoomItems[i]->setChecked(kZoomLevels[i] == settings.Zoom);

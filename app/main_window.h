@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -33,9 +34,12 @@ namespace kelmar {
 class FileRequester;
 class MainView;
 class MessageSink;
+class SafeHintCheck;
 class SolvabilityCheck;
 enum class SolvabilityAction;
 struct SolvabilityAnswer;
+struct HintJudgement;
+struct SolverMove;
 class TField;
 class TickSource;
 class TScoreForm;
@@ -75,6 +79,7 @@ public:
     HighScoreTable& scores() { return scores_; }
     MainView& view() { return *view_; }
     SolvabilityCheck& solvability() { return *solvability_; }
+    SafeHintCheck& safeHint() { return *safeHint_; }
     const QString& SaveFileName() const { return saveFileName_; }
     bool ShutDownDone() const { return shutDownDone_; }
 
@@ -100,6 +105,8 @@ public:
             *MExit = nullptr;
     QAction *MUndo = nullptr, *MRedo = nullptr, *MHint = nullptr, *MPause = nullptr;
     QAction *MNoUnsolveableGames = nullptr, *MShowSpeed = nullptr, *MForceRepaint = nullptr;
+    QAction* MSafeHint = nullptr; // "&Hinweis hält das Spiel lösbar"
+
     QAction *MFDevice = nullptr, *MF32 = nullptr, *MF24 = nullptr, *MF16 = nullptr, *MF15 = nullptr,
             *MF8 = nullptr, *MF4 = nullptr;
     QActionGroup* MFormat = nullptr;
@@ -129,6 +136,7 @@ public Q_SLOTS:
     void BPauseClick();
     void MPauseClick();
     void MNoUnsolveableGamesClick();
+    void MSafeHintClick();
     void MFDeviceClick();
     void MF32Click();
     void MF24Click();
@@ -213,6 +221,11 @@ private:
     void solvabilityAnswered(const SolvabilityAnswer& answer, SolvabilityAction action);
     void chargeCheckOnce(const SolvabilityAnswer& answer);
     void sameGameCommand();
+
+    // The hint that keeps the game winnable (main_window_hint.cpp).
+    void createSafeHint();
+    void safeHintAnswered(const std::vector<SolverMove>& candidates,
+                          const std::optional<HintJudgement>& judgement);
     // The board was replaced: answers and penalties of the old one are gone.
     void boardReplaced();
     bool stuck() const;
@@ -241,6 +254,8 @@ private:
     bool shutDownDone_ = false;
     // Last: it refers to game_ and waits for its worker when destroyed.
     std::unique_ptr<SolvabilityCheck> solvability_;
+    // After it: it shares the check's known verdicts.
+    std::unique_ptr<SafeHintCheck> safeHint_;
 };
 
 } // namespace kelmar

@@ -82,7 +82,7 @@ struct GameClock {
     uint32_t NextStatusTick = 0; // the time display is refreshed once CurrentTick reaches this
 };
 
-// The five persisted options.
+// The persisted options: the five of the first version, then the newer ones.
 struct GameSettings {
     bool AvoidUnsolveableGames = true;
     std::string PlayerName = "Kelmar"; // Windows-1252 bytes
@@ -92,6 +92,9 @@ struct GameSettings {
     // The board size the player chose, a percentage of kZoomLevels
     // (core/zoom.h): the largest the board is shown at.
     int Zoom = 100;
+    // The hint shows a pair that keeps a winnable game winnable
+    // (core/safe_hint.h); off: the plain hint.
+    bool SafeHint = true;
 };
 
 struct Game {

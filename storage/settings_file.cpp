@@ -84,6 +84,7 @@ void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile&
         ini.getBool(kOptionsSection, "ShowRenderSpeed", settings.ShowRenderSpeed);
     settings.ForceRepaint = ini.getBool(kOptionsSection, "ForceRepaint", settings.ForceRepaint);
     settings.Zoom = ZoomFromPercent(ini.getNumber(kOptionsSection, "Zoom", kDefaultZoom));
+    settings.SafeHint = ini.getBool(kOptionsSection, "SafeHint", settings.SafeHint);
     for (int row = 1; row <= kScoreRows; ++row) {
         const std::string value =
             ini.getString(kScoresSection, std::to_string(row), kMissingScoreValue);
@@ -166,6 +167,7 @@ std::string SettingsText(const GameSettings& settings, const HighScoreTable& tab
     addOption(text, "ShowRenderSpeed", flag(settings.ShowRenderSpeed));
     addOption(text, "ForceRepaint", flag(settings.ForceRepaint));
     addOption(text, "Zoom", std::to_string(ZoomFromPercent(settings.Zoom)));
+    addOption(text, "SafeHint", flag(settings.SafeHint));
     addLine(text, "");
     addLine(text, "[Highscores]");
     for (int row = 1; row <= kScoreRows; ++row) {

@@ -7,8 +7,11 @@
 // SolvePosition call in ms (CPU time of the one thread), and for NewGame the
 // time of NewGame itself. After the benchmarks the census table is printed
 // as text.
+// BM_HintCensus*: the safe hint's judgement on the same 10,000 positions of
+// each sort, timed per position (hint_census.h), printed after the census.
 // BM_Solve*: one SolvePosition per iteration over 64 whole deals in turn.
 #include "bench/solver/census.h"
+#include "bench/solver/hint_census.h"
 #include "core/board.h"
 #include "core/deal.h"
 #include "core/solver.h"
@@ -88,6 +91,56 @@ void BM_CensusPlayed(benchmark::State& state) {
 }
 BENCHMARK(BM_CensusPlayed)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+bool hintCensusRan = false;
+
+const census::HintReport& HintCensusOf(Kind kind) {
+    hintCensusRan = true;
+    static const census::HintReport newGame = census::RunHint(Kind::NewGame, 0, kSeeds);
+    static const census::HintReport random = census::RunHint(Kind::Random, 0, kSeeds);
+    static const census::HintReport played = census::RunHint(Kind::Played, 0, kSeeds);
+    switch (kind) {
+    case Kind::NewGame:
+        return newGame;
+    case Kind::Random:
+        return random;
+    case Kind::Played:
+        break;
+    }
+    return played;
+}
+
+void ReportHintCensus(benchmark::State& state, Kind kind) {
+    const census::HintReport& r = HintCensusOf(kind);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(r.judged.data());
+    }
+    const double n = static_cast<double>(r.judged.size());
+    state.counters["positions"] = n;
+    state.counters["safe_pct"] = 100.0 * r.count(HintSafety::Safe) / n;
+    state.counters["lost_pct"] = 100.0 * r.count(HintSafety::Lost) / n;
+    state.counters["unknown"] = r.count(HintSafety::Unknown);
+    state.counters["changed_pct"] = 100.0 * r.changedCount() / n;
+    state.counters["hint_ms_median"] = r.percentileMs(0.5);
+    state.counters["hint_ms_p99"] = r.percentileMs(0.99);
+    state.counters["hint_ms_worst"] = r.percentileMs(1.0);
+    state.counters["over_wait"] = r.overWait(); // the window shows the plain pair
+}
+
+void BM_HintCensusNewGame(benchmark::State& state) {
+    ReportHintCensus(state, Kind::NewGame);
+}
+BENCHMARK(BM_HintCensusNewGame)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_HintCensusRandom(benchmark::State& state) {
+    ReportHintCensus(state, Kind::Random);
+}
+BENCHMARK(BM_HintCensusRandom)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_HintCensusPlayed(benchmark::State& state) {
+    ReportHintCensus(state, Kind::Played);
+}
+BENCHMARK(BM_HintCensusPlayed)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 std::vector<Board> Deals(bool avoidUnsolvable) {
     std::vector<Board> boards;
     for (int i = 0; i < 64; ++i) {
@@ -130,6 +183,15 @@ int main(int argc, char** argv) {
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    if (kelmar::hintCensusRan) {
+        std::printf("\nHint census, %d positions each, one thread (CPU ms), budget %lld nodes:\n",
+                    kelmar::kSeeds, static_cast<long long>(kelmar::kSafeHintNodeBudget));
+        for (kelmar::census::Kind kind :
+             {kelmar::census::Kind::NewGame, kelmar::census::Kind::Random,
+              kelmar::census::Kind::Played}) {
+            std::printf("%s\n", kelmar::census::HintSummary(kelmar::HintCensusOf(kind)).c_str());
+        }
+    }
     if (!kelmar::censusRan) {
         return 0;
     }

@@ -30,6 +30,7 @@ constexpr const char* kDefaultFile = "[Kelmar]\r\n"
                                      "ShowRenderSpeed=0\r\n"
                                      "ForceRepaint=0\r\n"
                                      "Zoom=100\r\n"
+                                     "SafeHint=1\r\n"
                                      "\r\n"
                                      "[Highscores]\r\n"
                                      "1=064B656C6D617200B400008EAE\r\n"
@@ -101,10 +102,35 @@ TEST_F(SettingsFile, ZoomIsReadAsALevelAndWrittenAfterForceRepaint) {
     read("[Kelmar]\r\nForceRepaint=1\r\n");
     EXPECT_EQ(settings.Zoom, 100) << "a file without the line";
     settings.Zoom = 250;
-    EXPECT_NE(SettingsText(settings, table).find("\r\nForceRepaint=1\r\nZoom=250\r\n\r\n"),
+    EXPECT_NE(SettingsText(settings, table).find("\r\nForceRepaint=1\r\nZoom=250\r\n"),
               std::string::npos);
     settings.Zoom = 123;
     EXPECT_NE(SettingsText(settings, table).find("\r\nZoom=100\r\n"), std::string::npos);
+}
+
+// SafeHint is the line after Zoom, on unless the file says otherwise: a file
+// of an earlier version, or a value that is no number, keeps the hint safe.
+TEST_F(SettingsFile, SafeHintIsABooleanAfterZoomThatStaysOnWhenMissing) {
+    const std::pair<const char*, bool> cases[] = {
+        {"0", false}, {" 0 ", false}, {"0x0", false}, {"1", true},
+        {"2", true},  {"-1", true},   {"nein", true}, {"", true},
+    };
+    for (const auto& [value, on] : cases) {
+        settings.SafeHint = true;
+        read(std::string("[Kelmar]\r\nSafeHint=") + value + "\r\n");
+        EXPECT_EQ(settings.SafeHint, on) << value;
+    }
+    settings.SafeHint = false;
+    read("[Kelmar]\r\nnein=0\r\n");
+    EXPECT_FALSE(settings.SafeHint) << "a missing line keeps the value the game has";
+    GameSettings fresh;
+    ApplySettingsText(fresh, table, "[Kelmar]\r\nZoom=200\r\n");
+    EXPECT_TRUE(fresh.SafeHint) << "a file of an earlier version";
+
+    settings.SafeHint = false;
+    settings.Zoom = 150;
+    EXPECT_NE(SettingsText(settings, table).find("\r\nZoom=150\r\nSafeHint=0\r\n\r\n"),
+              std::string::npos);
 }
 
 TEST_F(SettingsFile, KeysAndSectionsMatchInAnyCaseAndValuesAreTrimmed) {

@@ -1,0 +1,114 @@
+#include "core/safe_hint.h"
+
+#include "core/board.h"
+
+#include <algorithm>
+
+namespace kelmar {
+
+std::vector<SolverMove> HintCandidates(const Game& game) {
+    const PlayState& play = game.play;
+    const Board& board = game.board;
+    std::vector<SolverMove> pairs;
+    // FreeList is in ascending slot order, so walking it backwards gives the
+    // hint's own search order; pairs with a higher partner were met already.
+    for (int32_t i = play.FreeCount; i >= 1; --i) {
+        const int32_t a = play.FreeList[static_cast<size_t>(i)];
+        for (int32_t j = i - 1; j >= 1; --j) {
+            const int32_t b = play.FreeList[static_cast<size_t>(j)];
+            if (KindsMatch(board, board.Slots[static_cast<size_t>(a)].Kind,
+                           board.Slots[static_cast<size_t>(b)].Kind)) {
+                pairs.push_back({a, b});
+            }
+        }
+    }
+    return pairs;
+}
+
+Board BoardAfter(const Board& board, SolverMove pair) {
+    Board after = board;
+    RemoveTile(after, pair.First);
+    RemoveTile(after, pair.Second);
+    return after;
+}
+
+HintJudgement JudgeHintCandidates(const Board& board, const std::vector<SolverMove>& candidates,
+                                  const VerdictSource& afterVerdict) {
+    bool allLost = !candidates.empty();
+    for (const SolverMove& pair : candidates) {
+        const std::optional<SolveResult> verdict = afterVerdict(BoardAfter(board, pair));
+        if (!verdict) {
+            return {};
+        }
+        if (*verdict == SolveResult::Winnable) {
+            return {HintSafety::Safe, pair};
+        }
+        allLost = allLost && *verdict == SolveResult::Unwinnable;
+    }
+    return {allLost ? HintSafety::Lost : HintSafety::Unknown, {}};
+}
+
+HintJudgement JudgeHintFromKnown(const Board& board, const std::vector<SolverMove>& candidates,
+                                 const VerdictCache& known) {
+    if (known.find(PositionKey::Of(board)) == SolveResult::Unwinnable) {
+        return {HintSafety::Lost, {}};
+    }
+    return JudgeHintCandidates(board, candidates,
+                               [&known](const Board& b) { return known.find(PositionKey::Of(b)); });
+}
+
+HintJudgement RunHintCheck(const Board& board, const std::vector<SolverMove>& candidates,
+                           VerdictCache& known, const SolveFunction& solve, int64_t budget) {
+    const HintJudgement fromKnown = JudgeHintFromKnown(board, candidates, known);
+    if (fromKnown.safety != HintSafety::Unknown) {
+        RememberJudgement(known, board, fromKnown);
+        return fromKnown;
+    }
+    int64_t left = budget;
+    const HintJudgement judgement = JudgeHintCandidates(
+        board, candidates, [&](const Board& after) -> std::optional<SolveResult> {
+            const PositionKey key = PositionKey::Of(after);
+            if (const auto verdict = known.find(key)) {
+                return verdict;
+            }
+            if (left <= 0) {
+                return std::nullopt;
+            }
+            SolverStats stats;
+            const SolveResult result = solve(after, left, &stats);
+            left -= std::max<int64_t>(stats.nodes, 1);
+            if (result != SolveResult::Undecided) {
+                known.store(key, result);
+            }
+            return result;
+        });
+    RememberJudgement(known, board, judgement);
+    return judgement;
+}
+
+void RememberJudgement(VerdictCache& known, const Board& board, const HintJudgement& judgement) {
+    if (judgement.safety == HintSafety::Safe) {
+        known.store(PositionKey::Of(board), SolveResult::Winnable);
+    } else if (judgement.safety == HintSafety::Lost) {
+        known.store(PositionKey::Of(board), SolveResult::Unwinnable);
+    }
+}
+
+HintShown ChooseHintPair(bool safeHint, const std::vector<SolverMove>& candidates,
+                         const std::optional<HintJudgement>& judgement) {
+    const SolverMove plain = candidates.front();
+    if (!safeHint || !judgement) {
+        return {plain, false};
+    }
+    switch (judgement->safety) {
+    case HintSafety::Safe:
+        return {judgement->pair, false};
+    case HintSafety::Lost:
+        return {plain, true};
+    case HintSafety::Unknown:
+        break;
+    }
+    return {plain, false};
+}
+
+} // namespace kelmar

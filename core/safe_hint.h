@@ -1,0 +1,82 @@
+// The hint that keeps a winnable game winnable: which of the free matching
+// pairs it may show, how the verdicts of the positions after them choose
+// one, and the whole judgement as a worker runs it. No Qt and no threads
+// here; the window runs RunHintCheck on a worker with copies.
+#pragma once
+
+#include "core/game.h"
+#include "core/solvability.h"
+#include "core/solver.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace kelmar {
+
+// Nodes one hint may spend in all (about half a second on one core). The
+// window does not wait for it: after kSafeHintWaitMs it shows the plain
+// pair, and the verdicts found later still go into the known ones.
+constexpr int64_t kSafeHintNodeBudget = 300'000;
+constexpr int kSafeHintWaitMs = 100;
+
+// The free matching pairs of the analysed game in the order the hint
+// prefers them: by the higher slot (First) descending, then by the lower
+// (Second) descending; each pair once. The first is the pair GiveHint
+// shows. Empty when no move is left.
+std::vector<SolverMove> HintCandidates(const Game& game);
+
+// `board` with the pair taken (both tiles removed), on a copy.
+Board BoardAfter(const Board& board, SolverMove pair);
+
+enum class HintSafety {
+    Safe,    // `pair` keeps the position winnable
+    Lost,    // every candidate leads to a lost position: the position is lost
+    Unknown, // no proof either way (a verdict missing or undecided)
+};
+
+struct HintJudgement {
+    HintSafety safety = HintSafety::Unknown;
+    SolverMove pair; // Safe only
+};
+
+// The first candidate, in order, whose position after it is Winnable. The
+// candidates are judged one after another; a candidate without a verdict
+// (nullopt) ends the judgement as Unknown, since a later safe pair could not
+// be known to be the first. Undecided and Unwinnable candidates are passed
+// over; Lost needs every candidate Unwinnable (and at least one candidate).
+HintJudgement JudgeHintCandidates(const Board& board, const std::vector<SolverMove>& candidates,
+                                  const VerdictSource& afterVerdict);
+
+// The judgement from verdicts already known only: a position known to be
+// lost is Lost at once; otherwise the candidates as above, with the
+// positions nobody has judged yet as missing verdicts.
+HintJudgement JudgeHintFromKnown(const Board& board, const std::vector<SolverMove>& candidates,
+                                 const VerdictCache& known);
+
+// Stores what a judgement proves about the position itself: Safe, that it
+// is Winnable; Lost, that it is Unwinnable; Unknown, nothing.
+void RememberJudgement(VerdictCache& known, const Board& board, const HintJudgement& judgement);
+
+// One whole judgement as the worker runs it: known verdicts first, then
+// `solve` for the positions after the candidates, until `budget` nodes are
+// spent in all (each call gets what is left). Every verdict found is stored
+// in `known`, the position's own too (RememberJudgement).
+HintJudgement RunHintCheck(const Board& board, const std::vector<SolverMove>& candidates,
+                           VerdictCache& known, const SolveFunction& solve,
+                           int64_t budget = kSafeHintNodeBudget);
+
+// What the hint shows and says.
+struct HintShown {
+    SolverMove pair;
+    bool sayLost = false; // tell the player the position cannot be won any more
+};
+
+// The rule of the hint command: with the safe hint off, or without a
+// judgement (it came too late), or with an Unknown one, the first candidate
+// (the plain hint) and nothing said; Safe: its pair; Lost: the first
+// candidate, and say so. `candidates` must not be empty.
+HintShown ChooseHintPair(bool safeHint, const std::vector<SolverMove>& candidates,
+                         const std::optional<HintJudgement>& judgement);
+
+} // namespace kelmar
