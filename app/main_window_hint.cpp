@@ -24,7 +24,7 @@ void TMainForm::createSafeHint() {
 // stuck board, the hint is the plain one. Otherwise the pair is shown when
 // the judgement is known: at once, or within kSafeHintWaitMs.
 void TMainForm::hintCommand() {
-    handle([this] {
+    handleAction([this] {
         const PlayState& play = game_.play;
         if (!game_.Running || play.GameWon) {
             return;
@@ -35,13 +35,6 @@ void TMainForm::hintCommand() {
         }
         safeHint_->ask();
     });
-}
-
-void TMainForm::BHintClick() {
-    hintCommand();
-}
-void TMainForm::MHintClick() {
-    hintCommand();
 }
 
 // For the position on the board now (SafeHintCheck drops the others). A
@@ -67,7 +60,7 @@ void TMainForm::safeHintAnswered(const std::vector<SolverMove>& candidates,
 // Turning it off forgets a hint still waiting for its judgement; the next
 // press gives the plain hint.
 void TMainForm::MSafeHintClick() {
-    handle([this] {
+    handleAction([this] {
         bool& option = game_.settings.SafeHint;
         option = !option;
         MSafeHint->setChecked(option);
