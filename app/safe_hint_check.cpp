@@ -10,13 +10,8 @@ QString LostHintText() {
 
 SafeHintCheck::SafeHintCheck(const Game& game, VerdictCache& known, SolveFunction solve,
                              AnswerSink sink, QObject* parent)
-    : QObject(parent), game_(game), known_(known), solve_(std::move(solve)),
+    : QObject(parent), game_(game), known_(known), solve_(HintSolverOf(solve)),
       sink_(std::move(sink)) {
-    if (!solve_) {
-        solve_ = [](const Board& board, int64_t budget, SolverStats* stats) {
-            return SolvePosition(board, budget, stats);
-        };
-    }
     wait_.setSingleShot(true);
     connect(&wait_, &QTimer::timeout, this, &SafeHintCheck::waitEnded);
     connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &SafeHintCheck::workerDone);
@@ -37,9 +32,11 @@ bool SafeHintCheck::ask() {
     if (question.candidates.empty()) {
         return true; // nothing to show; the caller's guard keeps this from happening
     }
-    const HintJudgement known = JudgeHintFromKnown(game_.board, question.candidates, known_);
+    const HintJudgement known =
+        JudgeHintFromKnown(game_.board, question.candidates, known_, lineOf(question.position));
     if (known.safety != HintSafety::Unknown) {
         RememberJudgement(known_, game_.board, known);
+        learnLine(known);
         sink_(question.candidates, known);
         return true;
     }
@@ -55,13 +52,28 @@ void SafeHintCheck::start() {
     working_ = true;
     workingOn_ = asked_->number;
     // Copies only: the worker never touches the game.
-    watcher_.setFuture(QtConcurrent::run([board = game_.board, candidates = asked_->candidates,
-                                          known = known_, solve = solve_]() mutable {
-        Outcome outcome;
-        outcome.judgement = RunHintCheck(board, candidates, known, solve);
-        outcome.verdicts = std::move(known);
-        return outcome;
-    }));
+    watcher_.setFuture(
+        QtConcurrent::run([board = game_.board, candidates = asked_->candidates, known = known_,
+                           solve = solve_, line = lineOf(asked_->position)]() mutable {
+            Outcome outcome;
+            outcome.judgement =
+                RunHintCheck(board, candidates, known, solve, kSafeHintNodeBudget, line);
+            outcome.verdicts = std::move(known);
+            return outcome;
+        }));
+}
+
+const WinningLine& SafeHintCheck::lineOf(const PositionKey& position) const {
+    static const WinningLine none;
+    return line_ && line_->position == position ? line_->line : none;
+}
+
+// Keeps the winning order after a safe pair, keyed by the position it is
+// for; the board the judgement was about is still the one in the game.
+void SafeHintCheck::learnLine(const HintJudgement& judgement) {
+    if (judgement.safety == HintSafety::Safe && !judgement.line.empty()) {
+        line_ = KnownLine{PositionKey::Of(BoardAfter(game_.board, judgement.pair)), judgement.line};
+    }
 }
 
 // Hands the open question's answer on if its position is still the one on
@@ -98,13 +110,16 @@ void SafeHintCheck::workerDone() {
         return;
     }
     if (asked_->number == workingOn_) {
+        learnLine(outcome.judgement);
         answer(outcome.judgement);
         return;
     }
     // Asked again while the worker judged an older question.
-    const HintJudgement known = JudgeHintFromKnown(game_.board, asked_->candidates, known_);
+    const HintJudgement known =
+        JudgeHintFromKnown(game_.board, asked_->candidates, known_, lineOf(asked_->position));
     if (known.safety != HintSafety::Unknown) {
         RememberJudgement(known_, game_.board, known);
+        learnLine(known);
         answer(known);
     } else {
         start();

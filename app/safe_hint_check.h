@@ -30,8 +30,8 @@ public:
                                           const std::optional<HintJudgement>& judgement)>;
 
     // `game` and `known` must outlive this. `solve` empty means
-    // SolvePosition. The sink runs on the window's thread, at once from
-    // ask() or later.
+    // SolvePosition (with its winning orders). The sink runs on the window's
+    // thread, at once from ask() or later.
     SafeHintCheck(const Game& game, VerdictCache& known, SolveFunction solve, AnswerSink sink,
                   QObject* parent = nullptr);
     // Waits for a running worker: it holds the solve function.
@@ -70,15 +70,24 @@ private:
         HintJudgement judgement;
         VerdictCache verdicts;
     };
+    // A winning order of the position after the last pair judged safe: when
+    // the player takes that pair, the next hint starts from it.
+    struct KnownLine {
+        PositionKey position;
+        WinningLine line;
+    };
 
     void start();
+    const WinningLine& lineOf(const PositionKey& position) const;
+    void learnLine(const HintJudgement& judgement);
     void answer(const std::optional<HintJudgement>& judgement);
     void workerDone();
 
     const Game& game_;
     VerdictCache& known_;
-    SolveFunction solve_;
+    HintSolveFunction solve_;
     AnswerSink sink_;
+    std::optional<KnownLine> line_;
     uint64_t questions_ = 0;
     std::optional<Question> asked_; // open question, answered by worker or wait
     uint64_t workingOn_ = 0;        // number of the question the worker judges

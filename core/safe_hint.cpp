@@ -32,41 +32,84 @@ Board BoardAfter(const Board& board, SolverMove pair) {
     return after;
 }
 
+bool LineHolds(const WinningLine& line, SolverMove pair) {
+    return std::any_of(line.begin(), line.end(), [pair](SolverMove m) {
+        return (m.First == pair.First && m.Second == pair.Second) ||
+               (m.First == pair.Second && m.Second == pair.First);
+    });
+}
+
+WinningLine LineAfter(WinningLine line, SolverMove pair) {
+    std::erase_if(line, [pair](SolverMove m) {
+        return (m.First == pair.First && m.Second == pair.Second) ||
+               (m.First == pair.Second && m.Second == pair.First);
+    });
+    return line;
+}
+
+HintSolveFunction HintSolverOf(const SolveFunction& solve) {
+    if (!solve) {
+        return [](const Board& board, int64_t budget, SolverStats* stats, WinningLine* line) {
+            return SolvePosition(board, budget, stats, line);
+        };
+    }
+    return [solve](const Board& board, int64_t budget, SolverStats* stats, WinningLine* line) {
+        if (line != nullptr) {
+            line->clear();
+        }
+        return solve(board, budget, stats);
+    };
+}
+
 HintJudgement JudgeHintCandidates(const Board& board, const std::vector<SolverMove>& candidates,
-                                  const VerdictSource& afterVerdict) {
+                                  const AfterVerdictSource& afterVerdict) {
     bool allLost = !candidates.empty();
     for (const SolverMove& pair : candidates) {
-        const std::optional<SolveResult> verdict = afterVerdict(BoardAfter(board, pair));
+        const std::optional<SolveResult> verdict = afterVerdict(pair, BoardAfter(board, pair));
         if (!verdict) {
             return {};
         }
         if (*verdict == SolveResult::Winnable) {
-            return {HintSafety::Safe, pair};
+            return {HintSafety::Safe, pair, {}};
         }
         allLost = allLost && *verdict == SolveResult::Unwinnable;
     }
-    return {allLost ? HintSafety::Lost : HintSafety::Unknown, {}};
+    return {allLost ? HintSafety::Lost : HintSafety::Unknown, {}, {}};
 }
 
 HintJudgement JudgeHintFromKnown(const Board& board, const std::vector<SolverMove>& candidates,
-                                 const VerdictCache& known) {
+                                 const VerdictCache& known, const WinningLine& line) {
     if (known.find(PositionKey::Of(board)) == SolveResult::Unwinnable) {
-        return {HintSafety::Lost, {}};
+        return {HintSafety::Lost, {}, {}};
     }
-    return JudgeHintCandidates(board, candidates,
-                               [&known](const Board& b) { return known.find(PositionKey::Of(b)); });
+    HintJudgement judgement = JudgeHintCandidates(
+        board, candidates, [&](SolverMove pair, const Board& after) -> std::optional<SolveResult> {
+            if (LineHolds(line, pair)) {
+                return SolveResult::Winnable;
+            }
+            return known.find(PositionKey::Of(after));
+        });
+    if (judgement.safety == HintSafety::Safe && LineHolds(line, judgement.pair)) {
+        judgement.line = LineAfter(line, judgement.pair);
+    }
+    return judgement;
 }
 
 HintJudgement RunHintCheck(const Board& board, const std::vector<SolverMove>& candidates,
-                           VerdictCache& known, const SolveFunction& solve, int64_t budget) {
-    const HintJudgement fromKnown = JudgeHintFromKnown(board, candidates, known);
-    if (fromKnown.safety != HintSafety::Unknown) {
-        RememberJudgement(known, board, fromKnown);
-        return fromKnown;
+                           VerdictCache& known, const HintSolveFunction& solve, int64_t budget,
+                           const WinningLine& line) {
+    HintJudgement judgement = JudgeHintFromKnown(board, candidates, known, line);
+    if (judgement.safety != HintSafety::Unknown) {
+        RememberJudgement(known, board, judgement);
+        return judgement;
     }
     int64_t left = budget;
-    const HintJudgement judgement = JudgeHintCandidates(
-        board, candidates, [&](const Board& after) -> std::optional<SolveResult> {
+    WinningLine solved; // of the last position the solver found winnable
+    judgement = JudgeHintCandidates(
+        board, candidates, [&](SolverMove pair, const Board& after) -> std::optional<SolveResult> {
+            if (LineHolds(line, pair)) {
+                return SolveResult::Winnable;
+            }
             const PositionKey key = PositionKey::Of(after);
             if (const auto verdict = known.find(key)) {
                 return verdict;
@@ -75,13 +118,18 @@ HintJudgement RunHintCheck(const Board& board, const std::vector<SolverMove>& ca
                 return std::nullopt;
             }
             SolverStats stats;
-            const SolveResult result = solve(after, left, &stats);
+            const SolveResult result = solve(after, left, &stats, &solved);
             left -= std::max<int64_t>(stats.nodes, 1);
             if (result != SolveResult::Undecided) {
                 known.store(key, result);
             }
             return result;
         });
+    if (judgement.safety == HintSafety::Safe) {
+        // The judgement stops at the first winnable candidate: the line
+        // found last, if any, is its own.
+        judgement.line = LineHolds(line, judgement.pair) ? LineAfter(line, judgement.pair) : solved;
+    }
     RememberJudgement(known, board, judgement);
     return judgement;
 }

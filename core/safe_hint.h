@@ -9,6 +9,7 @@
 #include "core/solver.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -29,6 +30,28 @@ std::vector<SolverMove> HintCandidates(const Game& game);
 // `board` with the pair taken (both tiles removed), on a copy.
 Board BoardAfter(const Board& board, SolverMove pair);
 
+// A winning order of a position: pairs, each free and matching when it is
+// taken, that clear the board. Taking tiles never blocks a tile, so when a
+// pair of the order is free now, taking it first leaves the rest of the
+// order playable: the position after it is winnable without the solver,
+// and the rest is a winning order of that position (LineAfter).
+using WinningLine = std::vector<SolverMove>;
+
+// Whether `line` holds `pair`, in either order.
+bool LineHolds(const WinningLine& line, SolverMove pair);
+// `line` without `pair` (in either order).
+WinningLine LineAfter(WinningLine line, SolverMove pair);
+
+// The solver as the hint calls it: SolveFunction's contract, and on
+// Winnable `line` (when given) receives a winning order, or stays empty when
+// the solver gives none.
+using HintSolveFunction =
+    std::function<SolveResult(const Board&, int64_t, SolverStats*, WinningLine* line)>;
+
+// `solve` as a HintSolveFunction that gives no lines; an empty `solve`
+// gives SolvePosition with its winning orders.
+HintSolveFunction HintSolverOf(const SolveFunction& solve);
+
 enum class HintSafety {
     Safe,    // `pair` keeps the position winnable
     Lost,    // every candidate leads to a lost position: the position is lost
@@ -37,8 +60,14 @@ enum class HintSafety {
 
 struct HintJudgement {
     HintSafety safety = HintSafety::Unknown;
-    SolverMove pair; // Safe only
+    SolverMove pair;  // Safe only
+    WinningLine line; // Safe: a winning order after `pair` when one is known, else empty
 };
+
+// The verdict of the position after taking `pair`, or nullopt when the
+// source has none to give.
+using AfterVerdictSource =
+    std::function<std::optional<SolveResult>(SolverMove pair, const Board& after)>;
 
 // The first candidate, in order, whose position after it is Winnable. The
 // candidates are judged one after another; a candidate without a verdict
@@ -46,25 +75,28 @@ struct HintJudgement {
 // be known to be the first. Undecided and Unwinnable candidates are passed
 // over; Lost needs every candidate Unwinnable (and at least one candidate).
 HintJudgement JudgeHintCandidates(const Board& board, const std::vector<SolverMove>& candidates,
-                                  const VerdictSource& afterVerdict);
+                                  const AfterVerdictSource& afterVerdict);
 
-// The judgement from verdicts already known only: a position known to be
-// lost is Lost at once; otherwise the candidates as above, with the
-// positions nobody has judged yet as missing verdicts.
+// The judgement from what is already known only: a position known to be
+// lost is Lost at once; otherwise the candidates as above, a pair of `line`
+// (a winning order of `board`, may be empty) being safe, and the positions
+// nobody has judged yet as missing verdicts.
 HintJudgement JudgeHintFromKnown(const Board& board, const std::vector<SolverMove>& candidates,
-                                 const VerdictCache& known);
+                                 const VerdictCache& known, const WinningLine& line = {});
 
 // Stores what a judgement proves about the position itself: Safe, that it
 // is Winnable; Lost, that it is Unwinnable; Unknown, nothing.
 void RememberJudgement(VerdictCache& known, const Board& board, const HintJudgement& judgement);
 
-// One whole judgement as the worker runs it: known verdicts first, then
-// `solve` for the positions after the candidates, until `budget` nodes are
-// spent in all (each call gets what is left). Every verdict found is stored
-// in `known`, the position's own too (RememberJudgement).
+// One whole judgement as the worker runs it: what is known first (as
+// JudgeHintFromKnown), then `solve` for the positions after the candidates,
+// until `budget` nodes are spent in all (each call gets what is left).
+// Every verdict found is stored in `known`, the position's own too
+// (RememberJudgement). A Safe judgement carries the winning order after its
+// pair when `line` or the solver gave one.
 HintJudgement RunHintCheck(const Board& board, const std::vector<SolverMove>& candidates,
-                           VerdictCache& known, const SolveFunction& solve,
-                           int64_t budget = kSafeHintNodeBudget);
+                           VerdictCache& known, const HintSolveFunction& solve,
+                           int64_t budget = kSafeHintNodeBudget, const WinningLine& line = {});
 
 // What the hint shows and says.
 struct HintShown {

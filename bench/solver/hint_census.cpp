@@ -31,9 +31,7 @@ double HintReport::percentileMs(double q) const {
 }
 
 HintReport RunHint(Kind kind, int first, int count) {
-    const SolveFunction solve = [](const Board& board, int64_t budget, SolverStats* stats) {
-        return SolvePosition(board, budget, stats);
-    };
+    const HintSolveFunction solve = HintSolverOf({});
     HintReport report;
     report.kind = kind;
     Game game;

@@ -53,6 +53,10 @@ public:
     std::vector<QString> presets;
 };
 
+// Waits (processing events, not sleeping) until a hint press has its pair:
+// with "Hinweis hält das Spiel lösbar" on it comes from a worker thread.
+void WaitForHint(TMainForm& form);
+
 // Copies the game files from the build's game folder into `folder`.
 void ProvideGameFiles(const QString& folder);
 

@@ -97,6 +97,12 @@ TEST_F(SafeHint, ShowsTheFirstPairThatKeepsTheGameWinnableAndTakesItOnTheSecondP
     EXPECT_EQ(elapsedAfterTick(), start + 10'000 + 20) << "the taking press is free";
     checkSolvable();
     EXPECT_EQ(panel(0), QStringLiteral("Noch lösbar."));
+
+    // Following the hint, the next one comes at once from the winning order
+    // the solver found, without the worker.
+    form->MHintClick();
+    EXPECT_FALSE(form->safeHint().waiting());
+    EXPECT_EQ(shown(), std::pair(4, 1));
 }
 
 TEST_F(SafeHint, TurnedOffTheHintIsThePlainOneAndTheLineIsWritten) {

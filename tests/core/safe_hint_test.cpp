@@ -109,13 +109,14 @@ TEST_P(JudgeHint, TakesTheFirstProvenSafePairAndStopsWhereAVerdictIsMissing) {
     const std::vector<SolverMove> candidates = HintCandidates(game);
     ASSERT_EQ(candidates, (std::vector<SolverMove>{{6, 5}, {4, 3}, {2, 1}}));
     int asked = 0;
-    const HintJudgement j = JudgeHintCandidates(game.board, candidates, [&](const Board& after) {
-        ++asked;
-        EXPECT_EQ(after.Slots[6].Present + after.Slots[4].Present + after.Slots[2].Present, 2)
-            << "exactly one pair taken";
-        const int index = !after.Slots[6].Present ? 0 : !after.Slots[4].Present ? 1 : 2;
-        return c.after[static_cast<size_t>(index)];
-    });
+    const HintJudgement j =
+        JudgeHintCandidates(game.board, candidates, [&](SolverMove, const Board& after) {
+            ++asked;
+            EXPECT_EQ(after.Slots[6].Present + after.Slots[4].Present + after.Slots[2].Present, 2)
+                << "exactly one pair taken";
+            const int index = !after.Slots[6].Present ? 0 : !after.Slots[4].Present ? 1 : 2;
+            return c.after[static_cast<size_t>(index)];
+        });
     EXPECT_EQ(j.safety, c.safety);
     if (c.safety == HintSafety::Safe) {
         EXPECT_EQ(j.pair, candidates[static_cast<size_t>(c.pair)]);
@@ -138,8 +139,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(JudgeHint, NoCandidateIsNoLoss) {
     Game game;
     BuildThreePairs(game);
-    EXPECT_EQ(JudgeHintCandidates(game.board, {}, [](const Board&) { return L; }).safety,
-              HintSafety::Unknown);
+    EXPECT_EQ(
+        JudgeHintCandidates(game.board, {}, [](SolverMove, const Board&) { return L; }).safety,
+        HintSafety::Unknown);
 }
 
 TEST(JudgeHintFromKnown, AKnownLostPositionNeedsNoCandidateAndUnknownOnesStop) {
@@ -166,8 +168,8 @@ struct FakeSolver {
     std::map<int32_t, SolveResult> byTakenSlot;
     int64_t nodes = 10;
     std::vector<int64_t> budgets;
-    SolveFunction function() {
-        return [this](const Board& board, int64_t budget, SolverStats* stats) {
+    HintSolveFunction function() {
+        return HintSolverOf([this](const Board& board, int64_t budget, SolverStats* stats) {
             budgets.push_back(budget);
             if (stats != nullptr) {
                 stats->nodes = nodes;
@@ -178,7 +180,7 @@ struct FakeSolver {
                 }
             }
             return U;
-        };
+        });
     }
 };
 
@@ -226,11 +228,39 @@ TEST(RunHintCheck, StopsUndecidedOnceTheBudgetIsSpentAndStoresNoUndecidedVerdict
     EXPECT_FALSE(poor.find(PositionKey::Of(game.board)).has_value());
 }
 
+// A pair of a winning order already known is safe without the solver, and
+// the rest of the order goes with the judgement; a pair the solver judged
+// carries the solver's order (none from this one).
+TEST(RunHintCheck, APairOfAKnownWinningOrderIsSafeWithoutTheSolver) {
+    Game game;
+    BuildThreePairs(game);
+    const std::vector<SolverMove> candidates = HintCandidates(game);
+    FakeSolver solver;
+    solver.byTakenSlot = {{6, L}, {4, W}, {2, W}};
+    VerdictCache known;
+    const WinningLine line{{1, 2}, {3, 4}, {5, 6}}; // the other order in each pair
+    HintJudgement j =
+        RunHintCheck(game.board, candidates, known, solver.function(), kSafeHintNodeBudget, line);
+    EXPECT_EQ(j.pair, candidates[0]);
+    EXPECT_EQ(j.line, (WinningLine{{1, 2}, {3, 4}}));
+    EXPECT_TRUE(solver.budgets.empty());
+    EXPECT_EQ(known.find(PositionKey::Of(game.board)), W);
+
+    VerdictCache fresh;
+    j = RunHintCheck(game.board, candidates, fresh, solver.function(), kSafeHintNodeBudget,
+                     {{2, 1}});
+    EXPECT_EQ(j.pair, candidates[1]) << "a line never makes a pair before it safe";
+    EXPECT_TRUE(j.line.empty());
+    EXPECT_EQ(solver.budgets.size(), 2u);
+    EXPECT_EQ(JudgeHintFromKnown(game.board, candidates, VerdictCache{}, {{5, 6}}).safety,
+              HintSafety::Safe);
+}
+
 TEST(ChooseHintPair, ShowsTheSafePairOnlyWhenOnAndJudgedAndSaysLostOnlyWhenProven) {
     const std::vector<SolverMove> candidates{{9, 4}, {7, 2}, {5, 1}};
-    const HintJudgement safe{HintSafety::Safe, {5, 1}};
-    const HintJudgement lost{HintSafety::Lost, {}};
-    const HintJudgement unknown{HintSafety::Unknown, {}};
+    const HintJudgement safe{HintSafety::Safe, {5, 1}, {}};
+    const HintJudgement lost{HintSafety::Lost, {}, {}};
+    const HintJudgement unknown{HintSafety::Unknown, {}, {}};
     const struct {
         bool on;
         std::optional<HintJudgement> judgement;

@@ -22,16 +22,18 @@ void DealWinnable(Game& game, int index) {
 }
 
 // Presses the hint twice per move until no move is left; the safe hint's
-// choice is made by the judgement as the window's worker makes it.
+// choice is made by the judgement as the window's worker makes it, with the
+// winning order the last judgement found.
 void PlayByHint(Game& game, bool safe, int& changedPairs) {
-    const SolveFunction solve = [](const Board& board, int64_t budget, SolverStats* stats) {
-        return SolvePosition(board, budget, stats);
-    };
+    const HintSolveFunction solve = HintSolverOf({});
     VerdictCache known;
+    WinningLine line;
     while (!game.play.NoMovesLeft) {
         if (safe) {
             const std::vector<SolverMove> candidates = HintCandidates(game);
-            const HintJudgement judgement = RunHintCheck(game.board, candidates, known, solve);
+            const HintJudgement judgement =
+                RunHintCheck(game.board, candidates, known, solve, kSafeHintNodeBudget, line);
+            line = judgement.line;
             ASSERT_EQ(judgement.safety, HintSafety::Safe)
                 << "a winnable position has a pair that keeps it so, after "
                 << game.history.Position << " moves";
