@@ -184,11 +184,19 @@ struct FakeSolver {
     }
 };
 
-TEST(RunHintCheck, LearnsEveryVerdictAndThePositionsOwnSoTheNextCallSolvesNothing) {
+// The three pairs (6,5), (4,3), (2,1) and a fake solver for them.
+class RunHintCheckOn : public ::testing::Test {
+protected:
+    void SetUp() override {
+        BuildThreePairs(game);
+        candidates = HintCandidates(game);
+    }
     Game game;
-    BuildThreePairs(game);
-    const std::vector<SolverMove> candidates = HintCandidates(game);
+    std::vector<SolverMove> candidates;
     FakeSolver solver;
+};
+
+TEST_F(RunHintCheckOn, LearnsEveryVerdictAndThePositionsOwnSoTheNextCallSolvesNothing) {
     solver.byTakenSlot = {{6, L}, {4, W}, {2, W}};
     VerdictCache known;
     HintJudgement j = RunHintCheck(game.board, candidates, known, solver.function());
@@ -210,11 +218,7 @@ TEST(RunHintCheck, LearnsEveryVerdictAndThePositionsOwnSoTheNextCallSolvesNothin
     EXPECT_EQ(lost.find(PositionKey::Of(game.board)), L);
 }
 
-TEST(RunHintCheck, StopsUndecidedOnceTheBudgetIsSpentAndStoresNoUndecidedVerdict) {
-    Game game;
-    BuildThreePairs(game);
-    const std::vector<SolverMove> candidates = HintCandidates(game);
-    FakeSolver solver;
+TEST_F(RunHintCheckOn, StopsUndecidedOnceTheBudgetIsSpentAndStoresNoUndecidedVerdict) {
     solver.byTakenSlot = {{6, U}, {4, W}};
     solver.nodes = 60;
     VerdictCache known;
@@ -231,11 +235,7 @@ TEST(RunHintCheck, StopsUndecidedOnceTheBudgetIsSpentAndStoresNoUndecidedVerdict
 // A pair of a winning order already known is safe without the solver, and
 // the rest of the order goes with the judgement; a pair the solver judged
 // carries the solver's order (none from this one).
-TEST(RunHintCheck, APairOfAKnownWinningOrderIsSafeWithoutTheSolver) {
-    Game game;
-    BuildThreePairs(game);
-    const std::vector<SolverMove> candidates = HintCandidates(game);
-    FakeSolver solver;
+TEST_F(RunHintCheckOn, APairOfAKnownWinningOrderIsSafeWithoutTheSolver) {
     solver.byTakenSlot = {{6, L}, {4, W}, {2, W}};
     VerdictCache known;
     const WinningLine line{{1, 2}, {3, 4}, {5, 6}}; // the other order in each pair
