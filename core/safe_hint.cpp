@@ -105,26 +105,37 @@ HintJudgement RunHintCheck(const Board& board, const std::vector<SolverMove>& ca
     }
     int64_t left = budget;
     WinningLine solved; // of the last position the solver found winnable
-    judgement = JudgeHintCandidates(
-        board, candidates, [&](SolverMove pair, const Board& after) -> std::optional<SolveResult> {
-            if (LineHolds(line, pair)) {
-                return SolveResult::Winnable;
-            }
-            const PositionKey key = PositionKey::Of(after);
-            if (const auto verdict = known.find(key)) {
-                return verdict;
-            }
-            if (left <= 0) {
-                return std::nullopt;
-            }
-            SolverStats stats;
-            const SolveResult result = solve(after, left, &stats, &solved);
-            left -= std::max<int64_t>(stats.nodes, 1);
-            if (result != SolveResult::Undecided) {
-                known.store(key, result);
-            }
-            return result;
-        });
+    const auto judgeWithin = [&](int64_t cap) {
+        return JudgeHintCandidates(
+            board, candidates,
+            [&](SolverMove pair, const Board& after) -> std::optional<SolveResult> {
+                if (LineHolds(line, pair)) {
+                    return SolveResult::Winnable;
+                }
+                const PositionKey key = PositionKey::Of(after);
+                if (const auto verdict = known.find(key)) {
+                    return verdict;
+                }
+                if (left <= 0) {
+                    return std::nullopt;
+                }
+                SolverStats stats;
+                const SolveResult result = solve(after, std::min(cap, left), &stats, &solved);
+                left -= std::max<int64_t>(stats.nodes, 1);
+                if (result != SolveResult::Undecided) {
+                    known.store(key, result);
+                }
+                return result;
+            });
+    };
+    // The window waits kSafeHintWaitMs only, so a pair proven safe quickly
+    // beats an earlier one the solver needs long for: every candidate first
+    // gets kSafeHintQuickNodes, and only when that proves no pair safe (and
+    // not every pair lost) do the undecided ones get all that is left.
+    judgement = judgeWithin(kSafeHintQuickNodes);
+    if (judgement.safety == HintSafety::Unknown && left > 0) {
+        judgement = judgeWithin(left);
+    }
     if (judgement.safety == HintSafety::Safe) {
         // The judgement stops at the first winnable candidate: the line
         // found last, if any, is its own.

@@ -20,6 +20,9 @@ namespace kelmar {
 // pair, and the verdicts found later still go into the known ones.
 constexpr int64_t kSafeHintNodeBudget = 300'000;
 constexpr int kSafeHintWaitMs = 100;
+// Nodes each pair gets in the first round of a judgement (a few ms; most
+// positions are decided in a few hundred).
+constexpr int64_t kSafeHintQuickNodes = 2'000;
 
 // The free matching pairs of the analysed game in the order the hint
 // prefers them: by the higher slot (First) descending, then by the lower
@@ -90,7 +93,11 @@ void RememberJudgement(VerdictCache& known, const Board& board, const HintJudgem
 
 // One whole judgement as the worker runs it: what is known first (as
 // JudgeHintFromKnown), then `solve` for the positions after the candidates,
-// until `budget` nodes are spent in all (each call gets what is left).
+// until `budget` nodes are spent in all: a first round gives each candidate
+// kSafeHintQuickNodes, and when it proves no pair safe nor every pair lost,
+// a second gives the undecided ones, in order, all that is left. So a pair
+// that is safe but hard to prove may be passed over for a later one proven
+// at once.
 // Every verdict found is stored in `known`, the position's own too
 // (RememberJudgement). A Safe judgement carries the winning order after its
 // pair when `line` or the solver gave one.

@@ -163,19 +163,23 @@ TEST(JudgeHintFromKnown, AKnownLostPositionNeedsNoCandidateAndUnknownOnesStop) {
 }
 
 // A fake solver: verdicts by the first slot of the pair taken (the slot
-// that is absent), each call costing `nodes`.
+// that is absent), each call costing `nodes`; a slot listed in `needs`
+// stays Undecided, spending the whole budget, below that many nodes.
 struct FakeSolver {
     std::map<int32_t, SolveResult> byTakenSlot;
+    std::map<int32_t, int64_t> needs;
     int64_t nodes = 10;
     std::vector<int64_t> budgets;
     HintSolveFunction function() {
         return HintSolverOf([this](const Board& board, int64_t budget, SolverStats* stats) {
             budgets.push_back(budget);
-            if (stats != nullptr) {
-                stats->nodes = nodes;
-            }
+            stats->nodes = nodes;
             for (const auto& [slot, result] : byTakenSlot) {
                 if (!board.Slots[static_cast<size_t>(slot)].Present) {
+                    if (needs.contains(slot) && needs[slot] > budget) {
+                        stats->nodes = budget;
+                        return U;
+                    }
                     return result;
                 }
             }
@@ -202,8 +206,8 @@ TEST_F(RunHintCheckOn, LearnsEveryVerdictAndThePositionsOwnSoTheNextCallSolvesNo
     HintJudgement j = RunHintCheck(game.board, candidates, known, solver.function());
     EXPECT_EQ(j.safety, HintSafety::Safe);
     EXPECT_EQ(j.pair, candidates[1]);
-    EXPECT_EQ(solver.budgets, (std::vector<int64_t>{kSafeHintNodeBudget, kSafeHintNodeBudget - 10}))
-        << "each call gets what is left";
+    EXPECT_EQ(solver.budgets, (std::vector<int64_t>{kSafeHintQuickNodes, kSafeHintQuickNodes}))
+        << "the quick round first";
     EXPECT_EQ(known.find(PositionKey::Of(game.board)), W);
     EXPECT_EQ(known.find(PositionKey::Of(BoardAfter(game.board, candidates[0]))), L);
 
@@ -230,6 +234,30 @@ TEST_F(RunHintCheckOn, StopsUndecidedOnceTheBudgetIsSpentAndStoresNoUndecidedVer
     EXPECT_FALSE(poor.find(PositionKey::Of(BoardAfter(game.board, candidates[0]))).has_value())
         << "a budget too small proves nothing about the position";
     EXPECT_FALSE(poor.find(PositionKey::Of(game.board)).has_value());
+}
+
+// The window waits 100 ms only: a pair proven safe at once beats an earlier
+// one that needs a long search, and the long search comes only when no pair
+// is proven quickly.
+TEST_F(RunHintCheckOn, AQuickProofBeatsASlowOneAndSlowOnesGetTheRestLast) {
+    solver.byTakenSlot = {{6, W}, {4, W}, {2, L}};
+    solver.needs = {{6, 50'000}};
+    VerdictCache known;
+    EXPECT_EQ(RunHintCheck(game.board, candidates, known, solver.function()).pair, candidates[1]);
+
+    solver.byTakenSlot = {{6, W}, {4, L}, {2, L}};
+    solver.budgets.clear();
+    VerdictCache fresh;
+    EXPECT_EQ(RunHintCheck(game.board, candidates, fresh, solver.function()).pair, candidates[0]);
+    const int64_t left = kSafeHintNodeBudget - kSafeHintQuickNodes - 2 * solver.nodes;
+    EXPECT_EQ(solver.budgets, (std::vector<int64_t>{kSafeHintQuickNodes, kSafeHintQuickNodes,
+                                                    kSafeHintQuickNodes, left}));
+
+    solver.needs = {{6, 50'000}, {4, 50'000}};
+    solver.byTakenSlot = {{6, U}, {4, W}, {2, L}};
+    VerdictCache twoSlow;
+    EXPECT_EQ(RunHintCheck(game.board, candidates, twoSlow, solver.function()).pair, candidates[1])
+        << "the second round keeps the hint order";
 }
 
 // A pair of a winning order already known is safe without the solver, and
