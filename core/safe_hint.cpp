@@ -104,16 +104,33 @@ HintJudgement RunHintCheck(const Board& board, const std::vector<SolverMove>& ca
         return judgement;
     }
     int64_t left = budget;
+    // The position itself first, briefly: a lost one needs no candidate
+    // judged, and a winning order of it makes its pairs safe at once.
+    WinningLine own = line;
+    const PositionKey key = PositionKey::Of(board);
+    if (own.empty() && !known.find(key)) {
+        SolverStats stats;
+        const SolveResult result = solve(board, std::min(kSafeHintQuickNodes, left), &stats, &own);
+        left -= std::max<int64_t>(stats.nodes, 1);
+        if (result == SolveResult::Unwinnable) {
+            judgement = {HintSafety::Lost, {}, {}};
+            RememberJudgement(known, board, judgement);
+            return judgement;
+        }
+        if (result == SolveResult::Winnable) {
+            known.store(key, result);
+        }
+    }
     WinningLine solved; // of the last position the solver found winnable
     const auto judgeWithin = [&](int64_t cap) {
         return JudgeHintCandidates(
             board, candidates,
             [&](SolverMove pair, const Board& after) -> std::optional<SolveResult> {
-                if (LineHolds(line, pair)) {
+                if (LineHolds(own, pair)) {
                     return SolveResult::Winnable;
                 }
-                const PositionKey key = PositionKey::Of(after);
-                if (const auto verdict = known.find(key)) {
+                const PositionKey afterKey = PositionKey::Of(after);
+                if (const auto verdict = known.find(afterKey)) {
                     return verdict;
                 }
                 if (left <= 0) {
@@ -123,7 +140,7 @@ HintJudgement RunHintCheck(const Board& board, const std::vector<SolverMove>& ca
                 const SolveResult result = solve(after, std::min(cap, left), &stats, &solved);
                 left -= std::max<int64_t>(stats.nodes, 1);
                 if (result != SolveResult::Undecided) {
-                    known.store(key, result);
+                    known.store(afterKey, result);
                 }
                 return result;
             });
@@ -139,7 +156,7 @@ HintJudgement RunHintCheck(const Board& board, const std::vector<SolverMove>& ca
     if (judgement.safety == HintSafety::Safe) {
         // The judgement stops at the first winnable candidate: the line
         // found last, if any, is its own.
-        judgement.line = LineHolds(line, judgement.pair) ? LineAfter(line, judgement.pair) : solved;
+        judgement.line = LineHolds(own, judgement.pair) ? LineAfter(own, judgement.pair) : solved;
     }
     RememberJudgement(known, board, judgement);
     return judgement;

@@ -92,8 +92,10 @@ HintJudgement JudgeHintFromKnown(const Board& board, const std::vector<SolverMov
 void RememberJudgement(VerdictCache& known, const Board& board, const HintJudgement& judgement);
 
 // One whole judgement as the worker runs it: what is known first (as
-// JudgeHintFromKnown), then `solve` for the positions after the candidates,
-// until `budget` nodes are spent in all: a first round gives each candidate
+// JudgeHintFromKnown); then, without a line or verdict of the position, the
+// position itself with kSafeHintQuickNodes (lost: Lost at once; winnable:
+// its winning order serves as `line`); then `solve` for the positions after
+// the candidates, until `budget` nodes are spent in all: a first round gives each candidate
 // kSafeHintQuickNodes, and when it proves no pair safe nor every pair lost,
 // a second gives the undecided ones, in order, all that is left. So a pair
 // that is safe but hard to prove may be passed over for a later one proven

@@ -186,9 +186,9 @@ TEST_F(SafeHintSlowWorker, AnAnswerForABoardThatChangedMeanwhileIsDropped) {
     EXPECT_FALSE(game().play.HintShowing) << "nothing shown before the judgement";
     form->MHintClick(); // pressed again while waiting: still one question
     clickPair(8, 7);    // the board changes while the worker is busy; moves are left
-    gate.release();     // (8, 7) is safe on the old board
+    gate.release(2);    // the old board and (8, 7) on it: winnable
     settle();
-    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(calls, 2);
     EXPECT_FALSE(game().play.HintShowing);
     EXPECT_EQ(elapsedAfterTick(), 10) << "no penalty for a pair never shown";
 
@@ -205,33 +205,33 @@ TEST_F(SafeHintSlowWorker, WhenTheWaitEndsFirstThePlainPairIsShownAndTheLateAnsw
     form->safeHint().waitEnded();
     EXPECT_EQ(shown(), std::pair(6, 5));
     EXPECT_NE(panel(0), kLostNote) << "nothing said without a judgement";
-    gate.release(2);
+    gate.release(3); // the position, (6, 5) lost, (6, 2) safe
     settle();
     EXPECT_EQ(shown(), std::pair(6, 5));
     EXPECT_EQ(elapsedAfterTick(), 10'000 + 20) << "charged once";
 
     hint(); // takes it; the verdicts the late answer brought are kept
-    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(calls, 3);
 }
 
 TEST_F(SafeHintSlowWorker, APauseMeanwhileShowsNothing) {
     form->MHintClick();
     form->MPauseClick();
-    gate.release(2);
+    gate.release(3);
     settle();
     form->MPauseClick();
     EXPECT_FALSE(game().play.HintShowing);
     EXPECT_EQ(elapsedAfterTick(), 20) << "nothing charged";
     hint(); // asked again: answered from the verdicts the worker found
     EXPECT_EQ(shown(), std::pair(6, 2));
-    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(calls, 3);
 }
 
 TEST_F(SafeHintSlowWorker, TurningTheOptionOffMeanwhileShowsNothing) {
     form->MHintClick();
     form->MSafeHint->trigger();
     EXPECT_FALSE(form->safeHint().waiting());
-    gate.release(2);
+    gate.release(3);
     settle();
     EXPECT_FALSE(game().play.HintShowing);
     EXPECT_EQ(elapsedAfterTick(), 20);

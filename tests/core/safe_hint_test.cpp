@@ -164,9 +164,11 @@ TEST(JudgeHintFromKnown, AKnownLostPositionNeedsNoCandidateAndUnknownOnesStop) {
 
 // A fake solver: verdicts by the first slot of the pair taken (the slot
 // that is absent), each call costing `nodes`; a slot listed in `needs`
-// stays Undecided, spending the whole budget, below that many nodes.
+// stays Undecided, spending the whole budget, below that many nodes. The
+// position with none of them taken is `whole`.
 struct FakeSolver {
     std::map<int32_t, SolveResult> byTakenSlot;
+    SolveResult whole = U;
     std::map<int32_t, int64_t> needs;
     int64_t nodes = 10;
     std::vector<int64_t> budgets;
@@ -183,7 +185,7 @@ struct FakeSolver {
                     return result;
                 }
             }
-            return U;
+            return whole;
         });
     }
 };
@@ -206,27 +208,36 @@ TEST_F(RunHintCheckOn, LearnsEveryVerdictAndThePositionsOwnSoTheNextCallSolvesNo
     HintJudgement j = RunHintCheck(game.board, candidates, known, solver.function());
     EXPECT_EQ(j.safety, HintSafety::Safe);
     EXPECT_EQ(j.pair, candidates[1]);
-    EXPECT_EQ(solver.budgets, (std::vector<int64_t>{kSafeHintQuickNodes, kSafeHintQuickNodes}))
-        << "the quick round first";
+    EXPECT_EQ(solver.budgets,
+              (std::vector<int64_t>{kSafeHintQuickNodes, kSafeHintQuickNodes, kSafeHintQuickNodes}))
+        << "the position itself, then the quick round";
     EXPECT_EQ(known.find(PositionKey::Of(game.board)), W);
     EXPECT_EQ(known.find(PositionKey::Of(BoardAfter(game.board, candidates[0]))), L);
 
     j = RunHintCheck(game.board, candidates, known, solver.function());
     EXPECT_EQ(j.pair, candidates[1]);
-    EXPECT_EQ(solver.budgets.size(), 2u);
+    EXPECT_EQ(solver.budgets.size(), 3u);
 
     solver.byTakenSlot = {{6, L}, {4, L}, {2, L}};
     VerdictCache lost;
     EXPECT_EQ(RunHintCheck(game.board, candidates, lost, solver.function()).safety,
               HintSafety::Lost);
     EXPECT_EQ(lost.find(PositionKey::Of(game.board)), L);
+
+    solver.whole = L;
+    solver.budgets.clear();
+    VerdictCache wholeLost;
+    EXPECT_EQ(RunHintCheck(game.board, candidates, wholeLost, solver.function()).safety,
+              HintSafety::Lost);
+    EXPECT_EQ(solver.budgets.size(), 1u) << "a lost position needs no pair judged";
 }
 
 TEST_F(RunHintCheckOn, StopsUndecidedOnceTheBudgetIsSpentAndStoresNoUndecidedVerdict) {
     solver.byTakenSlot = {{6, U}, {4, W}};
     solver.nodes = 60;
     VerdictCache known;
-    EXPECT_EQ(RunHintCheck(game.board, candidates, known, solver.function(), 100).pair,
+    // 60 nodes for the position itself, 60 for the first pair, 40 left.
+    EXPECT_EQ(RunHintCheck(game.board, candidates, known, solver.function(), 160).pair,
               candidates[1]);
     VerdictCache poor;
     EXPECT_EQ(RunHintCheck(game.board, candidates, poor, solver.function(), 50).safety,
@@ -249,9 +260,10 @@ TEST_F(RunHintCheckOn, AQuickProofBeatsASlowOneAndSlowOnesGetTheRestLast) {
     solver.budgets.clear();
     VerdictCache fresh;
     EXPECT_EQ(RunHintCheck(game.board, candidates, fresh, solver.function()).pair, candidates[0]);
-    const int64_t left = kSafeHintNodeBudget - kSafeHintQuickNodes - 2 * solver.nodes;
-    EXPECT_EQ(solver.budgets, (std::vector<int64_t>{kSafeHintQuickNodes, kSafeHintQuickNodes,
-                                                    kSafeHintQuickNodes, left}));
+    const int64_t left = kSafeHintNodeBudget - kSafeHintQuickNodes - 3 * solver.nodes;
+    EXPECT_EQ(solver.budgets,
+              (std::vector<int64_t>{kSafeHintQuickNodes, kSafeHintQuickNodes, kSafeHintQuickNodes,
+                                    kSafeHintQuickNodes, left}));
 
     solver.needs = {{6, 50'000}, {4, 50'000}};
     solver.byTakenSlot = {{6, U}, {4, W}, {2, L}};
