@@ -6,6 +6,7 @@
 #include "app/main_view.h"
 #include "app/message_sink.h"
 #include "app/resume_keeper.h"
+#include "app/safe_hint_check.h"
 #include "app/solvability_check.h"
 #include "app/status_panels.h"
 #include "core/deal.h"
@@ -44,6 +45,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     game_.view = view_.get();
     createSolvability();
     resume_ = std::make_unique<ResumeKeeper>(game_, *services_.ticks, [this] { catchUpClock(); });
+    createSafeHint();
     placeWindow();
     FormCreate();
     centreWindow();
@@ -150,6 +152,7 @@ void TMainForm::setCheckMarks() {
     MShowSpeed->setChecked(settings.ShowRenderSpeed);
     MForceRepaint->setChecked(settings.ForceRepaint);
     MResumeGame->setChecked(settings.ResumeGame);
+    MSafeHint->setChecked(settings.SafeHint);
     settings.Zoom = ZoomFromPercent(settings.Zoom);
     for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
         MZoomItems[i]->setChecked(kZoomLevels[i] == settings.Zoom);

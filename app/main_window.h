@@ -37,9 +37,12 @@ class FileRequester;
 class MainView;
 class MessageSink;
 class ResumeKeeper;
+class SafeHintCheck;
 class SolvabilityCheck;
 enum class SolvabilityAction;
 struct SolvabilityAnswer;
+struct HintJudgement;
+struct SolverMove;
 class TField;
 class TickSource;
 class TScoreForm;
@@ -97,6 +100,7 @@ public:
     // The layout the board on the screen was dealt on; null for a loaded
     // board whose positions match no layout (its win enters no table).
     const Layout* boardLayout() const { return boardLayout_; }
+    SafeHintCheck& safeHint() { return *safeHint_; }
     const QString& SaveFileName() const { return saveFileName_; }
     bool ShutDownDone() const { return shutDownDone_; }
 
@@ -123,6 +127,8 @@ public:
     QAction *MUndo = nullptr, *MRedo = nullptr, *MHint = nullptr, *MPause = nullptr;
     QAction *MNoUnsolveableGames = nullptr, *MShowSpeed = nullptr, *MForceRepaint = nullptr;
     QAction* MResumeGame = nullptr;
+    QAction* MSafeHint = nullptr; // "&Hinweis hält das Spiel lösbar"
+
     QAction *MFDevice = nullptr, *MF32 = nullptr, *MF24 = nullptr, *MF16 = nullptr, *MF15 = nullptr,
             *MF8 = nullptr, *MF4 = nullptr;
     QActionGroup* MFormat = nullptr;
@@ -153,6 +159,7 @@ public Q_SLOTS:
     void BPauseClick();
     void MPauseClick();
     void MNoUnsolveableGamesClick();
+    void MSafeHintClick();
     void MFDeviceClick();
     void MF32Click();
     void MF24Click();
@@ -242,6 +249,11 @@ private:
     void solvabilityAnswered(const SolvabilityAnswer& answer, SolvabilityAction action);
     void chargeCheckOnce(const SolvabilityAnswer& answer);
     void sameGameCommand();
+
+    // The hint that keeps the game winnable (main_window_hint.cpp).
+    void createSafeHint();
+    void safeHintAnswered(const std::vector<SolverMove>& candidates,
+                          const std::optional<HintJudgement>& judgement);
     // The board was replaced: answers and penalties of the old one are gone.
     void boardReplaced();
     bool stuck() const;
@@ -290,6 +302,8 @@ private:
     bool continuing_ = false; // the start continued the kept game
     // Last: it refers to game_ and waits for its worker when destroyed.
     std::unique_ptr<SolvabilityCheck> solvability_;
+    // After it: it shares the check's known verdicts.
+    std::unique_ptr<SafeHintCheck> safeHint_;
 };
 
 } // namespace kelmar

@@ -214,14 +214,6 @@ void TMainForm::MRedoClick() {
     redoCommand();
 }
 
-void TMainForm::hintCommand() {
-    handle([this] {
-        if (game_.Running && !game_.play.GameWon) {
-            GiveHint(game_);
-        }
-    });
-}
-
 void TMainForm::BHintClick() {
     hintCommand();
 }

@@ -180,6 +180,10 @@ void TMainForm::createMenu() {
                                       &TMainForm::MNoUnsolveableGamesClick);
     MNoUnsolveableGames->setCheckable(true);
     MNoUnsolveableGames->setChecked(true);
+    MSafeHint = options->addAction(QString::fromUtf8("&Hinweis hält das Spiel lösbar"));
+    MSafeHint->setCheckable(true);
+    MSafeHint->setChecked(true);
+    connect(MSafeHint, &QAction::triggered, this, &TMainForm::MSafeHintClick);
     options->addSeparator();
     createFormatMenu(options);
     createZoomMenu(options);

@@ -2,6 +2,7 @@
 // dialog that offers them when a game gets stuck.
 #include "app/main_view.h"
 #include "app/main_window.h"
+#include "app/safe_hint_check.h"
 #include "app/solvability_check.h"
 #include "core/history.h"
 #include "core/rules.h"
@@ -105,6 +106,7 @@ void TMainForm::sameGameCommand() {
 
 void TMainForm::boardReplaced() {
     solvability_->newRun();
+    safeHint_->forget();
     view_->clearStatusNote();
 }
 

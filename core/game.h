@@ -83,7 +83,7 @@ struct GameClock {
     uint32_t NextStatusTick = 0; // the time display is refreshed once CurrentTick reaches this
 };
 
-// The five persisted options.
+// The persisted options: the five of the first version, then the newer ones.
 struct GameSettings {
     bool AvoidUnsolveableGames = true;
     std::string PlayerName = "Kelmar"; // Windows-1252 bytes
@@ -96,6 +96,9 @@ struct GameSettings {
     // The short name of the layout new games are dealt on (Layout=); one
     // no layout of this run has reads as the pyramid.
     std::string LayoutName = "Pyramide";
+    // The hint shows a pair that keeps a winnable game winnable
+    // (core/safe_hint.h); off: the plain hint.
+    bool SafeHint = true;
     // Keep a game in progress across the end of the program and continue it
     // at the next start (app/resume_rules.h).
     bool ResumeGame = true;

@@ -171,6 +171,14 @@ void GiveHint(Game& game) {
     if (!FindHintPair(game, a, b)) {
         return; // stale analysis: nothing to show, nothing charged
     }
+    ShowHintPair(game, a, b);
+}
+
+void ShowHintPair(Game& game, int32_t a, int32_t b) {
+    PlayState& play = game.play;
+    if (play.NoMovesLeft || !TakeablePair(game, a, b)) {
+        return;
+    }
     play.HintSlotA = a;
     play.HintSlotB = b;
     play.HintShowing = true;

@@ -27,6 +27,12 @@ void ClickTile(Game& game, int32_t slot);
 // effect when stuck.
 void GiveHint(Game& game);
 
+// The first press of the hint with a pair chosen by the caller: shows
+// (a, b) as GiveHint shows its own pair (highlight, 10 s, present), so that
+// the next GiveHint takes it. Does nothing unless (a, b) is a free matching
+// pair of present tiles in the analysed game.
+void ShowHintPair(Game& game, int32_t a, int32_t b);
+
 // The free matching pairs of the analysed game, by slot, in the order of the
 // free list (first tile before second). For tests, benchmarks and tools that
 // play or enumerate moves; the game itself never lists them all.

@@ -86,6 +86,7 @@ void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile&
     settings.ForceRepaint = ini.getBool(kOptionsSection, "ForceRepaint", settings.ForceRepaint);
     settings.Zoom = ZoomFromPercent(ini.getNumber(kOptionsSection, "Zoom", kDefaultZoom));
     settings.LayoutName = ini.getString(kOptionsSection, "Layout", PyramidLayout().ShortName);
+    settings.SafeHint = ini.getBool(kOptionsSection, "SafeHint", settings.SafeHint);
     settings.ResumeGame = ini.getBool(kOptionsSection, "ResumeGame", settings.ResumeGame);
     for (int row = 1; row <= kScoreRows; ++row) {
         const std::string value =
@@ -191,6 +192,7 @@ std::string SettingsText(const GameSettings& settings, const HighScoreTable& tab
     addOption(text, "ForceRepaint", flag(settings.ForceRepaint));
     addOption(text, "Zoom", std::to_string(ZoomFromPercent(settings.Zoom)));
     addOption(text, "Layout", nameOnOneLine(settings.LayoutName));
+    addOption(text, "SafeHint", flag(settings.SafeHint));
     addOption(text, "ResumeGame", flag(settings.ResumeGame));
     addLine(text, "");
     addLine(text, "[Highscores]");

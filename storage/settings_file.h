@@ -12,6 +12,7 @@
 //   ForceRepaint=0
 //   Zoom=100                   percent: 100, 150, 200, 250 or 300
 //   Layout=Pyramide            short name of the layout new games are dealt on
+//   SafeHint=1                 the hint keeps a winnable game winnable
 //   ResumeGame=1               keep a game in progress for the next start
 //   <empty line>
 //   [Highscores]
@@ -49,9 +50,9 @@ struct SettingsReadResult {
 
 // Reads the options and rows 1..10 of the table from the settings file at
 // `path`. A missing file, section or key leaves the values as they are (so a
-// file without a ResumeGame line keeps the option on); a value that is no
-// number gives the current value (PixelFormat: Device); a missing Zoom line,
-// or one that holds no zoom level, gives 100. A file that
+// file without a SafeHint or ResumeGame line keeps that option on); a value
+// that is no number gives the current value (PixelFormat: Device); a missing
+// Zoom line, or one that holds no zoom level, gives 100. A file that
 // cannot be read leaves everything as it is and says so. Never
 // blocks: a pipe under the name counts as unreadable.
 // A missing Layout line gives the pyramid. `layouts`, when given, receives
@@ -64,9 +65,9 @@ SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
 void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text,
                        LayoutScores* layouts = nullptr);
 
-// Rewrites the settings file at `path` with its twenty-one lines (the
-// eighteen of the first version, then Zoom, Layout and ResumeGame after
-// ForceRepaint) and the sections of `layouts`. The new file
+// Rewrites the settings file at `path` with its twenty-two lines (the
+// eighteen of the first version, then Zoom, Layout, SafeHint and ResumeGame
+// after ForceRepaint) and the sections of `layouts`. The new file
 // is written beside the old one and renamed over it only when complete: a
 // failure leaves the previous file whole and throws IoError (German message).
 void WriteSettings(const GameSettings& settings, const HighScoreTable& table,

@@ -10,15 +10,14 @@
 #include <random>
 
 namespace kelmar::census {
-namespace {
 
-// CPU time of this thread in ms: on a shared machine wall time also counts
-// the other processes.
 double ThreadCpuMs() {
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
+
+namespace {
 
 void Deal(Game& game, uint32_t seed, bool avoidUnsolvable, const Layout& layout) {
     game = Game{};
@@ -85,6 +84,25 @@ double Report::percentileMs(double q) const {
     return Percentile(std::move(ms), q);
 }
 
+bool DealPosition(Kind kind, int index, Game& game, DealCheckReport* deal,
+                  const Layout& layout) {
+    const uint32_t seed = SeedOf(index);
+    if (kind == Kind::NewGame) {
+        game = Game{};
+        game.layout = &layout;
+        game.settings.AvoidUnsolveableGames = true;
+        SeedRandom(game, seed);
+        NewGame(game, deal);
+        return true;
+    }
+    Deal(game, seed, false, layout);
+    if (kind == Kind::Played) {
+        std::mt19937 rng(seed);
+        return PlayRandomPairs(game, 10 + index % 51, rng);
+    }
+    return true;
+}
+
 Report Run(Kind kind, int first, int count, int64_t nodeBudget, const Layout& layout) {
     Report report;
     report.kind = kind;
@@ -95,26 +113,17 @@ Report Run(Kind kind, int first, int count, int64_t nodeBudget, const Layout& la
                                                  : index < first + count;
          ++index) {
         const uint32_t seed = SeedOf(index);
+        DealCheckReport deal;
+        const double dealStart = ThreadCpuMs();
+        const bool dealt = DealPosition(kind, index, game, &deal, layout);
         if (kind == Kind::NewGame) {
-            game = Game{};
-            game.layout = &layout;
-            game.settings.AvoidUnsolveableGames = true;
-            SeedRandom(game, seed);
-            DealCheckReport deal;
-            const double start = ThreadCpuMs();
-            NewGame(game, &deal);
-            report.newGameMs.push_back(ThreadCpuMs() - start);
+            report.newGameMs.push_back(ThreadCpuMs() - dealStart);
             report.attemptLimitReached += deal.proven ? 0 : 1;
             report.mostAttempts = std::max(report.mostAttempts, deal.attempts);
-        } else {
-            Deal(game, seed, false, layout);
         }
-        if (kind == Kind::Played) {
-            std::mt19937 rng(seed);
-            if (!PlayRandomPairs(game, 10 + index % 51, rng)) {
-                ++report.skipped;
-                continue;
-            }
+        if (!dealt) {
+            ++report.skipped;
+            continue;
         }
         SolverStats stats;
         const double start = ThreadCpuMs();

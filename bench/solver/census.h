@@ -11,6 +11,8 @@
 //             until it has judged as many positions as asked for.
 #pragma once
 
+#include "core/deal.h"
+#include "core/game.h"
 #include "core/layout.h"
 #include "core/solver.h"
 
@@ -51,8 +53,18 @@ double Percentile(std::vector<double> ms, double q);
 // Seeds spread over the day like the milliseconds since midnight.
 uint32_t SeedOf(int index);
 
+// CPU time of this thread in ms: on a shared machine wall time also counts
+// the other processes.
+double ThreadCpuMs();
+
+// The position of seed index `index` for a census of `kind`, dealt into
+// `game` (not analysed). False for a Played seed whose play got stuck.
+// `deal`, when given, receives the NewGame deal check's report.
+bool DealPosition(Kind kind, int index, Game& game, DealCheckReport* deal = nullptr,
+                  const Layout& layout = PyramidLayout());
+
 // Judges `count` positions from seed index `first` on, with the given node
-// budget, on deals over `layout`.
+// budget.
 Report Run(Kind kind, int first, int count, int64_t nodeBudget,
            const Layout& layout = PyramidLayout());
 

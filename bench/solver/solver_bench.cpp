@@ -7,8 +7,11 @@
 // SolvePosition call in ms (CPU time of the one thread), and for NewGame the
 // time of NewGame itself. After the benchmarks the census table is printed
 // as text.
+// BM_HintCensus*: the safe hint's judgement on the same 10,000 positions of
+// each sort, timed per position (hint_census.h), printed after the census.
 // BM_Solve*: one SolvePosition per iteration over 64 whole deals in turn.
 #include "bench/solver/census.h"
+#include "bench/solver/hint_census.h"
 #include "core/board.h"
 #include "core/builtin_layouts.h"
 #include "core/deal.h"
@@ -16,6 +19,7 @@
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <map>
 #include <vector>
 
 namespace kelmar {
@@ -131,6 +135,44 @@ void BM_CensusLayouts(benchmark::State& state) {
     state.counters["solve_ms_worst"] = worst;
 }
 BENCHMARK(BM_CensusLayouts)->Iterations(1)->Unit(benchmark::kMillisecond);
+bool hintCensusRan = false;
+
+// Each hint census runs once, on first use, and is kept for the repetitions.
+const census::HintReport& HintCensusOf(Kind kind) {
+    hintCensusRan = true;
+    static std::map<Kind, census::HintReport> kept;
+    auto it = kept.find(kind);
+    if (it == kept.end()) {
+        it = kept.emplace(kind, census::RunHint(kind, 0, kSeeds)).first;
+    }
+    return it->second;
+}
+
+void BM_HintCensus(benchmark::State& state, Kind kind) {
+    const census::HintReport& r = HintCensusOf(kind);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(r.judged.data());
+    }
+    const double n = static_cast<double>(r.judged.size());
+    state.counters["positions"] = n;
+    state.counters["safe_pct"] = 100.0 * r.count(HintSafety::Safe) / n;
+    state.counters["lost_pct"] = 100.0 * r.count(HintSafety::Lost) / n;
+    state.counters["unknown"] = r.count(HintSafety::Unknown);
+    state.counters["changed_pct"] = 100.0 * r.changedCount() / n;
+    state.counters["hint_ms_median"] = r.percentileMs(0.5);
+    state.counters["hint_ms_p99"] = r.percentileMs(0.99);
+    state.counters["hint_ms_worst"] = r.percentileMs(1.0);
+    state.counters["over_wait"] = r.overWait(); // the window shows the plain pair
+}
+BENCHMARK_CAPTURE(BM_HintCensus, NewGame, Kind::NewGame)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_HintCensus, Random, Kind::Random)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_HintCensus, Played, Kind::Played)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 std::vector<Board> Deals(bool avoidUnsolvable) {
     std::vector<Board> boards;
@@ -182,6 +224,15 @@ int main(int argc, char** argv) {
             for (const kelmar::census::Report& r : kelmar::LayoutCensus()[i]) {
                 std::printf("%s\n", kelmar::census::Summary(r).c_str());
             }
+        }
+    }
+    if (kelmar::hintCensusRan) {
+        std::printf("\nHint census, %d positions each, one thread (CPU ms), budget %lld nodes:\n",
+                    kelmar::kSeeds, static_cast<long long>(kelmar::kSafeHintNodeBudget));
+        for (kelmar::census::Kind kind :
+             {kelmar::census::Kind::NewGame, kelmar::census::Kind::Random,
+              kelmar::census::Kind::Played}) {
+            std::printf("%s\n", kelmar::census::HintSummary(kelmar::HintCensusOf(kind)).c_str());
         }
     }
     if (!kelmar::censusRan) {

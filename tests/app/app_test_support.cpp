@@ -1,12 +1,14 @@
 #include "tests/app/app_test_support.h"
 
 #include "app/board_field.h"
+#include "app/safe_hint_check.h"
 #include "app/status_panels.h"
 #include "core/board.h"
 #include "core/game.h"
 #include "core/rules.h"
 
 #include <QFile>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <random>
@@ -19,6 +21,10 @@ const char* const kGameFiles[] = {"KLBack.bmp", "KLTiles.bmp", "KLTFrame.bmp", "
                                   "Kelmar.htm"};
 
 } // namespace
+
+void WaitForHint(TMainForm& form) {
+    ASSERT_TRUE(QTest::qWaitFor([&form] { return !form.safeHint().waiting(); }, 20000));
+}
 
 void ProvideGameFiles(const QString& folder) {
     const QDir gameDir(QStringLiteral(KELMAR_TEST_GAME_DIR));

@@ -58,6 +58,9 @@ public:
 // (highest layer first), and each drawn pair gets a matching pair of kinds.
 // Returns that order; the board keeps its positions.
 std::vector<std::pair<int32_t, int32_t>> arrangeWinnableDeal(Game& game);
+// Waits (processing events, not sleeping) until a hint press has its pair:
+// with "Hinweis hält das Spiel lösbar" on it comes from a worker thread.
+void WaitForHint(TMainForm& form);
 
 // Copies the game files from the build's game folder into `folder`.
 void ProvideGameFiles(const QString& folder);

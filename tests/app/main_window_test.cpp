@@ -144,6 +144,7 @@ TEST_F(MainWindow, ReleaseOutsideTheBoardRendersAndKeepsTheSelection) {
     click(slot);
     ASSERT_TRUE(game().play.SelectionActive);
     form->BHintClick();
+    WaitForHint(*form);
     ASSERT_TRUE(game().play.HintShowing);
     form->FieldMouseUp(Qt::RightButton, -300, 5000);
     EXPECT_TRUE(game().play.SelectionActive);
@@ -157,6 +158,7 @@ TEST_F(MainWindow, HintCostsTenSecondsOnce) {
     tick(3000);
     EXPECT_EQ(game().clock.Elapsed, 3000);
     form->BHintClick();
+    WaitForHint(*form);
     tick(10);
     EXPECT_EQ(game().clock.Elapsed, 13010);
     form->MHintClick(); // takes the shown pair, no further penalty

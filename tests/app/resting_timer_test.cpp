@@ -219,7 +219,11 @@ const Action kNoSetUp = [](TMainForm&) {};
 const std::vector<Step> kDealtGame = {
     {0, kStart},
     {2340, takeAPair},
-    {5000, [](TMainForm& w) { w.BHintClick(); }},
+    {5000,
+     [](TMainForm& w) {
+         w.BHintClick();
+         WaitForHint(w);
+     }},
     {5730, [](TMainForm& w) { w.MHintClick(); }}, // takes the pair shown
     {8120, [](TMainForm& w) { w.BUndoClick(); }},
     {9000, [](TMainForm& w) { w.BRedoClick(); }},
@@ -238,7 +242,11 @@ const std::vector<Step> kDealtGame = {
 const std::vector<Step> kWonGame = {
     {0, kStart},
     {1500, takeAPair},
-    {3200, [](TMainForm& w) { w.BHintClick(); }},
+    {3200,
+     [](TMainForm& w) {
+         w.BHintClick();
+         WaitForHint(w);
+     }},
     {4010, takeAPair},
     {6660, takeAPair}, // the win: best-time check, then the replay
     {8000, [](TMainForm& w) { w.BPauseClick(); }},

@@ -362,6 +362,7 @@ TEST_F(ZoomWindow, MovesRepaintOnlyWhatChangedAndLeaveNothingStale) {
             check("taken");
         }
         form->BHintClick();
+        WaitForHint(*form);
         check("hint");
         form->BUndoClick();
         check("undo");

@@ -32,6 +32,7 @@ constexpr const char* kDefaultFile = "[Kelmar]\r\n"
                                      "ForceRepaint=0\r\n"
                                      "Zoom=100\r\n"
                                      "Layout=Pyramide\r\n"
+                                     "SafeHint=1\r\n"
                                      "ResumeGame=1\r\n"
                                      "\r\n"
                                      "[Highscores]\r\n"
@@ -112,7 +113,7 @@ TEST_F(SettingsFile, ZoomIsReadAsALevelAndWrittenAfterForceRepaint) {
 
 // Keeping the game is on unless the file says 0: a file of an older version
 // has no line, and a value that is no number keeps the current value. The
-// line comes right after Zoom, before the empty line.
+// line comes after SafeHint, before the empty line.
 TEST_F(SettingsFile, ResumeGameIsOnUnlessTheFileTurnsItOff) {
     const struct {
         const char* file;
@@ -136,8 +137,33 @@ TEST_F(SettingsFile, ResumeGameIsOnUnlessTheFileTurnsItOff) {
     settings.Zoom = 200;
     settings.ResumeGame = false;
     EXPECT_NE(
-        SettingsText(settings, table).find("\r\nZoom=200\r\nResumeGame=0\r\n\r\n[Highscores]"),
+        SettingsText(settings, table).find("\r\nZoom=200\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame=0\r\n\r\n[Highscores]"),
         std::string::npos);
+}
+
+// SafeHint is the line after Layout, on unless the file says otherwise: a file
+// of an earlier version, or a value that is no number, keeps the hint safe.
+TEST_F(SettingsFile, SafeHintIsABooleanAfterZoomThatStaysOnWhenMissing) {
+    const std::pair<const char*, bool> cases[] = {
+        {"0", false}, {" 0 ", false}, {"0x0", false}, {"1", true},
+        {"2", true},  {"-1", true},   {"nein", true}, {"", true},
+    };
+    for (const auto& [value, on] : cases) {
+        settings.SafeHint = true;
+        read(std::string("[Kelmar]\r\nSafeHint=") + value + "\r\n");
+        EXPECT_EQ(settings.SafeHint, on) << value;
+    }
+    settings.SafeHint = false;
+    read("[Kelmar]\r\nnein=0\r\n");
+    EXPECT_FALSE(settings.SafeHint) << "a missing line keeps the value the game has";
+    GameSettings fresh;
+    ApplySettingsText(fresh, table, "[Kelmar]\r\nZoom=200\r\n");
+    EXPECT_TRUE(fresh.SafeHint) << "a file of an earlier version";
+
+    settings.SafeHint = false;
+    settings.Zoom = 150;
+    EXPECT_NE(SettingsText(settings, table).find("\r\nZoom=150\r\nLayout=Pyramide\r\nSafeHint=0\r\nResumeGame=1\r\n\r\n"),
+              std::string::npos);
 }
 
 TEST_F(SettingsFile, KeysAndSectionsMatchInAnyCaseAndValuesAreTrimmed) {

@@ -1,0 +1,129 @@
+#include "app/safe_hint_check.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace kelmar {
+
+QString LostHintText() {
+    return QString::fromUtf8("Nicht mehr lösbar – Strg+B geht zurück bis lösbar.");
+}
+
+SafeHintCheck::SafeHintCheck(const Game& game, VerdictCache& known, SolveFunction solve,
+                             AnswerSink sink, QObject* parent)
+    : QObject(parent), game_(game), known_(known), solve_(HintSolverOf(solve)),
+      sink_(std::move(sink)) {
+    wait_.setSingleShot(true);
+    connect(&wait_, &QTimer::timeout, this, &SafeHintCheck::waitEnded);
+    connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &SafeHintCheck::workerDone);
+}
+
+SafeHintCheck::~SafeHintCheck() {
+    watcher_.disconnect(this);
+    watcher_.waitForFinished();
+}
+
+bool SafeHintCheck::ask() {
+    PositionKey position = PositionKey::Of(game_.board);
+    if (asked_ && asked_->position == position) {
+        return false; // asked again while the answer is on its way
+    }
+    forget(); // a question about a position no longer on the board
+    Question question{++questions_, std::move(position), HintCandidates(game_)};
+    if (question.candidates.empty()) {
+        return true; // nothing to show; the caller's guard keeps this from happening
+    }
+    const HintJudgement known =
+        JudgeHintFromKnown(game_.board, question.candidates, known_, lineOf(question.position));
+    if (known.safety != HintSafety::Unknown) {
+        RememberJudgement(known_, game_.board, known);
+        learnLine(known);
+        sink_(question.candidates, known);
+        return true;
+    }
+    asked_ = std::move(question);
+    wait_.start(waitMs_);
+    if (!working_) {
+        start();
+    }
+    return false;
+}
+
+void SafeHintCheck::start() {
+    working_ = true;
+    workingOn_ = asked_->number;
+    // Copies only: the worker never touches the game.
+    watcher_.setFuture(
+        QtConcurrent::run([board = game_.board, candidates = asked_->candidates, known = known_,
+                           solve = solve_, line = lineOf(asked_->position)]() mutable {
+            Outcome outcome;
+            outcome.judgement =
+                RunHintCheck(board, candidates, known, solve, kSafeHintNodeBudget, line);
+            outcome.verdicts = std::move(known);
+            return outcome;
+        }));
+}
+
+const WinningLine& SafeHintCheck::lineOf(const PositionKey& position) const {
+    static const WinningLine none;
+    return line_ && line_->position == position ? line_->line : none;
+}
+
+// Keeps the winning order after a safe pair, keyed by the position it is
+// for; the board the judgement was about is still the one in the game.
+void SafeHintCheck::learnLine(const HintJudgement& judgement) {
+    if (judgement.safety == HintSafety::Safe && !judgement.line.empty()) {
+        line_ = KnownLine{PositionKey::Of(BoardAfter(game_.board, judgement.pair)), judgement.line};
+    }
+}
+
+// Hands the open question's answer on if its position is still the one on
+// the board, and closes it either way.
+void SafeHintCheck::answer(const std::optional<HintJudgement>& judgement) {
+    wait_.stop();
+    Question question = std::move(*asked_);
+    asked_.reset();
+    if (question.position == PositionKey::Of(game_.board)) {
+        sink_(question.candidates, judgement);
+    }
+}
+
+void SafeHintCheck::waitEnded() {
+    if (asked_) {
+        answer(std::nullopt);
+    }
+}
+
+void SafeHintCheck::forget() {
+    wait_.stop();
+    asked_.reset();
+}
+
+void SafeHintCheck::workerDone() {
+    const Outcome outcome = watcher_.result();
+    working_ = false;
+    known_.merge(outcome.verdicts);
+    if (!asked_) {
+        return; // answered by the wait, or forgotten
+    }
+    if (!(asked_->position == PositionKey::Of(game_.board))) {
+        forget(); // the board changed while the worker ran
+        return;
+    }
+    if (asked_->number == workingOn_) {
+        learnLine(outcome.judgement);
+        answer(outcome.judgement);
+        return;
+    }
+    // Asked again while the worker judged an older question.
+    const HintJudgement known =
+        JudgeHintFromKnown(game_.board, asked_->candidates, known_, lineOf(asked_->position));
+    if (known.safety != HintSafety::Unknown) {
+        RememberJudgement(known_, game_.board, known);
+        learnLine(known);
+        answer(known);
+    } else {
+        start();
+    }
+}
+
+} // namespace kelmar
