@@ -58,7 +58,15 @@ void TMainForm::setScoreForm(TScoreForm* form) {
     if (form == nullptr) {
         view_->setHighScoreSink({});
     } else {
-        view_->setHighScoreSink([form](int32_t timeMs) { form->EnterHighScore(timeMs); });
+        view_->setHighScoreSink([this, form](int32_t timeMs) {
+            form->EnterHighScore(timeMs);
+            if (scores_.NewEntryRow != 0) {
+                // Written at once, so that a crash or a power cut before the
+                // close does not lose it; the close writes the typed name.
+                guarded(*services_.messages, this,
+                        [this] { settingsFile_.Write(game_.settings, scores_); });
+            }
+        });
     }
 }
 
