@@ -144,6 +144,8 @@ void TMainForm::ShutDownGame() {
         return;
     }
     TimerObject->stop();
+    // A running check would keep the ending process alive.
+    solvability_->cancel();
     MessageSink& messages = shutdownMessages_ != nullptr ? *shutdownMessages_ : *services_.messages;
     guarded(messages, this, [this] { settingsFile_.Write(game_.settings, scores_); });
     view_->FreeBitmaps();

@@ -6,6 +6,7 @@
 #include "core/game.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace kelmar {
@@ -19,6 +20,9 @@ struct SolverStats {
     int64_t learned = 0;   // conflicts between pairings recorded by the search
     int64_t backjumps = 0; // nodes left early: a child's loss did not rest on its pairing
 };
+
+// Asked during a search: true ends it (see SolvePosition).
+using SolveStop = std::function<bool()>;
 
 // One pair taken on the way to the empty board, by slot number.
 struct SolverMove {
@@ -74,8 +78,11 @@ constexpr int64_t kDealCheckNodeBudget = 1500;
 //
 // `stats`, when given, receives the effort. `solution`, when given, is
 // cleared and on Winnable holds the pairs of one winning order, each pair
-// free and matching when it is taken.
+// free and matching when it is taken. `stop`, when given, is asked every
+// few dozen search nodes (on the solving thread); once it returns true the
+// call ends with Undecided, as if the budget were spent. It lets a caller
+// cancel a check or bound its time without the solver knowing any clock.
 SolveResult SolvePosition(const Board& board, int64_t nodeBudget, SolverStats* stats = nullptr,
-                          std::vector<SolverMove>* solution = nullptr);
+                          std::vector<SolverMove>* solution = nullptr, const SolveStop& stop = {});
 
 } // namespace kelmar
