@@ -74,7 +74,10 @@ constexpr int64_t kDealCheckNodeBudget = 1500;
 // board is Winnable). Once the budget is spent without a proof the answer
 // is Undecided; a larger budget never decides less, as the search runs the
 // same way until the smaller budget would have stopped it. On the census
-// positions (bench/solver) no call takes more than about 40,000 nodes.
+// positions (bench/solver: 5,000 random deals, 3,000 positions reached by
+// play) no call took more than 30,666 nodes, about 0.5 s; positions built
+// to be hard take more (75,438 nodes have been seen), so only the budget
+// or the caller's stop bounds a call.
 //
 // `stats`, when given, receives the effort. `solution`, when given, is
 // cleared and on Winnable holds the pairs of one winning order, each pair
