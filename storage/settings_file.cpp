@@ -99,10 +99,6 @@ void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile&
 
 } // namespace
 
-void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text) {
-    applySettings(settings, table, IniFile::Parse(text));
-}
-
 namespace {
 
 // A copy closing while another one writes waits this long at most.
@@ -290,6 +286,10 @@ std::vector<WrittenScoreRow> mergeAndWrite(const GameSettings& settings,
 }
 
 } // namespace
+
+void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text) {
+    applySettings(settings, table, IniFile::Parse(textOfFileBytes(std::string(text))));
+}
 
 SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
                                 const std::string& path) {

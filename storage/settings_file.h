@@ -56,7 +56,7 @@ struct SettingsReadResult {
 SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
                                 const std::string& path = kSettingsFileName);
 
-// The same from the file's bytes.
+// The same from the file's bytes (UTF-16 with a byte order mark decoded).
 void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text);
 
 // Rewrites the settings file at `path` with its nineteen lines (the
