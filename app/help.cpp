@@ -1,28 +1,88 @@
 #include "app/help.h"
 
+#include "app/help_page.h"
 #include "app/message_sink.h"
 #include "render/picture_file.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace kelmar {
 
 namespace {
 
-// Our page is about 20 KB; a file far larger is not ours.
-constexpr qint64 kMaxHelpPageBytes = 4 * 1024 * 1024;
+// Pictures and style sheets the page names: far larger ones are not ours.
+constexpr qint64 kMaxHelpResourceBytes = 4 * 1024 * 1024;
 
 void warnHelpFailed(MessageSink& sink, QWidget* owner) {
     sink.showWarning(owner, QStringLiteral("Kelmar-Fehler"),
                      QStringLiteral("Kann Hilfe nicht aufrufen"));
 }
+
+// The bytes of a regular file of at most `limit` bytes, opened without
+// blocking; empty for anything else.
+QByteArray readBounded(const QString& path, qint64 limit) {
+    QFile file(path);
+    if (!OpenRegularFile(file) || file.size() > limit) {
+        return {};
+    }
+    return file.read(limit);
+}
+
+// The page's text browser: it loads what the page names only from regular
+// files inside the game's folder (never through a link that leads out of
+// it), of bounded size, and pictures only as PNG or BMP by their suffix: a
+// JPEG of thousands of scans would hold the window. A picture it does not
+// load is an empty 1 x 1 pixel picture.
+class HelpBrowser final : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl& name) override {
+        const QVariant loaded = loadAllowed(type, name);
+        // Given no picture, Qt's layout would open the named file itself.
+        if (type == QTextDocument::ImageResource && !loaded.isValid()) {
+            QImage blank(1, 1, QImage::Format_ARGB32);
+            blank.fill(Qt::transparent);
+            return blank;
+        }
+        return loaded;
+    }
+
+private:
+    static QVariant loadAllowed(int type, const QUrl& name) {
+        const QUrl url = HelpPageUrl().resolved(name);
+        if (!url.isLocalFile()) {
+            return {};
+        }
+        const QString folder = QDir::current().canonicalPath() + QLatin1Char('/');
+        const QFileInfo info(url.toLocalFile());
+        const QString path = info.canonicalFilePath();
+        if (path.isEmpty() || !path.startsWith(folder)) {
+            return {};
+        }
+        const QByteArray bytes = readBounded(path, kMaxHelpResourceBytes);
+        if (bytes.isEmpty()) {
+            return {};
+        }
+        if (type != QTextDocument::ImageResource) {
+            return bytes;
+        }
+        const QString suffix = info.suffix().toLower();
+        if (suffix != QLatin1String("png") && suffix != QLatin1String("bmp")) {
+            return {};
+        }
+        const QImage image = QImage::fromData(bytes, suffix.toLatin1().constData());
+        return image.isNull() ? QVariant() : QVariant(image);
+    }
+};
 
 } // namespace
 
@@ -40,7 +100,7 @@ THelpForm::THelpForm(HelpOpener open, MessageSink& sink, QWidget* parent)
     setWindowTitle(QStringLiteral("Kelmar – Hilfe"));
     resize(820, 640);
 
-    Browser = new QTextBrowser(this);
+    Browser = new HelpBrowser(this);
     Browser->setObjectName(QStringLiteral("Browser"));
     // Links are followed here, so that a link never loads a file by itself.
     Browser->setOpenLinks(false);
@@ -63,18 +123,19 @@ THelpForm::THelpForm(HelpOpener open, MessageSink& sink, QWidget* parent)
     layout->addLayout(buttons);
 }
 
-bool THelpForm::LoadPage() {
-    QFile file(HelpPageUrl().toLocalFile());
-    if (!OpenRegularFile(file)) {
-        return false;
-    }
-    const QByteArray page = file.read(std::min(file.size(), kMaxHelpPageBytes));
+HelpPageResult THelpForm::LoadPage() {
+    const QByteArray page = readBounded(HelpPageUrl().toLocalFile(), kMaxHelpPageBytes);
     if (page.isEmpty()) {
-        return false;
+        QFile file(HelpPageUrl().toLocalFile());
+        return OpenRegularFile(file) && file.size() > kMaxHelpPageBytes ? HelpPageResult::Refused
+                                                                        : HelpPageResult::Missing;
+    }
+    if (!HelpPageFits(page)) {
+        return HelpPageResult::Refused;
     }
     Browser->document()->setBaseUrl(HelpPageUrl());
     Browser->setHtml(QString::fromUtf8(page));
-    return true;
+    return HelpPageResult::Shown;
 }
 
 void THelpForm::BBrowserClick() {
@@ -97,10 +158,19 @@ void ShowHelp(THelpForm*& form, const HelpOpener& open, MessageSink& sink, QWidg
     if (form == nullptr) {
         form = new THelpForm(open, sink, owner);
     }
-    if (!form->LoadPage()) {
+    const HelpPageResult page = form->LoadPage();
+    if (page == HelpPageResult::Missing) {
         form->hide();
         warnHelpFailed(sink, owner);
         return;
+    }
+    if (page == HelpPageResult::Refused) {
+        // The desktop's browser may still show it: the window stays as the
+        // way there, without the page.
+        warnHelpFailed(sink, owner);
+        form->Browser->setPlainText(QString::fromUtf8(
+            "Die Hilfeseite ist zu groß oder zu tief verschachtelt, um hier gezeigt zu werden. "
+            "„Im Browser öffnen“ zeigt sie im Browser."));
     }
     form->show();
     form->raise();

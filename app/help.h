@@ -24,6 +24,8 @@ HelpOpener DesktopHelpOpener();
 // file:// URL of the absolute path of "Kelmar.htm" in the working directory.
 QUrl HelpPageUrl();
 
+enum class HelpPageResult { Shown, Missing, Refused };
+
 // The help window `THelpForm`: the page in a text browser, the buttons
 // "Im &Browser öffnen" and "&Schließen". Not modal; Esc closes it.
 class THelpForm final : public QDialog {
@@ -33,9 +35,13 @@ public:
     THelpForm(HelpOpener open, MessageSink& sink, QWidget* parent);
 
     // Reads the page afresh (never blocking: a pipe under its name is
-    // refused) and shows it from the top. False, with the window unchanged,
-    // when the page is missing or cannot be read.
-    bool LoadPage();
+    // refused) and shows it from the top. Missing, with the window
+    // unchanged, when the page is missing or cannot be read; Refused, also
+    // with the window unchanged, when it is larger or nested deeper than
+    // HelpPageFits allows (help_page.h). What the page names (pictures,
+    // style sheets) is loaded only from regular files inside the game's
+    // folder, up to 4 MiB each; pictures only as PNG or BMP.
+    HelpPageResult LoadPage();
 
     QTextBrowser* Browser = nullptr;
     QPushButton* BBrowser = nullptr;
@@ -58,7 +64,9 @@ private:
 // The help command: shows `form` (created on first use as a window of
 // `owner`) with the page read afresh, raised and active. A page that cannot
 // be read shows the warning "Kann Hilfe nicht aufrufen" (caption
-// "Kelmar-Fehler") instead; nothing else changes.
+// "Kelmar-Fehler") instead; nothing else changes. A page the window refuses
+// to lay out shows the same warning, and the window then opens without it,
+// so that "Im Browser öffnen" can hand it to the desktop.
 void ShowHelp(THelpForm*& form, const HelpOpener& open, MessageSink& sink, QWidget* owner);
 
 } // namespace kelmar

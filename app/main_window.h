@@ -85,7 +85,8 @@ public:
     ~TMainForm() override;
 
     // The score window, created after this one; EnterHighScore and the best
-    // times command reach it from then on.
+    // times command reach it from then on. A best time it enters is written
+    // to the settings file at once (and again at close, with its name).
     void setScoreForm(TScoreForm* form);
 
     Game& game() { return game_; }

@@ -1,5 +1,6 @@
 // The layouts of the main window: reading them at start, the chooser, the
 // layout of a loaded board and the best-times table a win enters.
+#include "app/error_guard.h"
 #include "app/layout_dialog.h"
 #include "app/main_view.h"
 #include "app/main_window.h"
@@ -137,6 +138,12 @@ void TMainForm::enterHighScore(int32_t timeMs) {
     }
     scoreForm_->UseTable(*table, nameOf(boardLayout_));
     scoreForm_->EnterHighScore(timeMs);
+    if (table->NewEntryRow != 0) {
+        // Written at once, so that a crash or a power cut before the close
+        // does not lose it; the close writes the typed name.
+        guarded(*services_.messages, this,
+                [this] { settingsFile_.Write(game_.settings, scores_, layoutScores_); });
+    }
 }
 
 } // namespace kelmar

@@ -38,16 +38,30 @@ SolvabilityCheck::SolvabilityCheck(const Game& game, SolveFunction solve, Answer
                                    QObject* parent)
     : QObject(parent), game_(game), solve_(std::move(solve)), sink_(std::move(sink)) {
     if (!solve_) {
-        solve_ = [](const Board& board, int64_t budget, SolverStats* stats) {
-            return SolvePosition(board, budget, stats);
+        solve_ = [stopped = stopSignal()](const Board& board, int64_t budget, SolverStats* stats) {
+            return SolvePosition(board, budget, stats, nullptr, stopped);
         };
     }
     connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &SolvabilityCheck::workerDone);
 }
 
 SolvabilityCheck::~SolvabilityCheck() {
-    watcher_.disconnect(this);
+    cancel();
     watcher_.waitForFinished();
+}
+
+SolveStop SolvabilityCheck::stopSignal() const {
+    return [stop = stop_] {
+        return stop->cancelled.load(std::memory_order_relaxed) ||
+               std::chrono::steady_clock::now().time_since_epoch().count() >
+                   stop->deadline.load(std::memory_order_relaxed);
+    };
+}
+
+void SolvabilityCheck::cancel() {
+    stop_->cancelled = true;
+    watcher_.disconnect(this);
+    pending_.reset();
 }
 
 SolvabilityCheck::Request SolvabilityCheck::requestNow(SolvabilityAction action) const {
@@ -109,6 +123,9 @@ void SolvabilityCheck::newRun() {
 
 void SolvabilityCheck::start() {
     running_ = pending_;
+    const auto deadline = std::chrono::steady_clock::now() + timeLimit_;
+    stop_->deadline =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(deadline.time_since_epoch()).count();
     // Copies only: the worker never touches the game.
     watcher_.setFuture(QtConcurrent::run([board = game_.board, history = game_.history,
                                           known = verdicts_, solve = solve_]() mutable {

@@ -11,7 +11,10 @@
 #include <QFutureWatcher>
 #include <QObject>
 #include <QString>
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace kelmar {
@@ -27,18 +30,35 @@ QString SolvabilityText(const SolvabilityAnswer& answer, int32_t position);
 // Shown in status panel 0 while a worker check runs.
 QString CheckingText();
 
+// The real solver's time for one check (the walk back included): past it
+// the check answers "nicht entschieden", so no board keeps "Prüfe ..." up
+// for long. The node budgets bound the work on a fast machine; this bounds
+// it on a slow one and on boards whose nodes are costly.
+constexpr std::chrono::milliseconds kSolvabilityTimeLimit{2500};
+
 class SolvabilityCheck final : public QObject {
     Q_OBJECT
 public:
     using AnswerSink = std::function<void(const SolvabilityAnswer&, SolvabilityAction)>;
 
-    // `game` must outlive this. `solve` empty means SolvePosition. The sink
-    // is called on the window's thread, at once from ask() or later when the
-    // worker is done.
+    // `game` must outlive this. `solve` empty means SolvePosition, stopped
+    // after kSolvabilityTimeLimit and by cancel(). The sink is called on the
+    // window's thread, at once from ask() or later when the worker is done.
     SolvabilityCheck(const Game& game, SolveFunction solve, AnswerSink sink,
                      QObject* parent = nullptr);
-    // Waits for a running worker: it holds the solve function.
+    // Cancels and waits for a running worker: it holds the solve function.
     ~SolvabilityCheck() override;
+
+    // The window closes: a running check of the real solver ends within a
+    // few dozen search nodes and nothing is answered any more.
+    void cancel();
+
+    // True once cancel() ran or the running check has used its time; the
+    // real solver asks it, and an injected one may (thread-safe).
+    SolveStop stopSignal() const;
+
+    // The time a check may take from now on (kSolvabilityTimeLimit).
+    void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
 
     // About the position on the board now. True: answered at once (the sink
     // has run); false: a worker check runs or is queued behind the running
@@ -71,7 +91,15 @@ private:
     void start();
     void workerDone();
 
+    // Shared with the worker's solve function.
+    struct Stop {
+        std::atomic<bool> cancelled{false};
+        std::atomic<int64_t> deadline{0}; // steady clock, ns since its epoch
+    };
+
     const Game& game_;
+    std::shared_ptr<Stop> stop_ = std::make_shared<Stop>();
+    std::chrono::milliseconds timeLimit_ = kSolvabilityTimeLimit;
     SolveFunction solve_;
     AnswerSink sink_;
     VerdictCache verdicts_;

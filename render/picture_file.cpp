@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,12 +30,70 @@ bool OpenRegularFile(QFile& file) {
     return true;
 }
 
+namespace {
+
+uint32_t littleEndian(const QByteArray& bytes, int at, int size) {
+    uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i) {
+        value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
+    }
+    return value;
+}
+
+// Qt's BMP reader fills the rows of a file that ends early with black.
+bool holdsAllPixelRows(QFile& file) {
+    const std::optional<qint64> end = BmpPixelDataEnd(file.peek(kBmpHeaderBytes));
+    return !end || *end <= file.size();
+}
+
+} // namespace
+
+std::optional<qint64> BmpPixelDataEnd(const QByteArray& header) {
+    if (header.size() < 26 || !header.startsWith("BM")) {
+        return std::nullopt;
+    }
+    const qint64 offset = littleEndian(header, 10, 4);
+    const uint32_t infoSize = littleEndian(header, 14, 4);
+    int64_t width = 0, height = 0;
+    uint32_t bits = 0, compression = 0, imageSize = 0;
+    if (infoSize == 12) { // the old header: 16-bit sides, no compression
+        width = static_cast<int16_t>(littleEndian(header, 18, 2));
+        height = static_cast<int16_t>(littleEndian(header, 20, 2));
+        bits = littleEndian(header, 24, 2);
+    } else if (infoSize >= 40 && header.size() >= 38) {
+        width = static_cast<int32_t>(littleEndian(header, 18, 4));
+        height = static_cast<int32_t>(littleEndian(header, 22, 4));
+        bits = littleEndian(header, 28, 2);
+        compression = littleEndian(header, 30, 4);
+        imageSize = littleEndian(header, 34, 4);
+    } else {
+        return std::nullopt;
+    }
+    // Run-length data has no fixed size; its declared size is what it needs.
+    const bool plain = compression == 0 || compression == 3 || compression == 6;
+    if (!plain) {
+        return imageSize == 0 ? std::nullopt : std::optional<qint64>(offset + imageSize);
+    }
+    if (width <= 0 || bits == 0 || bits > 32) {
+        return std::nullopt; // refused by the reader anyway
+    }
+    const int64_t stride = (width * bits + 31) / 32 * 4;
+    return offset + stride * (height < 0 ? -height : height);
+}
+
 Bitmap LoadPictureFile(const QString& path, PixelFormatSetting format, ColourKey key) {
     QFile file(path);
     if (!OpenRegularFile(file)) {
         throw CannotOpenFileError(path.toStdString());
     }
-    QImageReader reader(&file);
+    if (!holdsAllPixelRows(file)) {
+        throw InvalidBitmapError();
+    }
+    // The format is fixed: left to guess, Qt would decode whatever the
+    // content looks like (a JPEG of thousands of scans under a .bmp name).
+    QImageReader reader(&file, "bmp");
+    reader.setAutoDetectImageFormat(false);
+    reader.setDecideFormatFromContent(false);
     // Checked before decoding where the format declares its size (BMP does);
     // otherwise after, within Qt's own allocation limit.
     const QSize size = reader.size();

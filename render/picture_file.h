@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImage>
 #include <QString>
+#include <optional>
 
 namespace kelmar {
 
@@ -24,13 +25,25 @@ constexpr int kMaxPictureSide = 4096;
 // otherwise stop the program in open or read).
 bool OpenRegularFile(QFile& file);
 
-// Reads any picture format Qt reads (BMP for the board pictures) and converts
-// it to `format` (ColourKey::Black for a picture drawn with black
-// transparent: only its pure black pixels become colour value 0). Throws
-// GraphicsError: "Cannot open file <path>" when the file is missing, no
-// regular file or cannot be opened for reading, "Bitmap image is not valid"
-// when it holds no picture Qt can decode or is larger than kMaxPictureSide in
-// either direction. Reads the whole file every time.
+// Reads a BMP picture and converts it to `format` (ColourKey::Black for a
+// picture drawn with black transparent: only its pure black pixels become
+// colour value 0). Decoded as BMP only, whatever the content looks like.
+// Throws GraphicsError: "Cannot open file <path>" when the file is missing,
+// no regular file or cannot be opened for reading, "Bitmap image is not
+// valid" when it holds no BMP picture, ends before its last pixel row or is
+// larger than kMaxPictureSide in either direction. Reads the whole file
+// every time.
+// Bytes of a BMP header that BmpPixelDataEnd looks at.
+constexpr int kBmpHeaderBytes = 38;
+
+// Where the pixel rows of a BMP file end, from its first kBmpHeaderBytes:
+// the data offset plus the rows of the declared width and height at the
+// declared bits per pixel (rows padded to 4 bytes), or for run-length data
+// the declared data size. nullopt when the header does not say (no "BM",
+// an unknown header, run-length data without a size, an impossible width
+// or depth: the decoder refuses those).
+std::optional<qint64> BmpPixelDataEnd(const QByteArray& header);
+
 Bitmap LoadPictureFile(const QString& path, PixelFormatSetting format,
                        ColourKey key = ColourKey::None);
 

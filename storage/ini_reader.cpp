@@ -104,6 +104,16 @@ std::optional<int32_t> ParseIniNumber(std::string_view value) {
     return static_cast<int32_t>(signedValue);
 }
 
+std::optional<std::string> IniSectionName(std::string_view line) {
+    line = trimmed(line);
+    if (line.empty() || line[0] != '[') {
+        return std::nullopt;
+    }
+    const auto close = line.find(']');
+    return lowered(trimmed(
+        line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
+}
+
 IniFile IniFile::Parse(std::string_view text) {
     IniFile ini;
     if (text.substr(0, 3) == "\xEF\xBB\xBF") {
@@ -112,21 +122,18 @@ IniFile IniFile::Parse(std::string_view text) {
     bool inSection = false;
     std::string section;
     while (!text.empty()) {
-        const auto end = text.find('\n');
-        std::string_view line = text.substr(0, end);
+        // CR LF, LF and a lone CR each end a line; the empty line between
+        // the CR and the LF of a pair is skipped like any empty line.
+        const auto end = text.find_first_of("\r\n");
+        std::string_view line = trimmed(text.substr(0, end));
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        line = trimmed(line);
         if (line.empty() || line[0] == ';') {
             continue;
         }
-        if (line[0] == '[') {
-            const auto close = line.find(']');
-            section = lowered(trimmed(line.substr(
-                1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
+        if (auto name = IniSectionName(line)) {
+            section = std::move(*name);
             inSection = true;
+            ini.sections_.push_back(section);
             continue;
         }
         const auto equals = line.find('=');
@@ -176,6 +183,15 @@ int32_t IniFile::getNumber(std::string_view section, std::string_view key,
         return defaultValue;
     }
     return ParseIniNumber(*value).value_or(defaultValue);
+}
+
+bool IniFile::hasSection(std::string_view section) const {
+    for (const std::string& name : sections_) {
+        if (equalNoCase(name, section)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool IniFile::getBool(std::string_view section, std::string_view key, bool defaultValue) const {

@@ -3,7 +3,7 @@
 // Lookup rules: section and key match without regard to ASCII letter case;
 // the first line with a matching section and key wins; the value is
 // returned without surrounding blanks (space, tab) and with at most 2047
-// characters. Lines end with LF or CR LF; a line "[name]" opens a section;
+// characters. Lines end with LF, CR LF or CR alone; a line "[name]" opens a section;
 // "key=value" lines before any section, lines without "=" and lines starting
 // with ";" are ignored. A leading UTF-8 byte order mark is skipped. Bytes are
 // taken as they are (Windows-1252), nothing is decoded.
@@ -30,6 +30,11 @@ constexpr std::size_t kIniMaxFileBytes = 1 << 20;
 // FFFFFFFF, taken as two's complement). nullopt when the value is no number.
 std::optional<int32_t> ParseIniNumber(std::string_view value);
 
+// The lower-case name of the section a line "[name]" opens (blanks around
+// the line and the name dropped, the name ending at "]" or the line's end);
+// nullopt for any other line.
+std::optional<std::string> IniSectionName(std::string_view line);
+
 class IniFile {
 public:
     static IniFile Parse(std::string_view text);
@@ -44,6 +49,8 @@ public:
     // The names of the sections that hold at least one key, in lower case,
     // each once, in the order of their first key.
     std::vector<std::string> sections() const;
+    // True when a line "[section]" opens it, even with no key in it.
+    bool hasSection(std::string_view section) const;
 
 private:
     struct Entry {
@@ -52,6 +59,7 @@ private:
         std::string value;
     };
     std::vector<Entry> entries_;
+    std::vector<std::string> sections_; // lower case, in file order
 };
 
 } // namespace kelmar

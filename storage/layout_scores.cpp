@@ -67,30 +67,4 @@ std::string LayoutScoresText(const LayoutScores& scores) {
     return text;
 }
 
-LayoutScores MergeLayoutScores(const LayoutScores& current, const LayoutScores& atStart,
-                               LayoutScores file) {
-    for (const auto& [key, entry] : current) {
-        bool added = false;
-        for (int row = 1; row <= kScoreRows; ++row) {
-            added = added || entry.Table.Rows[static_cast<std::size_t>(row)].AddedThisRun;
-        }
-        if (!added) {
-            continue;
-        }
-        if (file.find(key) == file.end()) {
-            const auto start = atStart.find(key);
-            file[key] =
-                start != atStart.end() ? start->second : LayoutScoreTable{entry.ShortName, {}};
-        }
-        file[key].ShortName = entry.ShortName;
-        for (int row = 1; row <= kScoreRows; ++row) {
-            const HighScoreEntry& e = entry.Table.Rows[static_cast<std::size_t>(row)];
-            if (e.AddedThisRun) {
-                EnterHighScoreRow(file[key].Table, e);
-            }
-        }
-    }
-    return file;
-}
-
 } // namespace kelmar

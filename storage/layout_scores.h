@@ -45,11 +45,4 @@ LayoutScores ReadLayoutScores(const IniFile& ini);
 // The sections, each after an empty line, CR LF line ends.
 std::string LayoutScoresText(const LayoutScores& scores);
 
-// The close of a run for these tables: every row of `current` entered this
-// run goes into the table of `file` (the tables the file holds now; for a
-// table the file lacks, the one of `atStart`, else the initial rows).
-// Tables only the file has stay as they are.
-LayoutScores MergeLayoutScores(const LayoutScores& current, const LayoutScores& atStart,
-                               LayoutScores file);
-
 } // namespace kelmar

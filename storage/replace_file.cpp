@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -48,58 +50,170 @@ std::string folderOf(const std::string& target) {
     return slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
 }
 
-// Six characters of mkstemp's alphabet.
-bool isUniqueSuffix(std::string_view text) {
-    return text.size() == 6 && std::all_of(text.begin(), text.end(), [](char c) {
-               return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-           });
+constexpr int kRandomDigits = 16;
+constexpr int kMaxLinksFollowed = 40;
+
+// kTemporaryPrefix, 16 random lower-case hexadecimal digits, kTemporarySuffix.
+std::string randomTemporaryName() {
+    unsigned char bytes[kRandomDigits / 2] = {};
+    std::size_t got = 0;
+    while (got < sizeof bytes) {
+        const ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+        if (n <= 0) {
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            // No entropy source: the clock and the process still make a name
+            // that O_EXCL or linkat() refuse to reuse.
+            const auto mix = static_cast<uint64_t>(std::time(nullptr)) * 1000003u ^
+                             static_cast<uint64_t>(::getpid()) ^ reinterpret_cast<uintptr_t>(&got);
+            for (std::size_t i = got; i < sizeof bytes; ++i) {
+                bytes[i] = static_cast<unsigned char>(mix >> (8 * (i % 8)));
+            }
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string name(kTemporaryPrefix);
+    for (const unsigned char b : bytes) {
+        name += kDigits[b >> 4];
+        name += kDigits[b & 15];
+    }
+    name += kTemporarySuffix;
+    return name;
+}
+
+// What the files we write start with: a settings file and a saved game
+// ("KLMR", the saved-game magic word in file order).
+constexpr std::string_view kOurContentStarts[] = {"[Kelmar]\r\n", "KLMR"};
+
+bool startsAsOurContent(int folder, const char* name) {
+    const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0) {
+        return false;
+    }
+    char head[16] = {};
+    const ssize_t n = ::read(fd, head, sizeof head);
+    ::close(fd);
+    const std::string_view start(head, n > 0 ? static_cast<std::size_t>(n) : 0);
+    for (const std::string_view mark : kOurContentStarts) {
+        if (start.substr(0, mark.size()) == mark) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
 
-TemporarySibling::TemporarySibling(const std::string& target, const std::string& action)
-    : target_(target), action_(action) {
-    refuseSpecialFile(target, action_);
-    const mode_t permissions = permissionsFor(target);
-    // Short, so that a target name of up to 255 bytes still leaves room.
-    std::string pattern = folderOf(target) + std::string(kTemporaryPrefix) + "XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        throw failure(action_, errno);
+std::string WriteTargetOf(const std::string& path) {
+    std::string current = path;
+    for (int hop = 0; hop < kMaxLinksFollowed; ++hop) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return current;
+        }
+        std::vector<char> link(4096);
+        const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) {
+            return path;
+        }
+        const std::string next(link.data(), static_cast<std::size_t>(n));
+        current = next.front() == '/' ? next : folderOf(current) + next;
     }
-    path_ = name.data();
-    const bool modeSet = ::fchmod(fd, permissions) == 0;
-    const int modeError = errno;
-    ::close(fd);
-    if (!modeSet) {
+    return path;
+}
+
+TemporarySibling::TemporarySibling(const std::string& target, const std::string& action)
+    : target_(WriteTargetOf(target)), action_(action) {
+    struct stat info {};
+    if (::lstat(target_.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        throw failure(action_, ELOOP); // links without end; the link stays
+    }
+    refuseSpecialFile(target_, action_);
+    const mode_t permissions = permissionsFor(target_);
+    const std::string folder = folderOf(target_);
+    nameless_ =
+        ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (nameless_ >= 0) {
+        path_ = "/proc/self/fd/" + std::to_string(nameless_);
+        // Without /proc the file could be neither reopened nor linked.
+        if (::access(path_.c_str(), W_OK) == 0 && ::fchmod(nameless_, permissions) == 0) {
+            return;
+        }
+        ::close(nameless_);
+        nameless_ = -1;
+    }
+    createNamed(folder);
+    if (::chmod(path_.c_str(), permissions) != 0) {
+        const int error = errno;
         ::unlink(path_.c_str());
-        throw failure(action_, modeError);
+        throw failure(action_, error);
+    }
+}
+
+void TemporarySibling::createNamed(const std::string& folder) {
+    for (int attempt = 0;; ++attempt) {
+        path_ = folder + randomTemporaryName();
+        const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            return;
+        }
+        if (errno != EEXIST || attempt == 8) {
+            const int error = errno;
+            path_.clear();
+            throw failure(action_, error);
+        }
     }
 }
 
 TemporarySibling::~TemporarySibling() {
-    if (!committed_) {
+    if (nameless_ >= 0) {
+        ::close(nameless_);
+    } else if (!committed_ && !path_.empty()) {
         ::unlink(path_.c_str());
     }
 }
 
 void TemporarySibling::commit() {
-    if (::rename(path_.c_str(), target_.c_str()) != 0) {
-        throw failure(action_, errno);
+    if (nameless_ < 0) {
+        if (::rename(path_.c_str(), target_.c_str()) != 0) {
+            throw failure(action_, errno);
+        }
+        committed_ = true;
+        return;
     }
-    committed_ = true;
-}
-
-bool IsStaleTemporaryName(std::string_view name) {
-    for (const std::string_view prefix : {kTemporaryPrefix, std::string_view(".QuickSave.klmr."),
-                                          std::string_view(".Kelmar.ini.")}) {
-        if (name.substr(0, prefix.size()) == prefix && isUniqueSuffix(name.substr(prefix.size()))) {
-            return true;
+    // There is no call that puts a nameless file over an existing name, so
+    // it gets a temporary name for the moment of the rename.
+    const std::string folder = folderOf(target_);
+    for (int attempt = 0;; ++attempt) {
+        const std::string named = folder + randomTemporaryName();
+        if (::linkat(AT_FDCWD, path_.c_str(), AT_FDCWD, named.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            if (::rename(named.c_str(), target_.c_str()) != 0) {
+                const int error = errno;
+                ::unlink(named.c_str());
+                throw failure(action_, error);
+            }
+            committed_ = true;
+            return;
+        }
+        if (errno != EEXIST || attempt == 8) {
+            throw failure(action_, errno);
         }
     }
-    return false;
+}
+
+bool IsTemporaryName(std::string_view name) {
+    const std::size_t length = kTemporaryPrefix.size() + kRandomDigits + kTemporarySuffix.size();
+    if (name.size() != length || name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix ||
+        name.substr(length - kTemporarySuffix.size()) != kTemporarySuffix) {
+        return false;
+    }
+    const std::string_view digits = name.substr(kTemporaryPrefix.size(), kRandomDigits);
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 int RemoveStaleTemporaries(const std::string& folder, std::time_t now) {
@@ -110,16 +224,16 @@ int RemoveStaleTemporaries(const std::string& folder, std::time_t now) {
     int removed = 0;
     const uid_t self = ::geteuid();
     while (const dirent* entry = ::readdir(directory)) {
-        const std::string_view name = entry->d_name;
-        if (!IsStaleTemporaryName(name)) {
+        if (!IsTemporaryName(entry->d_name)) {
             continue;
         }
         struct stat info {};
         // Only our own regular files that no write can still be busy with.
-        if (::fstatat(::dirfd(directory), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        const int at = ::dirfd(directory);
+        if (::fstatat(at, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISREG(info.st_mode) && info.st_uid == self &&
-            info.st_mtime + kStaleTemporarySeconds < now &&
-            ::unlinkat(::dirfd(directory), entry->d_name, 0) == 0) {
+            info.st_mtime + kStaleTemporarySeconds < now && startsAsOurContent(at, entry->d_name) &&
+            ::unlinkat(at, entry->d_name, 0) == 0) {
             ++removed;
         }
     }

@@ -2,13 +2,19 @@
 
 #include "core/layout.h"
 #include "core/zoom.h"
+#include "scores/code_page.h"
+#include "storage/file_lock.h"
 #include "storage/high_score_record.h"
 #include "storage/ini_reader.h"
 #include "storage/regular_file.h"
 #include "storage/replace_file.h"
 #include "storage/storage_error.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <chrono>
+#include <vector>
 
 namespace kelmar {
 namespace {
@@ -104,34 +110,253 @@ void applyLayoutScores(LayoutScores* layouts, const IniFile& ini) {
 
 } // namespace
 
-void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text,
-                       LayoutScores* layouts) {
-    const IniFile ini = IniFile::Parse(text);
-    applySettings(settings, table, ini);
-    applyLayoutScores(layouts, ini);
-}
-
 namespace {
 
-std::string readWarning(const std::string& path, int error) {
-    return "Kann Einstellungen " + QuotedFileName(path) +
-           " nicht lesen: " + GermanErrorText(error) +
+// A copy closing while another one writes waits this long at most.
+constexpr std::chrono::milliseconds kLockTimeout{3000};
+
+std::string readWarning(const std::string& path, const std::string& reason) {
+    return "Kann Einstellungen " + QuotedFileName(path) + " nicht lesen: " + reason +
            ".\nDie Datei bleibt unverändert; Einstellungen und Bestzeiten dieses Spiels werden "
            "nicht gespeichert.";
 }
 
+std::string writeAction(const std::string& path) {
+    return "Kann Einstellungen " + QuotedFileName(path) + " nicht schreiben";
+}
+
+// UTF-16 with a byte order mark (as Windows editors save) becomes the
+// Windows-1252 bytes the rest of the game works with; a character the code
+// page cannot hold becomes '?'. Other bytes are taken as they are.
+std::string textOfFileBytes(const std::string& bytes) {
+    const bool little = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+    const bool big = bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF';
+    if (!little && !big) {
+        return bytes;
+    }
+    std::string text;
+    text.reserve(bytes.size() / 2);
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        const auto unit = static_cast<char16_t>(little ? first | second << 8 : first << 8 | second);
+        if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            continue; // the second half of a pair, whose first half gave '?'
+        }
+        const int byte = Windows1252Byte(unit);
+        text += byte < 0 ? '?' : static_cast<char>(byte);
+    }
+    return text;
+}
+
+// The settings file as text, and whether its best times can be used.
+struct SettingsFileText {
+    int error = 0;      // errno of a failed read; ENOENT: there is no file
+    std::string reason; // German, when the best times cannot be used
+    std::string text;
+};
+
+bool anyScoreRowReadable(const IniFile& ini) {
+    for (int row = 1; row <= kScoreRows; ++row) {
+        HighScoreEntry entry;
+        if (DecodeHighScore(ini.getString(kScoresSection, std::to_string(row), kMissingScoreValue),
+                            entry)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+SettingsFileText readSettingsFile(const std::string& path) {
+    FileBytes file = ReadRegularFile(path, kIniMaxFileBytes + 1);
+    SettingsFileText result;
+    result.error = file.error;
+    if (file.error != 0) {
+        result.reason = GermanErrorText(file.error);
+        return result;
+    }
+    const bool cut = file.bytes.size() > kIniMaxFileBytes;
+    file.bytes.resize(std::min(file.bytes.size(), kIniMaxFileBytes));
+    result.text = textOfFileBytes(file.bytes);
+    // Rows that cannot be read, or that may lie past the part we read, would
+    // be replaced by this run's table at close.
+    const IniFile ini = IniFile::Parse(result.text);
+    if (ini.hasSection(kScoresSection) ? !anyScoreRowReadable(ini) : cut) {
+        result.reason = "Die Bestzeiten darin sind nicht lesbar";
+    }
+    return result;
+}
+
+// The sections of `fileText` that `ownText` does not write, each after one
+// empty line, their lines as they were (ends written as CR LF, empty lines
+// at a section's end dropped). So a file that a later version of the game
+// wrote keeps what this version does not know of.
+std::string foreignSections(std::string_view fileText, std::string_view ownText) {
+    std::vector<std::string> own;
+    for (std::string_view rest = ownText; !rest.empty();) {
+        const auto end = rest.find_first_of("\r\n");
+        if (auto name = IniSectionName(rest.substr(0, end))) {
+            own.push_back(std::move(*name));
+        }
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    std::string result;
+    std::string section; // the lines of the foreign section being copied
+    bool copying = false;
+    const auto finishSection = [&] {
+        while (section.size() >= 4 && section.compare(section.size() - 4, 4, "\r\n\r\n") == 0) {
+            section.resize(section.size() - 2);
+        }
+        if (!section.empty()) {
+            result += kLineEnd;
+            result += section;
+        }
+        section.clear();
+    };
+    while (!fileText.empty()) {
+        auto end = fileText.find_first_of("\r\n");
+        const std::string_view line = fileText.substr(0, end);
+        if (end != std::string_view::npos && fileText.substr(end, 2) == "\r\n") {
+            ++end;
+        }
+        fileText = end == std::string_view::npos ? std::string_view() : fileText.substr(end + 1);
+        if (const auto name = IniSectionName(line)) {
+            finishSection();
+            copying = std::find(own.begin(), own.end(), *name) == own.end();
+        }
+        if (copying) {
+            addLine(section, line);
+        }
+    }
+    finishSection();
+    return result;
+}
+
+void writeSettingsText(const std::string& path, const std::string& text) {
+    const std::string action = writeAction(path);
+    TemporarySibling temporary(path, action);
+    WriteWholeFile(temporary.path(), text, action);
+    temporary.commit();
+}
+
+// Enters the rows of `current` added this run into `merged` (the table the
+// file holds now). Rows in `written` were entered by this run and written to
+// the file before: where the file still holds one, the row of `current` with
+// the same time and date takes its place (its name may have changed since)
+// instead of being entered a second time. Returns what `merged` then holds
+// of this run's rows.
+std::vector<WrittenScoreRow> mergeTable(HighScoreTable& merged, const HighScoreTable& current,
+                                        const std::vector<WrittenScoreRow>& written) {
+    std::array<bool, kScoreRows + 1> placed{};
+    std::array<bool, kScoreRows + 1> matched{};
+    for (const WrittenScoreRow& row : written) {
+        for (int r = 1; r <= kScoreRows; ++r) {
+            if (matched[r] || EncodeHighScore(merged.Rows[r]) != row.record) {
+                continue;
+            }
+            for (int c = 1; c <= kScoreRows; ++c) {
+                const HighScoreEntry& entry = current.Rows[c];
+                if (entry.AddedThisRun && !placed[c] && entry.Time == row.time &&
+                    entry.Date == row.date) {
+                    merged.Rows[r] = entry;
+                    placed[c] = true;
+                    break;
+                }
+            }
+            matched[r] = true;
+            break;
+        }
+    }
+    for (int c = 1; c <= kScoreRows; ++c) {
+        if (current.Rows[c].AddedThisRun && !placed[c]) {
+            EnterHighScoreRow(merged, current.Rows[c]);
+        }
+    }
+    std::vector<WrittenScoreRow> result;
+    for (int r = 1; r <= kScoreRows; ++r) {
+        const HighScoreEntry& entry = merged.Rows[r];
+        if (entry.AddedThisRun) {
+            result.push_back({EncodeHighScore(entry), entry.Time, entry.Date});
+        }
+    }
+    return result;
+}
+
+bool addedThisRun(const HighScoreTable& table) {
+    return std::any_of(table.Rows.begin() + 1, table.Rows.end(),
+                       [](const HighScoreEntry& entry) { return entry.AddedThisRun; });
+}
+
+// The merge of MergeAndWriteSettings, for the pyramid's table and those of
+// the other layouts. `written` holds, per table (key: empty for the
+// pyramid, else the layout's key), the rows this run wrote before; returns
+// the same for this write.
+WrittenScoreRows mergeAndWrite(const GameSettings& settings, const HighScoreTable& current,
+                               const HighScoreTable& atStart, const LayoutScores& currentLayouts,
+                               const LayoutScores& atStartLayouts, const std::string& path,
+                               const WrittenScoreRows& written) {
+    const FileLock lock(WriteTargetOf(path) + ".lock", kLockTimeout, writeAction(path));
+    const SettingsFileText file = readSettingsFile(path);
+    if (!file.reason.empty() && file.error != ENOENT) {
+        throw IoError("Kann Einstellungen " + QuotedFileName(path) +
+                      " nicht lesen: " + file.reason + ".");
+    }
+    const auto writtenOf = [&written](const std::string& key) {
+        const auto it = written.find(key);
+        return it != written.end() ? it->second : std::vector<WrittenScoreRow>{};
+    };
+    HighScoreTable merged = file.error == ENOENT ? current : atStart;
+    LayoutScores mergedLayouts = file.error == ENOENT ? currentLayouts : LayoutScores{};
+    WrittenScoreRows result;
+    if (file.error == 0) {
+        const IniFile ini = IniFile::Parse(file.text);
+        GameSettings ignored;
+        applySettings(ignored, merged, ini);
+        result[""] = mergeTable(merged, current, writtenOf(""));
+        mergedLayouts = ReadLayoutScores(ini);
+        for (const auto& [key, entry] : currentLayouts) {
+            if (!addedThisRun(entry.Table)) {
+                continue;
+            }
+            if (mergedLayouts.find(key) == mergedLayouts.end()) {
+                const auto start = atStartLayouts.find(key);
+                mergedLayouts[key] = start != atStartLayouts.end()
+                                         ? start->second
+                                         : LayoutScoreTable{entry.ShortName, {}};
+            }
+            mergedLayouts[key].ShortName = entry.ShortName;
+            result[key] = mergeTable(mergedLayouts[key].Table, entry.Table, writtenOf(key));
+        }
+    } else {
+        result[""] = mergeTable(merged, {}, {});
+        for (auto& [key, entry] : mergedLayouts) {
+            result[key] = mergeTable(entry.Table, {}, {});
+        }
+    }
+    const std::string own = SettingsText(settings, merged, mergedLayouts);
+    writeSettingsText(path, own + foreignSections(file.text, own));
+    return result;
+}
+
 } // namespace
+
+void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text,
+                       LayoutScores* layouts) {
+    const IniFile ini = IniFile::Parse(textOfFileBytes(std::string(text)));
+    applySettings(settings, table, ini);
+    applyLayoutScores(layouts, ini);
+}
 
 SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
                                 const std::string& path, LayoutScores* layouts) {
-    const FileBytes file = ReadRegularFile(path, kIniMaxFileBytes);
+    const SettingsFileText file = readSettingsFile(path);
     if (file.error == ENOENT) {
         return {};
     }
-    if (file.error != 0) {
-        return {true, readWarning(path, file.error)};
+    if (!file.reason.empty()) {
+        return {true, readWarning(path, file.reason)};
     }
-    const IniFile ini = IniFile::Parse(file.bytes);
+    const IniFile ini = IniFile::Parse(file.text);
     applySettings(settings, table, ini);
     applyLayoutScores(layouts, ini);
     return {};
@@ -140,27 +365,7 @@ SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
 void MergeAndWriteSettings(const GameSettings& settings, const HighScoreTable& current,
                            const HighScoreTable& atStart, const std::string& path,
                            const LayoutScores& currentLayouts, const LayoutScores& atStartLayouts) {
-    const FileBytes file = ReadRegularFile(path, kIniMaxFileBytes);
-    if (file.error == ENOENT) {
-        WriteSettings(settings, current, path, currentLayouts);
-        return;
-    }
-    if (file.error != 0) {
-        throw IoError("Kann Einstellungen " + QuotedFileName(path) +
-                      " nicht lesen: " + GermanErrorText(file.error) + ".");
-    }
-    HighScoreTable merged = atStart;
-    GameSettings ignored;
-    const IniFile ini = IniFile::Parse(file.bytes);
-    applySettings(ignored, merged, ini);
-    for (int row = 1; row <= kScoreRows; ++row) {
-        const HighScoreEntry& entry = current.Rows[static_cast<std::size_t>(row)];
-        if (entry.AddedThisRun) {
-            EnterHighScoreRow(merged, entry);
-        }
-    }
-    WriteSettings(settings, merged, path,
-                  MergeLayoutScores(currentLayouts, atStartLayouts, ReadLayoutScores(ini)));
+    mergeAndWrite(settings, current, atStart, currentLayouts, atStartLayouts, path, {});
 }
 
 std::string SettingsSession::Read(GameSettings& settings, HighScoreTable& table,
@@ -171,13 +376,15 @@ std::string SettingsSession::Read(GameSettings& settings, HighScoreTable& table,
     if (layouts != nullptr) {
         layoutsAtStart_ = *layouts;
     }
+    written_.clear();
     return result.warning;
 }
 
 void SettingsSession::Write(const GameSettings& settings, const HighScoreTable& table,
-                            const LayoutScores& layouts) const {
+                            const LayoutScores& layouts) {
     if (!unreadable_) {
-        MergeAndWriteSettings(settings, table, atStart_, path_, layouts, layoutsAtStart_);
+        written_ =
+            mergeAndWrite(settings, table, atStart_, layouts, layoutsAtStart_, path_, written_);
     }
 }
 
@@ -206,10 +413,7 @@ std::string SettingsText(const GameSettings& settings, const HighScoreTable& tab
 
 void WriteSettings(const GameSettings& settings, const HighScoreTable& table,
                    const std::string& path, const LayoutScores& layouts) {
-    const std::string action = "Kann Einstellungen " + QuotedFileName(path) + " nicht schreiben";
-    TemporarySibling temporary(path, action);
-    WriteWholeFile(temporary.path(), SettingsText(settings, table, layouts), action);
-    temporary.commit();
+    writeSettingsText(path, SettingsText(settings, table, layouts));
 }
 
 } // namespace kelmar

@@ -1,8 +1,10 @@
 // The settings file: the options, the layout and the best times of every
-// layout, read once at start and rewritten whole at shutdown.
+// layout, read once at start and rewritten whole when a best time is entered
+// and at shutdown.
 //
 // Written form (every line ends with CR LF; names and values are Windows-1252
-// bytes, one byte per character):
+// bytes, one byte per character; sections the game does not write follow,
+// as the file held them):
 //
 //   [Kelmar]
 //   AvoidUnsolveableGames=1
@@ -31,9 +33,11 @@
 #include "storage/layout_scores.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace kelmar {
 
@@ -52,16 +56,18 @@ struct SettingsReadResult {
 // `path`. A missing file, section or key leaves the values as they are (so a
 // file without a SafeHint or ResumeGame line keeps that option on); a value
 // that is no number gives the current value (PixelFormat: Device); a missing
-// Zoom line, or one that holds no zoom level, gives 100. A file that
-// cannot be read leaves everything as it is and says so. Never
-// blocks: a pipe under the name counts as unreadable.
-// A missing Layout line gives the pyramid. `layouts`, when given, receives
-// the tables of the other layouts.
+// Zoom line, or one that holds no zoom level, gives 100; a missing Layout
+// line gives the pyramid. `layouts`, when given, receives the tables of the
+// other layouts. UTF-16 with a byte order mark is read as the text it is. A
+// file that cannot be read leaves everything as it is and says so; so does a
+// file whose best times cannot be used: a [Highscores] section without one
+// readable row, or a file larger than kIniMaxFileBytes whose first part has
+// no such section. Never blocks: a pipe under the name counts as unreadable.
 SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
                                 const std::string& path = kSettingsFileName,
                                 LayoutScores* layouts = nullptr);
 
-// The same from the file's bytes.
+// The same from the file's bytes (UTF-16 with a byte order mark decoded).
 void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text,
                        LayoutScores* layouts = nullptr);
 
@@ -77,20 +83,36 @@ void WriteSettings(const GameSettings& settings, const HighScoreTable& table,
 // are entered into the table the file at `path` holds now, the other rows
 // come from that file, the options from `settings`; then the file is
 // rewritten. So best times that another copy of the game wrote since the
-// start survive. `atStart` is the table as this run read it, taken for rows
-// the file no longer supplies; a missing file gives `current` unchanged.
-// The other layouts' tables are merged the same way (MergeLayoutScores);
-// their sections in the file are kept whatever this run knows.
-// Throws IoError when the file exists but cannot be read now (it is then
-// left alone) or cannot be written.
+// start survive. The other layouts' tables are merged the same way; their
+// sections in the file are kept whatever this run knows. The read, the
+// merge and the rewrite happen under an exclusive lock on `path` + ".lock"
+// (beside the file a link points to), so copies closing at the same moment
+// take turns and keep every row each added; a copy waits at most 3 s for
+// the lock. Sections of the file that these lines do not write are carried
+// over as they are. `atStart` is the table as this run read it, taken for
+// rows the file no longer supplies; a missing file gives `current`
+// unchanged. Throws IoError when the file exists but cannot be read now or
+// its best times cannot be used (it is then left alone), when the lock is
+// not had in time, or when the file cannot be written.
 void MergeAndWriteSettings(const GameSettings& settings, const HighScoreTable& current,
                            const HighScoreTable& atStart,
                            const std::string& path = kSettingsFileName,
                            const LayoutScores& currentLayouts = {},
                            const LayoutScores& atStartLayouts = {});
 
+// A best time of this run as it was last written: its record in the file,
+// and the time and date that identify it in the run's table.
+struct WrittenScoreRow {
+    std::string record;
+    int32_t time = 0;
+    double date = 0;
+};
+// Per table: the empty key for the pyramid's, else the layout's key.
+using WrittenScoreRows = std::map<std::string, std::vector<WrittenScoreRow>>;
+
 // The settings file over one run of the game: read once at start, merged and
-// rewritten once at close, never rewritten when it could not be read.
+// rewritten whenever a best time is entered and at close, never rewritten
+// when it could not be read.
 class SettingsSession {
 public:
     explicit SettingsSession(std::string path = kSettingsFileName) : path_(std::move(path)) {}
@@ -99,15 +121,18 @@ public:
     // once when the file could not be read, else an empty text.
     std::string Read(GameSettings& settings, HighScoreTable& table,
                      LayoutScores* layouts = nullptr);
-    // MergeAndWriteSettings, or nothing after a failed read.
+    // MergeAndWriteSettings, or nothing after a failed read. A row this run
+    // wrote before is replaced in the file (under the name it has now), not
+    // entered twice.
     void Write(const GameSettings& settings, const HighScoreTable& table,
-               const LayoutScores& layouts = {}) const;
+               const LayoutScores& layouts = {});
 
 private:
     std::string path_;
     bool unreadable_ = false;
     HighScoreTable atStart_;
     LayoutScores layoutsAtStart_;
+    WrittenScoreRows written_;
 };
 
 // The text as WriteSettings writes it.

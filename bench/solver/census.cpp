@@ -84,8 +84,7 @@ double Report::percentileMs(double q) const {
     return Percentile(std::move(ms), q);
 }
 
-bool DealPosition(Kind kind, int index, Game& game, DealCheckReport* deal,
-                  const Layout& layout) {
+bool DealPosition(Kind kind, int index, Game& game, DealCheckReport* deal, const Layout& layout) {
     const uint32_t seed = SeedOf(index);
     if (kind == Kind::NewGame) {
         game = Game{};

@@ -48,9 +48,10 @@ enum class Outcome { Won, Lost, OutOfBudget };
 // learned and every reason is "everything".
 class Search {
 public:
-    Search(const Problem& p, int64_t budget, LostPositions& lost, SolverStats& stats)
-        : p_(p), budget_(budget), lost_(lost), stats_(stats), order_(p), options_(p.n / 2 + 2),
-          rounds_(p.n / 2 + 2) {
+    Search(const Problem& p, int64_t budget, const SolveStop& stop, LostPositions& lost,
+           SolverStats& stats)
+        : p_(p), budget_(budget), stop_(stop), lost_(lost), stats_(stats), order_(p),
+          options_(p.n / 2 + 2), rounds_(p.n / 2 + 2) {
         mate_.fill(-1);
     }
 
@@ -119,6 +120,15 @@ public:
     // Limits the current dive to `limit` nodes in all (counted from the call).
     void setLimit(int64_t limit) { budget_ = limit; }
 
+    // The caller's stop, asked every kStopCheckNodes nodes; once true it
+    // stays true for this call.
+    bool stopped() {
+        if (!stopped_ && stop_ && stats_.nodes % kStopCheckNodes == 0) {
+            stopped_ = stop_();
+        }
+        return stopped_;
+    }
+
     // Forgets the commitments and the path of an abandoned dive, back to
     // `trailMark`, and varies the tie-breaking of the next dive.
     void restart(size_t trailMark, uint64_t variation) {
@@ -158,7 +168,7 @@ public:
         if (rootLost_) {
             return lost(TileSet{});
         }
-        if (stats_.nodes >= budget_) {
+        if (stats_.nodes >= budget_ || stopped()) {
             return Outcome::OutOfBudget;
         }
         ++stats_.nodes;
@@ -662,6 +672,8 @@ private:
 
     const Problem& p_;
     int64_t budget_;
+    const SolveStop& stop_;
+    bool stopped_ = false;
     int noise_ = 0;
     mutable uint64_t rng_ = 1;
     LostPositions& lost_;
@@ -691,9 +703,9 @@ thread_local LostPositions tLost;
 } // namespace
 
 SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverStats& st,
-                           std::vector<SolverMove>* solution) {
+                           std::vector<SolverMove>* solution, const SolveStop& stop) {
     tLost.begin();
-    Search search(problem, nodeBudget, tLost, st);
+    Search search(problem, nodeBudget, stop, tLost, st);
     search.prepareChoices(problem.all);
     if (!search.prepareRoot(problem.all)) {
         return SolveResult::Unwinnable;
@@ -718,7 +730,7 @@ SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverSta
         case Outcome::OutOfBudget:
             break;
         }
-        if (st.nodes >= nodeBudget) {
+        if (st.nodes >= nodeBudget || search.stopped()) {
             return SolveResult::Undecided;
         }
         search.restart(rootMark, round);

@@ -15,11 +15,15 @@
 
 namespace kelmar::solver {
 
+// Nodes between two questions to the caller's stop.
+constexpr int64_t kStopCheckNodes = 64;
+
 // `problem` has at least one tile and is not hopeless. Counts its nodes in
 // `stats.nodes` (and the other counters), stops with Undecided once
-// `nodeBudget` nodes are spent. On Winnable, `solution` (when given) holds
-// the pairs of one winning order.
+// `nodeBudget` nodes are spent or `stop` (asked every kStopCheckNodes
+// nodes) says so. On Winnable, `solution` (when given) holds the pairs of
+// one winning order.
 SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverStats& stats,
-                           std::vector<SolverMove>* solution);
+                           std::vector<SolverMove>* solution, const SolveStop& stop);
 
 } // namespace kelmar::solver

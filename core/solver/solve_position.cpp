@@ -9,7 +9,7 @@
 namespace kelmar {
 
 SolveResult SolvePosition(const Board& board, int64_t nodeBudget, SolverStats* stats,
-                          std::vector<SolverMove>* solution) {
+                          std::vector<SolverMove>* solution, const SolveStop& stop) {
     SolverStats local;
     SolverStats& st = stats != nullptr ? *stats : local;
     st = SolverStats{};
@@ -25,7 +25,7 @@ SolveResult SolvePosition(const Board& board, int64_t nodeBudget, SolverStats* s
     if (solver::hopeless(*problem, problem->all)) {
         return SolveResult::Unwinnable;
     }
-    return solver::searchPosition(*problem, nodeBudget, st, solution);
+    return solver::searchPosition(*problem, nodeBudget, st, solution, stop);
 }
 
 } // namespace kelmar

@@ -7,6 +7,7 @@
 #include "core/board.h"
 #include "core/rules.h"
 #include "scores/score_form.h"
+#include "storage/settings_file.h"
 #include "tests/app/app_test_support.h"
 
 #include <QAction>
@@ -14,7 +15,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -238,6 +241,46 @@ TEST_F(GameFlow, FailedSettingsWriteIsShownAndTheShutdownGoesOn) {
     EXPECT_TRUE(sink.messages[0].error);
     EXPECT_TRUE(form->ShutDownDone());
     EXPECT_EQ(form->view().graphics().TileSheet, nullptr);
+}
+
+// Not run by itself: the child process of the test below. Wins a game in
+// the folder KELMAR_CHILD_FOLDER names and dies at once, without the close.
+TEST_F(GameFlow, DISABLED_ChildWinsAndIsKilledBeforeTheClose) {
+    const QString target = qEnvironmentVariable("KELMAR_CHILD_FOLDER");
+    ASSERT_FALSE(target.isEmpty());
+    ProvideGameFiles(target);
+    ASSERT_TRUE(QDir::setCurrent(target));
+    createWindow();
+    TScoreForm scores(form->scores(), game().settings);
+    form->setScoreForm(&scores);
+    startPlaying();
+    playToWin(1000);
+    ::kill(::getpid(), SIGKILL);
+}
+
+// The best time was written only at the close: a crash or a power cut
+// after the win lost it.
+TEST(CrashSafety, ABestTimeIsOnDiskAsSoonAsItIsEntered) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KELMAR_CHILD_FOLDER"), folder.path());
+    child.setProcessEnvironment(environment);
+    child.start(
+        QCoreApplication::applicationFilePath(),
+        {QStringLiteral("--gtest_also_run_disabled_tests"),
+         QStringLiteral("--gtest_filter=GameFlow.DISABLED_ChildWinsAndIsKilledBeforeTheClose")});
+    ASSERT_TRUE(child.waitForFinished(30000));
+    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit)
+        << child.readAllStandardOutput().toStdString();
+    GameSettings settings;
+    HighScoreTable table;
+    const SettingsReadResult read =
+        ReadSettings(settings, table, folder.filePath(QStringLiteral("Kelmar.ini")).toStdString());
+    EXPECT_FALSE(read.unreadable);
+    EXPECT_EQ(table.Rows[1].Time, 72 * 1000);
+    EXPECT_EQ(table.Rows[2].Time, 3 * 60000);
 }
 
 TEST_F(GameFlow, TerminationSignalClosesTheWindowAndWritesTheSettings) {

@@ -2,12 +2,15 @@
 #include "render/bitmap_ops.h"
 #include "render/graphics.h"
 #include "render/graphics_error.h"
+#include "render/picture_file.h"
 #include "render/renderer.h"
 #include "render_test_support.h"
 
+#include <QBuffer>
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -265,6 +268,88 @@ TEST(BitmapLifetime, CreatedOnceAndFreedOnceInReverseOrder) {
     EXPECT_EQ(freed, (std::vector<BitmapRole>{BitmapRole::BackBuffer, BitmapRole::TileFrame,
                                               BitmapRole::TileSheet, BitmapRole::BackgroundTile}));
     EXPECT_EQ(graphics.BackBuffer, nullptr);
+}
+
+QByteArray Encoded(const QImage& image, const char* format, bool progressive = false) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    EXPECT_TRUE(writer.write(image)) << format;
+    return bytes;
+}
+
+// A KLBack.bmp that was really a JPEG was decoded as one (a progressive
+// JPEG of 20,000 scans held the start for 37 s), and a picture cut short
+// was taken with black rows.
+TEST_F(LoadGraphicsTest, OnlyCompleteBmpPicturesAreTaken) {
+    const QImage image = test::SolidImage(50, 40, Qt::red); // 24 bit: rows of 152 bytes
+    const QByteArray bmp = Encoded(image, "BMP");
+    ASSERT_EQ(bmp.size(), 54 + 152 * 40);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        bool taken;
+    } cases[] = {
+        {"complete", bmp, true},
+        {"bytes after the rows", bmp + "Rest", true},
+        {"one byte short", bmp.chopped(1), false},
+        {"half the rows", bmp.left(54 + 152 * 20), false},
+        {"header only", bmp.left(54), false},
+        {"JPEG", Encoded(image, "JPEG"), false},
+        {"progressive JPEG", Encoded(image, "JPEG", true), false},
+        {"PNG", Encoded(image, "PNG"), false},
+    };
+    for (const auto& c : cases) {
+        QFile file(path(BackgroundFileName()));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.bytes);
+        file.close();
+        try {
+            LoadGraphics(graphics_, PixelFormatSetting::Bits24);
+            EXPECT_TRUE(c.taken) << c.name;
+            EXPECT_EQ(graphics_.BackgroundTile->pixel(49, 39), (Rgb{255, 0, 0})) << c.name;
+        } catch (const GraphicsError& error) {
+            EXPECT_FALSE(c.taken) << c.name;
+            EXPECT_STREQ(error.what(), "Bitmap image is not valid") << c.name;
+        }
+    }
+}
+
+QByteArray BmpHeader(quint32 infoSize, qint32 width, qint32 height, quint16 bits,
+                     quint32 compression, quint32 imageSize) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(0x4D42) << quint32(0) << quint32(0) << quint32(100) << infoSize;
+    if (infoSize == 12) {
+        out << qint16(width) << qint16(height) << quint16(1) << bits;
+    } else {
+        out << width << height << quint16(1) << bits << compression << imageSize;
+    }
+    return bytes.leftJustified(kBmpHeaderBytes, '\0');
+}
+
+TEST(BmpPixelData, EndsAfterThePaddedRowsOrTheDeclaredRunLengthData) {
+    const struct {
+        const char* name;
+        QByteArray header;
+        std::optional<qint64> end;
+    } cases[] = {
+        {"1 bit, one pixel: a row is 4 bytes", BmpHeader(40, 1, 3, 1, 0, 0), 100 + 12},
+        {"24 bit, 5 pixels: 15 bytes padded to 16", BmpHeader(40, 5, 2, 24, 0, 0), 100 + 32},
+        {"top-down rows", BmpHeader(40, 5, -2, 24, 0, 0), 100 + 32},
+        {"bit fields, 32 bit", BmpHeader(40, 3, 3, 32, 3, 0), 100 + 36},
+        {"old 12-byte header", BmpHeader(12, 7, 2, 8, 0, 0), 100 + 16},
+        {"run-length with its size", BmpHeader(40, 4000, 4000, 8, 1, 20), 120},
+        {"run-length without a size", BmpHeader(40, 4, 4, 8, 1, 0), std::nullopt},
+        {"no BM", QByteArray(kBmpHeaderBytes, 'x'), std::nullopt},
+        {"too short", BmpHeader(40, 5, 2, 24, 0, 0).left(20), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(BmpPixelDataEnd(c.header), c.end) << c.name;
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "core/board.h"
 #include "core/deal.h"
 #include "core/solver.h"
+#include "core/solver/search.h"
 #include "tests/solver/reference_solver.h"
 
 #include <algorithm>
@@ -143,6 +144,40 @@ TEST(Solver, AnExhaustedBudgetAnswersUndecided) {
         EXPECT_LE(stats.nodes, budget);
         if (r == SolveResult::Winnable) {
             EXPECT_TRUE(ClearsBoard(game.board, moves));
+        }
+    }
+}
+
+// Closing the window could not end a running check: the solver ran until
+// its budget was spent, seconds on a full board.
+TEST(Solver, TheCallersStopEndsTheSearchAsUndecided) {
+    // A random deal that needs thousands of search nodes (7,497).
+    Game game;
+    game.settings.AvoidUnsolveableGames = false;
+    SeedRandom(game, 172813);
+    NewGame(game);
+    SolverStats free;
+    const SolveResult unstopped = SolvePosition(game.board, 1'000'000, &free);
+    ASSERT_NE(unstopped, SolveResult::Undecided);
+    ASSERT_GT(free.nodes, 1000);
+    const struct {
+        const char* name;
+        int stopAtAsk; // 0: never
+        bool decided;
+    } cases[] = {{"at the first question", 1, false},
+                 {"at the third question", 3, false},
+                 {"never", 0, true}};
+    for (const auto& c : cases) {
+        int asked = 0;
+        SolverStats stats;
+        const SolveResult r = SolvePosition(game.board, 1'000'000, &stats, nullptr,
+                                            [&] { return ++asked == c.stopAtAsk; });
+        EXPECT_EQ(r, c.decided ? unstopped : SolveResult::Undecided) << c.name;
+        if (!c.decided) {
+            EXPECT_EQ(asked, c.stopAtAsk) << c.name << ": not asked again once stopped";
+            EXPECT_LE(stats.nodes, c.stopAtAsk * solver::kStopCheckNodes) << c.name;
+        } else {
+            EXPECT_EQ(stats.nodes, free.nodes) << "asking changes nothing";
         }
     }
 }

@@ -65,10 +65,12 @@ TEST(ReplaceFile, SavedFilesGetAtMost0666LessTheUmaskAndNeverSpecialBits) {
             }
         }
         SaveGame(game, save);
-        EXPECT_TRUE(S_ISREG(ModeOf(save))) << c.name;
-        EXPECT_EQ(ModeOf(save) & 07777, c.expected) << c.name;
+        // A save through a link replaces the file it points to.
+        const std::string written = c.link ? folder.file("program") : save;
+        EXPECT_TRUE(S_ISREG(ModeOf(written))) << c.name;
+        EXPECT_EQ(ModeOf(written) & 07777, c.expected) << c.name;
         if (c.link) {
-            EXPECT_EQ(ModeOf(folder.file("program")) & 07777, c.oldMode) << "target untouched";
+            EXPECT_TRUE(S_ISLNK(ModeOf(save))) << "the link stays a link";
         }
     }
 }
@@ -109,31 +111,41 @@ TEST(ReplaceFile, APipeOrDeviceUnderTheNameIsNotReplaced) {
 
 struct LeftoverCase {
     const char* name;
+    const char* content;
     int ageSeconds;
     bool removed;
 };
 
-// Temporaries of writes killed half way were never removed.
-TEST(ReplaceFile, StartUpRemovesOurTemporariesOlderThanAMinute) {
+// The clean-up deleted the player's own files whose names merely looked
+// like the old temporaries (".kelmar-" or ".Kelmar.ini." plus six letters).
+TEST(ReplaceFile, StartUpRemovesOnlyOldTemporariesThatAreOursByNameAndContent) {
+    const char* const ours = "[Kelmar]\r\nPlayerName=x\r\n";
     const LeftoverCase cases[] = {
-        {".kelmar-a1B2c3", 120, true},
-        {".QuickSave.klmr.Zx09ab", 3600, true},
-        {".Kelmar.ini.qwerty", 61 + 1, true},
-        {".kelmar-a1B2c4", 30, false}, // a write may still be busy with it
-        {".kelmar-abc", 120, false},   // not a name mkstemp makes
-        {".kelmar-abc!ef", 120, false},
-        {".Other.klmr.abcdef", 120, false}, // not ours
-        {"QuickSave.klmr", 120, false},
-        {".kelmar-folder", 120, false}, // made a folder below
+        {".kelmar-part-0123456789abcdef.tmp", ours, 120, true},
+        {".kelmar-part-fedcba9876543210.tmp", "KLMR\x05\x01", 3600, true},
+        {".kelmar-part-00000000000000aa.tmp", ours, 30, false},       // a write may be busy with it
+        {".kelmar-part-00000000000000bb.tmp", "Notizen", 120, false}, // not our content
+        {".kelmar-part-00000000000000cc.tmp", "", 120, false},
+        {".kelmar-part-00000000000000DD.tmp", ours, 120, false}, // we write lower case
+        {".kelmar-part-00000000000000e.tmp", ours, 120, false},
+        {".kelmar-part-00000000000000ee.tmp~", ours, 120, false},
+        // The player's files that the old clean-up deleted.
+        {".kelmar-backup", ours, 120, false},
+        {".kelmar-config", ours, 120, false},
+        {".QuickSave.klmr.backup", "KLMR", 120, false},
+        {".Kelmar.ini.backup", ours, 120, false},
+        {".kelmar-a1B2c3", ours, 3600, false},
+        {".kelmar-part-0000000000000fff.tmp", nullptr, 120, false}, // a folder
     };
     TempFolder folder;
     const std::time_t now = std::time(nullptr);
     for (const LeftoverCase& c : cases) {
         const std::string path = folder.file(c.name);
-        if (std::string_view(c.name) == ".kelmar-folder") {
+        if (c.content == nullptr) {
             std::filesystem::create_directory(path);
         } else {
-            WriteBytes(path, {1});
+            const std::string_view content = c.content;
+            WriteBytes(path, {content.begin(), content.end()});
         }
         const timespec times[2] = {{now - c.ageSeconds, 0}, {now - c.ageSeconds, 0}};
         ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
@@ -146,6 +158,69 @@ TEST(ReplaceFile, StartUpRemovesOurTemporariesOlderThanAMinute) {
         EXPECT_EQ(std::count(names.begin(), names.end(), c.name), c.removed ? 0 : 1) << c.name;
     }
     EXPECT_EQ(RemoveStaleTemporaries(folder.file("missing"), now), 0);
+}
+
+struct LinkCase {
+    const char* name;
+    const char* linkText;   // what the link "Kelmar.ini" holds
+    const char* targetFile; // the file that must receive the content, in the folder
+    bool targetExists;
+};
+
+// A save through a link renamed the new file over the link itself, so the
+// file it pointed to was never updated again.
+TEST(ReplaceFile, WritesThroughALinkReplaceItsTargetAndKeepTheLink) {
+    const LinkCase cases[] = {
+        {"relative link into a folder", "store/real.ini", "store/real.ini", true},
+        {"dangling link", "store/new.ini", "store/new.ini", false},
+        {"link to a link", "hop.ini", "store/real.ini", true},
+    };
+    for (const LinkCase& c : cases) {
+        TempFolder folder;
+        std::filesystem::create_directory(folder.file("store"));
+        if (c.targetExists) {
+            WriteBytes(folder.file("store/real.ini"), {'o', 'l', 'd'});
+        }
+        ASSERT_EQ(::symlink("store/real.ini", folder.file("hop.ini").c_str()), 0);
+        const std::string link = folder.file("Kelmar.ini");
+        ASSERT_EQ(::symlink(c.linkText, link.c_str()), 0);
+        GameSettings settings;
+        settings.PlayerName = "Durch";
+        WriteSettings(settings, HighScoreTable(), link);
+        EXPECT_TRUE(S_ISLNK(ModeOf(link))) << c.name;
+        EXPECT_TRUE(S_ISREG(ModeOf(folder.file(c.targetFile)))) << c.name;
+        GameSettings back;
+        HighScoreTable table;
+        ReadSettings(back, table, folder.file(c.targetFile));
+        EXPECT_EQ(back.PlayerName, "Durch") << c.name;
+        EXPECT_EQ(folder.names().size(), 3u) << c.name << ": nothing left beside the link";
+    }
+}
+
+TEST(ReplaceFile, AnAbsoluteLinkToASavedGameInAnotherFolderIsFollowed) {
+    TempFolder here, there;
+    const std::string target = there.file("Spiel.klmr");
+    const std::string link = here.file("QuickSave.klmr");
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    Game game;
+    DealGame(game, 4);
+    SaveGame(game, link);
+    EXPECT_TRUE(S_ISLNK(ModeOf(link)));
+    Game back;
+    LoadGame(back, target);
+    EXPECT_EQ(back.board.SlotCount, game.board.SlotCount);
+    EXPECT_EQ(there.names(), std::vector<std::string>{"Spiel.klmr"}) << "no temporary is left";
+}
+
+// A link that points to itself can be neither read nor written through;
+// the write fails and leaves the link.
+TEST(ReplaceFile, ALinkLoopFailsTheWriteAndStays) {
+    TempFolder folder;
+    const std::string link = folder.file("Kelmar.ini");
+    ASSERT_EQ(::symlink("Kelmar.ini", link.c_str()), 0);
+    EXPECT_THROW(WriteSettings(GameSettings(), HighScoreTable(), link), IoError);
+    EXPECT_TRUE(S_ISLNK(ModeOf(link)));
+    EXPECT_EQ(folder.names().size(), 1u);
 }
 
 } // namespace

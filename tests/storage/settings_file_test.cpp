@@ -136,9 +136,10 @@ TEST_F(SettingsFile, ResumeGameIsOnUnlessTheFileTurnsItOff) {
     }
     settings.Zoom = 200;
     settings.ResumeGame = false;
-    EXPECT_NE(
-        SettingsText(settings, table).find("\r\nZoom=200\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame=0\r\n\r\n[Highscores]"),
-        std::string::npos);
+    EXPECT_NE(SettingsText(settings, table)
+                  .find("\r\nZoom=200\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame=0\r\n\r\n["
+                        "Highscores]"),
+              std::string::npos);
 }
 
 // SafeHint is the line after Layout, on unless the file says otherwise: a file
@@ -162,7 +163,8 @@ TEST_F(SettingsFile, SafeHintIsABooleanAfterZoomThatStaysOnWhenMissing) {
 
     settings.SafeHint = false;
     settings.Zoom = 150;
-    EXPECT_NE(SettingsText(settings, table).find("\r\nZoom=150\r\nLayout=Pyramide\r\nSafeHint=0\r\nResumeGame=1\r\n\r\n"),
+    EXPECT_NE(SettingsText(settings, table)
+                  .find("\r\nZoom=150\r\nLayout=Pyramide\r\nSafeHint=0\r\nResumeGame=1\r\n\r\n"),
               std::string::npos);
 }
 
@@ -407,6 +409,153 @@ TEST_F(SettingsFile, EveryNameTheGameStoresComesBackExactly) {
     read("[Kelmar]\r\nPlayerName=\r\n");
     RecordHighScore(table, settings.PlayerName, 1000, 45000.0);
     EXPECT_EQ(table.Rows[1].Name, "Mr. Shy");
+}
+
+std::string Utf16(std::string_view text, bool little) {
+    // The test texts hold ASCII and U+00FC, U+20AC, U+2713 written as UTF-8.
+    std::u16string units;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            units += char16_t(c);
+        } else if ((c & 0xE0) == 0xC0) {
+            units += char16_t((c & 0x1F) << 6 | (text[i + 1] & 0x3F));
+            i += 1;
+        } else {
+            units += char16_t((c & 0x0F) << 12 | (text[i + 1] & 0x3F) << 6 | (text[i + 2] & 0x3F));
+            i += 2;
+        }
+    }
+    std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char16_t unit : units) {
+        const char low = char(unit & 0xFF), high = char(unit >> 8);
+        bytes += little ? std::string{low, high} : std::string{high, low};
+    }
+    return bytes;
+}
+
+std::string Replaced(std::string text, std::string_view from, std::string_view to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+// A file in UTF-16 or with CR-only line ends was read as if empty, and the
+// close then wrote the default rows over every best time.
+TEST_F(SettingsFile, UnicodeFilesAndEveryKindOfLineEndAreReadAsTheTextTheyAre) {
+    // Row 1: "Jürgen", 100 s. The name holds a euro sign (byte 0x80) and a
+    // tick mark that Windows-1252 has no byte for.
+    const std::string utf8 =
+        Replaced(Replaced(kDefaultFile, "PlayerName=Kelmar", "PlayerName=J\u00FCrgen \u20AC\u2713"),
+                 "1=064B656C6D617200B400008EAE", "1=064A\u00FC7267656E006400008EAE");
+    const std::string record = "064AFC7267656E006400008EAE";
+    const std::string file = Replaced(utf8, "064A\u00FC7267656E006400008EAE", record);
+    const std::pair<const char*, std::string> cases[] = {
+        {"Windows-1252, CR LF", Replaced(file, "J\u00FCrgen \u20AC\u2713", "J\xFCrgen \x80?")},
+        {"UTF-16 LE", Utf16(file, true)},
+        {"UTF-16 BE", Utf16(file, false)},
+        {"UTF-16 LE, LF", Utf16(Replaced(file, "\r\n", "\n"), true)},
+        {"CR only",
+         Replaced(Replaced(file, "J\u00FCrgen \u20AC\u2713", "J\xFCrgen \x80?"), "\r\n", "\r")},
+    };
+    for (const auto& [name, bytes] : cases) {
+        WriteText(path(), bytes);
+        GameSettings read;
+        HighScoreTable rows;
+        SettingsSession session(path());
+        EXPECT_EQ(session.Read(read, rows), "") << name;
+        EXPECT_EQ(read.PlayerName, "J\xFCrgen \x80?") << name;
+        EXPECT_EQ(rows.Rows[1].Name, "J\xFCrgen") << name;
+        EXPECT_EQ(rows.Rows[1].Time, 100000) << name;
+        EXPECT_EQ(rows.Rows[10].Time, 12 * 60000) << name;
+        session.Write(read, rows);
+        EXPECT_NE(ReadText(path()).find("\r\n1=" + record + "\r\n"), std::string::npos) << name;
+    }
+}
+
+// A file whose best times cannot be read was taken as holding none, and the
+// close replaced them with the defaults.
+TEST_F(SettingsFile, AFileWithoutReadableBestTimesIsReportedAndNeverReplaced) {
+    const std::string padding(kIniMaxFileBytes, ';');
+    const std::pair<const char*, std::string> cases[] = {
+        {"more than the read limit before the section", padding + "\r\n" + kDefaultFile},
+        {"no row readable", "[Highscores]\r\n1=FF41\r\n2=\r\n3=n\u00FCscht\r\n"},
+        {"section without rows", "[Kelmar]\r\nPlayerName=Leer\r\n[Highscores]\r\n"},
+        {"section in a UTF-16 file without rows", Utf16("[Highscores]\r\n1=zz\r\n", true)},
+    };
+    for (const auto& [name, bytes] : cases) {
+        WriteText(path(), bytes);
+        GameSettings read;
+        read.PlayerName = "Bleibt";
+        HighScoreTable rows;
+        SettingsSession session(path());
+        const std::string warning = session.Read(read, rows);
+        EXPECT_NE(warning.find("Die Bestzeiten darin sind nicht lesbar"), std::string::npos)
+            << name << ": " << warning;
+        EXPECT_EQ(read.PlayerName, "Bleibt") << name;
+        RecordHighScore(rows, "Neu", 1000, 45000.0);
+        session.Write(read, rows);
+        EXPECT_EQ(ReadText(path()), bytes) << name;
+        EXPECT_THROW(MergeAndWriteSettings(read, rows, HighScoreTable(), path()), IoError) << name;
+        EXPECT_EQ(ReadText(path()), bytes) << name;
+    }
+    // The same padding after the rows is no reason to refuse the file.
+    WriteText(path(), kDefaultFile + ("\r\n[Notizen]\r\n" + padding));
+    SettingsSession late(path());
+    EXPECT_EQ(late.Read(settings, table), "");
+    EXPECT_EQ(table.Rows[1].Time, 3 * 60000);
+}
+
+// Sections the game does not write (a later version's, the player's notes)
+// were dropped by the first close.
+TEST_F(SettingsFile, SectionsTheGameDoesNotWriteAreCarriedOverAsTheyWere) {
+    WriteText(path(), std::string("[Notizen]\r\nWer=ich\r\n\r\n\r\n") + kDefaultFile +
+                          "\r\n[Layout:Turm]\n1=064B656C6D617200B400008EAE\n; Kommentar\n\n" +
+                          "[kelmar]\r\nZoom=300\r\n[Leer]");
+    SettingsSession session(path());
+    session.Read(settings, table);
+    settings.PlayerName = "Neu";
+    session.Write(settings, table);
+    const std::string expected = SettingsText(settings, table) +
+                                 "\r\n[Notizen]\r\nWer=ich\r\n"
+                                 "\r\n[Layout:Turm]\r\n1=064B656C6D617200B400008EAE\r\n; "
+                                 "Kommentar\r\n"
+                                 "\r\n[Leer]\r\n";
+    EXPECT_EQ(ReadText(path()), expected);
+    session.Write(settings, table);
+    EXPECT_EQ(ReadText(path()), expected) << "a second write adds nothing";
+}
+
+// A best time is now written when it is entered, and again at close with
+// the name the player typed meanwhile: the second write must replace the
+// first row, not add it again, and keep another copy's row written between.
+TEST_F(SettingsFile, ARowWrittenAtEntryIsReplacedByItsLaterNameNotEnteredTwice) {
+    WriteText(path(), kDefaultFile);
+    SettingsSession session(path()), other(path());
+    GameSettings otherSettings;
+    HighScoreTable otherTable;
+    session.Read(settings, table);
+    other.Read(otherSettings, otherTable);
+
+    table.NewEntryRow = RecordHighScore(table, settings.PlayerName, 61500, 45100.75);
+    session.Write(settings, table);
+    RecordHighScore(otherTable, "Andere", 65000, 45101.5);
+    other.Write(otherSettings, otherTable);
+    TakeTypedName(table, settings.PlayerName, "Anna");
+    session.Write(settings, table);
+    session.Write(settings, table);
+
+    HighScoreTable back;
+    ReadSettings(settings, back, path());
+    const std::pair<const char*, int32_t> expected[] = {
+        {"Anna", 61000},    {"Andere", 65000},  {"Kelmar", 180000}, {"Kelmar", 240000},
+        {"Kelmar", 300000}, {"Kelmar", 360000}, {"Kelmar", 420000}, {"Kelmar", 480000},
+        {"Kelmar", 540000}, {"Kelmar", 600000}};
+    for (int row = 1; row <= kScoreRows; ++row) {
+        EXPECT_EQ(back.Rows[size_t(row)].Name, expected[row - 1].first) << "row " << row;
+        EXPECT_EQ(back.Rows[size_t(row)].Time, expected[row - 1].second) << "row " << row;
+    }
 }
 
 } // namespace

@@ -1,0 +1,39 @@
+// What the help window agrees to lay out. Qt's text layout takes time that
+// doubles with every level of tables inside tables (14 levels: 0.3 s, 20
+// levels: 19 s, a few thousand levels overflow the stack) and grows with
+// the square of other nesting; a page beyond these limits is refused
+// before Qt sees it. Our own page is one level deep.
+#pragma once
+
+#include <QByteArray>
+#include <cstdint>
+
+namespace kelmar {
+
+// Our page is about 26 KB; a flat page of this size lays out in 0.3 s.
+constexpr qint64 kMaxHelpPageBytes = 1024 * 1024;
+// Elements open inside each other (tables, lists, quotes, font changes...).
+constexpr int kMaxHelpNesting = 100;
+// Tables inside tables: 10 levels lay out in about 20 ms.
+constexpr int kMaxHelpTableNesting = 10;
+// The sum over all elements of their nesting depth, plus 2^depth for each
+// table (a table costs about as much as all the tables around it): 200,000
+// keeps the worst page within the other limits near half a second.
+constexpr int64_t kMaxHelpLayoutCost = 200'000;
+
+struct HelpPageShape {
+    int nesting = 0;      // deepest nesting of elements with an end tag
+    int tableNesting = 0; // deepest nesting of tables
+    int64_t cost = 0;     // as for kMaxHelpLayoutCost, stops growing past it
+};
+
+// The nesting of an HTML text as Qt's reader sees it, from its tags alone:
+// comments are skipped; elements without end tags (br, img, hr, ...) and
+// those another element ends by itself (p, li, td, tr, dd, ...) do not
+// nest; an end tag closes one level. Never reads past the text.
+HelpPageShape MeasureHelpPage(const QByteArray& html);
+
+// True when the page stays within every limit above (its size included).
+bool HelpPageFits(const QByteArray& html);
+
+} // namespace kelmar
