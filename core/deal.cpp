@@ -222,8 +222,12 @@ void DealSolvable(Game& game, DealCheckReport* report) {
 }
 
 void NewGame(Game& game, DealCheckReport* report) {
+    NewGame(game, game.settings.AvoidUnsolveableGames, report);
+}
+
+void NewGame(Game& game, bool winnableOnly, DealCheckReport* report) {
     ResetBoard(game);
-    if (game.settings.AvoidUnsolveableGames) {
+    if (winnableOnly) {
         DealSolvable(game, report);
     } else {
         DealRandom(game);

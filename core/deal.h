@@ -68,5 +68,8 @@ int32_t PickConstructionSlot(Game& game);
 // RenderBoard. `report` is passed to DealSolvable (untouched when the
 // option is off).
 void NewGame(Game& game, DealCheckReport* report = nullptr);
+// The same with the choice between the constructed (winnableOnly) and the
+// random deal made by the caller instead of the setting.
+void NewGame(Game& game, bool winnableOnly, DealCheckReport* report = nullptr);
 
 } // namespace kelmar

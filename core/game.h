@@ -82,6 +82,10 @@ struct GameClock {
     uint32_t NextStatusTick = 0; // the time display is refreshed once CurrentTick reaches this
 };
 
+// The player's choice of deal difficulty and a deal's grade. The numbers
+// are those of the settings line Difficulty= (anything else reads as Any).
+enum class Grade : uint8_t { Any = 0, Easy = 1, Medium = 2, Hard = 3 };
+
 // The five persisted options.
 struct GameSettings {
     bool AvoidUnsolveableGames = true;
@@ -92,6 +96,15 @@ struct GameSettings {
     // The board size the player chose, a percentage of kZoomLevels
     // (core/zoom.h): the largest the board is shown at.
     int Zoom = 100;
+    // Only deals of this grade (and proven winnable) unless Any.
+    Grade Difficulty = Grade::Any;
+};
+
+// The deal on the board as the player knows it: its number (0 for a loaded
+// game, which has none) and its grade (Any when not graded).
+struct DealIdentity {
+    uint32_t Number = 0;
+    Grade DealGrade = Grade::Any;
 };
 
 struct Game {
@@ -101,6 +114,8 @@ struct Game {
     GameClock clock;
     GameSettings settings;
     uint32_t Seed = 0;        // state of the deal generator
+    uint32_t NumberSeed = 0;  // state of the draw of fresh deal numbers
+    DealIdentity deal;        // number and grade of the deal on the board
     bool Running = false;     // false while the logo, pause or about screen covers the board
     GameView* view = nullptr; // screen and best-times list; null = no effect (tests, tools)
     // Neighbour sets of the current slot positions, derived data only: NewGame

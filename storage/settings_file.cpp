@@ -1,5 +1,6 @@
 #include "storage/settings_file.h"
 
+#include "core/grade.h"
 #include "core/zoom.h"
 #include "storage/high_score_record.h"
 #include "storage/ini_reader.h"
@@ -84,6 +85,7 @@ void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile&
         ini.getBool(kOptionsSection, "ShowRenderSpeed", settings.ShowRenderSpeed);
     settings.ForceRepaint = ini.getBool(kOptionsSection, "ForceRepaint", settings.ForceRepaint);
     settings.Zoom = ZoomFromPercent(ini.getNumber(kOptionsSection, "Zoom", kDefaultZoom));
+    settings.Difficulty = GradeFromCode(ini.getNumber(kOptionsSection, "Difficulty", 0));
     for (int row = 1; row <= kScoreRows; ++row) {
         const std::string value =
             ini.getString(kScoresSection, std::to_string(row), kMissingScoreValue);
@@ -166,6 +168,9 @@ std::string SettingsText(const GameSettings& settings, const HighScoreTable& tab
     addOption(text, "ShowRenderSpeed", flag(settings.ShowRenderSpeed));
     addOption(text, "ForceRepaint", flag(settings.ForceRepaint));
     addOption(text, "Zoom", std::to_string(ZoomFromPercent(settings.Zoom)));
+    addOption(
+        text, "Difficulty",
+        std::to_string(static_cast<int>(GradeFromCode(static_cast<int32_t>(settings.Difficulty)))));
     addLine(text, "");
     addLine(text, "[Highscores]");
     for (int row = 1; row <= kScoreRows; ++row) {

@@ -1,4 +1,4 @@
-// The settings file: the six options and the ten best times, read once at
+// The settings file: the seven options and the ten best times, read once at
 // start and rewritten whole at shutdown.
 //
 // Written form (every line ends with CR LF; names and values are Windows-1252
@@ -11,6 +11,7 @@
 //   ShowRenderSpeed=0
 //   ForceRepaint=0
 //   Zoom=100                   percent: 100, 150, 200, 250 or 300
+//   Difficulty=0               0 any, 1 easy, 2 medium, 3 hard
 //   <empty line>
 //   [Highscores]
 //   1=064B656C6D617200B400008EAE
@@ -45,7 +46,8 @@ struct SettingsReadResult {
 // Reads the options and rows 1..10 of the table from the settings file at
 // `path`. A missing file, section or key leaves the values as they are; a
 // value that is no number gives the current value (PixelFormat: Device); a
-// missing Zoom line, or one that holds no zoom level, gives 100. A file that
+// missing Zoom line, or one that holds no zoom level, gives 100; a missing
+// Difficulty line, or one that holds no difficulty, gives any. A file that
 // cannot be read leaves everything as it is and says so. Never
 // blocks: a pipe under the name counts as unreadable.
 SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
@@ -54,8 +56,9 @@ SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
 // The same from the file's bytes.
 void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text);
 
-// Rewrites the settings file at `path` with its nineteen lines (the
-// eighteen of the first version and Zoom after ForceRepaint). The new file
+// Rewrites the settings file at `path` with its twenty lines (the
+// eighteen of the first version, then Zoom and Difficulty after
+// ForceRepaint). The new file
 // is written beside the old one and renamed over it only when complete: a
 // failure leaves the previous file whole and throws IoError (German message).
 void WriteSettings(const GameSettings& settings, const HighScoreTable& table,
@@ -91,7 +94,7 @@ private:
     HighScoreTable atStart_;
 };
 
-// The eighteen lines as WriteSettings writes them.
+// The lines as WriteSettings writes them.
 std::string SettingsText(const GameSettings& settings, const HighScoreTable& table);
 
 // Bits per pixel as stored for a pixel format (Device and unknown codes: 0),

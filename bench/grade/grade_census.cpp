@@ -1,0 +1,112 @@
+// kelmar_grade_census measure [COUNT [FIRST]]: deals the numbers FIRST+1 ..
+// FIRST+COUNT with "Unlösbare Spiele verhindern" on and no difficulty,
+// measures each, and prints the deciles of the measure with the bands that
+// split the deals into thirds, beside the share of each grade under the
+// bands the game uses.
+//
+// kelmar_grade_census latency [COUNT [FIRST]]: deals COUNT numbers per
+// difficulty (Any with the option on, Easy, Medium, Hard) and prints the
+// median, p99 and worst time of NewNumberedGame, the draws it took and how
+// many deals missed their grade.
+#include "core/grade.h"
+#include "core/numbered_deal.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace kelmar;
+
+double Percentile(std::vector<double> v, double q) {
+    if (v.empty()) {
+        return 0;
+    }
+    std::sort(v.begin(), v.end());
+    const auto rank = static_cast<size_t>(q * static_cast<double>(v.size() - 1) + 0.5);
+    return v[std::min(rank, v.size() - 1)];
+}
+
+void Measure(int count, uint32_t first) {
+    std::vector<int> cleared;
+    std::array<int, 4> byGrade{};
+    long long wins = 0;
+    int anyWin = 0;
+    const GradeBands used = BandsForLayout({});
+    Game game;
+    game.settings.AvoidUnsolveableGames = true;
+    for (int i = 0; i < count; ++i) {
+        const NumberedDeal d =
+            NewNumberedGame(game, first + static_cast<uint32_t>(i) + 1, Grade::Any);
+        cleared.push_back(d.measure.cleared);
+        ++byGrade[static_cast<size_t>(d.grade)];
+        wins += d.measure.wins;
+        anyWin += d.measure.wins > 0 ? 1 : 0;
+    }
+    std::sort(cleared.begin(), cleared.end());
+    std::printf("share cleared by %d random playouts (per mille) over %d numbered deals:\n",
+                kGradePlayouts, count);
+    for (int q = 0; q <= 10; ++q) {
+        const size_t at =
+            std::min(cleared.size() - 1, static_cast<size_t>(q) * cleared.size() / 10);
+        std::printf("  %3d %%: %d\n", q * 10, cleared[at]);
+    }
+    // Thirds: hard up to the value at one third, easy from the value at two.
+    const int hardMax = cleared[cleared.size() / 3 - 1];
+    const int easyMin = cleared[cleared.size() * 2 / 3];
+    std::printf("thirds: hard <= %d, easy >= %d\n", hardMax, easyMin);
+    std::printf("playouts won: %.2f %% of all; deals with a won playout %.1f %%\n",
+                100.0 * static_cast<double>(wins) / (static_cast<double>(count) * kGradePlayouts),
+                100.0 * anyWin / count);
+    std::printf(
+        "bands in use: hard <= %d, easy >= %d: easy %.1f %%, medium %.1f %%, hard %.1f %%\n",
+        used.hardMax, used.easyMin, 100.0 * byGrade[1] / count, 100.0 * byGrade[2] / count,
+        100.0 * byGrade[3] / count);
+}
+
+void Latency(int count, uint32_t first) {
+    const std::array<Grade, 4> grades = {Grade::Any, Grade::Easy, Grade::Medium, Grade::Hard};
+    const char* const names[] = {"any", "easy", "medium", "hard"};
+    for (size_t g = 0; g < grades.size(); ++g) {
+        Game game;
+        game.settings.AvoidUnsolveableGames = true;
+        std::vector<double> ms;
+        int missed = 0;
+        int mostDraws = 0;
+        long long draws = 0;
+        for (int i = 0; i < count; ++i) {
+            const auto start = std::chrono::steady_clock::now();
+            const NumberedDeal d =
+                NewNumberedGame(game, first + static_cast<uint32_t>(i) + 1, grades[g]);
+            const std::chrono::duration<double, std::milli> took =
+                std::chrono::steady_clock::now() - start;
+            ms.push_back(took.count());
+            missed += d.fits ? 0 : 1;
+            mostDraws = std::max(mostDraws, d.draws);
+            draws += d.draws;
+        }
+        std::printf("%-6s %d deals: median %.2f ms, p99 %.1f ms, worst %.1f ms; draws mean %.2f, "
+                    "most %d; missed grade %d\n",
+                    names[g], count, Percentile(ms, 0.5), Percentile(ms, 0.99), Percentile(ms, 1.0),
+                    static_cast<double>(draws) / count, mostDraws, missed);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string what = argc > 1 ? argv[1] : "measure";
+    const int count = argc > 2 ? std::atoi(argv[2]) : (what == "latency" ? 3000 : 10000);
+    const auto first = static_cast<uint32_t>(argc > 3 ? std::atoll(argv[3]) : 0);
+    if (what == "latency") {
+        Latency(count, first);
+    } else {
+        Measure(count, first);
+    }
+    return 0;
+}

@@ -1,0 +1,137 @@
+#include "core/numbered_deal.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace kelmar {
+
+namespace {
+
+// The finaliser of MurmurHash3: a bijection on 32 bits that spreads every
+// input bit over the whole word.
+constexpr uint32_t Mix32(uint32_t h) {
+    h ^= h >> 16;
+    h *= 0x85EBCA6BU;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35U;
+    h ^= h >> 16;
+    return h;
+}
+
+// Days from 1 March of year 0 (proleptic Gregorian), so leap days fall at
+// the end of a counted year.
+int64_t DayCount(int year, int month, int day) {
+    const int64_t y = month <= 2 ? int64_t{year} - 1 : year;
+    const int64_t m = month <= 2 ? month + 9 : month - 3;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * m + 2) / 5 + day - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe;
+}
+
+// How far a graded deal misses the grade asked for; 0 when it fits. Used to
+// keep the nearest one when no draw fits.
+int Miss(int cleared, Grade wanted, GradeBands bands) {
+    switch (wanted) {
+    case Grade::Easy:
+        return std::max(0, bands.easyMin - cleared);
+    case Grade::Hard:
+        return std::max(0, cleared - bands.hardMax);
+    case Grade::Medium:
+        return cleared <= bands.hardMax   ? bands.hardMax + 1 - cleared
+               : cleared >= bands.easyMin ? cleared - bands.easyMin + 1
+                                          : 0;
+    case Grade::Any:
+        break;
+    }
+    return 0;
+}
+
+} // namespace
+
+uint32_t DealSeed(uint32_t number, uint32_t draw) {
+    return Mix32(number ^ Mix32(draw * 0x9E3779B9U + 0x7F4A7C15U));
+}
+
+uint32_t DrawDealNumber(uint32_t& state) {
+    state = state * 134775813U + 1U;
+    return static_cast<uint32_t>((uint64_t{kMaxDealNumber} * state) >> 32) + 1U;
+}
+
+uint32_t DealNumberOfDay(int year, int month, int day) {
+    const auto days = static_cast<uint64_t>(DayCount(year, month, day));
+    // A bijection of the day count, then into 1..kMaxDealNumber: days stay
+    // apart for as long as the day count fits 32 bits.
+    const uint32_t mixed = Mix32(static_cast<uint32_t>(days) ^ 0x4B454C4DU); // "KELM"
+    return mixed % kMaxDealNumber + 1U;
+}
+
+std::optional<uint32_t> ParseDealNumber(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    if (text.empty() || text.size() > 9) {
+        return std::nullopt;
+    }
+    uint32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (value == 0) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted) {
+    return NewNumberedGame(game, number, wanted, BandsForLayout({}));
+}
+
+NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted, GradeBands bands) {
+    number = std::clamp<uint32_t>(number, 1, kMaxDealNumber);
+    const bool winnableOnly = game.settings.AvoidUnsolveableGames || wanted != Grade::Any;
+    NumberedDeal result;
+    result.number = number;
+    // The proven deal nearest to the grade, should none fit.
+    Board nearest;
+    int nearestMiss = -1;
+    NumberedDeal nearestResult;
+    bool fitted = false;
+    for (int draw = 0; draw < kGradeDrawLimit && !fitted; ++draw) {
+        game.Seed = DealSeed(number, static_cast<uint32_t>(draw));
+        DealCheckReport report;
+        NewGame(game, winnableOnly, &report);
+        result.draws = draw + 1;
+        result.measure = MeasureGrade(game.board);
+        result.grade = GradeOf(result.measure.cleared, bands);
+        if (wanted == Grade::Any) {
+            fitted = true;
+        } else if (report.proven) {
+            const int miss = Miss(result.measure.cleared, wanted, bands);
+            fitted = miss == 0;
+            if (!fitted && (nearestMiss < 0 || miss < nearestMiss)) {
+                nearest = game.board;
+                nearestMiss = miss;
+                nearestResult = result;
+            }
+        }
+    }
+    if (!fitted && nearestMiss >= 0) {
+        game.board = nearest; // same slots and flags: only the kinds differ
+        nearestResult.draws = result.draws;
+        result = nearestResult;
+    }
+    result.fits = wanted == Grade::Any || result.grade == wanted;
+    game.deal = DealIdentity{number, result.grade};
+    return result;
+}
+
+} // namespace kelmar
