@@ -101,7 +101,7 @@ private:
 
     PictureSource source_;
     PictureSource background_;
-    QImage scratch_; // the converted picture of formats other than Device
+    QImage scratch_;     // the converted picture of formats other than Device
     ShownPicture shown_; // what the screen shows of the BackBuffer
     QPixmap backgroundTile_;
     bool backgroundStale_ = true;

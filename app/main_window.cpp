@@ -8,6 +8,8 @@
 #include "app/solvability_check.h"
 #include "app/status_panels.h"
 #include "core/deal.h"
+#include "core/grade.h"
+#include "core/numbered_deal.h"
 #include "core/rules.h"
 #include "core/tick_source.h"
 #include "core/zoom.h"
@@ -76,6 +78,9 @@ void TMainForm::FormCreate() {
 void TMainForm::InitializeGame() {
     SeedRandom(game_, services_.msSinceMidnightUtc ? services_.msSinceMidnightUtc()
                                                    : systemMsSinceMidnightUtc());
+    // Fresh deal numbers come from a generator of their own: every deal
+    // reseeds the deal generator from its number.
+    game_.NumberSeed = game_.Seed;
     // Leftovers of writes killed half way; none of ours is busy yet.
     RemoveStaleTemporaries(".", std::time(nullptr));
     const std::string warning = settingsFile_.Read(game_.settings, scores_);
@@ -91,9 +96,7 @@ void TMainForm::InitializeGame() {
     view_->CreateBitmaps();
     view_->LoadGraphics();
     view_->BuildSheetIndex();
-    NewGame(game_);
-    AnalyzeBoard(game_);
-    view_->RenderBoard();
+    dealNumbered(DrawDealNumber(game_.NumberSeed));
 }
 
 void TMainForm::setCheckMarks() {
@@ -125,6 +128,8 @@ void TMainForm::setCheckMarks() {
     }
     MShowSpeed->setChecked(settings.ShowRenderSpeed);
     MForceRepaint->setChecked(settings.ForceRepaint);
+    settings.Difficulty = GradeFromCode(static_cast<int32_t>(settings.Difficulty));
+    MDifficultyItems[static_cast<std::size_t>(settings.Difficulty)]->setChecked(true);
     settings.Zoom = ZoomFromPercent(settings.Zoom);
     for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
         MZoomItems[i]->setChecked(kZoomLevels[i] == settings.Zoom);

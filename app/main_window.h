@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/clock.h"
+#include "app/deal_number_dialog.h"
 #include "app/help.h"
 #include "app/stuck_dialog.h"
 #include "core/game.h"
@@ -57,6 +58,11 @@ struct MainFormServices {
     SolveFunction solve;
     // The dialog after a game got stuck; empty means none ("Schließen").
     StuckChoiceAsker askStuck;
+    // The dialog of "Spiel Nummer ..."; empty means the real one.
+    DealNumberAsker askDealNumber;
+    // Today's local date as year, month, day for the game of the day; empty
+    // means the system clock.
+    std::function<std::array<int, 3>()> today;
 };
 
 class TMainForm final : public QMainWindow {
@@ -110,6 +116,11 @@ public:
     QActionGroup* MZoom = nullptr;
     QAction *MHelpStart = nullptr, *MScore = nullptr, *MAbout = nullptr;
     QAction *MCheckSolvable = nullptr, *MBackToSolvable = nullptr, *MSameGame = nullptr;
+    QAction *MDealNumber = nullptr, *MDayGame = nullptr;
+    // "&Schwierigkeit": one radio item per Grade, indexed by its code (0 is
+    // "&Beliebig").
+    std::array<QAction*, 4> MDifficultyItems{};
+    QActionGroup* MDifficulty = nullptr;
 
 public Q_SLOTS:
     void BNewClick();
@@ -149,6 +160,8 @@ public Q_SLOTS:
     void MCheckSolvableClick();
     void MBackToSolvableClick();
     void MSameGameClick();
+    void MDealNumberClick();
+    void MDayGameClick();
 
 Q_SIGNALS:
     // The window has closed after the shutdown; the program ends.
@@ -205,6 +218,15 @@ private:
     void fitBoard();
     void loadFrom(const QString& fileName);
     void saveTo(const QString& fileName);
+
+    // Numbered and graded deals (main_window_deals.cpp).
+    void createDealMenu(QMenu* game);
+    void createDifficultyMenu(QMenu* options);
+    void chooseDifficulty(Grade grade);
+    // Deals the game numbered `number` with the chosen difficulty, as a new
+    // game (guard, analysis, render); shows its number and grade.
+    void dealNumbered(uint32_t number);
+    void showDeal();
 
     // Still winnable? (main_window_solvability.cpp)
     void createSolvability();

@@ -167,12 +167,14 @@ void TMainForm::createMenu() {
     MPause = addMenuItem(game, QStringLiteral("&Pause"), 9, &TMainForm::MPauseClick,
                          QKeySequence(Qt::CTRL | Qt::Key_P));
     createSolvabilityMenu(game);
+    createDealMenu(game);
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Optionen"));
     MNoUnsolveableGames = addMenuItem(options, QStringLiteral("&Unlösbare Spiele verhindern"), 18,
                                       &TMainForm::MNoUnsolveableGamesClick);
     MNoUnsolveableGames->setCheckable(true);
     MNoUnsolveableGames->setChecked(true);
+    createDifficultyMenu(options);
     options->addSeparator();
     createFormatMenu(options);
     createZoomMenu(options);

@@ -216,8 +216,10 @@ Grade GradeOf(int cleared, GradeBands bands) {
     return cleared >= bands.easyMin ? Grade::Easy : Grade::Medium;
 }
 
+// From `kelmar_grade_census measure` over the numbers 1..10,000: the
+// thirds of the measure fall at 584 and 665 per mille.
 GradeBands BandsForLayout(std::string_view) {
-    return {40, 20}; // placeholder until the census has run
+    return {665, 584};
 }
 
 Grade GradeFromCode(int32_t code) {

@@ -134,4 +134,17 @@ NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted, GradeBan
     return result;
 }
 
+std::string DealLabel(const DealIdentity& deal) {
+    if (deal.Number == 0) {
+        return {};
+    }
+    std::string label = "Spiel " + std::to_string(deal.Number);
+    const std::string_view word = GradeWord(deal.DealGrade);
+    if (!word.empty()) {
+        label += " \u00B7 "; // middle dot
+        label += word;
+    }
+    return label;
+}
+
 } // namespace kelmar

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace kelmar {
@@ -59,5 +60,9 @@ struct NumberedDeal {
 // those of the pyramid. Records number and grade in game.Deal.
 NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted);
 NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted, GradeBands bands);
+
+// The status bar's words for a deal (UTF-8): "Spiel 482913 · mittel", just
+// "Spiel 482913" when ungraded, and empty without a number (a loaded game).
+std::string DealLabel(const DealIdentity& deal);
 
 } // namespace kelmar

@@ -36,4 +36,4 @@ private:
     uint32_t ticks_;
 };
 
-}  // namespace kelmar
+} // namespace kelmar
