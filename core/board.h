@@ -1,24 +1,18 @@
-// The board model: the fixed five-layer layout, the tile set and the match
+// The board model: the five-layer pyramid's positions, the tile set and the match
 // table, and the elementary operations on slots.
 #pragma once
 
 #include "core/game.h"
 #include "core/geometry.h"
+#include "core/layout.h"
 
 #include <array>
 #include <cstdint>
 
 namespace kelmar {
 
-constexpr int kLayoutSize = 144;
-
-struct LayoutPosition {
-    int32_t X;
-    int32_t Y;
-    uint8_t Layer;
-};
-
-// The 144 positions in the order both deals create the slots; index i is slot i + 1.
+// The pyramid's 144 positions in the order both deals create the slots;
+// index i is slot i + 1 (the positions of PyramidLayout()).
 extern const std::array<LayoutPosition, kLayoutSize> BoardLayout;
 
 // MatchRange: kinds 1..34 match themselves, 35..38 and 39..42 their group.

@@ -5,6 +5,7 @@
 #include "core/solver.h"
 
 #include <chrono>
+#include <memory>
 
 namespace kelmar {
 
@@ -83,6 +84,8 @@ int32_t PickSlot(Game& game) {
     if (filled >= count) {
         return 0; // nothing empty: the draw below would never end
     }
+    // The pyramid has no gaps; its deals keep the pick exactly as it was.
+    const bool acrossGaps = game.layout != &PyramidLayout();
     for (int tries = 1; tries <= kConstructionPickTries; ++tries) {
         int32_t b = 0;
         do {
@@ -97,8 +100,11 @@ int32_t PickSlot(Game& game) {
         if (!support.subsetOf(present)) {
             continue;
         }
-        // b opens its band or touches a filled position of it.
-        if (!g.RowBand[bi].intersects(present) || g.RowTouch[bi].intersects(present)) {
+        // b opens its band or touches a filled position of it; on a layout
+        // with gaps in its rows the nearest position across a gap counts as
+        // touching, or the far side of a gap could never be filled.
+        if (!g.RowBand[bi].intersects(present) || g.RowTouch[bi].intersects(present) ||
+            (acrossGaps && g.RowNext[bi].intersects(present))) {
             return b;
         }
     }
@@ -169,7 +175,7 @@ void PlaceRandomTile(Game& game, int32_t x, int32_t y, uint8_t layer) {
 }
 
 void DealRandom(Game& game) {
-    for (const LayoutPosition& p : BoardLayout) {
+    for (const LayoutPosition& p : game.layout->Positions) {
         PlaceRandomTile(game, p.X, p.Y, p.Layer);
     }
 }
@@ -185,7 +191,7 @@ bool TryConstruction(Game& game) {
 }
 
 void DealSolvable(Game& game, DealCheckReport* report) {
-    for (const LayoutPosition& p : BoardLayout) {
+    for (const LayoutPosition& p : game.layout->Positions) {
         AddSlot(game.board, p.X, p.Y, p.Layer, 0);
     }
     // Building backwards can close a band from both ends or put a pair side
@@ -238,6 +244,23 @@ void NewGame(Game& game, bool winnableOnly, DealCheckReport* report) {
     game.play.GameWon = false;
     game.Running = true;
     EnsureGeometry(game); // the layout's sets are reused from the last deal
+}
+
+bool LayoutHasWinnableDeal(const Layout& layout) {
+    // On the heap: a Game is large, and the check may run on a worker's
+    // small stack.
+    auto game = std::make_unique<Game>();
+    game->layout = &layout;
+    game->settings.AvoidUnsolveableGames = true;
+    for (uint32_t seed = 0; seed < kLayoutCheckSeeds; ++seed) {
+        SeedRandom(*game, seed);
+        DealCheckReport report;
+        NewGame(*game, &report);
+        if (report.proven) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace kelmar

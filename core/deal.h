@@ -40,10 +40,11 @@ uint32_t RandomBelow(Game& game, uint32_t n);
 // Does nothing when the pool is empty.
 void PlaceRandomTile(Game& game, int32_t x, int32_t y, uint8_t layer);
 
-// PlaceRandomTile for every position of BoardLayout, in its order.
+// PlaceRandomTile for every position of game.layout, in its order.
 void DealRandom(Game& game);
 
-// On a reset board (SlotCount 0): creates the 144 slots with kind 0, then
+// On a reset board (SlotCount 0): creates the 144 slots of game.layout with
+// kind 0, then
 // construction attempts until one is proven winnable by the solver (with
 // kDealCheckNodeBudget nodes); a construction that is proven unwinnable or
 // left undecided counts as failed like one that could not be finished.
@@ -61,7 +62,7 @@ bool TryConstruction(Game& game);
 // row band, or 0 after 101 tries (also 0 at once when no slot is empty).
 int32_t PickConstructionSlot(Game& game);
 
-// ResetBoard, deal by the AvoidUnsolveableGames setting, DealtCount = 144,
+// ResetBoard, deal on game.layout by the AvoidUnsolveableGames setting, DealtCount = 144,
 // BoardChanged = true, NoMovesLeft = GameWon = false, Running = true, and the
 // analysis' neighbour sets rebuilt for the new slots. HintShowing is left to
 // the RenderBoard that follows. The caller then runs AnalyzeBoard and
@@ -71,5 +72,14 @@ void NewGame(Game& game, DealCheckReport* report = nullptr);
 // The same with the choice between the constructed (winnableOnly) and the
 // random deal made by the caller instead of the setting.
 void NewGame(Game& game, bool winnableOnly, DealCheckReport* report = nullptr);
+
+// Seeds the check below tries before it gives up on a layout.
+constexpr int kLayoutCheckSeeds = 3;
+
+// True when the constructed deal on `layout` hands out a deal the solver
+// proves winnable for one of the seeds 0..kLayoutCheckSeeds-1: the bounded
+// effort after which a layout counts as having no winnable deal. Uses a
+// game of its own; nothing else changes.
+bool LayoutHasWinnableDeal(const Layout& layout);
 
 } // namespace kelmar

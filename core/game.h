@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/board_geometry.h"
+#include "core/layout.h"
 #include "core/pixel_format.h"
 
 #include <array>
@@ -26,9 +27,9 @@ constexpr int32_t kHintPenaltyMs = 10000;
 // One position of the layout together with the tile on it.
 struct TileSlot {
     bool Present = false;
-    int32_t X = 0;     // pixels before the layer shift, 0..532 in the layout
-    int32_t Y = 0;     // pixels before the layer shift, 0..378 in the layout
-    uint8_t Layer = 0; // 1 (bottom) .. 5 (top)
+    int32_t X = 0;     // pixels before the layer shift, 0..532 in the pyramid
+    int32_t Y = 0;     // pixels before the layer shift, 0..378 in the pyramid
+    uint8_t Layer = 0; // 1 (bottom) .. kMaxLayoutLayer (top); the pyramid has 5
     uint8_t Kind = 0;  // 1..42; 0 while not dealt
     bool Free = false; // written by the analysis for present slots only
 };
@@ -113,9 +114,12 @@ struct Game {
     MoveHistory history;
     GameClock clock;
     GameSettings settings;
-    uint32_t Seed = 0;        // state of the deal generator
-    uint32_t NumberSeed = 0;  // state of the draw of fresh deal numbers
-    DealIdentity deal;        // number and grade of the deal on the board
+    uint32_t Seed = 0;       // state of the deal generator
+    uint32_t NumberSeed = 0; // state of the draw of fresh deal numbers
+    DealIdentity deal;       // number and grade of the deal on the board
+    // The layout the next deal creates its slots on; never null. The layouts
+    // live for the whole run (PyramidLayout() or the window's list).
+    const Layout* layout = &PyramidLayout();
     bool Running = false;     // false while the logo, pause or about screen covers the board
     GameView* view = nullptr; // screen and best-times list; null = no effect (tests, tools)
     // Neighbour sets of the current slot positions, derived data only: NewGame

@@ -13,7 +13,7 @@
 namespace kelmar {
 namespace {
 
-constexpr int kMaxLayer = 5;
+constexpr int kMaxLayer = kMaxLayoutLayer; // what the 4-bit field holds; layouts go up to it
 
 // Field widths of a slot record, in stream order.
 constexpr int kPresentBits = 1;

@@ -74,7 +74,7 @@ void WriteSavedGame(BitFile& bitFile, const Game& game);
 // DamagedSaveError (German message, `fileName` quoted in it) for a file that
 // ends before its last field or holds values the board and history cannot
 // hold: N above 144; a highest-slot byte that is not the highest present slot;
-// a Layer outside 1..5; a Kind outside 1..42; a tile whose face would not lie
+// a Layer of 0; a Kind outside 1..42; a tile whose face would not lie
 // inside the 640 x 480 board; no tile present at all; H above 80; a Position
 // above H; a move naming slot 0 or a slot above N; a history that does not
 // fit the board (a record naming one slot twice or two kinds that do not

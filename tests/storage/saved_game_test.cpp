@@ -264,7 +264,10 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"KindZero", [](FileModel& m) { m.slots[5].Kind = 0; }, "Sorte 0"},
         Damage{"KindAbove42", [](FileModel& m) { m.slots[144].Kind = 43; }, "Sorte 43"},
         Damage{"LayerZero", [](FileModel& m) { m.slots[1].Layer = 0; }, "Ebene 0"},
-        Damage{"LayerAbove5", [](FileModel& m) { m.slots[88].Layer = 6; }, "Ebene 6"},
+        // Layers up to 15 belong to tall layouts; on the pyramid's first
+        // row layer 15 lifts the face above the board.
+        Damage{"Layer15AboveTheBoard", [](FileModel& m) { m.slots[1].Layer = 15; },
+               "au\u00DFerhalb"},
         Damage{"TileRightOfTheBoard", [](FileModel& m) { m.slots[1].X = 1023; }, "au\u00DFerhalb"},
         Damage{"TileAboveTheBoard", [](FileModel& m) { m.slots[144].Y = 15; }, "au\u00DFerhalb"},
         Damage{"HighestSlotTooLow", [](FileModel& m) { m.highest = 143; }, "belegte Platz 143"},
