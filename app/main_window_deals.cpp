@@ -6,6 +6,7 @@
 #include "app/status_panels.h"
 #include "core/numbered_deal.h"
 #include "core/rules.h"
+#include "core/tick_source.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -57,7 +58,7 @@ void TMainForm::chooseDifficulty(Grade grade) {
 }
 
 void TMainForm::dealNumbered(uint32_t number) {
-    NewNumberedGame(game_, number, game_.settings.Difficulty, BandsForLayout({}));
+    NewNumberedGame(game_, number, game_.settings.Difficulty);
     boardReplaced();
     AnalyzeBoard(game_);
     view_->RenderBoard();
@@ -74,7 +75,10 @@ void TMainForm::MDealNumberClick() {
         const auto ask = services_.askDealNumber ? services_.askDealNumber : AskDealNumber;
         const std::optional<uint32_t> number = ask(this, game_.deal.Number);
         if (number && !shutDownDone_) {
-            catchUpClock(); // the game starts now, not when the dialog opened
+            // The game starts now, not when the dialog opened, also when
+            // the caller delivers the timer events itself.
+            catchUpClock();
+            game_.clock.CurrentTick = services_.ticks->now();
             dealNumbered(*number);
         }
     });

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 namespace kelmar {
 
@@ -97,43 +98,60 @@ std::optional<uint32_t> ParseDealNumber(std::string_view text) {
 }
 
 NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted) {
-    return NewNumberedGame(game, number, wanted, BandsForLayout({}));
+    return NewNumberedGame(game, number, wanted, BandsForLayout(game.layout->ShortName));
 }
 
 NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted, GradeBands bands) {
     number = std::clamp<uint32_t>(number, 1, kMaxDealNumber);
-    const bool winnableOnly = game.settings.AvoidUnsolveableGames || wanted != Grade::Any;
     NumberedDeal result;
     result.number = number;
-    // The proven deal nearest to the grade, should none fit.
-    Board nearest;
-    int nearestMiss = -1;
-    NumberedDeal nearestResult;
-    bool fitted = false;
-    for (int draw = 0; draw < kGradeDrawLimit && !fitted; ++draw) {
-        game.Seed = DealSeed(number, static_cast<uint32_t>(draw));
-        DealCheckReport report;
-        NewGame(game, winnableOnly, &report);
-        result.draws = draw + 1;
+    result.draws = 1;
+    if (wanted == Grade::Any) {
+        game.Seed = DealSeed(number, 0);
+        NewGame(game, game.settings.AvoidUnsolveableGames);
         result.measure = MeasureGrade(game.board);
-        result.grade = GradeOf(result.measure.cleared, bands);
-        if (wanted == Grade::Any) {
-            fitted = true;
-        } else if (report.proven) {
-            const int miss = Miss(result.measure.cleared, wanted, bands);
-            fitted = miss == 0;
-            if (!fitted && (nearestMiss < 0 || miss < nearestMiss)) {
-                nearest = game.board;
-                nearestMiss = miss;
-                nearestResult = result;
+    } else {
+        // Every finished construction is measured before the solver sees
+        // it: one of another grade costs only its playouts, and one that a
+        // playout cleared is proven without the solver.
+        GradeMeasure last;
+        auto nearest = std::make_unique<Board>();
+        GradeMeasure nearestMeasure;
+        int nearestMiss = -1;
+        const ConstructionFilter filter = [&](const Board& board) {
+            last = MeasureGrade(board);
+            const int miss = Miss(last.cleared, wanted, bands);
+            if (miss == 0) {
+                return last.wins > 0 ? ConstructionVerdict::Proven : ConstructionVerdict::Check;
             }
+            if (last.wins > 0 && (nearestMiss < 0 || miss < nearestMiss)) {
+                *nearest = board;
+                nearestMeasure = last;
+                nearestMiss = miss;
+            }
+            return ConstructionVerdict::Reject;
+        };
+        bool fitted = false;
+        for (int draw = 0; draw < kGradeDrawLimit && !fitted; ++draw) {
+            game.Seed = DealSeed(number, static_cast<uint32_t>(draw));
+            DealCheckReport report;
+            NewGame(game, true, &report, filter);
+            result.draws = draw + 1;
+            fitted = report.proven; // only a construction the filter let pass is proven
+        }
+        if (fitted) {
+            result.measure = last;
+        } else if (nearestMiss >= 0) {
+            game.board = *nearest; // same slots and flags: only the kinds differ
+            result.measure = nearestMeasure;
+        } else {
+            // No construction a playout cleared: the number's own deal.
+            game.Seed = DealSeed(number, 0);
+            NewGame(game, true);
+            result.measure = MeasureGrade(game.board);
         }
     }
-    if (!fitted && nearestMiss >= 0) {
-        game.board = nearest; // same slots and flags: only the kinds differ
-        nearestResult.draws = result.draws;
-        result = nearestResult;
-    }
+    result.grade = GradeOf(result.measure.cleared, bands);
     result.fits = wanted == Grade::Any || result.grade == wanted;
     game.deal = DealIdentity{number, result.grade};
     return result;

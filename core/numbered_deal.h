@@ -18,10 +18,11 @@ namespace kelmar {
 
 constexpr uint32_t kMaxDealNumber = 999'999'999;
 
-// Deals of the wrong grade one graded deal may go through before it gives
-// up. At a third of the deals per grade, 40 draws all miss with a chance of
-// (2/3)^40, about 1 in 10 million.
-constexpr int kGradeDrawLimit = 40;
+// Seeds (draws) one graded deal may go through before it gives up. Each
+// draw is a constructed deal of up to kDealAttemptLimit constructions, of
+// which about a third have any one grade, so a draw almost never misses;
+// the limit bounds the time when the bands leave a grade empty.
+constexpr int kGradeDrawLimit = 3;
 
 // The Seed of draw `draw` (0, 1, ...) of the deal numbered `number`. Draw 0
 // is the deal of the number when no difficulty is asked for. A bijective
@@ -52,12 +53,18 @@ struct NumberedDeal {
 };
 
 // NewGame on the deal numbered `number` (1..kMaxDealNumber; other values are
-// clamped into the range): constructed and proven winnable when
-// AvoidUnsolveableGames is on or a difficulty is asked for, random
-// otherwise, and graded. With a difficulty, draws 0, 1, ... are dealt until
-// one is proven winnable and of that grade; after kGradeDrawLimit draws the
-// proven deal nearest to the grade is kept (fits false). `bands` default to
-// those of the pyramid. Records number and grade in game.Deal.
+// clamped into the range) on game.layout, graded with `bands` (default: the
+// layout's).
+//
+// Without a difficulty (Any) it is the deal NewGame makes from
+// DealSeed(number, 0): constructed and proven winnable when
+// AvoidUnsolveableGames is on, random otherwise. With one, the constructed
+// deal runs from DealSeed(number, 0), then 1, ... (at most kGradeDrawLimit
+// draws); a construction of another grade counts as a failed attempt, and
+// one of the grade is handed out once proven winnable (by a won playout or
+// the solver). Should no draw give one, the construction nearest to the
+// grade that a playout cleared is kept (fits false), or failing that the
+// number's own constructed deal. Records number and grade in game.deal.
 NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted);
 NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted, GradeBands bands);
 

@@ -1,21 +1,25 @@
-// kelmar_grade_census measure [COUNT [FIRST]]: deals the numbers FIRST+1 ..
-// FIRST+COUNT with "Unlösbare Spiele verhindern" on and no difficulty,
+// kelmar_grade_census measure [COUNT [FIRST [LAYOUT]]]: on the built-in
+// layout LAYOUT (short name; default Pyramide, "all" for each in turn),
+// deals the numbers FIRST+1 .. FIRST+COUNT with "Unlösbare Spiele
+// verhindern" on and no difficulty,
 // measures each, and prints the deciles of the measure with the bands that
 // split the deals into thirds, beside the share of each grade under the
 // bands the game uses.
 //
-// kelmar_grade_census latency [COUNT [FIRST]]: deals COUNT numbers per
-// difficulty (Any with the option on, Easy, Medium, Hard) and prints the
-// median, p99 and worst time of NewNumberedGame, the draws it took and how
-// many deals missed their grade.
+// kelmar_grade_census latency [COUNT [FIRST [LAYOUT]]]: deals COUNT numbers
+// per difficulty (Any with the option on, Easy, Medium, Hard) and prints
+// the median, p99 and worst time of NewNumberedGame (CPU time of this
+// thread, so other programs on the machine do not count), the most draws
+// it took and how many deals missed their grade.
+#include "core/builtin_layouts.h"
 #include "core/grade.h"
 #include "core/numbered_deal.h"
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -32,13 +36,20 @@ double Percentile(std::vector<double> v, double q) {
     return v[std::min(rank, v.size() - 1)];
 }
 
-void Measure(int count, uint32_t first) {
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+void Measure(const Layout& layout, int count, uint32_t first) {
     std::vector<int> cleared;
     std::array<int, 4> byGrade{};
     long long wins = 0;
     int anyWin = 0;
-    const GradeBands used = BandsForLayout({});
+    const GradeBands used = BandsForLayout(layout.ShortName);
     Game game;
+    game.layout = &layout;
     game.settings.AvoidUnsolveableGames = true;
     for (int i = 0; i < count; ++i) {
         const NumberedDeal d =
@@ -49,8 +60,8 @@ void Measure(int count, uint32_t first) {
         anyWin += d.measure.wins > 0 ? 1 : 0;
     }
     std::sort(cleared.begin(), cleared.end());
-    std::printf("share cleared by %d random playouts (per mille) over %d numbered deals:\n",
-                kGradePlayouts, count);
+    std::printf("%s: share cleared by %d random playouts (per mille) over %d numbered deals:\n",
+                layout.ShortName.c_str(), kGradePlayouts, count);
     for (int q = 0; q <= 10; ++q) {
         const size_t at =
             std::min(cleared.size() - 1, static_cast<size_t>(q) * cleared.size() / 10);
@@ -69,31 +80,31 @@ void Measure(int count, uint32_t first) {
         100.0 * byGrade[3] / count);
 }
 
-void Latency(int count, uint32_t first) {
+void Latency(const Layout& layout, int count, uint32_t first) {
     const std::array<Grade, 4> grades = {Grade::Any, Grade::Easy, Grade::Medium, Grade::Hard};
     const char* const names[] = {"any", "easy", "medium", "hard"};
     for (size_t g = 0; g < grades.size(); ++g) {
         Game game;
+        game.layout = &layout;
         game.settings.AvoidUnsolveableGames = true;
         std::vector<double> ms;
         int missed = 0;
         int mostDraws = 0;
         long long draws = 0;
         for (int i = 0; i < count; ++i) {
-            const auto start = std::chrono::steady_clock::now();
+            const double start = ThreadCpuMs();
             const NumberedDeal d =
                 NewNumberedGame(game, first + static_cast<uint32_t>(i) + 1, grades[g]);
-            const std::chrono::duration<double, std::milli> took =
-                std::chrono::steady_clock::now() - start;
-            ms.push_back(took.count());
+            ms.push_back(ThreadCpuMs() - start);
             missed += d.fits ? 0 : 1;
             mostDraws = std::max(mostDraws, d.draws);
             draws += d.draws;
         }
-        std::printf("%-6s %d deals: median %.2f ms, p99 %.1f ms, worst %.1f ms; draws mean %.2f, "
-                    "most %d; missed grade %d\n",
-                    names[g], count, Percentile(ms, 0.5), Percentile(ms, 0.99), Percentile(ms, 1.0),
-                    static_cast<double>(draws) / count, mostDraws, missed);
+        std::printf("%-9s %-6s %d deals: median %.2f ms, p99 %.1f ms, worst %.1f ms; draws mean "
+                    "%.2f, most %d; missed grade %d\n",
+                    layout.ShortName.c_str(), names[g], count, Percentile(ms, 0.5),
+                    Percentile(ms, 0.99), Percentile(ms, 1.0), static_cast<double>(draws) / count,
+                    mostDraws, missed);
     }
 }
 
@@ -103,10 +114,17 @@ int main(int argc, char** argv) {
     const std::string what = argc > 1 ? argv[1] : "measure";
     const int count = argc > 2 ? std::atoi(argv[2]) : (what == "latency" ? 3000 : 10000);
     const auto first = static_cast<uint32_t>(argc > 3 ? std::atoll(argv[3]) : 0);
-    if (what == "latency") {
-        Latency(count, first);
-    } else {
-        Measure(count, first);
+    const std::string layoutName = argc > 4 ? argv[4] : "Pyramide";
+    for (const Layout& layout : BuiltInLayouts()) {
+        if (layoutName != "all" && layout.ShortName != layoutName) {
+            continue;
+        }
+        if (what == "latency") {
+            Latency(layout, count, first);
+        } else {
+            Measure(layout, count, first);
+        }
+        std::fflush(stdout);
     }
     return 0;
 }

@@ -8,10 +8,10 @@
 #include "tests/app/app_test_support.h"
 
 #include <QAction>
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QFile>
 #include <QPaintEvent>
-#include <QBackingStore>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -150,7 +150,8 @@ public:
 
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
-            const QRegion painted = static_cast<QPaintEvent*>(event)->region() & field_->boardRect();
+            const QRegion painted =
+                static_cast<QPaintEvent*>(event)->region() & field_->boardRect();
             for (const QRect& area : painted) {
                 count += int64_t{area.width()} * area.height();
             }
@@ -175,25 +176,27 @@ TEST_F(ZoomWindow, MovesRepaintOnlyWhatChangedAndLeaveNothingStale) {
     const auto shownBoard = [this] {
         // The offscreen platform keeps the window's pixels in an image.
         const auto* window = dynamic_cast<QImage*>(form->backingStore()->paintDevice());
-        const QRect board = form->Field->boardRect().translated(
-            form->Field->mapTo(form.get(), QPoint(0, 0)));
+        const QRect board =
+            form->Field->boardRect().translated(form->Field->mapTo(form.get(), QPoint(0, 0)));
         return window->copy(board).convertToFormat(QImage::Format_RGB32);
     };
     struct Case {
         int percent;
         void (TMainForm::*chooseFormat)();
     };
-    for (const Case& c : {Case{100, &TMainForm::MFDeviceClick}, Case{200, &TMainForm::MFDeviceClick},
-                          Case{100, &TMainForm::MF8Click}, Case{200, &TMainForm::MF4Click}}) {
+    for (const Case& c :
+         {Case{100, &TMainForm::MFDeviceClick}, Case{200, &TMainForm::MFDeviceClick},
+          Case{100, &TMainForm::MF8Click}, Case{200, &TMainForm::MF4Click}}) {
         (form.get()->*c.chooseFormat)();
-        SCOPED_TRACE(::testing::Message() << c.percent << " %, format "
-                                          << int(game().settings.PixelFormat));
+        SCOPED_TRACE(::testing::Message()
+                     << c.percent << " %, format " << int(game().settings.PixelFormat));
         chooseLevel(c.percent);
         sizeClient(1300, 1100);
         ASSERT_EQ(form->Field->boardLevel(), c.percent);
         ASSERT_EQ(shownBoard(), form->Field->picture());
         PaintedPixels painted(form->Field);
-        const int64_t board = int64_t{form->Field->picture().width()} * form->Field->picture().height();
+        const int64_t board =
+            int64_t{form->Field->picture().width()} * form->Field->picture().height();
 
         const auto check = [&](const char* step) {
             SCOPED_TRACE(step);

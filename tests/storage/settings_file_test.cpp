@@ -30,6 +30,7 @@ constexpr const char* kDefaultFile = "[Kelmar]\r\n"
                                      "ShowRenderSpeed=0\r\n"
                                      "ForceRepaint=0\r\n"
                                      "Zoom=100\r\n"
+                                     "Difficulty=0\r\n"
                                      "\r\n"
                                      "[Highscores]\r\n"
                                      "1=064B656C6D617200B400008EAE\r\n"
@@ -101,10 +102,33 @@ TEST_F(SettingsFile, ZoomIsReadAsALevelAndWrittenAfterForceRepaint) {
     read("[Kelmar]\r\nForceRepaint=1\r\n");
     EXPECT_EQ(settings.Zoom, 100) << "a file without the line";
     settings.Zoom = 250;
-    EXPECT_NE(SettingsText(settings, table).find("\r\nForceRepaint=1\r\nZoom=250\r\n\r\n"),
+    EXPECT_NE(SettingsText(settings, table).find("\r\nForceRepaint=1\r\nZoom=250\r\n"),
               std::string::npos);
     settings.Zoom = 123;
     EXPECT_NE(SettingsText(settings, table).find("\r\nZoom=100\r\n"), std::string::npos);
+}
+
+// The difficulty is one line after Zoom; a file without it, and any number
+// that is no difficulty, reads as "Beliebig", the behaviour of old files.
+TEST_F(SettingsFile, DifficultyIsReadAsAGradeAndWrittenAfterZoom) {
+    const std::pair<const char*, Grade> cases[] = {
+        {"1", Grade::Easy},  {" 2 ", Grade::Medium}, {"0x3", Grade::Hard},   {"0", Grade::Any},
+        {"4", Grade::Any},   {"-1", Grade::Any},     {"schwer", Grade::Any}, {"", Grade::Any},
+        {"259", Grade::Any}, // 3 in the low byte: not taken as hard
+    };
+    for (const auto& [value, grade] : cases) {
+        settings.Difficulty = Grade::Medium;
+        read(std::string("[Kelmar]\r\nDifficulty=") + value + "\r\n");
+        EXPECT_EQ(settings.Difficulty, grade) << value;
+    }
+    settings.Difficulty = Grade::Hard;
+    read("[Kelmar]\r\nZoom=150\r\n");
+    EXPECT_EQ(settings.Difficulty, Grade::Any) << "a file without the line";
+    settings.Difficulty = Grade::Hard;
+    EXPECT_NE(SettingsText(settings, table).find("\r\nZoom=150\r\nDifficulty=3\r\n\r\n"),
+              std::string::npos);
+    settings.Difficulty = static_cast<Grade>(9);
+    EXPECT_NE(SettingsText(settings, table).find("\r\nDifficulty=0\r\n"), std::string::npos);
 }
 
 TEST_F(SettingsFile, KeysAndSectionsMatchInAnyCaseAndValuesAreTrimmed) {
