@@ -3,7 +3,6 @@
 #include "core/game.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace kelmar {
 
@@ -32,32 +31,6 @@ void Relate(BoardGeometry& g, int32_t s, const SlotPosition& a, int32_t j, const
         g.RowBand[si].set(j);
         if (b.X - a.X <= 38 && a.X - b.X <= 38) {
             g.RowTouch[si].set(j);
-        }
-    }
-}
-
-// RowNext[s]: the nearest positions of its row band on either side, however
-// far away. Where a band has no gap wider than a face (every band of the
-// pyramid) they are part of RowTouch already.
-void NearestInBand(BoardGeometry& g, int32_t s, int32_t count) {
-    const auto si = static_cast<size_t>(s);
-    const int32_t x = g.Positions[si].X;
-    int32_t left = INT32_MIN;
-    int32_t right = INT32_MAX;
-    for (int32_t j = 1; j <= count; ++j) {
-        if (g.RowBand[si].test(j)) {
-            const int32_t xj = g.Positions[static_cast<size_t>(j)].X;
-            if (xj < x) {
-                left = std::max(left, xj);
-            } else if (xj > x) {
-                right = std::min(right, xj);
-            }
-        }
-    }
-    for (int32_t j = 1; j <= count; ++j) {
-        const int32_t xj = g.Positions[static_cast<size_t>(j)].X;
-        if (g.RowBand[si].test(j) && (xj == left || xj == right)) {
-            g.RowNext[si].set(j);
         }
     }
 }
@@ -94,9 +67,6 @@ void BuildBoardGeometry(BoardGeometry& g, const Board& board, int32_t count) {
                 Relate(g, s, a, j, g.Positions[static_cast<size_t>(j)]);
             }
         }
-    }
-    for (int32_t s = 1; s <= count; ++s) {
-        NearestInBand(g, s, count);
     }
 }
 

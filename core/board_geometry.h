@@ -36,9 +36,6 @@ struct BoardGeometry {
     // Constructed deal: same layer, |dY| < 54; and of those, |dX| <= 38.
     std::array<SlotMask, 256> RowBand{};
     std::array<SlotMask, 256> RowTouch{};
-    // Of RowBand, the nearest positions left and right of s at any distance:
-    // on a layout with gaps in its rows, the construction goes on across them.
-    std::array<SlotMask, 256> RowNext{};
 };
 
 // Rebuilds every set from slots 1..count of the board (count clipped to 0..255).

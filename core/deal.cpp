@@ -69,6 +69,22 @@ void EnsureGeometry(Game& game) {
     }
 }
 
+// True when slot s would be free with the tiles of `filled` on the board.
+bool FreeAmong(const BoardGeometry& g, int32_t s, const SlotMask& filled) {
+    const auto si = static_cast<size_t>(s);
+    return !g.Covers[si].intersects(filled) &&
+           (!g.LeftOfBand[si].intersects(filled) || !g.RightOfBand[si].intersects(filled));
+}
+
+// True when every position b rests on is filled.
+bool Rests(const BoardGeometry& g, int32_t b, const SlotMask& present, const SlotMask& all) {
+    SlotMask support = g.Supports[static_cast<size_t>(b)];
+    for (size_t w = 0; w < support.words.size(); ++w) {
+        support.words[w] &= all.words[w];
+    }
+    return support.subsetOf(present);
+}
+
 // The pick on a board whose neighbour sets are known to be current.
 int32_t PickSlot(Game& game) {
     const Board& board = game.board;
@@ -84,31 +100,65 @@ int32_t PickSlot(Game& game) {
     if (filled >= count) {
         return 0; // nothing empty: the draw below would never end
     }
-    // The pyramid has no gaps; its deals keep the pick exactly as it was.
-    const bool acrossGaps = game.layout != &PyramidLayout();
     for (int tries = 1; tries <= kConstructionPickTries; ++tries) {
         int32_t b = 0;
         do {
             b = static_cast<int32_t>(RandomBelow(game, static_cast<uint32_t>(count))) + 1;
         } while (present.test(b));
+        // b rests on filled positions, and opens its band or touches a
+        // filled position of it.
         const auto bi = static_cast<size_t>(b);
-        // Every position b rests on must be filled already.
-        SlotMask support = g.Supports[bi];
-        for (size_t w = 0; w < support.words.size(); ++w) {
-            support.words[w] &= all.words[w];
-        }
-        if (!support.subsetOf(present)) {
-            continue;
-        }
-        // b opens its band or touches a filled position of it; on a layout
-        // with gaps in its rows the nearest position across a gap counts as
-        // touching, or the far side of a gap could never be filled.
-        if (!g.RowBand[bi].intersects(present) || g.RowTouch[bi].intersects(present) ||
-            (acrossGaps && g.RowNext[bi].intersects(present))) {
+        if (Rests(g, b, present, all) &&
+            (!g.RowBand[bi].intersects(present) || g.RowTouch[bi].intersects(present))) {
             return b;
         }
     }
     return 0;
+}
+
+// A free slot of `left` other than `other`, drawn uniformly; 0 when there
+// is none.
+int32_t DrawFreeSlot(Game& game, const SlotMask& left, int32_t count, int32_t other) {
+    std::array<int32_t, kSlotCapacity> free{};
+    uint32_t n = 0;
+    for (int32_t s = 1; s <= count; ++s) {
+        if (s != other && left.test(s) && FreeAmong(game.geometry, s, left)) {
+            free[n++] = s;
+        }
+    }
+    return n == 0 ? 0 : free[RandomBelow(game, n)];
+}
+
+// The construction on layouts other than the pyramid. Their rows have gaps,
+// tiles half a row apart and deep stacks, where building backwards pair by
+// pair mostly ends in deals that cannot be won. Here the game is played
+// forwards on the empty positions instead: two positions free at the same
+// time are drawn, given a matching pair of kinds and taken off, until none
+// are left; so taking the pairs in that order wins. False when fewer than
+// two positions are free before the end.
+bool ConstructByTakingPairs(Game& game, int32_t count) {
+    Board& board = game.board;
+    SlotMask left;
+    for (int32_t s = 1; s <= count; ++s) {
+        left.set(s);
+    }
+    for (int32_t taken = 0; taken < count; taken += 2) {
+        const int32_t s1 = DrawFreeSlot(game, left, count, 0);
+        const int32_t s2 = s1 == 0 ? 0 : DrawFreeSlot(game, left, count, s1);
+        if (s2 == 0) {
+            return false;
+        }
+        const uint8_t k1 = DrawAnyKind(game);
+        PlaceKind(board, s1, k1);
+        const uint8_t k2 = DrawPartnerKind(game, k1);
+        if (k2 == 0) {
+            return false;
+        }
+        PlaceKind(board, s2, k2);
+        left.reset(s1);
+        left.reset(s2);
+    }
+    return true;
 }
 
 bool Construct(Game& game) {
@@ -121,6 +171,10 @@ bool Construct(Game& game) {
     }
     if (count % 2 != 0 || count > static_cast<int32_t>(kPoolSize)) {
         return false; // the pool cannot fill this board in pairs
+    }
+    // The pyramid's deals keep their construction exactly as it always was.
+    if (game.layout->Positions != PyramidLayout().Positions) {
+        return ConstructByTakingPairs(game, count);
     }
     int32_t placed = 0;
     while (placed < count) {

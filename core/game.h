@@ -97,6 +97,9 @@ struct GameSettings {
     // The board size the player chose, a percentage of kZoomLevels
     // (core/zoom.h): the largest the board is shown at.
     int Zoom = 100;
+    // The short name of the layout new games are dealt on (Layout=); one
+    // no layout of this run has reads as the pyramid.
+    std::string LayoutName = "Pyramide";
     // Only deals of this grade (and proven winnable) unless Any.
     Grade Difficulty = Grade::Any;
 };

@@ -18,6 +18,11 @@ struct SlotMask {
             words[static_cast<std::size_t>(slot) >> 6] |= uint64_t{1} << (slot & 63);
         }
     }
+    constexpr void reset(int32_t slot) {
+        if (slot >= 0 && slot < 256) {
+            words[static_cast<std::size_t>(slot) >> 6] &= ~(uint64_t{1} << (slot & 63));
+        }
+    }
     constexpr bool test(int32_t slot) const {
         return slot >= 0 && slot < 256 &&
                ((words[static_cast<std::size_t>(slot) >> 6] >> (slot & 63)) & 1U) != 0;

@@ -1,5 +1,7 @@
 #include "storage/ini_reader.h"
 
+#include <algorithm>
+
 namespace kelmar {
 namespace {
 
@@ -140,6 +142,16 @@ IniFile IniFile::Parse(std::string_view text) {
             {section, lowered(trimmed(line.substr(0, equals))), std::string(value)});
     }
     return ini;
+}
+
+std::vector<std::string> IniFile::sections() const {
+    std::vector<std::string> names;
+    for (const Entry& e : entries_) {
+        if (std::find(names.begin(), names.end(), e.section) == names.end()) {
+            names.push_back(e.section);
+        }
+    }
+    return names;
 }
 
 std::optional<std::string> IniFile::find(std::string_view section, std::string_view key) const {

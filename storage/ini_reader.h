@@ -41,6 +41,9 @@ public:
     int32_t getNumber(std::string_view section, std::string_view key, int32_t defaultValue) const;
     // A number with the default 1 or 0; every number but 0 is true.
     bool getBool(std::string_view section, std::string_view key, bool defaultValue) const;
+    // The names of the sections that hold at least one key, in lower case,
+    // each once, in the order of their first key.
+    std::vector<std::string> sections() const;
 
 private:
     struct Entry {

@@ -1,6 +1,7 @@
 #include "storage/settings_file.h"
 
 #include "core/grade.h"
+#include "core/layout.h"
 #include "core/zoom.h"
 #include "storage/high_score_record.h"
 #include "storage/ini_reader.h"
@@ -85,6 +86,7 @@ void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile&
         ini.getBool(kOptionsSection, "ShowRenderSpeed", settings.ShowRenderSpeed);
     settings.ForceRepaint = ini.getBool(kOptionsSection, "ForceRepaint", settings.ForceRepaint);
     settings.Zoom = ZoomFromPercent(ini.getNumber(kOptionsSection, "Zoom", kDefaultZoom));
+    settings.LayoutName = ini.getString(kOptionsSection, "Layout", PyramidLayout().ShortName);
     settings.Difficulty = GradeFromCode(ini.getNumber(kOptionsSection, "Difficulty", 0));
     for (int row = 1; row <= kScoreRows; ++row) {
         const std::string value =
@@ -93,10 +95,20 @@ void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile&
     }
 }
 
+// The other layouts' tables, when the caller keeps them.
+void applyLayoutScores(LayoutScores* layouts, const IniFile& ini) {
+    if (layouts != nullptr) {
+        *layouts = ReadLayoutScores(ini);
+    }
+}
+
 } // namespace
 
-void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text) {
-    applySettings(settings, table, IniFile::Parse(text));
+void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text,
+                       LayoutScores* layouts) {
+    const IniFile ini = IniFile::Parse(text);
+    applySettings(settings, table, ini);
+    applyLayoutScores(layouts, ini);
 }
 
 namespace {
@@ -111,7 +123,7 @@ std::string readWarning(const std::string& path, int error) {
 } // namespace
 
 SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
-                                const std::string& path) {
+                                const std::string& path, LayoutScores* layouts) {
     const FileBytes file = ReadRegularFile(path, kIniMaxFileBytes);
     if (file.error == ENOENT) {
         return {};
@@ -119,15 +131,18 @@ SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
     if (file.error != 0) {
         return {true, readWarning(path, file.error)};
     }
-    applySettings(settings, table, IniFile::Parse(file.bytes));
+    const IniFile ini = IniFile::Parse(file.bytes);
+    applySettings(settings, table, ini);
+    applyLayoutScores(layouts, ini);
     return {};
 }
 
 void MergeAndWriteSettings(const GameSettings& settings, const HighScoreTable& current,
-                           const HighScoreTable& atStart, const std::string& path) {
+                           const HighScoreTable& atStart, const std::string& path,
+                           const LayoutScores& currentLayouts, const LayoutScores& atStartLayouts) {
     const FileBytes file = ReadRegularFile(path, kIniMaxFileBytes);
     if (file.error == ENOENT) {
-        WriteSettings(settings, current, path);
+        WriteSettings(settings, current, path, currentLayouts);
         return;
     }
     if (file.error != 0) {
@@ -136,30 +151,38 @@ void MergeAndWriteSettings(const GameSettings& settings, const HighScoreTable& c
     }
     HighScoreTable merged = atStart;
     GameSettings ignored;
-    applySettings(ignored, merged, IniFile::Parse(file.bytes));
+    const IniFile ini = IniFile::Parse(file.bytes);
+    applySettings(ignored, merged, ini);
     for (int row = 1; row <= kScoreRows; ++row) {
         const HighScoreEntry& entry = current.Rows[static_cast<std::size_t>(row)];
         if (entry.AddedThisRun) {
             EnterHighScoreRow(merged, entry);
         }
     }
-    WriteSettings(settings, merged, path);
+    WriteSettings(settings, merged, path,
+                  MergeLayoutScores(currentLayouts, atStartLayouts, ReadLayoutScores(ini)));
 }
 
-std::string SettingsSession::Read(GameSettings& settings, HighScoreTable& table) {
-    const SettingsReadResult result = ReadSettings(settings, table, path_);
+std::string SettingsSession::Read(GameSettings& settings, HighScoreTable& table,
+                                  LayoutScores* layouts) {
+    const SettingsReadResult result = ReadSettings(settings, table, path_, layouts);
     unreadable_ = result.unreadable;
     atStart_ = table;
+    if (layouts != nullptr) {
+        layoutsAtStart_ = *layouts;
+    }
     return result.warning;
 }
 
-void SettingsSession::Write(const GameSettings& settings, const HighScoreTable& table) const {
+void SettingsSession::Write(const GameSettings& settings, const HighScoreTable& table,
+                            const LayoutScores& layouts) const {
     if (!unreadable_) {
-        MergeAndWriteSettings(settings, table, atStart_, path_);
+        MergeAndWriteSettings(settings, table, atStart_, path_, layouts, layoutsAtStart_);
     }
 }
 
-std::string SettingsText(const GameSettings& settings, const HighScoreTable& table) {
+std::string SettingsText(const GameSettings& settings, const HighScoreTable& table,
+                         const LayoutScores& layouts) {
     std::string text;
     addLine(text, "[Kelmar]");
     addOption(text, "AvoidUnsolveableGames", flag(settings.AvoidUnsolveableGames));
@@ -168,6 +191,7 @@ std::string SettingsText(const GameSettings& settings, const HighScoreTable& tab
     addOption(text, "ShowRenderSpeed", flag(settings.ShowRenderSpeed));
     addOption(text, "ForceRepaint", flag(settings.ForceRepaint));
     addOption(text, "Zoom", std::to_string(ZoomFromPercent(settings.Zoom)));
+    addOption(text, "Layout", nameOnOneLine(settings.LayoutName));
     addOption(
         text, "Difficulty",
         std::to_string(static_cast<int>(GradeFromCode(static_cast<int32_t>(settings.Difficulty)))));
@@ -177,14 +201,15 @@ std::string SettingsText(const GameSettings& settings, const HighScoreTable& tab
         addOption(text, std::to_string(row),
                   EncodeHighScore(table.Rows[static_cast<std::size_t>(row)]));
     }
+    text += LayoutScoresText(layouts);
     return text;
 }
 
 void WriteSettings(const GameSettings& settings, const HighScoreTable& table,
-                   const std::string& path) {
+                   const std::string& path, const LayoutScores& layouts) {
     const std::string action = "Kann Einstellungen " + QuotedFileName(path) + " nicht schreiben";
     TemporarySibling temporary(path, action);
-    WriteWholeFile(temporary.path(), SettingsText(settings, table), action);
+    WriteWholeFile(temporary.path(), SettingsText(settings, table, layouts), action);
     temporary.commit();
 }
 

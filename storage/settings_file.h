@@ -1,4 +1,4 @@
-// The settings file: the seven options and the ten best times, read once at
+// The settings file: the options and the ten best times, read once at
 // start and rewritten whole at shutdown.
 //
 // Written form (every line ends with CR LF; names and values are Windows-1252
@@ -11,11 +11,14 @@
 //   ShowRenderSpeed=0
 //   ForceRepaint=0
 //   Zoom=100                   percent: 100, 150, 200, 250 or 300
+//   Layout=Pyramide            short name of the layout new games are dealt on
 //   Difficulty=0               0 any, 1 easy, 2 medium, 3 hard
 //   <empty line>
 //   [Highscores]
 //   1=064B656C6D617200B400008EAE
 //   ... rows 2 to 10
+//   <empty line>, [Highscores NAME] and its rows for every other layout with
+//   a table (storage/layout_scores.h)
 //
 // High-score record: upper-case hex digits, two per byte, high digit first:
 //   name length (1 byte, 0..20) | name bytes | whole seconds (2 bytes, high
@@ -24,6 +27,7 @@
 
 #include "core/game.h"
 #include "scores/high_score_table.h"
+#include "storage/layout_scores.h"
 
 #include <cstdint>
 #include <string>
@@ -50,19 +54,23 @@ struct SettingsReadResult {
 // Difficulty line, or one that holds no difficulty, gives any. A file that
 // cannot be read leaves everything as it is and says so. Never
 // blocks: a pipe under the name counts as unreadable.
+// A missing Layout line gives the pyramid. `layouts`, when given, receives
+// the tables of the other layouts.
 SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
-                                const std::string& path = kSettingsFileName);
+                                const std::string& path = kSettingsFileName,
+                                LayoutScores* layouts = nullptr);
 
 // The same from the file's bytes.
-void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text);
+void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text,
+                       LayoutScores* layouts = nullptr);
 
 // Rewrites the settings file at `path` with its twenty lines (the
-// eighteen of the first version, then Zoom and Difficulty after
-// ForceRepaint). The new file
+// eighteen of the first version, then Zoom, Layout and Difficulty after
+// ForceRepaint) and the sections of `layouts`. The new file
 // is written beside the old one and renamed over it only when complete: a
 // failure leaves the previous file whole and throws IoError (German message).
 void WriteSettings(const GameSettings& settings, const HighScoreTable& table,
-                   const std::string& path = kSettingsFileName);
+                   const std::string& path = kSettingsFileName, const LayoutScores& layouts = {});
 
 // The close of a run: the best times this run added (rows with AddedThisRun)
 // are entered into the table the file at `path` holds now, the other rows
@@ -70,11 +78,15 @@ void WriteSettings(const GameSettings& settings, const HighScoreTable& table,
 // rewritten. So best times that another copy of the game wrote since the
 // start survive. `atStart` is the table as this run read it, taken for rows
 // the file no longer supplies; a missing file gives `current` unchanged.
+// The other layouts' tables are merged the same way (MergeLayoutScores);
+// their sections in the file are kept whatever this run knows.
 // Throws IoError when the file exists but cannot be read now (it is then
 // left alone) or cannot be written.
 void MergeAndWriteSettings(const GameSettings& settings, const HighScoreTable& current,
                            const HighScoreTable& atStart,
-                           const std::string& path = kSettingsFileName);
+                           const std::string& path = kSettingsFileName,
+                           const LayoutScores& currentLayouts = {},
+                           const LayoutScores& atStartLayouts = {});
 
 // The settings file over one run of the game: read once at start, merged and
 // rewritten once at close, never rewritten when it could not be read.
@@ -82,20 +94,24 @@ class SettingsSession {
 public:
     explicit SettingsSession(std::string path = kSettingsFileName) : path_(std::move(path)) {}
 
-    // ReadSettings; remembers the table as read. Returns the warning to show
+    // ReadSettings; remembers the tables as read. Returns the warning to show
     // once when the file could not be read, else an empty text.
-    std::string Read(GameSettings& settings, HighScoreTable& table);
+    std::string Read(GameSettings& settings, HighScoreTable& table,
+                     LayoutScores* layouts = nullptr);
     // MergeAndWriteSettings, or nothing after a failed read.
-    void Write(const GameSettings& settings, const HighScoreTable& table) const;
+    void Write(const GameSettings& settings, const HighScoreTable& table,
+               const LayoutScores& layouts = {}) const;
 
 private:
     std::string path_;
     bool unreadable_ = false;
     HighScoreTable atStart_;
+    LayoutScores layoutsAtStart_;
 };
 
-// The lines as WriteSettings writes them.
-std::string SettingsText(const GameSettings& settings, const HighScoreTable& table);
+// The text as WriteSettings writes it.
+std::string SettingsText(const GameSettings& settings, const HighScoreTable& table,
+                         const LayoutScores& layouts = {});
 
 // Bits per pixel as stored for a pixel format (Device and unknown codes: 0),
 // and back (every number not in the table: Device).

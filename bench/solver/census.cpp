@@ -20,8 +20,9 @@ double ThreadCpuMs() {
     return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
-void Deal(Game& game, uint32_t seed, bool avoidUnsolvable) {
+void Deal(Game& game, uint32_t seed, bool avoidUnsolvable, const Layout& layout) {
     game = Game{};
+    game.layout = &layout;
     game.settings.AvoidUnsolveableGames = avoidUnsolvable;
     SeedRandom(game, seed);
     NewGame(game);
@@ -84,7 +85,7 @@ double Report::percentileMs(double q) const {
     return Percentile(std::move(ms), q);
 }
 
-Report Run(Kind kind, int first, int count, int64_t nodeBudget) {
+Report Run(Kind kind, int first, int count, int64_t nodeBudget, const Layout& layout) {
     Report report;
     report.kind = kind;
     Game game;
@@ -96,6 +97,7 @@ Report Run(Kind kind, int first, int count, int64_t nodeBudget) {
         const uint32_t seed = SeedOf(index);
         if (kind == Kind::NewGame) {
             game = Game{};
+            game.layout = &layout;
             game.settings.AvoidUnsolveableGames = true;
             SeedRandom(game, seed);
             DealCheckReport deal;
@@ -105,7 +107,7 @@ Report Run(Kind kind, int first, int count, int64_t nodeBudget) {
             report.attemptLimitReached += deal.proven ? 0 : 1;
             report.mostAttempts = std::max(report.mostAttempts, deal.attempts);
         } else {
-            Deal(game, seed, false);
+            Deal(game, seed, false, layout);
         }
         if (kind == Kind::Played) {
             std::mt19937 rng(seed);

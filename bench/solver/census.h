@@ -11,6 +11,7 @@
 //             until it has judged as many positions as asked for.
 #pragma once
 
+#include "core/layout.h"
 #include "core/solver.h"
 
 #include <cstdint>
@@ -51,8 +52,9 @@ double Percentile(std::vector<double> ms, double q);
 uint32_t SeedOf(int index);
 
 // Judges `count` positions from seed index `first` on, with the given node
-// budget.
-Report Run(Kind kind, int first, int count, int64_t nodeBudget);
+// budget, on deals over `layout`.
+Report Run(Kind kind, int first, int count, int64_t nodeBudget,
+           const Layout& layout = PyramidLayout());
 
 std::string Name(Kind kind);
 

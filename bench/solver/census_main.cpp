@@ -1,7 +1,9 @@
-// kelmar_solver_census KIND [COUNT [BUDGET [FIRST]]]: runs one census
-// (KIND newgame, random or played) and prints its summary, then every
-// undecided seed and the ten slowest positions.
+// kelmar_solver_census KIND [COUNT [BUDGET [FIRST [LAYOUT]]]]: runs one
+// census (KIND newgame, random or played) on the built-in layout LAYOUT
+// (short name; the pyramid when left out) and prints its summary, then
+// every undecided seed and the ten slowest positions.
 #include "bench/solver/census.h"
+#include "core/builtin_layouts.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,7 +13,7 @@
 int main(int argc, char** argv) {
     using namespace kelmar::census;
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s newgame|random|played [count [budget [first]]]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s newgame|random|played [count [budget [first [layout]]]]\n", argv[0]);
         return 2;
     }
     const std::string kindName = argv[1];
@@ -21,7 +23,14 @@ int main(int argc, char** argv) {
     const int count = argc > 2 ? std::atoi(argv[2]) : 10000;
     const int64_t budget = argc > 3 ? std::atoll(argv[3]) : 1'000'000;
     const int first = argc > 4 ? std::atoi(argv[4]) : 0;
-    Report r = Run(kind, first, count, budget);
+    const kelmar::Layout* layout = &kelmar::PyramidLayout();
+    for (const kelmar::Layout& l : kelmar::BuiltInLayouts()) {
+        if (argc > 5 && l.ShortName == argv[5]) {
+            layout = &l;
+        }
+    }
+    std::printf("layout %s\n", layout->ShortName.c_str());
+    Report r = Run(kind, first, count, budget, *layout);
     std::printf("%s\n", Summary(r).c_str());
     long long nodes = 0;
     long long worstNodes = 0;

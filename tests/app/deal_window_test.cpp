@@ -135,7 +135,7 @@ TEST_F(DealWindow, TheDifficultyActsAtTheNextDealAndIsKeptInTheSettings) {
     form->MDifficultyItems[1]->trigger();
     form->ShutDownGame();
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(ini.readAll().contains("\r\nZoom=100\r\nDifficulty=1\r\n"));
+    EXPECT_TRUE(ini.readAll().contains("\r\nLayout=Pyramide\r\nDifficulty=1\r\n"));
 }
 
 TEST_F(DealWindow, ALongAnswerInThePanelHidesTheDealTextUntilItEnds) {

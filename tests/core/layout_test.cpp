@@ -205,6 +205,27 @@ TEST_P(DealOnLayout, CreatesTheLayoutsSlotsWithTheWholeTileSet) {
 INSTANTIATE_TEST_SUITE_P(Every, DealOnLayout, ::testing::Range(size_t{0}, BuiltInLayouts().size()),
                          [](const auto& info) { return BuiltInLayouts()[info.param].ShortName; });
 
+// The chooser hands out a copy of the pyramid; its deals must be the
+// pyramid's own, whichever of the two the game points to.
+TEST(DealOnLayout, APyramidCopyDealsThePyramidsGames) {
+    for (const bool solvable : {false, true}) {
+        auto own = std::make_unique<Game>();
+        auto copy = std::make_unique<Game>();
+        copy->layout = &BuiltInLayouts().front();
+        ASSERT_NE(copy->layout, own->layout);
+        for (Game* g : {own.get(), copy.get()}) {
+            g->settings.AvoidUnsolveableGames = solvable;
+            SeedRandom(*g, 4242);
+            NewGame(*g);
+        }
+        for (int32_t s = 1; s <= kLayoutSize; ++s) {
+            ASSERT_EQ(own->board.Slots[static_cast<size_t>(s)].Kind,
+                      copy->board.Slots[static_cast<size_t>(s)].Kind)
+                << "slot " << s;
+        }
+    }
+}
+
 TEST(BoardHasLayout, ABoardCutShortOrMovedByOnePixelIsNoLongerTheLayout) {
     Game game;
     SeedRandom(game, 1);

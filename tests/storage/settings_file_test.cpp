@@ -4,6 +4,7 @@
 #include "storage/storage_error.h"
 #include "tests/storage/temp_folder.h"
 
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -30,6 +31,7 @@ constexpr const char* kDefaultFile = "[Kelmar]\r\n"
                                      "ShowRenderSpeed=0\r\n"
                                      "ForceRepaint=0\r\n"
                                      "Zoom=100\r\n"
+                                     "Layout=Pyramide\r\n"
                                      "Difficulty=0\r\n"
                                      "\r\n"
                                      "[Highscores]\r\n"
@@ -102,7 +104,7 @@ TEST_F(SettingsFile, ZoomIsReadAsALevelAndWrittenAfterForceRepaint) {
     read("[Kelmar]\r\nForceRepaint=1\r\n");
     EXPECT_EQ(settings.Zoom, 100) << "a file without the line";
     settings.Zoom = 250;
-    EXPECT_NE(SettingsText(settings, table).find("\r\nForceRepaint=1\r\nZoom=250\r\n"),
+    EXPECT_NE(SettingsText(settings, table).find("\r\nForceRepaint=1\r\nZoom=250\r\nLayout="),
               std::string::npos);
     settings.Zoom = 123;
     EXPECT_NE(SettingsText(settings, table).find("\r\nZoom=100\r\n"), std::string::npos);
@@ -125,7 +127,8 @@ TEST_F(SettingsFile, DifficultyIsReadAsAGradeAndWrittenAfterZoom) {
     read("[Kelmar]\r\nZoom=150\r\n");
     EXPECT_EQ(settings.Difficulty, Grade::Any) << "a file without the line";
     settings.Difficulty = Grade::Hard;
-    EXPECT_NE(SettingsText(settings, table).find("\r\nZoom=150\r\nDifficulty=3\r\n\r\n"),
+    EXPECT_NE(SettingsText(settings, table)
+                  .find("\r\nZoom=150\r\nLayout=Pyramide\r\nDifficulty=3\r\n\r\n"),
               std::string::npos);
     settings.Difficulty = static_cast<Grade>(9);
     EXPECT_NE(SettingsText(settings, table).find("\r\nDifficulty=0\r\n"), std::string::npos);
@@ -372,6 +375,95 @@ TEST_F(SettingsFile, EveryNameTheGameStoresComesBackExactly) {
     read("[Kelmar]\r\nPlayerName=\r\n");
     RecordHighScore(table, settings.PlayerName, 1000, 45000.0);
     EXPECT_EQ(table.Rows[1].Name, "Mr. Shy");
+}
+
+} // namespace
+} // namespace kelmar
+
+namespace kelmar {
+namespace {
+
+TEST_F(SettingsFile, TheLayoutIsOneLineAfterZoomAndAFileWithoutItDealsThePyramid) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Layout=Ring", "Ring"}, {"layout=  Feld  ", "Feld"}, {"Zoom=200", "Pyramide"}};
+    for (const auto& [line, name] : cases) {
+        settings.LayoutName = "Treppe";
+        read(std::string("[Kelmar]\r\n") + line + "\r\n");
+        EXPECT_EQ(settings.LayoutName, name) << line;
+    }
+    settings.LayoutName = "Ring\r\n[Highscores]";
+    const std::string text = SettingsText(settings, table);
+    EXPECT_NE(text.find("\r\nLayout=Ring  [Highscores]\r\n\r\n[Highscores]\r\n"), std::string::npos)
+        << text;
+}
+
+// A win on another layout enters that layout's own table and leaves
+// [Highscores] exactly as it was; a layout without a table writes nothing.
+TEST_F(SettingsFile, EachLayoutKeepsItsOwnTableAfterThePyramidsOne) {
+    WriteText(path(), kDefaultFile);
+    SettingsSession session(path());
+    LayoutScores layouts;
+    session.Read(settings, table, &layouts);
+    EXPECT_TRUE(layouts.empty());
+    RecordHighScore(LayoutScoreTableFor(layouts, "Ring"), "Anna", 95000, 45000.5);
+    session.Write(settings, table, layouts);
+
+    const std::string text = ReadText(path());
+    const std::string pyramidPart = std::string(kDefaultFile).substr(0, std::strlen(kDefaultFile));
+    EXPECT_EQ(text.substr(0, pyramidPart.size()), pyramidPart);
+    EXPECT_EQ(text.substr(pyramidPart.size(), 23), "\r\n[Highscores Ring]\r\n1=");
+    EXPECT_EQ(text.find("Feld"), std::string::npos);
+
+    HighScoreTable pyramidBack;
+    LayoutScores back;
+    ReadSettings(settings, pyramidBack, path(), &back);
+    const HighScoreTable* ring = FindLayoutScoreTable(back, "RING");
+    ASSERT_NE(ring, nullptr);
+    EXPECT_EQ(ring->Rows[1].Name, "Anna");
+    EXPECT_EQ(ring->Rows[1].Time, 95000);
+    EXPECT_EQ(ring->Rows[2].Time, 180000) << "the other rows start as the pyramid's do";
+    EXPECT_EQ(pyramidBack.Rows[1].Time, 180000);
+}
+
+TEST_F(SettingsFile, ADamagedLayoutTableTouchesNoOtherTable) {
+    std::string text = kDefaultFile;
+    text += "\r\n[Highscores Ring]\r\n1=zz\r\n2=\r\n";
+    text += "\r\n[Highscores Feld]\r\n1=04416E6E61005F00008EAE\r\n";
+    LayoutScores layouts;
+    ApplySettingsText(settings, table, text, &layouts);
+    ASSERT_EQ(layouts.size(), 2u);
+    EXPECT_EQ(FindLayoutScoreTable(layouts, "Feld")->Rows[1].Name, "Anna");
+    EXPECT_EQ(FindLayoutScoreTable(layouts, "Feld")->Rows[1].Time, 95000);
+    EXPECT_EQ(FindLayoutScoreTable(layouts, "Feld")->Rows[2].Time, 240000);
+    EXPECT_EQ(table.Rows[1].Time, 180000);
+    EXPECT_EQ(table.Rows[1].Name, "Kelmar");
+}
+
+// Another copy of the game closed first with a time on the ring and a table
+// for a layout this run does not know: both survive this run's close.
+TEST_F(SettingsFile, TheCloseMergesLayoutTablesAndKeepsUnknownOnes) {
+    WriteText(path(), kDefaultFile);
+    SettingsSession first(path()), second(path());
+    GameSettings s1, s2;
+    HighScoreTable t1, t2;
+    LayoutScores l1, l2;
+    first.Read(s1, t1, &l1);
+    second.Read(s2, t2, &l2);
+    RecordHighScore(LayoutScoreTableFor(l2, "Ring"), "Zweite", 90000, 45000.5);
+    RecordHighScore(LayoutScoreTableFor(l2, "Eigenbau"), "Zweite", 70000, 45000.5);
+    second.Write(s2, t2, l2);
+    RecordHighScore(LayoutScoreTableFor(l1, "Ring"), "Erste", 100000, 45001.5);
+    first.Write(s1, t1, l1);
+
+    LayoutScores back;
+    ReadSettings(s1, t1, path(), &back);
+    const HighScoreTable* ring = FindLayoutScoreTable(back, "Ring");
+    ASSERT_NE(ring, nullptr);
+    EXPECT_EQ(ring->Rows[1].Name, "Zweite");
+    EXPECT_EQ(ring->Rows[2].Name, "Erste");
+    EXPECT_EQ(ring->Rows[3].Name, "Kelmar");
+    ASSERT_NE(FindLayoutScoreTable(back, "eigenbau"), nullptr);
+    EXPECT_EQ(FindLayoutScoreTable(back, "eigenbau")->Rows[1].Time, 70000);
 }
 
 } // namespace

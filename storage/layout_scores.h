@@ -1,0 +1,55 @@
+// Best times of the layouts other than the pyramid: one table per layout in
+// a section of its own after [Highscores], named after the layout's short
+// name and holding rows 1..10 in the record format of [Highscores]:
+//
+//   [Highscores Ring]
+//   1=064B656C6D617200B400008EAE
+//   ... rows 2 to 10
+//
+// A section is written only once its layout has a table (a best time was
+// entered, or the file had one). Sections of layouts this run does not know
+// (a player's file that was removed) are kept as they are.
+#pragma once
+
+#include "scores/high_score_table.h"
+#include "storage/ini_reader.h"
+
+#include <map>
+#include <string>
+
+namespace kelmar {
+
+struct LayoutScoreTable {
+    std::string ShortName; // as written in the section name
+    HighScoreTable Table;
+};
+
+// Key: the short name in lower case (section names match in any case).
+using LayoutScores = std::map<std::string, LayoutScoreTable>;
+
+// The section name of a layout's table, "Highscores NAME".
+std::string LayoutScoreSection(const std::string& shortName);
+
+// The table of `shortName`, created with the initial rows when there is none.
+HighScoreTable& LayoutScoreTableFor(LayoutScores& scores, const std::string& shortName);
+
+// The table of `shortName`, or null.
+const HighScoreTable* FindLayoutScoreTable(const LayoutScores& scores,
+                                           const std::string& shortName);
+
+// Every [Highscores NAME] section of `ini` (NAME not empty); each row is read
+// as in [Highscores], over the initial rows, so a damaged row or section
+// touches nothing else.
+LayoutScores ReadLayoutScores(const IniFile& ini);
+
+// The sections, each after an empty line, CR LF line ends.
+std::string LayoutScoresText(const LayoutScores& scores);
+
+// The close of a run for these tables: every row of `current` entered this
+// run goes into the table of `file` (the tables the file holds now; for a
+// table the file lacks, the one of `atStart`, else the initial rows).
+// Tables only the file has stay as they are.
+LayoutScores MergeLayoutScores(const LayoutScores& current, const LayoutScores& atStart,
+                               LayoutScores file);
+
+} // namespace kelmar
