@@ -1,5 +1,7 @@
 #include "core/board.h"
+#include "core/builtin_layouts.h"
 #include "core/grade.h"
+#include "core/layout.h"
 
 #include <gtest/gtest.h>
 
@@ -112,13 +114,23 @@ TEST(GradeBands, EdgesOfTheBandsAndOverlappingBands) {
     EXPECT_EQ(GradeOf(601, GradeBands{600, 600}), Grade::Easy);
 }
 
-TEST(GradeBands, EveryBuiltInLayoutHasAMediumBandInsideTheScale) {
-    for (const char* name : {"", "unknown"}) {
-        const GradeBands bands = BandsForLayout(name);
-        EXPECT_GT(bands.hardMax, 0) << name;
-        EXPECT_GT(bands.easyMin, bands.hardMax + 1) << name;
-        EXPECT_LT(bands.easyMin, kGradeScale) << name;
+// A built-in layout without bands of its own would grade by the pyramid's,
+// and on most layouts one grade would then be all but empty.
+TEST(GradeBands, EveryBuiltInLayoutHasBandsOfItsOwnWithAMediumBandInsideTheScale) {
+    const GradeBands pyramid = BandsForLayout(PyramidLayout().ShortName);
+    for (const Layout& layout : BuiltInLayouts()) {
+        const GradeBands bands = BandsForLayout(layout.ShortName);
+        EXPECT_GT(bands.hardMax, 0) << layout.ShortName;
+        EXPECT_GT(bands.easyMin, bands.hardMax + 1) << layout.ShortName;
+        EXPECT_LT(bands.easyMin, kGradeScale) << layout.ShortName;
+        if (&layout != &BuiltInLayouts().front()) {
+            EXPECT_FALSE(bands.easyMin == pyramid.easyMin && bands.hardMax == pyramid.hardMax)
+                << layout.ShortName << " has no bands of its own";
+        }
     }
+    const GradeBands unknown = BandsForLayout("Selbstgemacht");
+    EXPECT_EQ(unknown.easyMin, pyramid.easyMin);
+    EXPECT_EQ(unknown.hardMax, pyramid.hardMax);
 }
 
 TEST(GradeCode, SettingsCodesAndWords) {

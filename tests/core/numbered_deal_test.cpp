@@ -1,4 +1,5 @@
 #include "core/board.h"
+#include "core/builtin_layouts.h"
 #include "core/deal.h"
 #include "core/grade.h"
 #include "core/numbered_deal.h"
@@ -7,6 +8,7 @@
 #include <array>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -118,6 +120,7 @@ TEST(DealNumber, EveryDayOfACenturyHasItsOwnNumber) {
 // and players' shared numbers with it. Only change these on purpose.
 TEST(NumberedDeal, PinnedNumbersKeepTheirDeals) {
     const struct {
+        const char* layout;
         uint32_t number;
         bool winnableOnly;
         Grade wanted;
@@ -127,24 +130,40 @@ TEST(NumberedDeal, PinnedNumbersKeepTheirDeals) {
         Grade grade;
         int draws;
     } cases[] = {
-        {1u, true, Grade::Any, 0xCF0D80E5U, 0x5D66FCF3896BE1F7ULL, 639, Grade::Medium, 1},
-        {482913u, true, Grade::Any, 0x764354D2U, 0x805F6759983FDE75ULL, 750, Grade::Easy, 1},
-        {999999999u, false, Grade::Any, 0xEA097579U, 0x208AACFB8815BCB3ULL, 558, Grade::Hard, 1},
-        {20261207u, true, Grade::Easy, 0xF6F207DFU, 0x626D3C8BEBAF0517ULL, 723, Grade::Easy, 2},
-        {20261207u, true, Grade::Medium, 0xF6F207DFU, 0xC1BDE778B8C7DAFBULL, 629, Grade::Medium, 1},
-        {20261207u, false, Grade::Hard, 0xF6F207DFU, 0x4B31C7C76F0CF8EFULL, 573, Grade::Hard, 3},
+        {"Pyramide", 1u, true, Grade::Any, 0xCF0D80E5U, 0x5D66FCF3896BE1F7ULL, 639, Grade::Medium,
+         1},
+        {"Pyramide", 482913u, true, Grade::Any, 0x764354D2U, 0x805F6759983FDE75ULL, 750,
+         Grade::Easy, 1},
+        {"Pyramide", 999999999u, false, Grade::Any, 0xEA097579U, 0x208AACFB8815BCB3ULL, 558,
+         Grade::Hard, 1},
+        {"Pyramide", 20261207u, true, Grade::Easy, 0xF6F207DFU, 0x132B19171FC2C63BULL, 767,
+         Grade::Easy, 1},
+        {"Pyramide", 20261207u, true, Grade::Medium, 0xF6F207DFU, 0xC1BDE778B8C7DAFBULL, 629,
+         Grade::Medium, 1},
+        {"Pyramide", 20261207u, false, Grade::Hard, 0xF6F207DFU, 0x442898557CF21539ULL, 473,
+         Grade::Hard, 1},
+        {"Feld", 482913u, true, Grade::Any, 0x764354D2U, 0x6D2401CA9F770E59ULL, 807, Grade::Easy,
+         1},
+        {"Festung", 482913u, true, Grade::Hard, 0x764354D2U, 0x30EC54922FD1588DULL, 338,
+         Grade::Hard, 1},
     };
     for (const auto& c : cases) {
-        Game game;
-        game.settings.AvoidUnsolveableGames = c.winnableOnly;
-        const NumberedDeal d = NewNumberedGame(game, c.number, c.wanted);
+        auto game = std::make_unique<Game>();
+        game->settings.AvoidUnsolveableGames = c.winnableOnly;
+        for (const Layout& layout : BuiltInLayouts()) {
+            if (layout.ShortName == c.layout) {
+                game->layout = &layout;
+            }
+        }
+        ASSERT_EQ(game->layout->ShortName, c.layout);
+        const NumberedDeal d = NewNumberedGame(*game, c.number, c.wanted);
         EXPECT_EQ(DealSeed(c.number, 0), c.seed) << c.number;
-        EXPECT_EQ(KindsDigest(game.board), c.digest) << c.number;
-        EXPECT_EQ(d.measure.cleared, c.cleared) << c.number;
-        EXPECT_EQ(d.grade, c.grade) << c.number;
-        EXPECT_EQ(d.draws, c.draws) << c.number;
-        EXPECT_EQ(game.deal.Number, c.number);
-        EXPECT_EQ(game.deal.DealGrade, d.grade);
+        EXPECT_EQ(KindsDigest(game->board), c.digest) << c.layout << " " << c.number;
+        EXPECT_EQ(d.measure.cleared, c.cleared) << c.layout << " " << c.number;
+        EXPECT_EQ(d.grade, c.grade) << c.layout << " " << c.number;
+        EXPECT_EQ(d.draws, c.draws) << c.layout << " " << c.number;
+        EXPECT_EQ(game->deal.Number, c.number);
+        EXPECT_EQ(game->deal.DealGrade, d.grade);
     }
 }
 
