@@ -62,6 +62,8 @@ int main(int argc, char* argv[]) {
                                       {},
                                       {},
                                       kelmar::AskStuckChoice,
+                                      {},
+                                      {},
                                       kelmar::AskDealNumber,
                                       {}};
 

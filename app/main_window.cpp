@@ -60,7 +60,7 @@ void TMainForm::setScoreForm(TScoreForm* form) {
     if (form == nullptr) {
         view_->setHighScoreSink({});
     } else {
-        view_->setHighScoreSink([form](int32_t timeMs) { form->EnterHighScore(timeMs); });
+        view_->setHighScoreSink([this](int32_t timeMs) { enterHighScore(timeMs); });
     }
 }
 
@@ -83,11 +83,12 @@ void TMainForm::InitializeGame() {
     game_.NumberSeed = game_.Seed;
     // Leftovers of writes killed half way; none of ours is busy yet.
     RemoveStaleTemporaries(".", std::time(nullptr));
-    const std::string warning = settingsFile_.Read(game_.settings, scores_);
+    const std::string warning = settingsFile_.Read(game_.settings, scores_, &layoutScores_);
     if (!warning.empty()) {
         services_.messages->showWarning(this, QStringLiteral("Kelmar"),
                                         QString::fromStdString(warning));
     }
+    readLayouts();
     setCheckMarks();
     // The window takes the chosen size before the pictures are first read,
     // so that they are read once, at the level they are shown at.
@@ -142,7 +143,8 @@ void TMainForm::ShutDownGame() {
     }
     TimerObject->stop();
     MessageSink& messages = shutdownMessages_ != nullptr ? *shutdownMessages_ : *services_.messages;
-    guarded(messages, this, [this] { settingsFile_.Write(game_.settings, scores_); });
+    guarded(messages, this,
+            [this] { settingsFile_.Write(game_.settings, scores_, layoutScores_); });
     view_->FreeBitmaps();
     shutDownDone_ = true;
 }

@@ -7,10 +7,12 @@
 #include "app/clock.h"
 #include "app/deal_number_dialog.h"
 #include "app/help.h"
+#include "app/layout_dialog.h"
 #include "app/stuck_dialog.h"
 #include "core/game.h"
 #include "core/solvability.h"
 #include "scores/high_score_table.h"
+#include "storage/layout_scores.h"
 #include "storage/settings_file.h"
 
 #include <QMainWindow>
@@ -21,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -58,6 +61,11 @@ struct MainFormServices {
     SolveFunction solve;
     // The dialog after a game got stuck; empty means none ("Schließen").
     StuckChoiceAsker askStuck;
+    // The folder of the player's layout files; unset means
+    // PlayerLayoutFolder(), empty means none.
+    std::optional<std::string> layoutFolder;
+    // The layout chooser; empty means the dialog (AskLayout).
+    LayoutAsker askLayout;
     // The dialog of "Spiel Nummer ..."; empty means the real one.
     DealNumberAsker askDealNumber;
     // Today's local date as year, month, day for the game of the day; empty
@@ -81,6 +89,13 @@ public:
     HighScoreTable& scores() { return scores_; }
     MainView& view() { return *view_; }
     SolvabilityCheck& solvability() { return *solvability_; }
+    // Every layout of this run: the built-in ones, then the player's.
+    const std::vector<Layout>& layouts() const { return layouts_; }
+    // The best times of the layouts other than the pyramid.
+    LayoutScores& layoutScores() { return layoutScores_; }
+    // The layout the board on the screen was dealt on; null for a loaded
+    // board whose positions match no layout (its win enters no table).
+    const Layout* boardLayout() const { return boardLayout_; }
     const QString& SaveFileName() const { return saveFileName_; }
     bool ShutDownDone() const { return shutDownDone_; }
 
@@ -116,6 +131,7 @@ public:
     QActionGroup* MZoom = nullptr;
     QAction *MHelpStart = nullptr, *MScore = nullptr, *MAbout = nullptr;
     QAction *MCheckSolvable = nullptr, *MBackToSolvable = nullptr, *MSameGame = nullptr;
+    QAction* MLayout = nullptr;
     QAction *MDealNumber = nullptr, *MDayGame = nullptr;
     // "&Schwierigkeit": one radio item per Grade, indexed by its code (0 is
     // "&Beliebig").
@@ -160,6 +176,7 @@ public Q_SLOTS:
     void MCheckSolvableClick();
     void MBackToSolvableClick();
     void MSameGameClick();
+    void MLayoutClick();
     void MDealNumberClick();
     void MDayGameClick();
 
@@ -240,6 +257,18 @@ private:
     bool stuck() const;
     void offerWayOut();
 
+    // Layouts (main_window_layouts.cpp).
+    void readLayouts();
+    void chooseLayoutCommand();
+    void dealOn(const Layout& layout);
+    void takeLayoutOfLoadedBoard();
+    // The table a win on the board's layout enters (created when the time
+    // ranks and the layout has none yet); null for no table.
+    HighScoreTable* scoreTableFor(int32_t timeMs);
+    HighScoreTable* shownScoreTable();
+    void showLayoutName();
+    void enterHighScore(int32_t timeMs);
+
     // The paced timer (main_window_commands.cpp): every 10 ms where each
     // step can be seen, only when the time text changes where nothing else
     // moves, stopped where nothing can change; set after every handler.
@@ -252,6 +281,10 @@ private:
 
     Game game_;
     HighScoreTable scores_;
+    std::vector<Layout> layouts_; // filled once at start; game_.layout points into it
+    LayoutScores layoutScores_;
+    HighScoreTable initialRows_; // shown for a layout that has no table yet
+    const Layout* boardLayout_ = &PyramidLayout();
     MainFormServices services_;
     std::unique_ptr<MainView> view_;
     std::unique_ptr<std::array<QIcon, 20>> symbols_;

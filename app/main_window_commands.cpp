@@ -258,6 +258,7 @@ void TMainForm::loadFrom(const QString& fileName) {
     LoadGame(game_, fileName.toStdString());
     game_.deal = DealIdentity{}; // a saved game holds the board, not its number
     showDeal();
+    takeLayoutOfLoadedBoard();
     boardReplaced();
     // A stuck game's time display would otherwise wait for a change that the
     // stopped clock never brings.
@@ -401,6 +402,10 @@ void TMainForm::MHelpStartClick() {
 void TMainForm::MScoreClick() {
     handle([this] {
         if (scoreForm_ != nullptr) {
+            scoreForm_->UseTable(*shownScoreTable(),
+                                 QString::fromStdString(boardLayout_ != nullptr
+                                                            ? boardLayout_->Name
+                                                            : game_.layout->Name));
             scoreForm_->ShowScoreList();
         }
     });

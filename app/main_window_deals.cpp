@@ -59,6 +59,8 @@ void TMainForm::chooseDifficulty(Grade grade) {
 
 void TMainForm::dealNumbered(uint32_t number) {
     NewNumberedGame(game_, number, game_.settings.Difficulty);
+    boardLayout_ = game_.layout;
+    showLayoutName();
     boardReplaced();
     AnalyzeBoard(game_);
     view_->RenderBoard();

@@ -168,6 +168,9 @@ void TMainForm::createMenu() {
                          QKeySequence(Qt::CTRL | Qt::Key_P));
     createSolvabilityMenu(game);
     createDealMenu(game);
+    game->addSeparator();
+    MLayout = addMenuItem(game, QStringLiteral("&Aufstellung ..."), 10, &TMainForm::MLayoutClick,
+                          QKeySequence(Qt::CTRL | Qt::Key_A));
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Optionen"));
     MNoUnsolveableGames = addMenuItem(options, QStringLiteral("&Unlösbare Spiele verhindern"), 18,

@@ -3,6 +3,7 @@
 #include "core/board.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace kelmar {
 
@@ -40,6 +41,31 @@ bool BoardHasLayout(const Board& board, const Layout& layout) {
         }
     }
     return true;
+}
+
+const Layout* FindLayout(const std::vector<Layout>& layouts, const std::string& shortName) {
+    const auto same = [&](const std::string& name) {
+        return name.size() == shortName.size() &&
+               std::equal(name.begin(), name.end(), shortName.begin(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) ==
+                          std::tolower(static_cast<unsigned char>(b));
+               });
+    };
+    for (const Layout& l : layouts) {
+        if (same(l.ShortName)) {
+            return &l;
+        }
+    }
+    return nullptr;
+}
+
+const Layout* LayoutOfBoard(const std::vector<Layout>& layouts, const Board& board) {
+    for (const Layout& l : layouts) {
+        if (BoardHasLayout(board, l)) {
+            return &l;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace kelmar

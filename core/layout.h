@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kelmar {
 
@@ -50,5 +51,13 @@ bool ValidLayoutShortName(const std::string& name);
 // 144 and every slot has the position of the layout's entry in slot order.
 // Whether a tile is present plays no part.
 bool BoardHasLayout(const Board& board, const Layout& layout);
+
+// The layout of `layouts` with the short name `shortName` (letter case
+// aside), or null.
+const Layout* FindLayout(const std::vector<Layout>& layouts, const std::string& shortName);
+
+// The first layout of `layouts` the board was created on (BoardHasLayout),
+// or null.
+const Layout* LayoutOfBoard(const std::vector<Layout>& layouts, const Board& board);
 
 } // namespace kelmar

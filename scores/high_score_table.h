@@ -34,6 +34,11 @@ struct HighScoreTable {
     HighScoreTable();
 };
 
+// The time of the fastest row a player entered (any row but the initial
+// "Kelmar" rows dated 1 January 2000), or -1 when there is none: the
+// player's best time, as the layout chooser shows it.
+int32_t PlayerBestTime(const HighScoreTable& table);
+
 // The row a time would take (1..10), or 0 when it does not beat row 10;
 // the result is also stored in NewEntryRow. Ties rank below earlier rows, so
 // a time equal to row 10's does not enter. A negative time never enters.

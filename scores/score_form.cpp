@@ -82,7 +82,7 @@ QLabel* makeLabel(QWidget* parent, const char* objectName, int left, int top) {
 } // namespace
 
 TScoreForm::TScoreForm(HighScoreTable& table, GameSettings& settings, QWidget* parent, DayClock now)
-    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), table_(table),
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), table_(&table),
       settings_(settings), now_(std::move(now)) {
     if (!now_) {
         now_ = CurrentLocalDayCount;
@@ -187,13 +187,13 @@ void TScoreForm::FormCreate() {
         QString::fromLatin1(kPromptText).replace(QLatin1Char('\r'), QLatin1Char('\n')));
     // entryMode_ is false, so this change does not touch the table.
     InpName->setText(FromWindows1252(settings_.PlayerName));
-    table_.NewEntryRow = 0;
+    table_->NewEntryRow = 0;
     setEntryControlsVisible(false);
     OKbtn->setFocus();
 }
 
 void TScoreForm::EnterHighScore(int32_t timeMs) {
-    const int32_t row = RecordHighScore(table_, settings_.PlayerName, timeMs, now_());
+    const int32_t row = RecordHighScore(*table_, settings_.PlayerName, timeMs, now_());
     if (row == 0) {
         return;
     }
@@ -218,7 +218,7 @@ void TScoreForm::ShowScoreList() {
 
 void TScoreForm::FillScoreGrid() {
     for (int r = 1; r <= kScoreRows; ++r) {
-        const HighScoreEntry& entry = table_.Rows[r];
+        const HighScoreEntry& entry = table_->Rows[r];
         ScoreBox->item(r - 1, kNameColumn)->setText(FromWindows1252(entry.Name));
         ScoreBox->item(r - 1, kTimeColumn)
             ->setText(QString::fromStdString(FormatScoreTime(entry.Time)));
@@ -236,11 +236,11 @@ void TScoreForm::SelectScoreRow(int row) {
 }
 
 void TScoreForm::InpNameChange(const QString& text) {
-    const int32_t row = table_.NewEntryRow;
+    const int32_t row = table_->NewEntryRow;
     if (!entryMode_ || row < 1 || row > kScoreRows) {
         return;
     }
-    TakeTypedName(table_, settings_.PlayerName, ToWindows1252(text));
+    TakeTypedName(*table_, settings_.PlayerName, ToWindows1252(text));
     ScoreBox->item(row - 1, kNameColumn)->setText(FromWindows1252(settings_.PlayerName));
 }
 
@@ -331,6 +331,17 @@ void TScoreForm::showWindow() {
     show();
     raise();
     activateWindow();
+}
+
+void TScoreForm::UseTable(HighScoreTable& table, const QString& layoutName) {
+    if (&table != table_) {
+        // A name still being taken belongs to the old table's row.
+        table_->NewEntryRow = 0;
+        entryMode_ = false;
+        table_ = &table;
+    }
+    setWindowTitle(QStringLiteral("Kelmar-Bestenliste – ") + layoutName);
+    FillScoreGrid();
 }
 
 } // namespace kelmar

@@ -42,6 +42,11 @@ public:
     // entry still being named is then no longer changed by the name field.
     void EnterHighScore(int32_t timeMs);
 
+    // The window shows and fills `table` from now on (the table of the
+    // layout just won, or of the current one), with the layout's name in
+    // its title. A name still being taken for the old table ends.
+    void UseTable(HighScoreTable& table, const QString& layoutName);
+
     // Shows the list only: no name field, no row selected, focus on OK.
     void ShowScoreList();
 
@@ -82,7 +87,7 @@ private:
     void finishForShowing();
     void showWindow();
 
-    HighScoreTable& table_;
+    HighScoreTable* table_;
     GameSettings& settings_;
     DayClock now_;
     bool entryMode_ = false;

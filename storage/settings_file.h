@@ -1,5 +1,5 @@
-// The settings file: the options and the ten best times, read once at
-// start and rewritten whole at shutdown.
+// The settings file: the options, the layout and the best times of every
+// layout, read once at start and rewritten whole at shutdown.
 //
 // Written form (every line ends with CR LF; names and values are Windows-1252
 // bytes, one byte per character):

@@ -13,7 +13,8 @@
 int main(int argc, char** argv) {
     using namespace kelmar::census;
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s newgame|random|played [count [budget [first [layout]]]]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s newgame|random|played [count [budget [first [layout]]]]\n",
+                     argv[0]);
         return 2;
     }
     const std::string kindName = argv[1];

@@ -8,6 +8,8 @@
 
 #include <QFile>
 #include <QTimer>
+#include <algorithm>
+#include <random>
 
 namespace kelmar::testing {
 
@@ -25,6 +27,47 @@ void ProvideGameFiles(const QString& folder) {
         const QString target = QDir(folder).filePath(name);
         ASSERT_TRUE(QFile::copy(gameDir.filePath(name), target)) << file;
     }
+}
+
+std::vector<std::pair<int32_t, int32_t>> arrangeWinnableDeal(Game& game) {
+    std::mt19937 random(7);
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        Game copy = game;
+        copy.view = nullptr;
+        std::vector<std::pair<int32_t, int32_t>> order;
+        while (copy.board.SlotCount > 0) {
+            AnalyzeBoard(copy);
+            std::vector<int32_t> free(copy.play.FreeList.begin() + 1,
+                                      copy.play.FreeList.begin() + 1 + copy.play.FreeCount);
+            if (free.size() < 2) {
+                break;
+            }
+            std::shuffle(free.begin(), free.end(), random);
+            std::stable_sort(free.begin(), free.end(), [&](int32_t a, int32_t b) {
+                return copy.board.Slots[static_cast<std::size_t>(a)].Layer >
+                       copy.board.Slots[static_cast<std::size_t>(b)].Layer;
+            });
+            order.push_back({free[0], free[1]});
+            RemoveTile(copy.board, free[0]);
+            RemoveTile(copy.board, free[1]);
+        }
+        if (copy.board.SlotCount != 0) {
+            continue;
+        }
+        // 68 pairs of kinds 1..34 (two pairs each), then the two families.
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            uint8_t first = static_cast<uint8_t>(i / 2 + 1);
+            uint8_t second = first;
+            if (i >= 68) {
+                first = static_cast<uint8_t>(35 + 2 * (i - 68));
+                second = static_cast<uint8_t>(first + 1);
+            }
+            game.board.Slots[static_cast<std::size_t>(order[i].first)].Kind = first;
+            game.board.Slots[static_cast<std::size_t>(order[i].second)].Kind = second;
+        }
+        return order;
+    }
+    return {};
 }
 
 void WindowTest::SetUp() {
@@ -49,6 +92,12 @@ void WindowTest::createWindow() {
         return helpResult;
     };
     services.msSinceMidnightUtc = [] { return 4711u; };
+    services.layoutFolder = QDir(folder.path()).filePath(QStringLiteral("layouts")).toStdString();
+    services.askLayout = [this](QWidget*, const std::vector<LayoutChoice>& choices, int current) {
+        layoutChoices = choices;
+        layoutCurrent = current;
+        return layoutAnswer;
+    };
     services.solve = solve;
     services.askStuck = [this](QWidget*) {
         ++stuckDialogs;

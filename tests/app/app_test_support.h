@@ -54,6 +54,12 @@ public:
     std::vector<QString> presets;
 };
 
+// Rearranges the kinds of the dealt board so that a known order of pairs
+// clears it: pairs are drawn from the tiles that are free by position alone
+// (highest layer first), and each drawn pair gets a matching pair of kinds.
+// Returns that order; the board keeps its positions.
+std::vector<std::pair<int32_t, int32_t>> arrangeWinnableDeal(Game& game);
+
 // Copies the game files from the build's game folder into `folder`.
 void ProvideGameFiles(const QString& folder);
 
@@ -100,6 +106,10 @@ protected:
     // the real one) and the scripted stuck dialog.
     SolveFunction solve;
     StuckChoice stuckChoice = StuckChoice::Close;
+    // The scripted layout chooser: what it was shown and what it answers.
+    std::vector<LayoutChoice> layoutChoices;
+    int layoutCurrent = -1;
+    std::optional<int> layoutAnswer;
     int stuckDialogs = 0;
     // The scripted number dialog: its answer (nullopt = cancel), the presets
     // it was shown with, and counter milliseconds it stays open.

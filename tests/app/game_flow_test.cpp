@@ -27,51 +27,6 @@ namespace {
 
 using Move = std::pair<int32_t, int32_t>;
 
-// Rearranges the kinds of the dealt board so that a known order of pairs
-// clears it: pairs are drawn from the tiles that are free by position alone
-// (highest layer first), and each drawn pair gets a matching pair of kinds.
-// Returns that order; the board keeps its positions.
-std::vector<Move> arrangeWinnableDeal(Game& game) {
-    std::mt19937 random(7);
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        Game copy = game;
-        copy.view = nullptr;
-        std::vector<Move> order;
-        while (copy.board.SlotCount > 0) {
-            AnalyzeBoard(copy);
-            std::vector<int32_t> free(copy.play.FreeList.begin() + 1,
-                                      copy.play.FreeList.begin() + 1 + copy.play.FreeCount);
-            if (free.size() < 2) {
-                break;
-            }
-            std::shuffle(free.begin(), free.end(), random);
-            std::stable_sort(free.begin(), free.end(), [&](int32_t a, int32_t b) {
-                return copy.board.Slots[static_cast<std::size_t>(a)].Layer >
-                       copy.board.Slots[static_cast<std::size_t>(b)].Layer;
-            });
-            order.push_back({free[0], free[1]});
-            RemoveTile(copy.board, free[0]);
-            RemoveTile(copy.board, free[1]);
-        }
-        if (copy.board.SlotCount != 0) {
-            continue;
-        }
-        // 68 pairs of kinds 1..34 (two pairs each), then the two families.
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            uint8_t first = static_cast<uint8_t>(i / 2 + 1);
-            uint8_t second = first;
-            if (i >= 68) {
-                first = static_cast<uint8_t>(35 + 2 * (i - 68));
-                second = static_cast<uint8_t>(first + 1);
-            }
-            game.board.Slots[static_cast<std::size_t>(order[i].first)].Kind = first;
-            game.board.Slots[static_cast<std::size_t>(order[i].second)].Kind = second;
-        }
-        return order;
-    }
-    return {};
-}
-
 class GameFlow : public WindowTest {
 protected:
     // Plays the dealt game to the win by clicks, `msPerMove` apart.

@@ -105,5 +105,18 @@ TEST(RecordHighScore, ATieWithRowThreeEntersAsRowFourAndDropsTheOldRowTen) {
     EXPECT_EQ(table.NewEntryRow, 4);
 }
 
+// The chooser shows the player's best time, not the initial rows: a slower
+// real entry below them counts, one named "Kelmar" on another date too.
+TEST(PlayerBestTime, SkipsTheInitialRowsWhereverTheyStand) {
+    HighScoreTable table;
+    EXPECT_EQ(PlayerBestTime(table), -1);
+    RecordHighScore(table, "Anna", 11 * 60000, 45000.5); // row 10, below nine initial rows
+    EXPECT_EQ(PlayerBestTime(table), 11 * 60000);
+    RecordHighScore(table, "Kelmar", 7 * 60000, 45001.5);
+    EXPECT_EQ(PlayerBestTime(table), 7 * 60000);
+    RecordHighScore(table, "Bert", 60000, 45002.5);
+    EXPECT_EQ(PlayerBestTime(table), 60000);
+}
+
 } // namespace
 } // namespace kelmar

@@ -62,6 +62,38 @@ TEST(PlayerLayouts, EachBrokenFileIsSkippedWithItsOwnMessage) {
     }
 }
 
+// Squares of 7 x 7 up to 1 x 1, each layer half a tile in, and a 2 x 2 block
+// over the top: once the block is taken only the top tile is ever free, so
+// no deal on it can be won.
+std::string HopelessText() {
+    std::string text = "Name: Sackgasse\n";
+    const auto layer = [&](int number, int side, int indent) {
+        text += "Ebene " + std::to_string(number) + "\n";
+        for (int r = 0; r < 2 + indent; ++r) {
+            text += "\n";
+        }
+        for (int row = 0; row < side; ++row) {
+            const std::string line = std::string(static_cast<size_t>(indent), '.') +
+                                     std::string(static_cast<size_t>(2 * side), '#') + "\n";
+            text += line + line;
+        }
+    };
+    for (int l = 1; l <= 7; ++l) {
+        layer(l, 8 - l, l - 1);
+    }
+    layer(8, 2, 5);
+    return text;
+}
+
+TEST(PlayerLayouts, ALayoutWithoutAWinnableDealIsRefused) {
+    TempFolder folder;
+    Write(folder, "sackgasse.txt", HopelessText());
+    const PlayerLayouts read = ReadPlayerLayouts(folder.file(""), BuiltInLayouts());
+    EXPECT_TRUE(read.layouts.empty());
+    ASSERT_EQ(read.messages.size(), 1u);
+    EXPECT_NE(read.messages[0].find("kein lösbares Spiel"), std::string::npos) << read.messages[0];
+}
+
 TEST(PlayerLayouts, AMissingFolderOrAFolderThatIsAFileGivesNothing) {
     TempFolder folder;
     Write(folder, "datei", "x");

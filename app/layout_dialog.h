@@ -1,0 +1,46 @@
+// The layout chooser ("Aufstellung"): every layout as a small picture of
+// its full board drawn by the game's renderer, with its name, its number of
+// layers and the player's best time on it.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QDialog;
+class QListWidget;
+class QWidget;
+
+namespace kelmar {
+
+struct Graphics;
+struct Layout;
+
+// One entry of the chooser.
+struct LayoutChoice {
+    QString name;     // the German name
+    int layers = 0;   // the highest layer
+    QString bestTime; // "m:ss" of row 1 of its table, "–" without a table
+    QImage picture;   // the whole board, shrunk
+};
+
+// How the main window asks: the index of the chosen entry, or nullopt when
+// the player cancels. Empty in MainFormServices means the dialog below.
+using LayoutAsker = std::function<std::optional<int>(
+    QWidget* owner, const std::vector<LayoutChoice>& choices, int current)>;
+
+// The text under an entry's picture: name, layers and best time.
+QString LayoutChoiceText(const LayoutChoice& choice);
+
+// The full board of a deal on `layout` (a fixed seed, so faces show),
+// drawn with the pictures of `graphics` at its zoom level and shrunk to
+// `width` pixels. A null image when the pictures are not loaded.
+QImage LayoutPreview(const Layout& layout, const Graphics& graphics, int width);
+
+// The dialog, modal, with the current entry selected; a double click or
+// "OK" chooses, "Abbrechen" and Escape cancel.
+std::optional<int> AskLayout(QWidget* owner, const std::vector<LayoutChoice>& choices, int current);
+
+} // namespace kelmar

@@ -1,0 +1,218 @@
+// Layouts through the window: the chooser, the layout of the first deal,
+// saved games of every layout, a win on another layout and the player's
+// layout files.
+#include "app/main_view.h"
+#include "core/board.h"
+#include "core/builtin_layouts.h"
+#include "core/rules.h"
+#include "scores/score_form.h"
+#include "storage/settings_file.h"
+#include "tests/app/app_test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace kelmar::testing {
+namespace {
+
+class LayoutWindow : public WindowTest {
+protected:
+    int indexOf(const std::string& shortName) const {
+        const std::vector<Layout>& all = form->layouts();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (all[i].ShortName == shortName) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+    void choose(const std::string& shortName) {
+        layoutAnswer = indexOf(shortName);
+        ASSERT_GE(*layoutAnswer, 0) << shortName;
+        form->MLayoutClick();
+    }
+    void writeFile(const QString& name, const QByteArray& bytes) {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray readFile(const QString& name) {
+        QFile file(name);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    }
+};
+
+TEST_F(LayoutWindow, TheChooserShowsEveryLayoutAndDealsOnTheChosenOneAtOnce) {
+    createWindow();
+    startPlaying();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Kelmar – Pyramide"));
+    const Board before = game().board;
+    layoutAnswer.reset(); // cancelled: nothing changes
+    form->MLayoutClick();
+    ASSERT_EQ(layoutChoices.size(), BuiltInLayouts().size());
+    EXPECT_EQ(layoutCurrent, 0);
+    EXPECT_EQ(layoutChoices[0].name, QStringLiteral("Pyramide"));
+    EXPECT_EQ(layoutChoices[0].layers, 5);
+    EXPECT_EQ(layoutChoices[0].bestTime, QStringLiteral("–")) << "only the initial rows";
+    for (const LayoutChoice& c : layoutChoices) {
+        EXPECT_FALSE(c.picture.isNull()) << c.name.toStdString();
+    }
+    EXPECT_EQ(layoutChoices[1].bestTime, QStringLiteral("–"));
+    for (int32_t s = 1; s <= 144; ++s) {
+        ASSERT_EQ(game().board.Slots[static_cast<std::size_t>(s)].Kind,
+                  before.Slots[static_cast<std::size_t>(s)].Kind);
+    }
+
+    choose("Ring");
+    EXPECT_EQ(game().layout->ShortName, "Ring");
+    EXPECT_EQ(game().settings.LayoutName, "Ring");
+    EXPECT_TRUE(BoardHasLayout(game().board, *game().layout));
+    EXPECT_EQ(game().board.SlotCount, 144);
+    EXPECT_FALSE(game().play.NoMovesLeft);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Kelmar – Ring"));
+    form->MLayoutClick();
+    EXPECT_EQ(layoutCurrent, indexOf("Ring"));
+}
+
+TEST_F(LayoutWindow, TheStoredLayoutDealsTheFirstGameAndAnUnknownOneThePyramid) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Layout=treppe", "Treppe"}, {"Layout=Gibtsnicht", "Pyramide"}, {"", "Pyramide"}};
+    for (const auto& [line, layout] : cases) {
+        writeFile(QStringLiteral("Kelmar.ini"), QByteArray("[Kelmar]\r\n") + line + "\r\n");
+        createWindow();
+        EXPECT_EQ(game().layout->ShortName, layout) << line;
+        EXPECT_TRUE(BoardHasLayout(game().board, *game().layout)) << line;
+        form->ShutDownGame();
+        EXPECT_TRUE(readFile(QStringLiteral("Kelmar.ini"))
+                        .contains(QByteArray("\r\nZoom=100\r\nLayout=") + layout + "\r\n"))
+            << line;
+        form.reset();
+    }
+}
+
+// A saved game of each layout comes back exactly and switches to its layout.
+TEST_F(LayoutWindow, ASavedGameOfEveryLayoutLoadsBackOnItsLayout) {
+    createWindow();
+    startPlaying();
+    for (const Layout& layout : BuiltInLayouts()) {
+        choose(layout.ShortName);
+        const auto [a, b] = freeMatchingPair();
+        ASSERT_NE(a, 0) << layout.ShortName;
+        clickPair(a, b);
+        form->MSaveClick();
+        const Board saved = game().board;
+        choose(layout.ShortName == "Ring" ? "Kreuz" : "Ring");
+        form->BLoadClick();
+        EXPECT_EQ(game().layout->ShortName, layout.ShortName);
+        EXPECT_EQ(form->boardLayout(), game().layout);
+        for (int32_t s = 1; s <= 144; ++s) {
+            const TileSlot& x = game().board.Slots[static_cast<std::size_t>(s)];
+            const TileSlot& y = saved.Slots[static_cast<std::size_t>(s)];
+            ASSERT_TRUE(x.X == y.X && x.Y == y.Y && x.Layer == y.Layer && x.Kind == y.Kind &&
+                        x.Present == y.Present)
+                << layout.ShortName << " slot " << s;
+        }
+        EXPECT_EQ(game().history.Position, 1);
+    }
+    EXPECT_TRUE(sink.messages.empty());
+}
+
+// Winning on the ring enters the ring's table and leaves the pyramid's
+// section of the settings file byte for byte as it was.
+TEST_F(LayoutWindow, AWinOnAnotherLayoutEntersOnlyThatLayoutsTable) {
+    createWindow();
+    TScoreForm scores(form->scores(), game().settings);
+    form->setScoreForm(&scores);
+    startPlaying();
+    form->ShutDownGame();
+    const QByteArray pyramidBefore = readFile(QStringLiteral("Kelmar.ini"));
+    form.reset();
+    createWindow();
+    form->setScoreForm(&scores);
+    startPlaying();
+    choose("Ring");
+    const auto moves = arrangeWinnableDeal(game());
+    ASSERT_EQ(moves.size(), 72u);
+    AnalyzeBoard(game());
+    for (const auto& [a, b] : moves) {
+        tick(500);
+        clickPair(a, b);
+    }
+    ASSERT_TRUE(game().play.GameWon);
+    const HighScoreTable* ring = FindLayoutScoreTable(form->layoutScores(), "Ring");
+    ASSERT_NE(ring, nullptr);
+    EXPECT_EQ(ring->Rows[1].Time, 72 * 500);
+    EXPECT_EQ(form->scores().Rows[1].Time, 3 * 60000);
+    EXPECT_EQ(scores.windowTitle(), QStringLiteral("Kelmar-Bestenliste – Ring"));
+    layoutAnswer.reset();
+    form->MLayoutClick();
+    EXPECT_EQ(layoutChoices[static_cast<std::size_t>(indexOf("Ring"))].bestTime,
+              QStringLiteral("00:36"));
+    EXPECT_EQ(layoutChoices[0].bestTime, QStringLiteral("–"));
+    form->setScoreForm(nullptr);
+    form->ShutDownGame();
+    const QByteArray after = readFile(QStringLiteral("Kelmar.ini"));
+    const QByteArray pyramidPart = pyramidBefore.mid(pyramidBefore.indexOf("[Highscores]"));
+    const qsizetype at = after.indexOf("[Highscores]");
+    EXPECT_EQ(after.mid(at, pyramidPart.size()), pyramidPart);
+    EXPECT_EQ(after.mid(at + pyramidPart.size(), 23), "\r\n[Highscores Ring]\r\n1=");
+}
+
+// A board whose positions match no layout is loaded and played; its win
+// enters no table at all.
+TEST_F(LayoutWindow, ABoardOfNoKnownLayoutIsPlayedButItsWinEntersNoTable) {
+    createWindow();
+    TScoreForm scores(form->scores(), game().settings);
+    form->setScoreForm(&scores);
+    startPlaying();
+    choose("Feld");
+    for (int32_t s = 1; s <= 144; ++s) {
+        game().board.Slots[static_cast<std::size_t>(s)].Y += 1; // one pixel lower
+    }
+    form->MSaveClick();
+    form->BLoadClick();
+    EXPECT_EQ(form->boardLayout(), nullptr);
+    EXPECT_EQ(game().layout->ShortName, "Feld") << "the next deal stays on the last layout";
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Kelmar – unbekannte Aufstellung"));
+    const auto moves = arrangeWinnableDeal(game());
+    ASSERT_EQ(moves.size(), 72u);
+    AnalyzeBoard(game());
+    for (const auto& [a, b] : moves) {
+        tick(100);
+        clickPair(a, b);
+    }
+    ASSERT_TRUE(game().play.GameWon);
+    EXPECT_TRUE(form->layoutScores().empty());
+    EXPECT_EQ(form->scores().Rows[1].Time, 3 * 60000);
+    EXPECT_FALSE(scores.isVisible());
+    form->setScoreForm(nullptr);
+}
+
+TEST_F(LayoutWindow, PlayerFilesJoinTheListAndEachBrokenOneIsNamedOnceAtStart) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("layouts")));
+    QByteArray good = "Name: Mein Feld\nEbene 1\n";
+    for (int r = 0; r < 16; ++r) {
+        good += QByteArray(28, '#') + "\n";
+    }
+    good += "Ebene 2\n";
+    for (int r = 0; r < 8; ++r) {
+        good += "..." + QByteArray(16, '#') + "\n";
+    }
+    writeFile(QStringLiteral("layouts/meins.txt"), good);
+    writeFile(QStringLiteral("layouts/kaputt.txt"), "Name: Kaputt\nEbene 1\n##\n");
+    createWindow();
+    ASSERT_EQ(form->layouts().size(), BuiltInLayouts().size() + 1);
+    EXPECT_EQ(form->layouts().back().Name, "Mein Feld");
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("kaputt.txt")));
+    EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("Zeile 3")));
+    startPlaying();
+    choose("meins");
+    EXPECT_TRUE(BoardHasLayout(game().board, form->layouts().back()));
+    EXPECT_EQ(sink.messages.size(), 1u);
+}
+
+} // namespace
+} // namespace kelmar::testing
