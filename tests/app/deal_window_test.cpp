@@ -3,6 +3,8 @@
 // settings line, and the number dialog's input check.
 #include "app/deal_number_dialog.h"
 #include "app/status_panels.h"
+#include "core/grade.h"
+#include "core/layout.h"
 #include "core/numbered_deal.h"
 #include "tests/app/app_test_support.h"
 
@@ -136,6 +138,33 @@ TEST_F(DealWindow, TheDifficultyActsAtTheNextDealAndIsKeptInTheSettings) {
     form->ShutDownGame();
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     EXPECT_TRUE(ini.readAll().contains("\r\nLayout=Pyramide\r\nDifficulty=1\r\n"));
+}
+
+// A layout chosen in the chooser deals a fresh number on it, graded by that
+// layout's bands, and the number then means that layout's deal.
+TEST_F(DealWindow, ADealOnAChosenLayoutIsNumberedAndGradedOnThatLayout) {
+    QFile ini(QStringLiteral("Kelmar.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Kelmar]\r\nDifficulty=3\r\n");
+    ini.close();
+    createWindow();
+    const std::vector<Layout>& layouts = form->layouts();
+    ASSERT_GT(layouts.size(), 1u);
+    const uint32_t before = game().deal.Number;
+    layoutAnswer = 1;
+    form->MLayoutClick();
+    ASSERT_EQ(game().layout, &layouts[1]);
+    EXPECT_NE(game().deal.Number, before);
+    EXPECT_EQ(game().deal.DealGrade, Grade::Hard);
+    EXPECT_EQ(GradeOf(MeasureGrade(game().board).cleared, BandsForLayout(layouts[1].ShortName)),
+              Grade::Hard);
+    auto alone = std::make_unique<Game>();
+    alone->layout = &layouts[1];
+    NewNumberedGame(*alone, game().deal.Number, Grade::Hard);
+    EXPECT_EQ(Kinds(game().board), Kinds(alone->board));
+    typedNumber = game().deal.Number;
+    form->MDealNumberClick();
+    EXPECT_EQ(Kinds(game().board), Kinds(alone->board)) << "the same number on the same layout";
 }
 
 TEST_F(DealWindow, ALongAnswerInThePanelHidesTheDealTextUntilItEnds) {
