@@ -55,9 +55,17 @@ int main(int argc, char* argv[]) {
     kelmar::SteadyTickSource ticks;
     kelmar::MessageBoxSink messages;
     kelmar::DialogFileRequester files;
-    kelmar::MainFormServices services{
-        &ticks, &messages, &files, kelmar::DesktopHelpOpener(), {}, {}, kelmar::AskStuckChoice,
-        {},     {}};
+    kelmar::MainFormServices services{&ticks,
+                                      &messages,
+                                      &files,
+                                      kelmar::DesktopHelpOpener(),
+                                      {},
+                                      {},
+                                      kelmar::AskStuckChoice,
+                                      {},
+                                      {},
+                                      kelmar::AskDealNumber,
+                                      {}};
 
     kelmar::TMainForm form(services);
     kelmar::TScoreForm scoreForm(form.scores(), form.game().settings, &form);

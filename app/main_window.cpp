@@ -10,6 +10,8 @@
 #include "app/solvability_check.h"
 #include "app/status_panels.h"
 #include "core/deal.h"
+#include "core/grade.h"
+#include "core/numbered_deal.h"
 #include "core/rules.h"
 #include "core/tick_source.h"
 #include "core/zoom.h"
@@ -84,6 +86,9 @@ void TMainForm::FormCreate() {
 void TMainForm::InitializeGame() {
     SeedRandom(game_, services_.msSinceMidnightUtc ? services_.msSinceMidnightUtc()
                                                    : systemMsSinceMidnightUtc());
+    // Fresh deal numbers come from a generator of their own: every deal
+    // reseeds the deal generator from its number.
+    game_.NumberSeed = game_.Seed;
     // Leftovers of writes killed half way; none of ours is busy yet.
     RemoveStaleTemporaries(".", std::time(nullptr));
     const std::string warning = settingsFile_.Read(game_.settings, scores_, &layoutScores_);
@@ -115,11 +120,7 @@ void TMainForm::InitializeGame() {
         takeLayoutOfLoadedBoard();
         return;
     }
-    NewGame(game_);
-    boardLayout_ = game_.layout;
-    showLayoutName();
-    AnalyzeBoard(game_);
-    view_->RenderBoard();
+    dealNumbered(DrawDealNumber(game_.NumberSeed));
 }
 
 void TMainForm::setCheckMarks() {
@@ -153,6 +154,8 @@ void TMainForm::setCheckMarks() {
     MForceRepaint->setChecked(settings.ForceRepaint);
     MResumeGame->setChecked(settings.ResumeGame);
     MSafeHint->setChecked(settings.SafeHint);
+    settings.Difficulty = GradeFromCode(static_cast<int32_t>(settings.Difficulty));
+    MDifficultyItems[static_cast<std::size_t>(settings.Difficulty)]->setChecked(true);
     settings.Zoom = ZoomFromPercent(settings.Zoom);
     for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
         MZoomItems[i]->setChecked(kZoomLevels[i] == settings.Zoom);

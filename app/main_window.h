@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/clock.h"
+#include "app/deal_number_dialog.h"
 #include "app/help.h"
 #include "app/layout_dialog.h"
 #include "app/stuck_dialog.h"
@@ -69,6 +70,11 @@ struct MainFormServices {
     std::optional<std::string> layoutFolder;
     // The layout chooser; empty means the dialog (AskLayout).
     LayoutAsker askLayout;
+    // The dialog of "Spiel Nummer ..."; empty means the real one.
+    DealNumberAsker askDealNumber;
+    // Today's local date as year, month, day for the game of the day; empty
+    // means the system clock.
+    std::function<std::array<int, 3>()> today;
 };
 
 // Whether a window going from the states `before` to `now` returns to the
@@ -141,6 +147,11 @@ public:
     QAction *MHelpStart = nullptr, *MScore = nullptr, *MAbout = nullptr;
     QAction *MCheckSolvable = nullptr, *MBackToSolvable = nullptr, *MSameGame = nullptr;
     QAction* MLayout = nullptr;
+    QAction *MDealNumber = nullptr, *MDayGame = nullptr;
+    // "&Schwierigkeit": one radio item per Grade, indexed by its code (0 is
+    // "&Beliebig").
+    std::array<QAction*, 4> MDifficultyItems{};
+    QActionGroup* MDifficulty = nullptr;
 
 public Q_SLOTS:
     void BNewClick();
@@ -183,6 +194,8 @@ public Q_SLOTS:
     void MBackToSolvableClick();
     void MSameGameClick();
     void MLayoutClick();
+    void MDealNumberClick();
+    void MDayGameClick();
 
 Q_SIGNALS:
     // The window has closed after the shutdown; the program ends.
@@ -242,6 +255,15 @@ private:
     void fitBoard();
     void loadFrom(const QString& fileName);
     void saveTo(const QString& fileName);
+
+    // Numbered and graded deals (main_window_deals.cpp).
+    void createDealMenu(QMenu* game);
+    void createDifficultyMenu(QMenu* options);
+    void chooseDifficulty(Grade grade);
+    // Deals the game numbered `number` with the chosen difficulty, as a new
+    // game (guard, analysis, render); shows its number and grade.
+    void dealNumbered(uint32_t number);
+    void showDeal();
 
     // Still winnable? (main_window_solvability.cpp)
     void createSolvability();

@@ -13,6 +13,7 @@
 #include "core/board.h"
 #include "core/deal.h"
 #include "core/history.h"
+#include "core/numbered_deal.h"
 #include "core/rules.h"
 #include "core/tick_source.h"
 #include "scores/score_form.h"
@@ -166,15 +167,9 @@ void TMainForm::TimerObjectTimer() {
 
 // --- Game commands --------------------------------------------------------
 
+// A fresh number, dealt with the chosen difficulty.
 void TMainForm::newGameCommand() {
-    handle([this] {
-        NewGame(game_);
-        boardLayout_ = game_.layout;
-        showLayoutName();
-        boardReplaced();
-        AnalyzeBoard(game_);
-        view_->RenderBoard();
-    });
+    handle([this] { dealNumbered(DrawDealNumber(game_.NumberSeed)); });
 }
 
 void TMainForm::BNewClick() {
@@ -257,6 +252,8 @@ void TMainForm::MAboutClick() {
 void TMainForm::loadFrom(const QString& fileName) {
     catchUpClock(); // the counter moved while a dialog was open
     LoadGame(game_, fileName.toStdString());
+    game_.deal = DealIdentity{}; // a saved game holds the board, not its number
+    showDeal();
     takeLayoutOfLoadedBoard();
     boardReplaced();
     // A stuck game's time display would otherwise wait for a change that the

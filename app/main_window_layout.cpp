@@ -171,6 +171,7 @@ void TMainForm::createMenu() {
     MPause = addMenuItem(game, QStringLiteral("&Pause"), 9, &TMainForm::MPauseClick,
                          QKeySequence(Qt::CTRL | Qt::Key_P));
     createSolvabilityMenu(game);
+    createDealMenu(game);
     game->addSeparator();
     MLayout = addMenuItem(game, QStringLiteral("&Aufstellung ..."), 10, &TMainForm::MLayoutClick,
                           QKeySequence(Qt::CTRL | Qt::Key_A));
@@ -184,6 +185,7 @@ void TMainForm::createMenu() {
     MSafeHint->setCheckable(true);
     MSafeHint->setChecked(true);
     connect(MSafeHint, &QAction::triggered, this, &TMainForm::MSafeHintClick);
+    createDifficultyMenu(options);
     options->addSeparator();
     createFormatMenu(options);
     createZoomMenu(options);

@@ -7,6 +7,7 @@
 #include "app/message_sink.h"
 #include "core/builtin_layouts.h"
 #include "core/deal.h"
+#include "core/numbered_deal.h"
 #include "core/rules.h"
 #include "scores/score_form.h"
 #include "scores/score_text.h"
@@ -81,12 +82,7 @@ void TMainForm::chooseLayoutCommand() {
 void TMainForm::dealOn(const Layout& layout) {
     game_.layout = &layout;
     game_.settings.LayoutName = layout.ShortName;
-    NewGame(game_);
-    boardLayout_ = game_.layout;
-    boardReplaced();
-    AnalyzeBoard(game_);
-    view_->RenderBoard();
-    showLayoutName();
+    dealNumbered(DrawDealNumber(game_.NumberSeed));
 }
 
 void TMainForm::takeLayoutOfLoadedBoard() {

@@ -1,5 +1,6 @@
 #include "app/status_panels.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <algorithm>
 
@@ -22,6 +23,9 @@ TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {
         panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         panels_[i] = panel;
     }
+    deal_ = new QLabel(panels_[0]);
+    deal_->setTextFormat(Qt::PlainText);
+    deal_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
 void TStatusBar::setGeometry(int left, int top, int width, int height) {
@@ -30,10 +34,39 @@ void TStatusBar::setGeometry(int left, int top, int width, int height) {
     const int first = std::max(0, std::min(kPanel0Width, width - kTimePanelRoom));
     panels_[0]->setGeometry(0, 0, first, height);
     panels_[1]->setGeometry(first, 0, width - first, height);
+    placeDealText();
 }
 
 void TStatusBar::setPanelText(int panel, const QString& text) {
     panels_.at(static_cast<std::size_t>(panel))->setText(text);
+    if (panel == 0) {
+        placeDealText();
+    }
+}
+
+void TStatusBar::setDealText(const QString& text) {
+    deal_->setText(text);
+    placeDealText();
+}
+
+QString TStatusBar::dealText() const {
+    return deal_->text();
+}
+
+bool TStatusBar::dealTextShown() const {
+    return !deal_->isHidden();
+}
+
+// Right-aligned inside the frame of panel 0; hidden when it would run into
+// the panel's own text (a long answer of the solvability check).
+void TStatusBar::placeDealText() {
+    const QRect inside = panels_[0]->contentsRect().adjusted(0, 0, -4, 0);
+    deal_->setGeometry(inside);
+    const QFontMetrics metrics(panels_[0]->font());
+    const int own = metrics.horizontalAdvance(panels_[0]->text()) + panels_[0]->indent();
+    const int needed = metrics.horizontalAdvance(deal_->text());
+    const int gap = metrics.horizontalAdvance(QStringLiteral("    "));
+    deal_->setHidden(deal_->text().isEmpty() || own + gap + needed > inside.width());
 }
 
 QString TStatusBar::panelText(int panel) const {

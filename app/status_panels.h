@@ -1,5 +1,7 @@
 // `Status`, the two-panel status bar under the board: panel 0 (500 px) shows
 // the move count or the outcome, panel 1 the rest of the bar the game time.
+// The number and grade of the deal stand at the right end of panel 0,
+// wherever its own text leaves room for them.
 #pragma once
 
 #include <QString>
@@ -21,8 +23,16 @@ public:
     void setPanelText(int panel, const QString& text);
     QString panelText(int panel) const;
 
+    // The deal's number and grade ("Spiel 482913 · mittel"); empty for none.
+    void setDealText(const QString& text);
+    QString dealText() const;
+    // False while panel 0's own text needs the room.
+    bool dealTextShown() const;
+
 private:
+    void placeDealText();
     std::array<QLabel*, 2> panels_{};
+    QLabel* deal_ = nullptr;
 };
 
 } // namespace kelmar

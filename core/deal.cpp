@@ -244,7 +244,7 @@ bool TryConstruction(Game& game) {
     return Construct(game);
 }
 
-void DealSolvable(Game& game, DealCheckReport* report) {
+void DealSolvable(Game& game, DealCheckReport* report, const ConstructionFilter& filter) {
     for (const LayoutPosition& p : game.layout->Positions) {
         AddSlot(game.board, p.X, p.Y, p.Layer, 0);
     }
@@ -262,7 +262,13 @@ void DealSolvable(Game& game, DealCheckReport* report) {
         if (!TryConstruction(game)) {
             continue;
         }
-        if (SolvePosition(game.board, kDealCheckNodeBudget) == SolveResult::Winnable) {
+        const ConstructionVerdict verdict =
+            filter ? filter(game.board) : ConstructionVerdict::Check;
+        if (verdict == ConstructionVerdict::Reject) {
+            continue;
+        }
+        if (verdict == ConstructionVerdict::Proven ||
+            SolvePosition(game.board, kDealCheckNodeBudget) == SolveResult::Winnable) {
             if (report != nullptr) {
                 report->proven = true;
             }
@@ -282,9 +288,14 @@ void DealSolvable(Game& game, DealCheckReport* report) {
 }
 
 void NewGame(Game& game, DealCheckReport* report) {
+    NewGame(game, game.settings.AvoidUnsolveableGames, report);
+}
+
+void NewGame(Game& game, bool winnableOnly, DealCheckReport* report,
+             const ConstructionFilter& filter) {
     ResetBoard(game);
-    if (game.settings.AvoidUnsolveableGames) {
-        DealSolvable(game, report);
+    if (winnableOnly) {
+        DealSolvable(game, report, filter);
     } else {
         DealRandom(game);
     }

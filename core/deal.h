@@ -6,6 +6,7 @@
 #include "core/game.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace kelmar {
 
@@ -20,6 +21,13 @@ struct DealCheckReport {
     int attempts = 0;    // construction attempts made, 1..kDealAttemptLimit
     bool proven = false; // the deal handed out is proven winnable
 };
+
+// What a caller of DealSolvable makes of a finished construction before the
+// solver looks at it: Reject counts it as a failed attempt, Proven hands it
+// out as proven winnable (the caller holds a proof, such as a won playout),
+// Check leaves the decision to the solver as without a filter.
+enum class ConstructionVerdict { Reject, Proven, Check };
+using ConstructionFilter = std::function<ConstructionVerdict(const Board&)>;
 
 // Tries of one construction pick before it gives up.
 constexpr int kConstructionPickTries = 101;
@@ -51,7 +59,10 @@ void DealRandom(Game& game);
 // After kDealAttemptLimit attempts the last finished construction is kept
 // (ResetBoard and DealRandom when none was finished). `report`, when
 // given, receives the attempts and whether the deal is proven winnable.
-void DealSolvable(Game& game, DealCheckReport* report = nullptr);
+// `filter`, when given, judges every finished construction first; only those
+// it does not reject are kept as the last finished one.
+void DealSolvable(Game& game, DealCheckReport* report = nullptr,
+                  const ConstructionFilter& filter = {});
 
 // One attempt on the slots 1..SlotCount that exist: refills the pool, empties
 // them and fills them backwards pair by pair. True when every slot got a
@@ -69,6 +80,11 @@ int32_t PickConstructionSlot(Game& game);
 // RenderBoard. `report` is passed to DealSolvable (untouched when the
 // option is off).
 void NewGame(Game& game, DealCheckReport* report = nullptr);
+// The same with the choice between the constructed (winnableOnly) and the
+// random deal made by the caller instead of the setting; `filter` goes to
+// DealSolvable.
+void NewGame(Game& game, bool winnableOnly, DealCheckReport* report = nullptr,
+             const ConstructionFilter& filter = {});
 
 // Seeds the check below tries before it gives up on a layout.
 constexpr int kLayoutCheckSeeds = 3;

@@ -83,6 +83,10 @@ struct GameClock {
     uint32_t NextStatusTick = 0; // the time display is refreshed once CurrentTick reaches this
 };
 
+// The player's choice of deal difficulty and a deal's grade. The numbers
+// are those of the settings line Difficulty= (anything else reads as Any).
+enum class Grade : uint8_t { Any = 0, Easy = 1, Medium = 2, Hard = 3 };
+
 // The persisted options: the five of the first version, then the newer ones.
 struct GameSettings {
     bool AvoidUnsolveableGames = true;
@@ -102,6 +106,15 @@ struct GameSettings {
     // Keep a game in progress across the end of the program and continue it
     // at the next start (app/resume_rules.h).
     bool ResumeGame = true;
+    // Only deals of this grade (and proven winnable) unless Any.
+    Grade Difficulty = Grade::Any;
+};
+
+// The deal on the board as the player knows it: its number (0 for a loaded
+// game, which has none) and its grade (Any when not graded).
+struct DealIdentity {
+    uint32_t Number = 0;
+    Grade DealGrade = Grade::Any;
 };
 
 struct Game {
@@ -110,7 +123,9 @@ struct Game {
     MoveHistory history;
     GameClock clock;
     GameSettings settings;
-    uint32_t Seed = 0; // state of the deal generator
+    uint32_t Seed = 0;       // state of the deal generator
+    uint32_t NumberSeed = 0; // state of the draw of fresh deal numbers
+    DealIdentity deal;       // number and grade of the deal on the board
     // The layout the next deal creates its slots on; never null. The layouts
     // live for the whole run (PyramidLayout() or the window's list).
     const Layout* layout = &PyramidLayout();

@@ -1,5 +1,6 @@
 #include "storage/settings_file.h"
 
+#include "core/grade.h"
 #include "core/layout.h"
 #include "core/zoom.h"
 #include "scores/code_page.h"
@@ -94,6 +95,7 @@ void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile&
     settings.LayoutName = ini.getString(kOptionsSection, "Layout", PyramidLayout().ShortName);
     settings.SafeHint = ini.getBool(kOptionsSection, "SafeHint", settings.SafeHint);
     settings.ResumeGame = ini.getBool(kOptionsSection, "ResumeGame", settings.ResumeGame);
+    settings.Difficulty = GradeFromCode(ini.getNumber(kOptionsSection, "Difficulty", 0));
     for (int row = 1; row <= kScoreRows; ++row) {
         const std::string value =
             ini.getString(kScoresSection, std::to_string(row), kMissingScoreValue);
@@ -401,6 +403,9 @@ std::string SettingsText(const GameSettings& settings, const HighScoreTable& tab
     addOption(text, "Layout", nameOnOneLine(settings.LayoutName));
     addOption(text, "SafeHint", flag(settings.SafeHint));
     addOption(text, "ResumeGame", flag(settings.ResumeGame));
+    addOption(
+        text, "Difficulty",
+        std::to_string(static_cast<int>(GradeFromCode(static_cast<int32_t>(settings.Difficulty)))));
     addLine(text, "");
     addLine(text, "[Highscores]");
     for (int row = 1; row <= kScoreRows; ++row) {

@@ -16,6 +16,7 @@
 //   Layout=Pyramide            short name of the layout new games are dealt on
 //   SafeHint=1                 the hint keeps a winnable game winnable
 //   ResumeGame=1               keep a game in progress for the next start
+//   Difficulty=0               0 any, 1 easy, 2 medium, 3 hard
 //   <empty line>
 //   [Highscores]
 //   1=064B656C6D617200B400008EAE
@@ -57,7 +58,8 @@ struct SettingsReadResult {
 // file without a SafeHint or ResumeGame line keeps that option on); a value
 // that is no number gives the current value (PixelFormat: Device); a missing
 // Zoom line, or one that holds no zoom level, gives 100; a missing Layout
-// line gives the pyramid. `layouts`, when given, receives the tables of the
+// line gives the pyramid; a missing Difficulty line, or one that holds no
+// difficulty, gives any. `layouts`, when given, receives the tables of the
 // other layouts. UTF-16 with a byte order mark is read as the text it is. A
 // file that cannot be read leaves everything as it is and says so; so does a
 // file whose best times cannot be used: a [Highscores] section without one
@@ -71,9 +73,9 @@ SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
 void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text,
                        LayoutScores* layouts = nullptr);
 
-// Rewrites the settings file at `path` with its twenty-two lines (the
-// eighteen of the first version, then Zoom, Layout, SafeHint and ResumeGame
-// after ForceRepaint) and the sections of `layouts`. The new file
+// Rewrites the settings file at `path` with its twenty-three lines (the
+// eighteen of the first version, then Zoom, Layout, SafeHint, ResumeGame
+// and Difficulty after ForceRepaint) and the sections of `layouts`. The new file
 // is written beside the old one and renamed over it only when complete: a
 // failure leaves the previous file whole and throws IoError (German message).
 void WriteSettings(const GameSettings& settings, const HighScoreTable& table,

@@ -109,6 +109,12 @@ void WindowTest::createWindow() {
         ++stuckDialogs;
         return stuckChoice;
     };
+    services.askDealNumber = [this](QWidget*, uint32_t preset) {
+        numberPresets.push_back(preset);
+        ticks.advance(numberDialogMs);
+        return typedNumber;
+    };
+    services.today = [this] { return today; };
     form = std::make_unique<TMainForm>(services);
     form->TimerObject->stop();
 }

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <array>
 #include <gtest/gtest.h>
 #include <optional>
 #include <utility>
@@ -113,6 +114,12 @@ protected:
     int layoutCurrent = -1;
     std::optional<int> layoutAnswer;
     int stuckDialogs = 0;
+    // The scripted number dialog: its answer (nullopt = cancel), the presets
+    // it was shown with, and counter milliseconds it stays open.
+    std::optional<uint32_t> typedNumber;
+    std::vector<uint32_t> numberPresets;
+    uint32_t numberDialogMs = 0;
+    std::array<int, 3> today{2026, 12, 7};
     std::unique_ptr<TMainForm> form;
 };
 

@@ -34,6 +34,7 @@ constexpr const char* kDefaultFile = "[Kelmar]\r\n"
                                      "Layout=Pyramide\r\n"
                                      "SafeHint=1\r\n"
                                      "ResumeGame=1\r\n"
+                                     "Difficulty=0\r\n"
                                      "\r\n"
                                      "[Highscores]\r\n"
                                      "1=064B656C6D617200B400008EAE\r\n"
@@ -137,7 +138,8 @@ TEST_F(SettingsFile, ResumeGameIsOnUnlessTheFileTurnsItOff) {
     settings.Zoom = 200;
     settings.ResumeGame = false;
     EXPECT_NE(SettingsText(settings, table)
-                  .find("\r\nZoom=200\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame=0\r\n\r\n["
+                  .find("\r\nZoom=200\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame="
+                        "0\r\nDifficulty=0\r\n\r\n["
                         "Highscores]"),
               std::string::npos);
 }
@@ -164,8 +166,34 @@ TEST_F(SettingsFile, SafeHintIsABooleanAfterZoomThatStaysOnWhenMissing) {
     settings.SafeHint = false;
     settings.Zoom = 150;
     EXPECT_NE(SettingsText(settings, table)
-                  .find("\r\nZoom=150\r\nLayout=Pyramide\r\nSafeHint=0\r\nResumeGame=1\r\n\r\n"),
+                  .find("\r\nZoom=150\r\nLayout=Pyramide\r\nSafeHint=0\r\nResumeGame="
+                        "1\r\nDifficulty=0\r\n\r\n"),
               std::string::npos);
+}
+
+// The difficulty is the line after ResumeGame; a file without it, and any number
+// that is no difficulty, reads as "Beliebig", the behaviour of old files.
+TEST_F(SettingsFile, DifficultyIsReadAsAGradeAndWrittenAfterZoom) {
+    const std::pair<const char*, Grade> cases[] = {
+        {"1", Grade::Easy},  {" 2 ", Grade::Medium}, {"0x3", Grade::Hard},   {"0", Grade::Any},
+        {"4", Grade::Any},   {"-1", Grade::Any},     {"schwer", Grade::Any}, {"", Grade::Any},
+        {"259", Grade::Any}, // 3 in the low byte: not taken as hard
+    };
+    for (const auto& [value, grade] : cases) {
+        settings.Difficulty = Grade::Medium;
+        read(std::string("[Kelmar]\r\nDifficulty=") + value + "\r\n");
+        EXPECT_EQ(settings.Difficulty, grade) << value;
+    }
+    settings.Difficulty = Grade::Hard;
+    read("[Kelmar]\r\nZoom=150\r\n");
+    EXPECT_EQ(settings.Difficulty, Grade::Any) << "a file without the line";
+    settings.Difficulty = Grade::Hard;
+    EXPECT_NE(SettingsText(settings, table)
+                  .find("\r\nZoom=150\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame="
+                        "1\r\nDifficulty=3\r\n\r\n"),
+              std::string::npos);
+    settings.Difficulty = static_cast<Grade>(9);
+    EXPECT_NE(SettingsText(settings, table).find("\r\nDifficulty=0\r\n"), std::string::npos);
 }
 
 TEST_F(SettingsFile, KeysAndSectionsMatchInAnyCaseAndValuesAreTrimmed) {
@@ -574,7 +602,8 @@ TEST_F(SettingsFile, TheLayoutIsOneLineAfterZoomAndAFileWithoutItDealsThePyramid
     }
     settings.LayoutName = "Ring\r\n[Highscores]";
     const std::string text = SettingsText(settings, table);
-    EXPECT_NE(text.find("\r\nLayout=Ring  [Highscores]\r\n\r\n[Highscores]\r\n"), std::string::npos)
+    EXPECT_NE(text.find("\r\nLayout=Ring  [Highscores]\r\nDifficulty=0\r\n\r\n[Highscores]\r\n"),
+              std::string::npos)
         << text;
 }
 

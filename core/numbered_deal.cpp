@@ -1,0 +1,173 @@
+#include "core/numbered_deal.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace kelmar {
+
+namespace {
+
+// The finaliser of MurmurHash3: a bijection on 32 bits that spreads every
+// input bit over the whole word.
+constexpr uint32_t Mix32(uint32_t h) {
+    h ^= h >> 16;
+    h *= 0x85EBCA6BU;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35U;
+    h ^= h >> 16;
+    return h;
+}
+
+// Days from 1 March of year 0 (proleptic Gregorian), so leap days fall at
+// the end of a counted year.
+int64_t DayCount(int year, int month, int day) {
+    const int64_t y = month <= 2 ? int64_t{year} - 1 : year;
+    const int64_t m = month <= 2 ? month + 9 : month - 3;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * m + 2) / 5 + day - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe;
+}
+
+// How far a graded deal misses the grade asked for; 0 when it fits. Used to
+// keep the nearest one when no draw fits.
+int Miss(int cleared, Grade wanted, GradeBands bands) {
+    switch (wanted) {
+    case Grade::Easy:
+        return std::max(0, bands.easyMin - cleared);
+    case Grade::Hard:
+        return std::max(0, cleared - bands.hardMax);
+    case Grade::Medium:
+        return cleared <= bands.hardMax   ? bands.hardMax + 1 - cleared
+               : cleared >= bands.easyMin ? cleared - bands.easyMin + 1
+                                          : 0;
+    case Grade::Any:
+        break;
+    }
+    return 0;
+}
+
+} // namespace
+
+uint32_t DealSeed(uint32_t number, uint32_t draw) {
+    return Mix32(number ^ Mix32(draw * 0x9E3779B9U + 0x7F4A7C15U));
+}
+
+uint32_t DrawDealNumber(uint32_t& state) {
+    state = state * 134775813U + 1U;
+    return static_cast<uint32_t>((uint64_t{kMaxDealNumber} * state) >> 32) + 1U;
+}
+
+uint32_t DealNumberOfDay(int year, int month, int day) {
+    const auto days = static_cast<uint64_t>(DayCount(year, month, day));
+    // A bijection of the day count, then into 1..kMaxDealNumber: days stay
+    // apart for as long as the day count fits 32 bits.
+    const uint32_t mixed = Mix32(static_cast<uint32_t>(days) ^ 0x4B454C4DU); // "KELM"
+    return mixed % kMaxDealNumber + 1U;
+}
+
+std::optional<uint32_t> ParseDealNumber(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    // 64 bits: the value is checked after every digit, so it stays below
+    // 10 * kMaxDealNumber + 9 and never wraps.
+    uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+        if (value > kMaxDealNumber) {
+            return std::nullopt;
+        }
+    }
+    if (value == 0) {
+        return std::nullopt;
+    }
+    return static_cast<uint32_t>(value);
+}
+
+NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted) {
+    return NewNumberedGame(game, number, wanted, BandsForLayout(game.layout->ShortName));
+}
+
+NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted, GradeBands bands) {
+    number = std::clamp<uint32_t>(number, 1, kMaxDealNumber);
+    NumberedDeal result;
+    result.number = number;
+    result.draws = 1;
+    if (wanted == Grade::Any) {
+        game.Seed = DealSeed(number, 0);
+        NewGame(game, game.settings.AvoidUnsolveableGames);
+        result.measure = MeasureGrade(game.board);
+    } else {
+        // Every finished construction is measured before the solver sees
+        // it: one of another grade costs only its playouts, and one that a
+        // playout cleared is proven without the solver.
+        GradeMeasure last;
+        auto nearest = std::make_unique<Board>();
+        GradeMeasure nearestMeasure;
+        int nearestMiss = -1;
+        const ConstructionFilter filter = [&](const Board& board) {
+            last = MeasureGrade(board);
+            const int miss = Miss(last.cleared, wanted, bands);
+            if (miss == 0) {
+                return last.wins > 0 ? ConstructionVerdict::Proven : ConstructionVerdict::Check;
+            }
+            if (last.wins > 0 && (nearestMiss < 0 || miss < nearestMiss)) {
+                *nearest = board;
+                nearestMeasure = last;
+                nearestMiss = miss;
+            }
+            return ConstructionVerdict::Reject;
+        };
+        bool fitted = false;
+        for (int draw = 0; draw < kGradeDrawLimit && !fitted; ++draw) {
+            game.Seed = DealSeed(number, static_cast<uint32_t>(draw));
+            DealCheckReport report;
+            NewGame(game, true, &report, filter);
+            result.draws = draw + 1;
+            fitted = report.proven; // only a construction the filter let pass is proven
+        }
+        if (fitted) {
+            result.measure = last;
+        } else if (nearestMiss >= 0) {
+            game.board = *nearest; // same slots and flags: only the kinds differ
+            result.measure = nearestMeasure;
+        } else {
+            // No construction a playout cleared: the number's own deal.
+            game.Seed = DealSeed(number, 0);
+            NewGame(game, true);
+            result.measure = MeasureGrade(game.board);
+        }
+    }
+    result.grade = GradeOf(result.measure.cleared, bands);
+    result.fits = wanted == Grade::Any || result.grade == wanted;
+    game.deal = DealIdentity{number, result.grade};
+    return result;
+}
+
+std::string DealLabel(const DealIdentity& deal) {
+    if (deal.Number == 0) {
+        return {};
+    }
+    std::string label = "Spiel " + std::to_string(deal.Number);
+    const std::string_view word = GradeWord(deal.DealGrade);
+    if (!word.empty()) {
+        label += " \u00B7 "; // middle dot
+        label += word;
+    }
+    return label;
+}
+
+} // namespace kelmar
