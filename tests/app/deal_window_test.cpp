@@ -137,7 +137,8 @@ TEST_F(DealWindow, TheDifficultyActsAtTheNextDealAndIsKeptInTheSettings) {
     form->MDifficultyItems[1]->trigger();
     form->ShutDownGame();
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(ini.readAll().contains("\r\nLayout=Pyramide\r\nDifficulty=1\r\n"));
+    EXPECT_TRUE(ini.readAll().contains(
+        "\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame=1\r\nDifficulty=1\r\n"));
 }
 
 // A layout chosen in the chooser deals a fresh number on it, graded by that

@@ -114,7 +114,7 @@ TEST_F(SafeHint, TurnedOffTheHintIsThePlainOneAndTheLineIsWritten) {
     form->ShutDownGame();
     QFile ini(QStringLiteral("Kelmar.ini"));
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(ini.readAll().contains("\r\nZoom=100\r\nSafeHint=0\r\n"));
+    EXPECT_TRUE(ini.readAll().contains("\r\nZoom=100\r\nLayout=Pyramide\r\nSafeHint=0\r\n"));
 
     form.reset();
     start(); // reads SafeHint=0 back

@@ -602,8 +602,11 @@ TEST_F(SettingsFile, TheLayoutIsOneLineAfterZoomAndAFileWithoutItDealsThePyramid
     }
     settings.LayoutName = "Ring\r\n[Highscores]";
     const std::string text = SettingsText(settings, table);
-    EXPECT_NE(text.find("\r\nLayout=Ring  [Highscores]\r\nDifficulty=0\r\n\r\n[Highscores]\r\n"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find(
+            "\r\nLayout=Ring  "
+            "[Highscores]\r\nSafeHint=1\r\nResumeGame=1\r\nDifficulty=0\r\n\r\n[Highscores]\r\n"),
+        std::string::npos)
         << text;
 }
 
