@@ -166,8 +166,9 @@ void TMainForm::ShutDownGame() {
     if (shutDownDone_) {
         return;
     }
-    // A running check would keep the ending process alive.
+    // A running check or hint judgement would keep the ending process alive.
     solvability_->cancel();
+    safeHint_->cancel();
     MessageSink& messages = shutdownMessages_ != nullptr ? *shutdownMessages_ : *services_.messages;
     // Before the timer stops: the clock is caught up for the kept copy.
     guarded(messages, this, [this] { resume_->close(); });

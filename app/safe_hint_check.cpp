@@ -10,7 +10,8 @@ QString LostHintText() {
 
 SafeHintCheck::SafeHintCheck(const Game& game, VerdictCache& known, SolveFunction solve,
                              AnswerSink sink, QObject* parent)
-    : QObject(parent), game_(game), known_(known), solve_(HintSolverOf(solve)),
+    : QObject(parent), game_(game), known_(known),
+      solve_(HintSolverOf(solve, [cancelled = cancelled_] { return cancelled->load(); })),
       sink_(std::move(sink)) {
     wait_.setSingleShot(true);
     connect(&wait_, &QTimer::timeout, this, &SafeHintCheck::waitEnded);
@@ -19,7 +20,12 @@ SafeHintCheck::SafeHintCheck(const Game& game, VerdictCache& known, SolveFunctio
 
 SafeHintCheck::~SafeHintCheck() {
     watcher_.disconnect(this);
+    cancel();
     watcher_.waitForFinished();
+}
+
+void SafeHintCheck::cancel() {
+    cancelled_->store(true);
 }
 
 bool SafeHintCheck::ask() {

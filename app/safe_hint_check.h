@@ -12,7 +12,9 @@
 #include <QFutureWatcher>
 #include <QObject>
 #include <QTimer>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -34,8 +36,14 @@ public:
     // thread, at once from ask() or later.
     SafeHintCheck(const Game& game, VerdictCache& known, SolveFunction solve, AnswerSink sink,
                   QObject* parent = nullptr);
-    // Waits for a running worker: it holds the solve function.
+    // Stops a running worker and waits for it: it holds the solve function.
     ~SafeHintCheck() override;
+
+    // Stops the solver of a running worker within a few search nodes (its
+    // judgement then proves nothing); for the window's close, so that a
+    // judgement in progress does not keep the ending process alive. Later
+    // questions are not judged by the solver any more.
+    void cancel();
 
     // About the analysed position on the board now, which must have a move.
     // True: answered at once; false: the worker judges it, and its answer
@@ -85,6 +93,9 @@ private:
 
     const Game& game_;
     VerdictCache& known_;
+    // Set by cancel(); read by the worker's solver. Before solve_, which
+    // holds it.
+    std::shared_ptr<std::atomic<bool>> cancelled_ = std::make_shared<std::atomic<bool>>(false);
     HintSolveFunction solve_;
     AnswerSink sink_;
     std::optional<KnownLine> line_;

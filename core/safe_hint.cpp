@@ -47,10 +47,11 @@ WinningLine LineAfter(WinningLine line, SolverMove pair) {
     return line;
 }
 
-HintSolveFunction HintSolverOf(const SolveFunction& solve) {
+HintSolveFunction HintSolverOf(const SolveFunction& solve, SolveStop stop) {
     if (!solve) {
-        return [](const Board& board, int64_t budget, SolverStats* stats, WinningLine* line) {
-            return SolvePosition(board, budget, stats, line);
+        return [stop = std::move(stop)](const Board& board, int64_t budget, SolverStats* stats,
+                                        WinningLine* line) {
+            return SolvePosition(board, budget, stats, line, stop);
         };
     }
     return [solve](const Board& board, int64_t budget, SolverStats* stats, WinningLine* line) {

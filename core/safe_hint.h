@@ -53,7 +53,7 @@ using HintSolveFunction =
 
 // `solve` as a HintSolveFunction that gives no lines; an empty `solve`
 // gives SolvePosition with its winning orders.
-HintSolveFunction HintSolverOf(const SolveFunction& solve);
+HintSolveFunction HintSolverOf(const SolveFunction& solve, SolveStop stop = {});
 
 enum class HintSafety {
     Safe,    // `pair` keeps the position winnable

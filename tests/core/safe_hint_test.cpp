@@ -1,4 +1,5 @@
 #include "core/board.h"
+#include "core/deal.h"
 #include "core/rules.h"
 #include "core/safe_hint.h"
 #include "test_support.h"
@@ -347,6 +348,21 @@ TEST(ShowHintPair, ShowsAChosenPairForTheNextPressToTakeAndRefusesAnythingElse) 
     EXPECT_TRUE(game.board.Slots[6].Present);
     EXPECT_EQ(game.history.Records[1].First, 4);
     EXPECT_EQ(game.clock.BaseElapsed, 13000) << "the taking press is free";
+}
+
+// Closing the window stops a hint judgement in progress through the stop
+// given with the solver; without it the ending process waited for the
+// judgement's whole node budget.
+TEST(HintSolver, PassesTheStopOnToTheSearch) {
+    Game game; // a random deal that needs thousands of search nodes
+    game.settings.AvoidUnsolveableGames = false;
+    SeedRandom(game, 172813);
+    NewGame(game);
+    bool stopped = false;
+    const HintSolveFunction solve = HintSolverOf({}, [&stopped] { return stopped; });
+    EXPECT_NE(solve(game.board, 1'000'000, nullptr, nullptr), SolveResult::Undecided);
+    stopped = true;
+    EXPECT_EQ(solve(game.board, 1'000'000, nullptr, nullptr), SolveResult::Undecided);
 }
 
 } // namespace
