@@ -54,8 +54,9 @@ TEST(PlayerLayouts, EachBrokenFileIsSkippedWithItsOwnMessage) {
     };
     ASSERT_EQ(read.messages.size(), std::size(expected));
     for (const auto& [file, fragment] : expected) {
+        const std::string name = file;
         const auto it = std::find_if(read.messages.begin(), read.messages.end(),
-                                     [&](const std::string& m) { return m.find(file) != m.npos; });
+                                     [&](const std::string& m) { return m.find(name) != m.npos; });
         ASSERT_NE(it, read.messages.end()) << file;
         EXPECT_NE(it->find(fragment), std::string::npos) << *it;
         EXPECT_NE(it->find("übergangen"), std::string::npos) << *it;
