@@ -10,8 +10,8 @@
 #include <cstdio> // jpeglib.h needs size_t and FILE declared first
 #include <cstring>
 #include <jerror.h>
-#include <vector>
 #include <jpeglib.h>
+#include <vector>
 
 namespace kelmar {
 namespace {

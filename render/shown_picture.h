@@ -68,7 +68,7 @@ private:
     int32_t height_ = 0;
     int32_t stride_ = 0;
     int32_t columns_ = 0; // cells across
-    bool copy_ = true; // the record keeps the bytes in bytes_
+    bool copy_ = true;    // the record keeps the bytes in bytes_
     std::vector<uint8_t> bytes_;
     std::vector<bool> known_; // per cell, row by row
 };
