@@ -14,10 +14,6 @@
 #include <QLocale>
 #include <QTranslator>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace {
 
 // Qt's own dialogs and buttons ("Abbrechen", "Öffnen") in German, whatever
@@ -32,15 +28,6 @@ void loadGermanQtTexts(QApplication& app, QTranslator& translator) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-#ifdef __GLIBC__
-    // A full-screen board's pictures take megabytes each and are made anew
-    // at every change of size and at the pause screen. glibc raises its mmap
-    // threshold each time such a block is freed, so that later ones come
-    // from the heap, where freed space is not given back and the peak grows
-    // by it. Fixed at glibc's default, every block over 128 KiB keeps a
-    // mapping of its own, returned when it is freed.
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-#endif
     // On an X server Qt sends the window's pixels through shared memory, and
     // before painting again over pixels sent that way it waits for the
     // server to have read them: a round trip that wakes two of our threads
