@@ -96,7 +96,10 @@ void BM_ResizeToPaintedBoard(benchmark::State& state) {
         SteadyTickSource ticks;
         SilentMessages messages;
         NoFiles files;
-        MainFormServices services{&ticks, &messages, &files, {}, {}, {}, {}, {}, {}, {}, {}};
+        MainFormServices services;
+        services.ticks = &ticks;
+        services.messages = &messages;
+        services.files = &files;
         TMainForm form(services);
         form.show();
         form.FieldMouseUp(Qt::LeftButton, 0, 0); // leaves the logo: a board to paint
@@ -154,7 +157,10 @@ void BM_RescaleAndCompose(benchmark::State& state) {
         SteadyTickSource ticks;
         SilentMessages messages;
         NoFiles files;
-        MainFormServices services{&ticks, &messages, &files, {}, {}, {}, {}, {}, {}, {}, {}};
+        MainFormServices services;
+        services.ticks = &ticks;
+        services.messages = &messages;
+        services.files = &files;
         TMainForm form(services);
         form.FieldMouseUp(Qt::LeftButton, 0, 0);
         int scale = 201;
