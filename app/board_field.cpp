@@ -4,6 +4,7 @@
 #include "render/display_image.h"
 #include "render/text.h"
 
+#include <QBackingStore>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -69,8 +70,10 @@ void TField::present() {
         update();
         return;
     }
+    const ScreenRows screen = windowRows(*bitmap, ratio);
     QRegion changed;
-    for (const Rect& area : shown_.changedAreas(*bitmap)) {
+    for (const Rect& area : screen.first != nullptr ? shown_.changedAreas(*bitmap, screen)
+                                                    : shown_.changedAreas(*bitmap)) {
         changed += inWidget(area, ratio);
     }
     if (!changed.isEmpty()) {
@@ -264,9 +267,44 @@ void TField::recordPainted(const Bitmap& bitmap, const QRegion& painted, int rat
         shown_.forget();
         return;
     }
+    const bool onWindow = windowRows(bitmap, ratio).first != nullptr;
     for (const QRect& area : painted) {
-        shown_.record(bitmap, inPicture(area, ratio));
+        if (onWindow) {
+            shown_.recordShown(bitmap, inPicture(area, ratio));
+        } else {
+            shown_.record(bitmap, inPicture(area, ratio));
+        }
     }
+}
+
+// A Device BackBuffer drawn pixel for pixel into a window image of 32-bit
+// pixels arrives there byte for byte (its X bytes are 0xFF, so even a window
+// with alpha keeps them): the window's pixels are then exactly what the
+// screen shows of the board, and keeping a copy of them would only cost
+// memory (5.5 MB for a full-screen board on 1920 x 1080). Other formats are
+// converted on the way and keep their own copy.
+ScreenRows TField::windowRows(const Bitmap& bitmap, int ratio) const {
+    if (ratio == 0 || bitmap.format() != PixelFormatSetting::Device) {
+        return {};
+    }
+    QBackingStore* store = backingStore();
+    QPaintDevice* device = store != nullptr ? store->paintDevice() : nullptr;
+    if (device == nullptr || device->devType() != QInternal::Image) {
+        return {};
+    }
+    const auto* image = static_cast<const QImage*>(device);
+    const QImage::Format format = image->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+        format != QImage::Format_ARGB32_Premultiplied) {
+        return {};
+    }
+    const QPoint corner = mapTo(window(), boardRect().topLeft()) * ratio;
+    if (corner.x() < 0 || corner.y() < 0 || corner.x() + bitmap.width() > image->width() ||
+        corner.y() + bitmap.height() > image->height()) {
+        return {};
+    }
+    return {image->constScanLine(corner.y()) + std::ptrdiff_t{corner.x()} * 4,
+            image->bytesPerLine()};
 }
 
 void TField::resizeEvent(QResizeEvent*) {

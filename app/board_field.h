@@ -104,12 +104,15 @@ private:
     QRect inWidget(const Rect& area, int ratio) const;
     Rect inPicture(const QRect& area, int ratio) const;
     void recordPainted(const Bitmap& bitmap, const QRegion& painted, int ratio);
+    // The window's own pixels under the board when they hold the
+    // BackBuffer's bytes as they are (see the source); else first is null.
+    ScreenRows windowRows(const Bitmap& bitmap, int ratio) const;
 
     PictureSource source_;
     PictureSource background_;
     std::function<bool()> screenShowing_;
     QImage scratch_;     // the converted picture of formats other than Device
-    ShownPicture shown_; // what the screen shows of the BackBuffer
+    ShownPicture shown_; // what the screen shows of the BackBuffer, or which cells
     QPixmap backgroundTile_;
     bool backgroundStale_ = true;
     std::vector<TextLine> lines_;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <jerror.h>
 #include <jpeglib.h>
+#include <vector>
 
 namespace kelmar {
 namespace {
@@ -136,6 +137,120 @@ private:
     PixelFormatSetting format_;
 };
 
+// Rows filtered to `to`/`from` of the decoded size as they arrive, into the
+// top-left corner of a bitmap: bilinear, sampling at pixel centres, edges
+// repeated. Holds two filtered rows, never the decoded picture. Output row
+// oy reads source rows y0 and y0 + 1 (the last row at the bottom edge), and
+// is written as soon as the later of them has arrived.
+class ScaledRows final : public RowTarget {
+public:
+    ScaledRows(Bitmap& bitmap, int from, int to) : bitmap_(bitmap), from_(from), to_(to) {}
+
+    void begin(int width, int height) override {
+        sourceHeight_ = height;
+        const auto scaled = [this](int length) {
+            return static_cast<int>(
+                std::max<int64_t>(1, int64_t{length} * to_ / std::max(from_, 1)));
+        };
+        const int scaledWidth = scaled(width);
+        scaledHeight_ = scaled(height);
+        width_ = std::min(scaledWidth, bitmap_.width());
+        height_ = std::min(scaledHeight_, bitmap_.height());
+        columns_.resize(static_cast<std::size_t>(std::max(width_, 0)));
+        for (int x = 0; x < width_; ++x) {
+            columns_[x] = Sample(x, width, scaledWidth);
+        }
+        previous_.assign(columns_.size() * 4, 0);
+        current_.assign(columns_.size() * 4, 0);
+        out_.assign(columns_.size(), 0);
+    }
+
+    void row(int y, const uint32_t* pixels) override {
+        std::swap(previous_, current_);
+        for (int x = 0; x < width_; ++x) {
+            const Weight& c = columns_[x];
+            for (int channel = 0; channel < 4; ++channel) {
+                const int shift = channel * 8;
+                const int a = static_cast<int>((pixels[c.first] >> shift) & 0xFF);
+                const int b = static_cast<int>((pixels[c.second] >> shift) & 0xFF);
+                current_[x * 4 + channel] = a * (kOne - c.weight) + b * c.weight;
+            }
+        }
+        decoded_ = y + 1;
+        emitReady();
+    }
+
+    // Rows the decoder never delivered (a file that ends early) repeat the
+    // last one that came.
+    void finish() {
+        if (decoded_ == 0) {
+            return;
+        }
+        while (next_ < height_) {
+            write(current_, current_, 0);
+        }
+    }
+
+private:
+    static constexpr int kOne = 256; // weights are in 1/256
+
+    struct Weight {
+        int first;
+        int second;
+        int weight; // of `second`, 0..kOne
+    };
+
+    // Where output pixel `index` of `scaled` ones samples `length` source
+    // pixels.
+    static Weight Sample(int index, int length, int scaled) {
+        const double at = std::max(0.0, (index + 0.5) * length / scaled - 0.5);
+        const int first = std::min(static_cast<int>(at), length - 1);
+        const int second = std::min(first + 1, length - 1);
+        return {first, second, static_cast<int>((at - first) * kOne + 0.5)};
+    }
+
+    void emitReady() {
+        while (next_ < height_) {
+            const Weight w = Sample(next_, sourceHeight_, scaledHeight_);
+            if (w.second >= decoded_) {
+                return;
+            }
+            // second is the row just decoded; first is it or the one before.
+            write(w.first == w.second ? current_ : previous_, current_, w.weight);
+        }
+    }
+
+    void write(const std::vector<int>& upper, const std::vector<int>& lower, int weight) {
+        for (int x = 0; x < width_; ++x) {
+            uint32_t pixel = 0;
+            for (int channel = 0; channel < 4; ++channel) {
+                const int i = x * 4 + channel;
+                const int value =
+                    (upper[i] * (kOne - weight) + lower[i] * weight + kOne * kOne / 2) /
+                    (kOne * kOne);
+                pixel |= static_cast<uint32_t>(value) << (channel * 8);
+            }
+            out_[x] = pixel;
+        }
+        EncodeRow(bitmap_.format(), out_.data(), 0, width_, bitmap_.row(next_));
+        ++next_;
+    }
+
+    Bitmap& bitmap_;
+    int from_;
+    int to_;
+    int sourceHeight_ = 0;
+    int scaledHeight_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    int decoded_ = 0; // source rows delivered
+    int next_ = 0;    // the next output row
+    std::vector<Weight> columns_;
+    std::vector<int> previous_; // filtered across, 4 channels a pixel, x kOne
+    std::vector<int> current_;
+    std::vector<uint32_t> out_;
+};
+
 // Rows decoded and dropped: proves that a file decodes without error.
 class NoRows final : public RowTarget {
 public:
@@ -175,6 +290,15 @@ void DecodeJpegFileInto(const QString& path, Bitmap& target) {
     Decode(bytes, target.width(), target.height(), proof);
     BitmapRows rows(target);
     Decode(bytes, target.width(), target.height(), rows);
+}
+
+void DecodeJpegFileScaledInto(const QString& path, Bitmap& target, int from, int to) {
+    const QByteArray bytes = ReadJpegFile(path);
+    NoRows proof;
+    Decode(bytes, kMaxBitmapSide, kMaxBitmapSide, proof);
+    ScaledRows rows(target, from, to);
+    Decode(bytes, kMaxBitmapSide, kMaxBitmapSide, rows);
+    rows.finish();
 }
 
 Bitmap DecodeJpegBytes(const unsigned char* data, unsigned long size, PixelFormatSetting format,

@@ -19,6 +19,14 @@ namespace kelmar {
 // leaks on failure.
 void DecodeJpegFileInto(const QString& path, Bitmap& target);
 
+// Decodes the file and draws it scaled by `to`/`from` (percentages; the
+// sizes rounded down, at least 1) into the top-left corner of `target`, in
+// its format, keeping what fits. Bilinear, row by row as the rows are
+// decoded, so that no decoded copy of the picture is held (a logo of the
+// 250 % level is 7.7 MB). The same errors, and the same promise that a
+// failure leaves `target` as it was, as DecodeJpegFileInto.
+void DecodeJpegFileScaledInto(const QString& path, Bitmap& target, int from, int to);
+
 // Decodes bytes in memory into a new Bitmap of `format`, at most `maxWidth` x
 // `maxHeight` of its top-left part; the same errors, no "Cannot open" one.
 Bitmap DecodeJpegBytes(const unsigned char* data, unsigned long size, PixelFormatSetting format,

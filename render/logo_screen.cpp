@@ -1,16 +1,8 @@
 #include "render/logo_screen.h"
 
 #include "render/bitmap_ops.h"
-#include "render/display_image.h"
-#include "render/graphics_error.h"
 #include "render/jpeg_decoder.h"
-#include "render/picture_file.h"
-#include "render/pixel_rows.h"
 #include "render/renderer.h"
-
-#include <QFile>
-#include <QPainter>
-#include <algorithm>
 
 namespace kelmar {
 namespace {
@@ -36,41 +28,11 @@ void DrawLogoPicture(Graphics& graphics) {
         DecodeJpegFileInto(found.Path, *graphics.BackBuffer);
         return;
     }
-    // Another level's logo, decoded whole and filtered to this scale. A
-    // full-screen board takes 5 to 8 MB per copy, so no more copies are held
-    // than needed: in Device the decoded logo is filtered straight into the
-    // BackBuffer, in the other formats through one scaled copy.
-    QFile file(found.Path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw CannotOpenFileError(found.Path.toStdString());
-    }
-    const QByteArray bytes = file.readAll();
-    const Bitmap logo = DecodeJpegBytes(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                        static_cast<unsigned long>(bytes.size()),
-                                        PixelFormatSetting::Device, kMaxBitmapSide, kMaxBitmapSide);
-    QImage scratch;
-    const QImage image = DisplayImage(logo, scratch); // Device rows, not copied
-    const QSize size(
-        static_cast<int>(int64_t{image.width()} * graphics.ScalePercent / found.Percent),
-        static_cast<int>(int64_t{image.height()} * graphics.ScalePercent / found.Percent));
-    Bitmap& target = *graphics.BackBuffer;
-    if (target.format() == PixelFormatSetting::Device) {
-        // Device rows are RGB32: filtered straight into the BackBuffer.
-        QImage rows(target.row(0), target.width(), target.height(), target.stride(),
-                    QImage::Format_RGB32);
-        QPainter painter(&rows);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRect(QPoint(0, 0), size), image);
-        return;
-    }
-    const QImage scaled = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                              .convertToFormat(QImage::Format_RGB32);
-    const int32_t rows = std::min(scaled.height(), target.height());
-    const int32_t columns = std::min(scaled.width(), target.width());
-    for (int32_t y = 0; y < rows; ++y) {
-        EncodeRow(target.format(), reinterpret_cast<const uint32_t*>(scaled.constScanLine(y)), 0,
-                  columns, target.row(y));
-    }
+    // Another level's logo, filtered to this scale as it is decoded: a
+    // decoded copy of a full-screen logo would take 5 to 8 MB at the moment
+    // the pause screen shows.
+    DecodeJpegFileScaledInto(found.Path, *graphics.BackBuffer, found.Percent,
+                             graphics.ScalePercent);
 }
 
 void ShowLogoScreen(Game& game, Graphics& graphics, BoardSurface& surface) {

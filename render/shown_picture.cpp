@@ -40,18 +40,33 @@ void CopyNibbles(uint8_t* to, const uint8_t* from, int32_t x0, int32_t x1) {
 
 } // namespace
 
-bool ShownPicture::fits(const Bitmap& picture) const {
-    return !known_.empty() && picture.format() == format_ && picture.width() == width_ &&
-           picture.height() == height_ && picture.stride() == stride_;
+bool ShownPicture::fits(const Bitmap& picture, bool copy) const {
+    return !known_.empty() && copy == copy_ && picture.format() == format_ &&
+           picture.width() == width_ && picture.height() == height_ && picture.stride() == stride_;
 }
 
 std::vector<Rect> ShownPicture::changedAreas(const Bitmap& now) const {
     if (now.isEmpty()) {
         return {};
     }
-    if (!fits(now)) {
+    if (!fits(now, true)) {
         return {Rect{0, 0, now.width(), now.height()}};
     }
+    return compare(now, bytes_.data(), stride_);
+}
+
+std::vector<Rect> ShownPicture::changedAreas(const Bitmap& now, const ScreenRows& screen) const {
+    if (now.isEmpty()) {
+        return {};
+    }
+    if (!fits(now, false) || screen.first == nullptr) {
+        return {Rect{0, 0, now.width(), now.height()}};
+    }
+    return compare(now, screen.first, screen.stride);
+}
+
+std::vector<Rect> ShownPicture::compare(const Bitmap& now, const uint8_t* shownFirst,
+                                        std::ptrdiff_t shownStride) const {
     const int bits = StorageBitsPerPixel(format_);
     const std::size_t rowBytes = BytesOf(0, width_, bits).last;
     std::vector<Rect> areas;
@@ -63,7 +78,7 @@ std::vector<Rect> ShownPicture::changedAreas(const Bitmap& now) const {
         }
         for (int32_t y = top; y < bottom; ++y) {
             const uint8_t* row = now.row(y);
-            const uint8_t* shown = bytes_.data() + static_cast<std::size_t>(y) * stride_;
+            const uint8_t* shown = shownFirst + y * shownStride;
             // Most rows of a move are untouched: one comparison settles them.
             if (std::memcmp(row, shown, rowBytes) == 0) {
                 continue;
@@ -92,17 +107,30 @@ std::vector<Rect> ShownPicture::changedAreas(const Bitmap& now) const {
 }
 
 void ShownPicture::record(const Bitmap& now, const Rect& area) {
+    mark(now, area, true);
+}
+
+void ShownPicture::recordShown(const Bitmap& now, const Rect& area) {
+    mark(now, area, false);
+}
+
+void ShownPicture::mark(const Bitmap& now, const Rect& area, bool copy) {
     if (now.isEmpty()) {
         forget();
         return;
     }
-    if (!fits(now)) {
+    if (!fits(now, copy)) {
         format_ = now.format();
         width_ = now.width();
         height_ = now.height();
         stride_ = now.stride();
         columns_ = CellCount(width_);
-        bytes_.assign(now.byteCount(), 0);
+        copy_ = copy;
+        if (copy) {
+            bytes_.assign(now.byteCount(), 0);
+        } else {
+            std::vector<uint8_t>().swap(bytes_); // the memory back, not only the size
+        }
         known_.assign(static_cast<std::size_t>(columns_) * CellCount(height_), false);
     }
     const int32_t left = std::max(area.Left, 0);
@@ -114,7 +142,7 @@ void ShownPicture::record(const Bitmap& now, const Rect& area) {
     }
     const int bits = StorageBitsPerPixel(format_);
     const ByteSpan span = BytesOf(left, right, bits);
-    for (int32_t y = top; y < bottom; ++y) {
+    for (int32_t y = copy ? top : bottom; y < bottom; ++y) {
         uint8_t* shown = bytes_.data() + static_cast<std::size_t>(y) * stride_;
         if (bits == 4) {
             CopyNibbles(shown, now.row(y), left, right);
@@ -140,7 +168,7 @@ void ShownPicture::record(const Bitmap& now, const Rect& area) {
 
 void ShownPicture::forget() {
     known_.clear();
-    bytes_.clear();
+    std::vector<uint8_t>().swap(bytes_);
     width_ = height_ = stride_ = columns_ = 0;
 }
 

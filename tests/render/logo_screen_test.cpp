@@ -99,6 +99,73 @@ TEST_F(LogoScreenTest, LogoIsDrawnAtItsOwnSizeFromTheTopLeft) {
     EXPECT_EQ(graphics_.LogoLineCursor, 460);
 }
 
+// Another level's logo is filtered while it is decoded. Four quadrants of
+// colour (on JPEG blocks, saved at full quality) must land on the quadrants
+// of the scaled picture, up to its last row and column, whether it shrinks
+// a little or a lot, grows, or is larger than the target; the target
+// outside the scaled picture stays as it was.
+TEST(ScaledJpeg, QuadrantsLandWhereTheScaleSaysAndNothingElseIsTouched) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("logo.jpg"));
+    const QColor colours[2][2] = {{QColor(220, 30, 30), QColor(30, 200, 40)},
+                                  {QColor(20, 40, 210), QColor(230, 230, 30)}}; // [row][column]
+    QImage source(160, 128, QImage::Format_RGB32);
+    for (int y = 0; y < source.height(); ++y) {
+        for (int x = 0; x < source.width(); ++x) {
+            source.setPixelColor(x, y, colours[y / 64][x / 80]);
+        }
+    }
+    ASSERT_TRUE(source.save(path, "JPG", 100));
+
+    struct Case {
+        int from, to;
+        int32_t targetWidth, targetHeight;
+        PixelFormatSetting format;
+    };
+    const Case cases[] = {
+        {250, 210, 200, 200, PixelFormatSetting::Device}, // 134 x 107
+        {100, 137, 300, 300, PixelFormatSetting::Device}, // 219 x 175, grows
+        {200, 50, 100, 100, PixelFormatSetting::Bits24},  // 40 x 32, skips rows
+        {150, 143, 90, 70, PixelFormatSetting::Bits24},   // 152 x 122, clipped
+        {300, 250, 200, 200, PixelFormatSetting::Bits16}, // 133 x 106
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << " -> " << c.to << " %");
+        Bitmap target = test::Noise(c.targetWidth, c.targetHeight, c.format, 5);
+        const Bitmap before = target;
+        DecodeJpegFileScaledInto(path, target, c.from, c.to);
+        const int32_t width = 160 * c.to / c.from;
+        const int32_t height = 128 * c.to / c.from;
+        const auto expectColour = [&](int32_t x, int32_t y, const QColor& colour) {
+            if (x >= c.targetWidth || y >= c.targetHeight) {
+                return;
+            }
+            const Rgb got = target.pixel(x, y);
+            EXPECT_NEAR(got.R, colour.red(), 10) << x << ", " << y;
+            EXPECT_NEAR(got.G, colour.green(), 10) << x << ", " << y;
+            EXPECT_NEAR(got.B, colour.blue(), 10) << x << ", " << y;
+        };
+        // Corners and the middles of the quadrants, away from the seams.
+        for (int row = 0; row < 2; ++row) {
+            for (int column = 0; column < 2; ++column) {
+                const QColor& colour = colours[row][column];
+                const int32_t x0 = column * (width - 1);
+                const int32_t y0 = row * (height - 1);
+                expectColour(x0, y0, colour);
+                expectColour((width / 2) * column + width / 4, (height / 2) * row + height / 4,
+                             colour);
+            }
+        }
+        // Past the scaled picture nothing changed.
+        for (int32_t y = 0; y < c.targetHeight; ++y) {
+            for (int32_t x = y < height ? width : 0; x < c.targetWidth; ++x) {
+                ASSERT_EQ(target.rawPixel(x, y), before.rawPixel(x, y)) << x << ", " << y;
+            }
+        }
+    }
+}
+
 TEST_F(LogoScreenTest, LargeAndGreyLogosAreClippedAndDecoded) {
     QImage grey(800, 600, QImage::Format_Grayscale8);
     grey.fill(200);

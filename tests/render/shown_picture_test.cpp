@@ -1,6 +1,5 @@
-#include "render/shown_picture.h"
-
 #include "core/pixel_format.h"
+#include "render/shown_picture.h"
 #include "tests/render/render_test_support.h"
 
 #include <gtest/gtest.h>
@@ -39,9 +38,12 @@ TEST_P(ShownPictureFormats, AChangedPixelIsReportedAsItsCell) {
         Rect cell;
     };
     const Case cases[] = {
-        {0, 0, {0, 0, 32, 32}},          {31, 31, {0, 0, 32, 32}},
-        {32, 0, {32, 0, 64, 32}},        {63, 33, {32, 32, 64, 64}},
-        {96, 64, {96, 64, kWidth, kHeight}}, {100, 69, {96, 64, kWidth, kHeight}},
+        {0, 0, {0, 0, 32, 32}},
+        {31, 31, {0, 0, 32, 32}},
+        {32, 0, {32, 0, 64, 32}},
+        {63, 33, {32, 32, 64, 64}},
+        {96, 64, {96, 64, kWidth, kHeight}},
+        {100, 69, {96, 64, kWidth, kHeight}},
         {1, 69, {0, 64, 32, kHeight}},
     };
     for (const Case& c : cases) {
@@ -57,8 +59,7 @@ TEST_P(ShownPictureFormats, AChangedPixelIsReportedAsItsCell) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryFormat, ShownPictureFormats,
-                         testing::ValuesIn(kAllPixelFormats),
+INSTANTIATE_TEST_SUITE_P(EveryFormat, ShownPictureFormats, testing::ValuesIn(kAllPixelFormats),
                          [](const auto& info) { return test::FormatName(info.param); });
 
 TEST(ShownPicture, NeighbouringChangedCellsOfARowJoinAndOthersStayApart) {
@@ -69,8 +70,7 @@ TEST(ShownPicture, NeighbouringChangedCellsOfARowJoinAndOthersStayApart) {
     Flip(picture, 40, 10); // cell 1 of band 0, joins cell 0
     Flip(picture, 99, 20); // cell 3 of band 0, apart
     Flip(picture, 40, 40); // band 1
-    const std::vector<Rect> expected{
-        {0, 0, 64, 32}, {96, 0, kWidth, 32}, {32, 32, 64, 64}};
+    const std::vector<Rect> expected{{0, 0, 64, 32}, {96, 0, kWidth, 32}, {32, 32, 64, 64}};
     EXPECT_EQ(shown.changedAreas(picture), expected);
 }
 
@@ -126,6 +126,55 @@ TEST(ShownPicture, AreasOutsideThePictureAreClipped) {
     EXPECT_TRUE(shown.changedAreas(picture).empty());
     shown.record(picture, {kWidth, 0, kWidth + 10, 10}); // wholly outside: no effect
     EXPECT_TRUE(shown.changedAreas(picture).empty());
+}
+
+// A record without a copy reads the bytes from the screen's own pixels: what
+// the screen shows is the truth, whether the picture or the screen changed,
+// and bytes of the screen beside the picture's rows (a wider window) are
+// never read.
+TEST(ShownPicture, WithoutACopyTheScreensOwnBytesAreCompared) {
+    const Bitmap picture = Picture(PixelFormatSetting::Device);
+    const std::ptrdiff_t rowBytes = std::ptrdiff_t{kWidth} * 4;
+    const std::ptrdiff_t stride = rowBytes + 12; // and some pixels beyond the board
+    std::vector<uint8_t> window(static_cast<std::size_t>(stride) * kHeight, 0xAB);
+    for (int32_t y = 0; y < kHeight; ++y) {
+        std::copy_n(picture.row(y), rowBytes, window.data() + y * stride);
+    }
+    const ScreenRows screen{window.data(), stride};
+    ShownPicture shown;
+    EXPECT_EQ(shown.changedAreas(picture, screen), std::vector<Rect>{kWhole}) << "nothing known";
+    shown.recordShown(picture, kWhole);
+    EXPECT_TRUE(shown.changedAreas(picture, screen).empty());
+
+    struct Case {
+        bool inPicture; // else the screen's byte changes
+        int32_t x, y;
+        Rect cell;
+    };
+    for (const Case& c :
+         {Case{true, 0, 0, {0, 0, 32, 32}}, Case{false, 100, 69, {96, 64, kWidth, kHeight}},
+          Case{false, 33, 40, {32, 32, 64, 64}}}) {
+        SCOPED_TRACE(testing::Message() << "pixel " << c.x << ", " << c.y);
+        Bitmap now = picture;
+        uint8_t& shownByte = window[static_cast<std::size_t>(c.y * stride + c.x * 4 + 1)];
+        const uint8_t before = shownByte;
+        if (c.inPicture) {
+            Flip(now, c.x, c.y);
+        } else {
+            shownByte ^= 0x40;
+        }
+        EXPECT_EQ(shown.changedAreas(now, screen), std::vector<Rect>{c.cell});
+        shownByte = before;
+    }
+    window[static_cast<std::size_t>(rowBytes + 3)] ^= 0xFF; // beside row 0
+    EXPECT_TRUE(shown.changedAreas(picture, screen).empty());
+
+    // Each kind of record starts anew when the other is asked or made.
+    EXPECT_EQ(shown.changedAreas(picture), std::vector<Rect>{kWhole});
+    shown.record(picture, kWhole);
+    EXPECT_EQ(shown.changedAreas(picture, screen), std::vector<Rect>{kWhole});
+    EXPECT_TRUE(shown.changedAreas(picture).empty());
+    EXPECT_EQ(shown.changedAreas(picture, ScreenRows{}), std::vector<Rect>{kWhole});
 }
 
 } // namespace
