@@ -1,5 +1,5 @@
 /* Starts a program and reports, in ms after its exec, when its top-level
- * window named NAME was mapped and when the first frame was painted into it.
+ * window whose name starts with NAME was mapped and when the first frame was painted into it.
  *
  *   first_frame NAME X Y W H PROGRAM [ARGS...]
  *
@@ -28,16 +28,22 @@ static double now_ms(void) {
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
+/* The title's raw bytes: a title with letters outside Latin-1 (the en dash
+ * before the layout's name) is not a STRING property, which XFetchName
+ * refuses; its ASCII start reads the same in every encoding. */
 static int has_name(Display* d, Window w, const char* name) {
-    char* title = NULL;
-    int match = XFetchName(d, w, &title) && title && strcmp(title, name) == 0;
-    if (title) {
-        XFree(title);
+    XTextProperty title;
+    if (!XGetWMName(d, w, &title) || !title.value) {
+        return 0;
     }
+    const size_t length = strlen(name);
+    int match = title.nitems >= length && strncmp((const char*)title.value, name, length) == 0;
+    XFree(title.value);
     return match;
 }
 
-/* The mapped top-level window called `name`, or 0. */
+/* The mapped top-level window whose name starts with `name` (the title
+ * goes on with the layout's name), or 0. */
 static Window find_window(Display* d, const char* name) {
     Window root_ret, parent, *children = NULL;
     unsigned int count = 0;

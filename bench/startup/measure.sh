@@ -79,7 +79,7 @@ for i in $(seq $runs); do
 
     idle_cost $pid "$tmp/logo.txt"
 
-    win=$(xdotool search --onlyvisible --name '^Kelmar$' | head -1)
+    win=$(xdotool search --onlyvisible --name '^Kelmar' | head -1)
     # A release on the board leaves the start screen and starts the clock.
     xdotool mousemove --window "$win" 300 300 click 1
     sleep 0.5
