@@ -21,6 +21,7 @@ void Conflicts::reset(int classes) {
     watch_.assign(3 * static_cast<size_t>(classes), {});
     activity_.assign(static_cast<size_t>(classes), 0.0);
     bump_ = 1.0;
+    passOver_ = false;
 }
 
 bool Conflicts::record(const TileSet& classes, const std::vector<int8_t>& choice,
@@ -79,7 +80,7 @@ bool Conflicts::refuted(int c, const std::vector<int8_t>& choice, TileSet& why) 
     std::vector<Watcher>& list = watch_[code];
     for (size_t k = 0; k < list.size();) {
         const Watcher seen = list[k];
-        if (seen.blocker != kEnd && Contradicted(seen.blocker, choice)) {
+        if (passOver_ && seen.blocker != kEnd && Contradicted(seen.blocker, choice)) {
             ++k;
             continue;
         }

@@ -32,6 +32,13 @@ public:
     // wrong, and a conflict is found whenever its last pairing is chosen.
     bool refuted(int c, const std::vector<int8_t>& choice, TileSet& why);
 
+    // With `on`, refuted() passes over a conflict whose blocker (another
+    // of its codes) has a different pairing without reading it; off (the
+    // start of every search), it reads each one, which keeps the order of
+    // the watch lists, and so the conflict a refutation names, exactly as
+    // it always was. Either way the answers are exact.
+    void passOverBroken(bool on) { passOver_ = on; }
+
     // How much class c took part in conflicts, recent ones weighing more.
     double activity(int c) const { return activity_[static_cast<size_t>(c)]; }
 
@@ -64,6 +71,7 @@ private:
     std::vector<std::vector<Watcher>> watch_;
     std::vector<double> activity_;
     double bump_ = 1.0;
+    bool passOver_ = false;
 };
 
 } // namespace kelmar::solver

@@ -50,34 +50,38 @@ class ConflictsScenario : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(ConflictsScenario, RefutesExactlyTheCompletingChoices) {
     const Scenario& s = GetParam();
-    Conflicts conflicts;
-    conflicts.reset(kClasses);
-    std::vector<int8_t> choice(kClasses, -1);
-    std::vector<size_t> chosenAt(kClasses, 0);
-    for (const auto& conflict : s.conflicts) {
-        TileSet classes;
-        size_t when = 0;
-        for (auto [c, v] : conflict) {
-            classes.set(c);
-            choice[static_cast<size_t>(c)] = static_cast<int8_t>(v);
-            chosenAt[static_cast<size_t>(c)] = ++when;
+    for (bool passOver : {false, true}) {
+        SCOPED_TRACE(passOver ? "passing over" : "reading every conflict");
+        Conflicts conflicts;
+        conflicts.reset(kClasses);
+        conflicts.passOverBroken(passOver);
+        std::vector<int8_t> choice(kClasses, -1);
+        std::vector<size_t> chosenAt(kClasses, 0);
+        for (const auto& conflict : s.conflicts) {
+            TileSet classes;
+            size_t when = 0;
+            for (auto [c, v] : conflict) {
+                classes.set(c);
+                choice[static_cast<size_t>(c)] = static_cast<int8_t>(v);
+                chosenAt[static_cast<size_t>(c)] = ++when;
+            }
+            ASSERT_TRUE(conflicts.record(classes, choice, chosenAt));
+            choice.assign(kClasses, -1);
         }
-        ASSERT_TRUE(conflicts.record(classes, choice, chosenAt));
-        choice.assign(kClasses, -1);
-    }
-    std::vector<int> stack;
-    for (size_t k = 0; k < s.steps.size(); ++k) {
-        const Step& step = s.steps[k];
-        if (step.cls < 0) {
-            choice[static_cast<size_t>(stack.back())] = -1;
-            stack.pop_back();
-            continue;
+        std::vector<int> stack;
+        for (size_t k = 0; k < s.steps.size(); ++k) {
+            const Step& step = s.steps[k];
+            if (step.cls < 0) {
+                choice[static_cast<size_t>(stack.back())] = -1;
+                stack.pop_back();
+                continue;
+            }
+            choice[static_cast<size_t>(step.cls)] = static_cast<int8_t>(step.value);
+            stack.push_back(step.cls);
+            TileSet why;
+            EXPECT_EQ(conflicts.refuted(step.cls, choice, why), step.refuted)
+                << s.name << " step " << k;
         }
-        choice[static_cast<size_t>(step.cls)] = static_cast<int8_t>(step.value);
-        stack.push_back(step.cls);
-        TileSet why;
-        EXPECT_EQ(conflicts.refuted(step.cls, choice, why), step.refuted)
-            << s.name << " step " << k;
     }
 }
 
@@ -113,18 +117,26 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Random walks of choices and take-backs against the plain check, with
 // conflicts recorded on the way as the search does (from the current
-// pairings, then the last choice is taken back).
+// pairings, then the last choice is taken back). Passing over broken
+// conflicts is off, on, or switched on part way, as a search does between
+// two dives.
 TEST(Conflicts, AgreeWithThePlainCheckOnRandomWalks) {
     for (uint32_t seed = 1; seed <= 200; ++seed) {
         std::mt19937 rng(seed);
         Conflicts conflicts;
         conflicts.reset(kClasses);
+        const int switchAt = seed % 3 == 0   ? 1000
+                             : seed % 3 == 1 ? 0
+                                             : static_cast<int>(rng() % 300);
         std::vector<Recorded> recorded;
         std::vector<int8_t> choice(kClasses, -1);
         std::vector<size_t> chosenAt(kClasses, 0);
         std::vector<int> stack;
         size_t clock = 0;
         for (int step = 0; step < 300; ++step) {
+            if (step == switchAt) {
+                conflicts.passOverBroken(true);
+            }
             const bool back = !stack.empty() && (stack.size() == kClasses || rng() % 3 == 0);
             if (back) {
                 choice[static_cast<size_t>(stack.back())] = -1;
