@@ -63,7 +63,11 @@ constexpr int64_t kDealCheckNodeBudget = 1500;
 // lost for a reason that does not involve the child's pairing is left at
 // once, and the class that took part in the most conflicts is decided
 // first. Lost positions are kept in a table (per thread) and the search
-// restarts with longer and longer dives, keeping what it learned.
+// restarts with longer and longer dives, keeping what it learned. Within
+// the first kDealCheckNodeBudget nodes it runs exactly as it did when the
+// deals of NewGame were recorded (same dives, same order of work), so the
+// check of a constructed deal gives the same verdicts; past them the dives
+// are four times as long and the conflicts are looked up more cheaply.
 //
 // Works on any board (the layout or a loaded one) and precomputes the
 // neighbour sets per call. Safe to call from several threads at once on
@@ -74,10 +78,13 @@ constexpr int64_t kDealCheckNodeBudget = 1500;
 // board is Winnable). Once the budget is spent without a proof the answer
 // is Undecided; a larger budget never decides less, as the search runs the
 // same way until the smaller budget would have stopped it. On the census
-// positions (bench/solver: 5,000 random deals, 3,000 positions reached by
-// play) no call took more than 30,666 nodes, about 0.5 s; positions built
-// to be hard take more (75,438 nodes have been seen), so only the budget
-// or the caller's stop bounds a call.
+// positions of the pyramid (bench/solver: 5,000 random deals, 3,000
+// positions reached by play) no call took more than 30,666 nodes, about
+// 0.5 s (about 15 us a node); random deals of the layout of long rows on
+// two layers (Weites Feld) take up to 81,300 nodes, about 1.4 s (about
+// 18 us a node), and positions built to be hard take more (75,438 nodes
+// have been seen on the pyramid), so only the budget or the caller's stop
+// bounds a call.
 //
 // `stats`, when given, receives the effort. `solution`, when given, is
 // cleared and on Winnable holds the pairs of one winning order, each pair

@@ -7,14 +7,21 @@ bool Holds(uint16_t code, const std::vector<int8_t>& choice) {
     return choice[code / 3U] == static_cast<int8_t>(code % 3U);
 }
 
+// True when the class of `code` has another pairing than the code's.
+bool Contradicted(uint16_t code, const std::vector<int8_t>& choice) {
+    const int8_t v = choice[code / 3U];
+    return v >= 0 && v != static_cast<int8_t>(code % 3U);
+}
+
 } // namespace
 
 void Conflicts::reset(int classes) {
     data_.clear();
-    watchAt_.clear();
+    watched_.clear();
     watch_.assign(3 * static_cast<size_t>(classes), {});
     activity_.assign(static_cast<size_t>(classes), 0.0);
     bump_ = 1.0;
+    passOver_ = false;
 }
 
 bool Conflicts::record(const TileSet& classes, const std::vector<int8_t>& choice,
@@ -23,7 +30,7 @@ bool Conflicts::record(const TileSet& classes, const std::vector<int8_t>& choice
     if (size == 0 || size > kLongest) {
         return false;
     }
-    const auto id = static_cast<int>(watchAt_.size());
+    const auto id = static_cast<uint32_t>(watched_.size());
     const auto start = static_cast<uint32_t>(data_.size());
     // Watch the two pairings chosen last: backtracking frees them first.
     std::array<uint32_t, 2> watched{start, start};
@@ -54,11 +61,12 @@ bool Conflicts::record(const TileSet& classes, const std::vector<int8_t>& choice
     if (size == 1) {
         watched[1] = kNone;
     }
-    watchAt_.push_back(watched);
-    for (uint32_t w : watched) {
-        if (w != kNone) {
-            watch_[data_[w]].push_back(id);
-        }
+    watched_.push_back({start, watched});
+    if (size == 1) {
+        watch_[data_[watched[0]]].push_back({id, kEnd});
+    } else {
+        watch_[data_[watched[0]]].push_back({id, data_[watched[1]]});
+        watch_[data_[watched[1]]].push_back({id, data_[watched[0]]});
     }
     return true;
 }
@@ -69,33 +77,33 @@ bool Conflicts::refuted(int c, const std::vector<int8_t>& choice, TileSet& why) 
         return false;
     }
     const auto code = static_cast<uint16_t>(3 * c + v);
-    std::vector<int>& list = watch_[code];
+    std::vector<Watcher>& list = watch_[code];
     for (size_t k = 0; k < list.size();) {
-        const int id = list[k];
-        std::array<uint32_t, 2>& w = watchAt_[static_cast<size_t>(id)];
-        const int mine = data_[w[0]] == code ? 0 : 1;
-        const uint32_t other = w[static_cast<size_t>(1 - mine)];
-        uint32_t start = w[0] < other ? w[0] : other;
-        while (start > 0 && data_[start - 1] != kEnd) {
-            --start;
+        const Watcher seen = list[k];
+        if (passOver_ && seen.blocker != kEnd && Contradicted(seen.blocker, choice)) {
+            ++k;
+            continue;
         }
+        Watched& w = watched_[seen.id];
+        const int mine = data_[w.at[0]] == code ? 0 : 1;
+        const uint32_t other = w.at[static_cast<size_t>(1 - mine)];
         uint32_t free = kNone;
-        for (uint32_t at = start; data_[at] != kEnd; ++at) {
+        for (uint32_t at = w.start; data_[at] != kEnd; ++at) {
             if (at != other && !Holds(data_[at], choice)) {
                 free = at;
                 break;
             }
         }
         if (free != kNone) {
-            w[static_cast<size_t>(mine)] = free;
-            watch_[data_[free]].push_back(id);
+            w.at[static_cast<size_t>(mine)] = free;
+            watch_[data_[free]].push_back({seen.id, other == kNone ? kEnd : data_[other]});
             list[k] = list.back();
             list.pop_back();
             continue;
         }
         if (other == kNone || Holds(data_[other], choice)) {
             why = TileSet{};
-            for (uint32_t at = start; data_[at] != kEnd; ++at) {
+            for (uint32_t at = w.start; data_[at] != kEnd; ++at) {
                 why.set(data_[at] / 3);
             }
             return true;

@@ -32,6 +32,13 @@ public:
     // wrong, and a conflict is found whenever its last pairing is chosen.
     bool refuted(int c, const std::vector<int8_t>& choice, TileSet& why);
 
+    // With `on`, refuted() passes over a conflict whose blocker (another
+    // of its codes) has a different pairing without reading it; off (the
+    // start of every search), it reads each one, which keeps the order of
+    // the watch lists, and so the conflict a refutation names, exactly as
+    // it always was. Either way the answers are exact.
+    void passOverBroken(bool on) { passOver_ = on; }
+
     // How much class c took part in conflicts, recent ones weighing more.
     double activity(int c) const { return activity_[static_cast<size_t>(c)]; }
 
@@ -41,17 +48,30 @@ private:
     static constexpr uint32_t kNone = 0xFFFFFFFF;
 
     // Each conflict is a run of codes 3 * class + choice ended by kEnd in
-    // data_. It watches two of its codes that did not hold when last looked
-    // at (watchAt_[id]: their positions in data_, kNone for the second of a
-    // one-code conflict); watch_[code] lists the conflicts watching code.
-    // Only when a watched code comes to hold is the conflict visited: it
-    // then watches another code that does not hold, or, when all others
-    // hold, refutes the choice.
+    // data_, starting at watched_[id].start. It watches two of its codes
+    // that did not hold when last looked at (watched_[id].at: their
+    // positions in data_, kNone for the second of a one-code conflict);
+    // watch_[code] lists the conflicts watching code, each with a blocker:
+    // another of its codes. Only when a watched code comes to hold is the
+    // conflict visited. When its blocker's class then has another pairing,
+    // the conflict cannot be complete and is passed over without reading
+    // it (that pairing was chosen before the watched one, so backtracking
+    // takes the watched one back first). Otherwise it watches another code
+    // that does not hold, or, when all others hold, refutes the choice.
+    struct Watched {
+        uint32_t start;
+        std::array<uint32_t, 2> at;
+    };
+    struct Watcher {
+        uint32_t id;
+        uint16_t blocker; // a code of the conflict, kEnd for none
+    };
     std::vector<uint16_t> data_;
-    std::vector<std::array<uint32_t, 2>> watchAt_;
-    std::vector<std::vector<int>> watch_;
+    std::vector<Watched> watched_;
+    std::vector<std::vector<Watcher>> watch_;
     std::vector<double> activity_;
     double bump_ = 1.0;
+    bool passOver_ = false;
 };
 
 } // namespace kelmar::solver

@@ -10,7 +10,15 @@
 namespace kelmar::solver {
 namespace {
 
-constexpr int64_t kDiveUnit = 512; // nodes; a dive lasts this times a term of luby()
+// Nodes; a dive lasts a unit times a term of luby(). The dives that start
+// within kDealCheckNodeBudget nodes use the short unit and read every
+// conflict, exactly as the search always ran there, so a deal check gives
+// the same verdicts and NewGame the same deals for the same seeds. The
+// positions that take longer (on layouts of long rows, tens of thousands
+// of nodes) get longer dives, which keep more of a promising dive, and the
+// cheaper refutation.
+constexpr int64_t kDiveUnit = 512;
+constexpr int64_t kLateDiveUnit = 2048;
 
 // Luby's sequence 1 1 2 1 1 2 4 1 1 2 1 1 2 4 8 ..., for i >= 1: many
 // short dives, now and then a longer one, with no bound on the length.
@@ -116,6 +124,8 @@ public:
         }
         return -1;
     }
+
+    void passOverBrokenConflicts(bool on) { conflicts_.passOverBroken(on); }
 
     // Limits the current dive to `limit` nodes in all (counted from the call).
     void setLimit(int64_t limit) { budget_ = limit; }
@@ -717,7 +727,9 @@ SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverSta
     // dives (they are proofs), so every dive starts with more knowledge and
     // the dives grow without bound until the budget ends.
     for (uint64_t round = 0;; ++round) {
-        const int64_t dive = kDiveUnit * luby(round + 1);
+        const bool late = st.nodes >= kDealCheckNodeBudget;
+        search.passOverBrokenConflicts(late);
+        const int64_t dive = (late ? kLateDiveUnit : kDiveUnit) * luby(round + 1);
         search.setLimit(std::min(nodeBudget, st.nodes + dive));
         switch (search.run(problem.all, 0)) {
         case Outcome::Won:

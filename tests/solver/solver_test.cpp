@@ -1,4 +1,5 @@
 #include "core/board.h"
+#include "core/builtin_layouts.h"
 #include "core/deal.h"
 #include "core/solver.h"
 #include "core/solver/search.h"
@@ -283,6 +284,37 @@ TEST(Solver, AgreesWithExhaustiveSearchOnPiecesDealtFourToAKind) {
             AddSlot(board, near[i].X, near[i].Y, near[i].Layer, kinds[i]);
         }
         ExpectAgreement(board, "four to a kind " + std::to_string(trial));
+    }
+}
+
+// The same on pieces of every built-in layout, cut along the rows: long
+// rows on few layers are where the search goes deepest and where the
+// pairings forced at its nodes are taken back again.
+TEST(Solver, AgreesWithExhaustiveSearchOnRowsOfEveryLayout) {
+    std::mt19937 rng(24);
+    for (const Layout& layout : BuiltInLayouts()) {
+        for (int trial = 0; trial < 150; ++trial) {
+            const LayoutPosition& centre = layout.Positions[rng() % kLayoutSize];
+            std::vector<LayoutPosition> near(layout.Positions.begin(), layout.Positions.end());
+            std::stable_sort(near.begin(), near.end(),
+                             [&](const LayoutPosition& a, const LayoutPosition& b) {
+                                 const auto d = [&](const LayoutPosition& p) {
+                                     return std::abs(p.X - centre.X) + 4 * std::abs(p.Y - centre.Y);
+                                 };
+                                 return d(a) < d(b);
+                             });
+            const size_t count = 24 + 4 * (rng() % 2);
+            std::vector<uint8_t> kinds;
+            for (size_t i = 0; i < count; ++i) {
+                kinds.push_back(static_cast<uint8_t>(1 + i / 4));
+            }
+            std::shuffle(kinds.begin(), kinds.end(), rng);
+            Board board = MakeBoard({});
+            for (size_t i = 0; i < count; ++i) {
+                AddSlot(board, near[i].X, near[i].Y, near[i].Layer, kinds[i]);
+            }
+            ExpectAgreement(board, layout.ShortName + " rows " + std::to_string(trial));
+        }
     }
 }
 
