@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace kelmar::testing {
 namespace {
@@ -123,14 +124,17 @@ TEST_F(LayoutWindow, ASavedGameOfEveryLayoutLoadsBackOnItsLayout) {
 // section of the settings file byte for byte as it was.
 TEST_F(LayoutWindow, AWinOnAnotherLayoutEntersOnlyThatLayoutsTable) {
     createWindow();
-    TScoreForm scores(form->scores(), game().settings);
-    form->setScoreForm(&scores);
+    // A score window is made for each main window, as the program does: it
+    // works on that window's table and settings.
+    auto scores = std::make_unique<TScoreForm>(form->scores(), game().settings);
+    form->setScoreForm(scores.get());
     startPlaying();
     form->ShutDownGame();
     const QByteArray pyramidBefore = readFile(QStringLiteral("Kelmar.ini"));
     form.reset();
     createWindow();
-    form->setScoreForm(&scores);
+    scores = std::make_unique<TScoreForm>(form->scores(), game().settings);
+    form->setScoreForm(scores.get());
     startPlaying();
     choose("Ring");
     const auto moves = arrangeWinnableDeal(game());
@@ -145,7 +149,7 @@ TEST_F(LayoutWindow, AWinOnAnotherLayoutEntersOnlyThatLayoutsTable) {
     ASSERT_NE(ring, nullptr);
     EXPECT_EQ(ring->Rows[1].Time, 72 * 500);
     EXPECT_EQ(form->scores().Rows[1].Time, 3 * 60000);
-    EXPECT_EQ(scores.windowTitle(), QStringLiteral("Kelmar-Bestenliste – Ring"));
+    EXPECT_EQ(scores->windowTitle(), QStringLiteral("Kelmar-Bestenliste – Ring"));
     layoutAnswer.reset();
     form->MLayoutClick();
     EXPECT_EQ(layoutChoices[static_cast<std::size_t>(indexOf("Ring"))].bestTime,
