@@ -77,6 +77,9 @@ std::optional<qint64> BmpPixelDataEnd(const QByteArray& header) {
     if (width <= 0 || bits == 0 || bits > 32) {
         return std::nullopt; // refused by the reader anyway
     }
+    if (width > kMaxPictureSide || height > kMaxPictureSide || height < -kMaxPictureSide) {
+        return std::nullopt; // refused by the size check, before any pixel is read
+    }
     const int64_t stride = (width * bits + 31) / 32 * 4;
     return offset + stride * (height < 0 ? -height : height);
 }

@@ -3,6 +3,7 @@
 // - a rejected or foreign file leaves the game exactly as it was;
 // - a loaded game holds only what the board and history can hold, and saving
 //   it gives a file that loads back to the same game.
+#include "core/layout.h"
 #include "fuzz/storage/fuzz_check.h"
 #include "storage/saved_game.h"
 #include "storage/storage_error.h"
@@ -54,7 +55,7 @@ void checkHoldable(const Game& game) {
         const TileSlot& slot = board.Slots[static_cast<size_t>(s)];
         FUZZ_CHECK(!slot.Present || s <= board.SlotCount);
         if (s <= board.DealtCount) {
-            FUZZ_CHECK(slot.Layer >= 1 && slot.Layer <= 5);
+            FUZZ_CHECK(slot.Layer >= 1 && slot.Layer <= kMaxLayoutLayer);
             FUZZ_CHECK(slot.Kind >= 1 && slot.Kind <= kKindCount);
         }
     }
