@@ -5,6 +5,8 @@
 #include "render/logo_screen.h"
 #include "render/renderer.h"
 
+#include <malloc.h>
+
 namespace kelmar {
 
 MainView::MainView(Game& game, TField& field, TStatusBar& status, TickSource& ticks)
@@ -16,7 +18,13 @@ MainView::MainView(Game& game, TField& field, TStatusBar& status, TickSource& ti
     // while the window is being resized: a second later they are let go.
     releaseSources_.setSingleShot(true);
     releaseSources_.setInterval(kKeepSourcesMs);
-    QObject::connect(&releaseSources_, &QTimer::timeout, [this] { graphics_.Sources = {}; });
+    // The pictures of a resize are megabytes each, freed and made anew at
+    // every step; the allocator keeps such freed heap unless told, and the
+    // next screen (a pause's logo) would be built on top of it.
+    QObject::connect(&releaseSources_, &QTimer::timeout, [this] {
+        graphics_.Sources = {};
+        malloc_trim(0);
+    });
 }
 
 // The field outlives the view by a moment while the window is destroyed.
