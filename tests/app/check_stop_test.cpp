@@ -7,9 +7,11 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <memory>
 #include <thread>
 
 namespace kelmar::testing {
@@ -21,15 +23,20 @@ class CheckStop : public WindowTest {
 protected:
     // A solver that never decides and works until the check's stop tells
     // it to end, as the real one does on a board it cannot settle.
+    // The worker may start only after the window is gone from `form` (a
+    // loaded machine), so it reads the check through a pointer of its own:
+    // the check outlives its worker.
     void createWindowWithEndlessSolver() {
-        solve = [this](const Board&, int64_t, SolverStats*) {
-            const SolveStop stopped = form->solvability().stopSignal();
+        auto check = std::make_shared<std::atomic<SolvabilityCheck*>>(nullptr);
+        solve = [check](const Board&, int64_t, SolverStats*) {
+            const SolveStop stopped = check->load()->stopSignal();
             while (!stopped()) {
                 std::this_thread::sleep_for(1ms);
             }
             return SolveResult::Undecided;
         };
         createWindow();
+        check->store(&form->solvability());
         startPlaying();
     }
 };
