@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 namespace kelmar {
@@ -84,93 +85,91 @@ double Percentile(std::vector<double> values, double p) {
     return values[at];
 }
 
-void BM_ResizeToPaintedBoard(benchmark::State& state) {
-    QTemporaryDir folder;
-    const QDir game(QStringLiteral(KELMAR_BENCH_GAME_DIR));
-    for (const QString& name : game.entryList({QStringLiteral("KL*")}, QDir::Files)) {
-        QFile::copy(game.filePath(name), QDir(folder.path()).filePath(name));
-    }
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(folder.path());
-    {
-        SteadyTickSource ticks;
-        SilentMessages messages;
-        NoFiles files;
-        MainFormServices services;
-        services.ticks = &ticks;
-        services.messages = &messages;
-        services.files = &files;
-        TMainForm form(services);
-        form.show();
-        form.FieldMouseUp(Qt::LeftButton, 0, 0); // leaves the logo: a board to paint
-        PaintCounter counter;
-        form.Field->installEventFilter(&counter);
-        QCoreApplication::processEvents();
-
-        const std::vector<QSize> script = DragScript();
-        std::vector<double> ms;
-        std::vector<double> cpuMs;
-        std::size_t step = 0;
-        for (auto _ : state) {
-            const QSize size = script[step++ % script.size()];
-            const int paintsBefore = counter.paints;
-            const double cpuBefore = ProcessCpuMs();
-            QElapsedTimer timer;
-            timer.start();
-            form.resize(size);
-            // Until the board has been painted at the scale that fits.
-            for (int round = 0; round < 1000; ++round) {
-                QCoreApplication::processEvents(QEventLoop::AllEvents);
-                const int fit = FitScale(form.Field->width(), form.Field->height());
-                if (counter.paints > paintsBefore && form.Field->boardLevel() == fit) {
-                    break;
-                }
-            }
-            const double elapsed = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-            ms.push_back(elapsed);
-            cpuMs.push_back(ProcessCpuMs() - cpuBefore);
-            state.SetIterationTime(elapsed / 1e3);
+// A main window playing in a fresh folder with the game's pictures; the
+// working directory is the folder while it lives.
+class BenchWindow {
+public:
+    BenchWindow() : previous_(QDir::currentPath()) {
+        const QDir game(QStringLiteral(KELMAR_BENCH_GAME_DIR));
+        for (const QString& name : game.entryList({QStringLiteral("KL*")}, QDir::Files)) {
+            QFile::copy(game.filePath(name), QDir(folder_.path()).filePath(name));
         }
-        state.counters["median_ms"] = Percentile(ms, 0.5);
-        state.counters["p99_ms"] = Percentile(ms, 0.99);
-        state.counters["worst_ms"] = Percentile(ms, 1.0);
-        // CPU of all the program's threads per step: what the step costs
-        // without the other load of a shared machine.
-        state.counters["cpu_median_ms"] = Percentile(cpuMs, 0.5);
-        state.counters["cpu_p99_ms"] = Percentile(cpuMs, 0.99);
-        form.ShutDownGame();
+        QDir::setCurrent(folder_.path());
+        services_.ticks = &ticks_;
+        services_.messages = &messages_;
+        services_.files = &files_;
+        form_ = std::make_unique<TMainForm>(services_);
     }
-    QDir::setCurrent(previous);
+    ~BenchWindow() {
+        form_->ShutDownGame();
+        form_.reset();
+        QDir::setCurrent(previous_);
+    }
+    TMainForm& form() { return *form_; }
+
+private:
+    QTemporaryDir folder_;
+    QString previous_;
+    SteadyTickSource ticks_;
+    SilentMessages messages_;
+    NoFiles files_;
+    MainFormServices services_;
+    std::unique_ptr<TMainForm> form_;
+};
+
+void BM_ResizeToPaintedBoard(benchmark::State& state) {
+    BenchWindow window;
+    TMainForm& form = window.form();
+    form.show();
+    form.FieldMouseUp(Qt::LeftButton, 0, 0); // leaves the logo: a board to paint
+    PaintCounter counter;
+    form.Field->installEventFilter(&counter);
+    QCoreApplication::processEvents();
+
+    const std::vector<QSize> script = DragScript();
+    std::vector<double> ms;
+    std::vector<double> cpuMs;
+    std::size_t step = 0;
+    for (auto _ : state) {
+        const QSize size = script[step++ % script.size()];
+        const int paintsBefore = counter.paints;
+        const double cpuBefore = ProcessCpuMs();
+        QElapsedTimer timer;
+        timer.start();
+        form.resize(size);
+        // Until the board has been painted at the scale that fits.
+        for (int round = 0; round < 1000; ++round) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            const int fit = FitScale(form.Field->width(), form.Field->height());
+            if (counter.paints > paintsBefore && form.Field->boardLevel() == fit) {
+                break;
+            }
+        }
+        const double elapsed = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        ms.push_back(elapsed);
+        cpuMs.push_back(ProcessCpuMs() - cpuBefore);
+        state.SetIterationTime(elapsed / 1e3);
+    }
+    state.counters["median_ms"] = Percentile(ms, 0.5);
+    state.counters["p99_ms"] = Percentile(ms, 0.99);
+    state.counters["worst_ms"] = Percentile(ms, 1.0);
+    // CPU of all the program's threads per step: what the step costs
+    // without the other load of a shared machine.
+    state.counters["cpu_median_ms"] = Percentile(cpuMs, 0.5);
+    state.counters["cpu_p99_ms"] = Percentile(cpuMs, 0.99);
 }
 // The part of a resize step that reads and scales the pictures and
 // composes the board (no paint): the scale goes through 201..249 %, whose
 // pictures come from the 250 % files.
 void BM_RescaleAndCompose(benchmark::State& state) {
-    QTemporaryDir folder;
-    const QDir game(QStringLiteral(KELMAR_BENCH_GAME_DIR));
-    for (const QString& name : game.entryList({QStringLiteral("KL*")}, QDir::Files)) {
-        QFile::copy(game.filePath(name), QDir(folder.path()).filePath(name));
+    BenchWindow window;
+    TMainForm& form = window.form();
+    form.FieldMouseUp(Qt::LeftButton, 0, 0);
+    int scale = 201;
+    for (auto _ : state) {
+        form.view().setScalePercent(scale);
+        scale = scale == 249 ? 201 : scale + 1;
     }
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(folder.path());
-    {
-        SteadyTickSource ticks;
-        SilentMessages messages;
-        NoFiles files;
-        MainFormServices services;
-        services.ticks = &ticks;
-        services.messages = &messages;
-        services.files = &files;
-        TMainForm form(services);
-        form.FieldMouseUp(Qt::LeftButton, 0, 0);
-        int scale = 201;
-        for (auto _ : state) {
-            form.view().setScalePercent(scale);
-            scale = scale == 249 ? 201 : scale + 1;
-        }
-        form.ShutDownGame();
-    }
-    QDir::setCurrent(previous);
 }
 // The pieces of a rescale from the 250 % files to 210 %: reading a picture
 // file (0 background, 1 sheet, 2 frame) and filtering it.
