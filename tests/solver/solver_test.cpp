@@ -259,30 +259,39 @@ TEST(Solver, AgreesWithExhaustiveSearchOnPiecesOfTheLayout) {
     }
 }
 
+// The 24 or 28 positions of `near` closest to `centre` (a row counts
+// `rowWeight` times a column, so pieces run along the rows), dealt four
+// tiles to a kind in random order.
+Board FourToAKindPiece(std::vector<LayoutPosition> near, const LayoutPosition& centre,
+                       int rowWeight, std::mt19937& rng) {
+    std::stable_sort(near.begin(), near.end(),
+                     [&](const LayoutPosition& a, const LayoutPosition& b) {
+                         const auto d = [&](const LayoutPosition& p) {
+                             return std::abs(p.X - centre.X) + rowWeight * std::abs(p.Y - centre.Y);
+                         };
+                         return d(a) < d(b);
+                     });
+    const size_t count = 24 + 4 * (rng() % 2);
+    std::vector<uint8_t> kinds;
+    for (size_t i = 0; i < count; ++i) {
+        kinds.push_back(static_cast<uint8_t>(1 + i / 4));
+    }
+    std::shuffle(kinds.begin(), kinds.end(), rng);
+    Board board = MakeBoard({});
+    for (size_t i = 0; i < count; ++i) {
+        AddSlot(board, near[i].X, near[i].Y, near[i].Layer, kinds[i]);
+    }
+    return board;
+}
+
 // Bigger pieces dealt like the game, four tiles to a kind: the search has
 // to commit pairings in several classes and meets positions again.
 TEST(Solver, AgreesWithExhaustiveSearchOnPiecesDealtFourToAKind) {
     std::mt19937 rng(4);
     for (int trial = 0; trial < 1000; ++trial) {
         const LayoutPosition& centre = BoardLayout[rng() % kLayoutSize];
-        std::vector<LayoutPosition> near(BoardLayout.begin(), BoardLayout.end());
-        std::stable_sort(near.begin(), near.end(),
-                         [&](const LayoutPosition& a, const LayoutPosition& b) {
-                             const auto d = [&](const LayoutPosition& p) {
-                                 return std::abs(p.X - centre.X) + 2 * std::abs(p.Y - centre.Y);
-                             };
-                             return d(a) < d(b);
-                         });
-        const size_t count = 24 + 4 * (rng() % 2);
-        std::vector<uint8_t> kinds;
-        for (size_t i = 0; i < count; ++i) {
-            kinds.push_back(static_cast<uint8_t>(1 + i / 4));
-        }
-        std::shuffle(kinds.begin(), kinds.end(), rng);
-        Board board = MakeBoard({});
-        for (size_t i = 0; i < count; ++i) {
-            AddSlot(board, near[i].X, near[i].Y, near[i].Layer, kinds[i]);
-        }
+        const Board board =
+            FourToAKindPiece({BoardLayout.begin(), BoardLayout.end()}, centre, 2, rng);
         ExpectAgreement(board, "four to a kind " + std::to_string(trial));
     }
 }
@@ -295,24 +304,8 @@ TEST(Solver, AgreesWithExhaustiveSearchOnRowsOfEveryLayout) {
     for (const Layout& layout : BuiltInLayouts()) {
         for (int trial = 0; trial < 150; ++trial) {
             const LayoutPosition& centre = layout.Positions[rng() % kLayoutSize];
-            std::vector<LayoutPosition> near(layout.Positions.begin(), layout.Positions.end());
-            std::stable_sort(near.begin(), near.end(),
-                             [&](const LayoutPosition& a, const LayoutPosition& b) {
-                                 const auto d = [&](const LayoutPosition& p) {
-                                     return std::abs(p.X - centre.X) + 4 * std::abs(p.Y - centre.Y);
-                                 };
-                                 return d(a) < d(b);
-                             });
-            const size_t count = 24 + 4 * (rng() % 2);
-            std::vector<uint8_t> kinds;
-            for (size_t i = 0; i < count; ++i) {
-                kinds.push_back(static_cast<uint8_t>(1 + i / 4));
-            }
-            std::shuffle(kinds.begin(), kinds.end(), rng);
-            Board board = MakeBoard({});
-            for (size_t i = 0; i < count; ++i) {
-                AddSlot(board, near[i].X, near[i].Y, near[i].Layer, kinds[i]);
-            }
+            const Board board = FourToAKindPiece({layout.Positions.begin(), layout.Positions.end()},
+                                                 centre, 4, rng);
             ExpectAgreement(board, layout.ShortName + " rows " + std::to_string(trial));
         }
     }
