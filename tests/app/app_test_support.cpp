@@ -1,16 +1,21 @@
 #include "tests/app/app_test_support.h"
 
 #include "app/board_field.h"
+#include "app/close_requests.h"
+#include "app/quit_signals.h"
 #include "app/safe_hint_check.h"
 #include "app/status_panels.h"
 #include "core/board.h"
 #include "core/game.h"
 #include "core/rules.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <csignal>
 #include <random>
 
 namespace kelmar::testing {
@@ -117,6 +122,15 @@ void WindowTest::createWindow() {
     services.today = [this] { return today; };
     form = std::make_unique<TMainForm>(services);
     form->TimerObject->stop();
+}
+
+void WindowTest::closeByTerminationSignal(RecordingSink& standardError) {
+    QuitSignals quitSignals;
+    ASSERT_TRUE(quitSignals.installed());
+    ConnectCloseRequests(*qApp, *form, quitSignals, standardError);
+    QSignalSpy closed(form.get(), &TMainForm::closed);
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    ASSERT_TRUE(closed.wait(5000));
 }
 
 void WindowTest::tick(uint32_t ms) {

@@ -74,6 +74,10 @@ protected:
     // Creates the window (runs the start-up) with the timer stopped, so time
     // moves only through tick().
     void createWindow();
+    // Raises SIGTERM with the quit signals connected to the window as the
+    // program connects them, and waits until the window has closed; what the
+    // close would write to standard error goes to `standardError`.
+    void closeByTerminationSignal(RecordingSink& standardError);
     // One timer event `ms` counter milliseconds after the previous one.
     void tick(uint32_t ms);
     // Leaves the start screen by a release on the board.

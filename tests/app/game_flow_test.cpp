@@ -286,13 +286,8 @@ TEST(CrashSafety, ABestTimeIsOnDiskAsSoonAsItIsEntered) {
 TEST_F(GameFlow, TerminationSignalClosesTheWindowAndWritesTheSettings) {
     createWindow();
     form->show();
-    QuitSignals quitSignals;
-    ASSERT_TRUE(quitSignals.installed());
     RecordingSink standardError;
-    ConnectCloseRequests(*qApp, *form, quitSignals, standardError);
-    QSignalSpy closed(form.get(), &TMainForm::closed);
-    ASSERT_EQ(::raise(SIGTERM), 0);
-    ASSERT_TRUE(closed.wait(5000));
+    ASSERT_NO_FATAL_FAILURE(closeByTerminationSignal(standardError));
     EXPECT_TRUE(form->ShutDownDone());
     EXPECT_TRUE(QFile::exists(QStringLiteral("Kelmar.ini")));
     EXPECT_TRUE(standardError.messages.empty());
@@ -303,14 +298,9 @@ TEST_F(GameFlow, TerminationSignalClosesTheWindowAndWritesTheSettings) {
 TEST_F(GameFlow, AFailedSettingsWriteAtASignalGoesToStandardErrorAndTheProgramEnds) {
     createWindow();
     form->show();
-    QuitSignals quitSignals;
-    ASSERT_TRUE(quitSignals.installed());
-    RecordingSink standardError;
-    ConnectCloseRequests(*qApp, *form, quitSignals, standardError);
     ASSERT_TRUE(QDir().mkdir(QStringLiteral("Kelmar.ini")));
-    QSignalSpy closed(form.get(), &TMainForm::closed);
-    ASSERT_EQ(::raise(SIGTERM), 0);
-    ASSERT_TRUE(closed.wait(5000));
+    RecordingSink standardError;
+    ASSERT_NO_FATAL_FAILURE(closeByTerminationSignal(standardError));
     EXPECT_TRUE(sink.messages.empty()) << "no message box";
     ASSERT_EQ(standardError.messages.size(), 1u);
     EXPECT_TRUE(standardError.messages[0].text.startsWith(QStringLiteral("Kann Einstellungen")));

@@ -123,13 +123,8 @@ TEST_F(ResumeWindow, TerminationSignalKeepsTheGame) {
     startPlaying();
     play(3);
     const Board board = game().board;
-    QuitSignals quitSignals;
-    ASSERT_TRUE(quitSignals.installed());
     RecordingSink standardError;
-    ConnectCloseRequests(*qApp, *form, quitSignals, standardError);
-    QSignalSpy closed(form.get(), &TMainForm::closed);
-    ASSERT_EQ(::raise(SIGTERM), 0);
-    ASSERT_TRUE(closed.wait(5000));
+    ASSERT_NO_FATAL_FAILURE(closeByTerminationSignal(standardError));
     EXPECT_TRUE(standardError.messages.empty());
     const Game kept = keptGame();
     EXPECT_TRUE(sameBoard(kept.board, board));
