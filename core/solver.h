@@ -19,6 +19,7 @@ struct SolverStats {
     int64_t safeMoves = 0; // pairs taken without branching (forced or safe)
     int64_t learned = 0;   // conflicts between pairings recorded by the search
     int64_t backjumps = 0; // nodes left early: a child's loss did not rest on its pairing
+    int64_t ruledOut = 0;  // pairings ruled out by a conflict one pairing short
 };
 
 // Asked during a search: true ends it (see SolvePosition).

@@ -71,7 +71,16 @@ bool Conflicts::record(const TileSet& classes, const std::vector<int8_t>& choice
     return true;
 }
 
-bool Conflicts::refuted(int c, const std::vector<int8_t>& choice, TileSet& why) {
+TileSet Conflicts::classesOf(uint32_t id) const {
+    TileSet out;
+    for (uint32_t at = watched_[id].start; data_[at] != kEnd; ++at) {
+        out.set(data_[at] / 3);
+    }
+    return out;
+}
+
+bool Conflicts::refuted(int c, const std::vector<int8_t>& choice, TileSet& why,
+                        std::vector<Unit>* units) {
     const int v = choice[static_cast<size_t>(c)];
     if (v < 0) {
         return false;
@@ -102,11 +111,11 @@ bool Conflicts::refuted(int c, const std::vector<int8_t>& choice, TileSet& why) 
             continue;
         }
         if (other == kNone || Holds(data_[other], choice)) {
-            why = TileSet{};
-            for (uint32_t at = w.start; data_[at] != kEnd; ++at) {
-                why.set(data_[at] / 3);
-            }
+            why = classesOf(seen.id);
             return true;
+        }
+        if (units != nullptr && choice[data_[other] / 3U] < 0) {
+            units->push_back({data_[other], seen.id});
         }
         ++k;
     }

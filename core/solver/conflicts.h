@@ -30,7 +30,20 @@ public:
     // completes a recorded conflict; `why` then holds the conflict's
     // classes. Every conflict found holds in full: the answer is never
     // wrong, and a conflict is found whenever its last pairing is chosen.
-    bool refuted(int c, const std::vector<int8_t>& choice, TileSet& why);
+    //
+    // With `units`, it also appends every conflict it reads that the choice
+    // leaves one pairing short of complete, that pairing's class still
+    // open: the search may then rule that pairing out. Conflicts not read
+    // (passed over, or watching other codes) are not reported.
+    struct Unit {
+        uint16_t code; // 3 * class + choice of the missing pairing
+        uint32_t id;   // the conflict, for classesOf()
+    };
+    bool refuted(int c, const std::vector<int8_t>& choice, TileSet& why,
+                 std::vector<Unit>* units = nullptr);
+
+    // The classes of conflict `id` (as given in a Unit).
+    TileSet classesOf(uint32_t id) const;
 
     // With `on`, refuted() passes over a conflict whose blocker (another
     // of its codes) has a different pairing without reading it; off (the

@@ -5,6 +5,8 @@
 #include "core/solver/reasoning.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <memory>
 
 namespace kelmar::solver {
@@ -127,6 +129,11 @@ public:
 
     void passOverBrokenConflicts(bool on) { conflicts_.passOverBroken(on); }
 
+    // With `on`, a choice also rules out the pairings that its conflicts
+    // leave one short (see propagate()); off, the search runs as the deal
+    // checks were recorded with.
+    void propagateConflicts(bool on) { propagating_ = on && learning_; }
+
     // Limits the current dive to `limit` nodes in all (counted from the call).
     void setLimit(int64_t limit) { budget_ = limit; }
 
@@ -164,7 +171,9 @@ public:
     // classes whose pairings the loss rests on (see the class comment); a
     // child whose loss does not rest on the pairing just chosen ends the
     // node at once, as its siblings would fail alike.
-    Outcome run(TileSet r, int depth, int changedClass = -1) {
+    // `changedSince` is the trail length before that choice: classes that
+    // propagate() paired after it changed too.
+    Outcome run(TileSet r, int depth, int changedClass = -1, size_t changedSince = SIZE_MAX) {
         const size_t pathMark = path_.size();
         const TileSet f = takeForcedPairs(r);
         if (r.empty()) {
@@ -191,7 +200,7 @@ public:
         if (lostByReasoning(r)) {
             return lost(chosenTouching(r));
         }
-        const TileSet stuck = relaxHere(r, depth, changedClass);
+        const TileSet stuck = relaxHere(r, depth, changedClass, changedSince);
         if (!stuck.empty()) {
             return lost(learn(stuck, changedClass));
         }
@@ -211,14 +220,15 @@ public:
             TileSet childReason;
             if (!commit(t, z, r)) {
                 childReason.set(tClass);
-            } else if (refuted(t, childReason)) {
+            } else if (propagating_ ? propagate(tClass, r, childReason) : refuted(t, childReason)) {
             } else {
-                const Outcome o = run(r, depth + 1, tClass);
+                const Outcome o = run(r, depth + 1, tClass, trailMark);
                 if (o != Outcome::Lost) {
                     return o;
                 }
                 childReason = reason_;
             }
+            resolve(childReason, trailMark);
             undoTo(trailMark);
             if (!learning_ || tClass < 0) {
                 continue;
@@ -247,17 +257,26 @@ public:
     // a tile of that class its rounds are valid here too: the pairing of a
     // class matters only to its own tiles. So the play goes on from the
     // parent's state at that round; the rounds are kept for the children.
-    TileSet relaxHere(const TileSet& r, int depth, int changedClass) {
+    // Classes that propagate() paired since trail length `changedSince`
+    // changed as well and count alike.
+    TileSet relaxHere(const TileSet& r, int depth, int changedClass, size_t changedSince) {
         int16_t* rounds = rounds_[static_cast<size_t>(depth)].data();
         TileSet start = r;
         int first = 0;
         if (learning_ && depth > 0 && changedClass >= 0) {
             const int16_t* parent = rounds_[static_cast<size_t>(depth - 1)].data();
             int k = kMaxTiles;
-            for (int q : choiceTiles_[static_cast<size_t>(changedClass)]) {
-                if (q >= 0 && r.has(q)) {
-                    k = std::min<int>(k, parent[q]);
+            const auto lowerTo = [&](int c) {
+                for (int q : choiceTiles_[static_cast<size_t>(c)]) {
+                    if (q >= 0 && r.has(q)) {
+                        k = std::min<int>(k, parent[q]);
+                    }
                 }
+            };
+            lowerTo(changedClass);
+            for (auto it = implied_.rbegin(); it != implied_.rend() && it->at >= changedSince;
+                 ++it) {
+                lowerTo(it->cls);
             }
             forEachTile(r, [&](int i) {
                 if (parent[i] < k) {
@@ -278,6 +297,8 @@ public:
         conflicts_.reset(static_cast<int>(p_.classes.size()));
         choice_.assign(p_.classes.size(), -1);
         chosenAt_.assign(p_.classes.size(), 0);
+        ruledOut_.assign(p_.classes.size(), 0);
+        ruledOutWhy_.assign(3 * p_.classes.size(), TileSet{});
         learning_ = !p_.classes.empty();
         for (size_t c = 0; c < p_.classes.size(); ++c) {
             everything_.set(static_cast<int>(c));
@@ -411,6 +432,83 @@ private:
         return !choice_.empty() && conflicts_.refuted(p_.classOf[t], choice_, why);
     }
 
+    // Called after the pairing of class c0 was chosen at a node whose
+    // position is r. Like refuted(), and further: a conflict that the
+    // choice leaves one pairing short, with that pairing's class open,
+    // rules that pairing out (no win keeps the conflict's other pairings,
+    // which hold now, together with it); a class of four with two pairings
+    // ruled out is paired the third way at once (recorded in implied_ with
+    // the classes that rest under it), and its conflicts are read in turn.
+    // True when this ends in a contradiction: a conflict complete, all
+    // three pairings of a class ruled out, or a forced pairing whose tiles
+    // lie on each other. `why` then holds classes it rests on, among them
+    // possibly classes paired here; resolve() replaces those.
+    bool propagate(int c0, const TileSet& r, TileSet& why) {
+        pending_.clear();
+        pending_.push_back(c0);
+        for (size_t q = 0; q < pending_.size(); ++q) {
+            units_.clear();
+            if (conflicts_.refuted(pending_[q], choice_, why, &units_)) {
+                return true;
+            }
+            for (const Conflicts::Unit& u : units_) {
+                const int c = u.code / 3;
+                const int v = u.code % 3;
+                const std::array<int, 4>& tiles = choiceTiles_[static_cast<size_t>(c)];
+                if (choice_[static_cast<size_t>(c)] >= 0 || ((ruledOut_[c] >> v) & 1) != 0 ||
+                    tiles[0] < 0 || !r.has(tiles[0]) || !r.has(tiles[1]) || !r.has(tiles[2]) ||
+                    !r.has(tiles[3])) {
+                    continue;
+                }
+                TileSet because = conflicts_.classesOf(u.id);
+                because.w[static_cast<size_t>(c >> 6)] &= ~(uint64_t{1} << (c & 63));
+                ruledOut_[static_cast<size_t>(c)] |= static_cast<uint8_t>(1U << v);
+                ruledOutWhy_[static_cast<size_t>(3 * c + v)] = because;
+                rulings_.push_back({u.code, trail_.size()});
+                ++stats_.ruledOut;
+                const unsigned out = ruledOut_[static_cast<size_t>(c)];
+                if (std::popcount(out) < 2) {
+                    continue;
+                }
+                TileSet under;
+                int left = -1;
+                for (int k = 0; k < 3; ++k) {
+                    if (((out >> k) & 1) != 0) {
+                        under = under | ruledOutWhy_[static_cast<size_t>(3 * c + k)];
+                    } else {
+                        left = k;
+                    }
+                }
+                if (left < 0) {
+                    why = under;
+                    return true;
+                }
+                implied_.push_back({c, trail_.size(), under});
+                if (!commit(tiles[0], tiles[static_cast<size_t>(left + 1)], r)) {
+                    why = TileSet{};
+                    why.set(c);
+                    return true;
+                }
+                pending_.push_back(c);
+            }
+        }
+        return false;
+    }
+
+    // Replaces in `reason` every class that propagate() paired since trail
+    // length `mark` by the classes its pairing rests on, latest first, so
+    // that a chain of such pairings resolves to choices made before them.
+    // The result is a reason again: a win keeping its pairings would have
+    // to pair each replaced class the way propagate() did.
+    void resolve(TileSet& reason, size_t mark) const {
+        for (auto it = implied_.rbegin(); it != implied_.rend() && it->at >= mark; ++it) {
+            if (reason.has(it->cls)) {
+                reason.w[static_cast<size_t>(it->cls >> 6)] &= ~(uint64_t{1} << (it->cls & 63));
+                reason = reason | it->why;
+            }
+        }
+    }
+
     TileSet freeTiles(const TileSet& r) const {
         TileSet f;
         forEachTile(r, [&](int i) {
@@ -485,6 +583,14 @@ private:
             committed_.w[i >> 6] &= ~(uint64_t{1} << (i & 63));
             trail_.pop_back();
             updateChoice(i);
+        }
+        while (!rulings_.empty() && rulings_.back().at > mark) {
+            const int code = rulings_.back().code;
+            ruledOut_[static_cast<size_t>(code / 3)] &= static_cast<uint8_t>(~(1U << (code % 3)));
+            rulings_.pop_back();
+        }
+        while (!implied_.empty() && implied_.back().at >= mark) {
+            implied_.pop_back();
         }
     }
 
@@ -703,8 +809,30 @@ private:
     std::vector<int8_t> choice_;   // per class: its pairing 0..2, -1 while open
     bool rootLost_ = false;        // a relaxed play got stuck with nothing chosen
     bool learning_ = false;        // every class has two or four tiles at the start
-    TileSet reason_;               // after a Lost: the classes the loss rests on
-    TileSet everything_;           // every class: the reason when nothing finer is known
+    bool propagating_ = false;     // propagate() instead of refuted() after a choice
+    // Per class: bit v set while its pairing v is ruled out (propagate()),
+    // and per 3 * class + v the classes that ruling rests on.
+    std::vector<uint8_t> ruledOut_;
+    std::vector<TileSet> ruledOutWhy_;
+    // The rulings in the order made, with the trail length then: undone
+    // with the choices made after them.
+    struct Ruling {
+        int code;
+        size_t at;
+    };
+    std::vector<Ruling> rulings_;
+    // Classes that propagate() paired, with the trail length before the
+    // pairing and the classes it rests on.
+    struct Implied {
+        int cls;
+        size_t at;
+        TileSet why;
+    };
+    std::vector<Implied> implied_;
+    std::vector<int> pending_;           // propagate()'s queue of classes to read
+    std::vector<Conflicts::Unit> units_; // scratch for propagate()
+    TileSet reason_;                     // after a Lost: the classes the loss rests on
+    TileSet everything_;                 // every class: the reason when nothing finer is known
     std::array<int, kMaxTiles> scratch_{};
 };
 
@@ -713,7 +841,8 @@ thread_local LostPositions tLost;
 } // namespace
 
 SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverStats& st,
-                           std::vector<SolverMove>* solution, const SolveStop& stop) {
+                           std::vector<SolverMove>* solution, const SolveStop& stop,
+                           int64_t lateFrom) {
     tLost.begin();
     Search search(problem, nodeBudget, stop, tLost, st);
     search.prepareChoices(problem.all);
@@ -727,8 +856,9 @@ SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverSta
     // dives (they are proofs), so every dive starts with more knowledge and
     // the dives grow without bound until the budget ends.
     for (uint64_t round = 0;; ++round) {
-        const bool late = st.nodes >= kDealCheckNodeBudget;
+        const bool late = st.nodes >= lateFrom;
         search.passOverBrokenConflicts(late);
+        search.propagateConflicts(late);
         const int64_t dive = (late ? kLateDiveUnit : kDiveUnit) * luby(round + 1);
         search.setLimit(std::min(nodeBudget, st.nodes + dive));
         switch (search.run(problem.all, 0)) {

@@ -22,8 +22,16 @@ constexpr int64_t kStopCheckNodes = 64;
 // `stats.nodes` (and the other counters), stops with Undecided once
 // `nodeBudget` nodes are spent or `stop` (asked every kStopCheckNodes
 // nodes) says so. On Winnable, `solution` (when given) holds the pairs of
-// one winning order.
+// one winning order. Dives that start after `lateFrom` nodes are the late
+// ones (longer, conflicts propagated); every caller but the tests passes
+// kDealCheckNodeBudget.
 SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverStats& stats,
-                           std::vector<SolverMove>* solution, const SolveStop& stop);
+                           std::vector<SolverMove>* solution, const SolveStop& stop,
+                           int64_t lateFrom);
+
+// SolvePosition with the late dives from `lateFrom` nodes on; lets the
+// tests check the late search on positions small enough for a reference.
+SolveResult solveBoard(const Board& board, int64_t nodeBudget, SolverStats* stats,
+                       std::vector<SolverMove>* solution, const SolveStop& stop, int64_t lateFrom);
 
 } // namespace kelmar::solver

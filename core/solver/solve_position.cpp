@@ -7,9 +7,10 @@
 #include <memory>
 
 namespace kelmar {
+namespace solver {
 
-SolveResult SolvePosition(const Board& board, int64_t nodeBudget, SolverStats* stats,
-                          std::vector<SolverMove>* solution, const SolveStop& stop) {
+SolveResult solveBoard(const Board& board, int64_t nodeBudget, SolverStats* stats,
+                       std::vector<SolverMove>* solution, const SolveStop& stop, int64_t lateFrom) {
     SolverStats local;
     SolverStats& st = stats != nullptr ? *stats : local;
     st = SolverStats{};
@@ -17,15 +18,22 @@ SolveResult SolvePosition(const Board& board, int64_t nodeBudget, SolverStats* s
         solution->clear();
     }
 
-    auto problem = std::make_unique<solver::Problem>();
-    solver::buildProblem(board, *problem);
+    auto problem = std::make_unique<Problem>();
+    buildProblem(board, *problem);
     if (problem->n == 0) {
         return SolveResult::Winnable;
     }
-    if (solver::hopeless(*problem, problem->all)) {
+    if (hopeless(*problem, problem->all)) {
         return SolveResult::Unwinnable;
     }
-    return solver::searchPosition(*problem, nodeBudget, st, solution, stop);
+    return searchPosition(*problem, nodeBudget, st, solution, stop, lateFrom);
+}
+
+} // namespace solver
+
+SolveResult SolvePosition(const Board& board, int64_t nodeBudget, SolverStats* stats,
+                          std::vector<SolverMove>* solution, const SolveStop& stop) {
+    return solver::solveBoard(board, nodeBudget, stats, solution, stop, kDealCheckNodeBudget);
 }
 
 } // namespace kelmar

@@ -222,15 +222,28 @@ std::vector<uint8_t> RandomKinds(std::mt19937& rng, size_t count) {
     return kinds;
 }
 
+// Pairings the late search ruled out over all ExpectAgreement calls: the
+// tests that compare with the reference check that this rule was at work.
+int64_t gRuledOut = 0;
+
 void ExpectAgreement(const Board& board, const std::string& what) {
     SCOPED_TRACE(what);
     const bool winnable = ReferenceWinnable(board);
+    const SolveResult expected = winnable ? SolveResult::Winnable : SolveResult::Unwinnable;
     std::vector<SolverMove> moves;
     const SolveResult full = SolvePosition(board, kAmple, nullptr, &moves);
-    ASSERT_EQ(full, winnable ? SolveResult::Winnable : SolveResult::Unwinnable);
+    ASSERT_EQ(full, expected);
     if (winnable) {
         ASSERT_TRUE(ClearsBoard(board, moves));
     }
+    // The late dives (longer, conflicts propagated) from the first node;
+    // on whole deals they only start after many nodes.
+    SolverStats late;
+    ASSERT_EQ(solver::solveBoard(board, kAmple, &late, &moves, {}, 0), expected) << "late search";
+    if (winnable) {
+        ASSERT_TRUE(ClearsBoard(board, moves)) << "late search";
+    }
+    gRuledOut += late.ruledOut;
     // A small budget may give up, but never with a wrong answer.
     const SolveResult quick = SolvePosition(board, 3);
     ASSERT_TRUE(quick == SolveResult::Undecided || quick == full);
@@ -301,6 +314,7 @@ TEST(Solver, AgreesWithExhaustiveSearchOnPiecesDealtFourToAKind) {
 // pairings forced at its nodes are taken back again.
 TEST(Solver, AgreesWithExhaustiveSearchOnRowsOfEveryLayout) {
     std::mt19937 rng(24);
+    const int64_t ruledOutBefore = gRuledOut;
     for (const Layout& layout : BuiltInLayouts()) {
         for (int trial = 0; trial < 150; ++trial) {
             const LayoutPosition& centre = layout.Positions[rng() % kLayoutSize];
@@ -309,6 +323,7 @@ TEST(Solver, AgreesWithExhaustiveSearchOnRowsOfEveryLayout) {
             ExpectAgreement(board, layout.ShortName + " rows " + std::to_string(trial));
         }
     }
+    EXPECT_GT(gRuledOut, ruledOutBefore) << "no pairing was ruled out by a conflict";
 }
 
 // Free-form positions with overlaps, tiles less than 38 px apart in a band,

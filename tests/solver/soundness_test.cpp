@@ -6,6 +6,7 @@
 #include "core/deal.h"
 #include "core/rules.h"
 #include "core/solver.h"
+#include "core/solver/search.h"
 #include "tests/solver/reference_solver.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +117,9 @@ TEST(SolverSoundness, AgreesWithExhaustiveSearchLateInRealGames) {
         if (winnable) {
             ASSERT_TRUE(test::ClearsBoard(game.board, moves)) << "seed " << seed;
         }
+        // The late dives (conflicts propagated) from the first node.
+        ASSERT_EQ(solver::solveBoard(game.board, kBudget, nullptr, nullptr, {}, 0), r)
+            << "late search, seed " << seed;
         lost += winnable ? 0 : 1;
     }
     // Random play loses often: both answers must have been compared.
