@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
     using namespace kelmar::census;
@@ -39,7 +40,14 @@ int main(int argc, char** argv) {
         nodes += j.nodes;
         worstNodes = std::max<long long>(worstNodes, j.nodes);
     }
-    std::printf("nodes: total %lld, most %lld\n", nodes, worstNodes);
+    std::vector<long long> byNodes;
+    for (const Judged& j : r.judged) {
+        byNodes.push_back(j.nodes);
+    }
+    std::sort(byNodes.begin(), byNodes.end());
+    const long long p99Nodes =
+        byNodes.empty() ? 0 : byNodes[std::min(byNodes.size() - 1, byNodes.size() * 99 / 100)];
+    std::printf("nodes: total %lld, p99 %lld, most %lld\n", nodes, p99Nodes, worstNodes);
     for (const Judged& j : r.judged) {
         if (j.result == kelmar::SolveResult::Undecided) {
             std::printf("undecided index %d seed %u: %.1f ms, %lld nodes, %lld learned\n", j.index,

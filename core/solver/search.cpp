@@ -118,6 +118,62 @@ public:
         return true;
     }
 
+    // Between late dives, at the start r with no choice made: tries every
+    // pairing of every open class of four on its own, with the learned
+    // conflicts propagated (propagate()) and a relaxed play after it. A
+    // pairing that fails is ruled out for good, and a class left with one
+    // pairing gets it for good: both rest only on the conflicts and on
+    // what the start commits, which hold in every win, so they are kept
+    // across dives (resting on no class). Repeats while that commits
+    // something. False when the start is lost.
+    bool probeWithConflicts(const TileSet& r) {
+        for (bool again = true; again;) {
+            again = false;
+            for (size_t c = 0; c < choiceTiles_.size(); ++c) {
+                const std::array<int, 4>& tiles = choiceTiles_[c];
+                if (choice_[c] >= 0 || tiles[0] < 0 || !(p_.classes[c] & r).subsetOf(r) ||
+                    (p_.classes[c] & r).count() != 4) {
+                    continue;
+                }
+                for (int v = 0; v < 3; ++v) {
+                    if (((ruledOut_[c] >> v) & 1) != 0) {
+                        continue;
+                    }
+                    const size_t mark = trail_.size();
+                    TileSet why;
+                    const bool fails =
+                        !commit(tiles[0], tiles[static_cast<size_t>(v + 1)], r) ||
+                        propagate(static_cast<int>(c), r, why) ||
+                        !relaxedLeftover(p_, r, p_.all.without(r), p_.all.without(committed_),
+                                         mate_)
+                             .empty();
+                    undoTo(mark);
+                    if (!fails) {
+                        continue;
+                    }
+                    ruledOut_[c] |= static_cast<uint8_t>(1U << v);
+                    ruledOutWhy_[3 * c + static_cast<size_t>(v)] = TileSet{};
+                    rulings_.push_back({static_cast<int>(3 * c) + v, trail_.size()});
+                    ++stats_.ruledOut;
+                    again = true;
+                }
+                const unsigned out = ruledOut_[c];
+                if (out == 7) {
+                    return false;
+                }
+                if (std::popcount(out) == 2 && choice_[c] < 0) {
+                    const int left = std::countr_one(out);
+                    implied_.push_back({static_cast<int>(c), trail_.size(), TileSet{}});
+                    if (!commit(tiles[0], tiles[static_cast<size_t>(left + 1)], r)) {
+                        return false;
+                    }
+                }
+            }
+        }
+        return relaxedLeftover(p_, r, p_.all.without(r), p_.all.without(committed_), mate_)
+            .empty();
+    }
+
     static int lowestOf(const TileSet& s) {
         for (int k = 0; k < kWords; ++k) {
             if (s.w[k] != 0) {
@@ -421,7 +477,19 @@ private:
     // Stores the current pairings of `classes` as a conflict (kept short
     // ones only: long ones rarely recur).
     void record(const TileSet& classes) {
-        if (conflicts_.record(classes, choice_, chosenAt_)) {
+        TileSet kept = classes;
+        // A class that propagate() paired because of classes all in the
+        // conflict adds nothing: every win keeping those pairs it so.
+        for (auto it = implied_.rbegin(); it != implied_.rend(); ++it) {
+            if (kept.has(it->cls)) {
+                TileSet others = kept;
+                others.w[static_cast<size_t>(it->cls >> 6)] &= ~(uint64_t{1} << (it->cls & 63));
+                if (it->why.subsetOf(others)) {
+                    kept = others;
+                }
+            }
+        }
+        if (conflicts_.record(kept, choice_, chosenAt_)) {
             ++stats_.learned;
         }
     }
@@ -849,7 +917,7 @@ SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverSta
     if (!search.prepareRoot(problem.all)) {
         return SolveResult::Unwinnable;
     }
-    const size_t rootMark = search.trailSize();
+    size_t rootMark = search.trailSize();
     // Restarts: dives of kDiveUnit times Luby's sequence nodes, each with
     // other tie-breaking, so a misleading early choice costs one short dive
     // instead of the whole budget. Lost positions stay recorded across
@@ -876,6 +944,12 @@ SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverSta
             return SolveResult::Undecided;
         }
         search.restart(rootMark, round);
+        if (st.nodes >= lateFrom) {
+            if (!search.probeWithConflicts(problem.all)) {
+                return SolveResult::Unwinnable;
+            }
+            rootMark = search.trailSize();
+        }
     }
 }
 
