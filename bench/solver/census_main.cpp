@@ -48,11 +48,21 @@ int main(int argc, char** argv) {
     const long long p99Nodes =
         byNodes.empty() ? 0 : byNodes[std::min(byNodes.size() - 1, byNodes.size() * 99 / 100)];
     std::printf("nodes: total %lld, p99 %lld, most %lld\n", nodes, p99Nodes, worstNodes);
+    if (std::getenv("CENSUS_NODES") != nullptr) {
+        for (size_t q : {50, 80, 90, 95, 97, 98, 99}) {
+            std::printf("  p%zu %lld\n", q, byNodes[std::min(byNodes.size() - 1, byNodes.size() * q / 100)]);
+        }
+    }
     for (const Judged& j : r.judged) {
         if (j.result == kelmar::SolveResult::Undecided) {
             std::printf("undecided index %d seed %u: %.1f ms, %lld nodes, %lld learned\n", j.index,
                         j.seed, j.ms, static_cast<long long>(j.nodes),
                         static_cast<long long>(j.learned));
+        }
+    }
+    if (std::getenv("CENSUS_ALL") != nullptr) {
+        for (const Judged& j : r.judged) {
+            std::printf("all %d %.3f %lld\n", j.index, j.ms, static_cast<long long>(j.nodes));
         }
     }
     std::sort(r.judged.begin(), r.judged.end(),

@@ -84,6 +84,7 @@ public:
     bool probeClasses(const TileSet& r) {
         for (bool again = true; again;) {
             again = false;
+            playBase(r);
             for (const TileSet& c : p_.classes) {
                 // A class of four is either open or fully committed.
                 const TileSet left = c & r;
@@ -98,9 +99,7 @@ public:
                         return;
                     }
                     const size_t mark = trail_.size();
-                    if (commit(a, z, r) &&
-                        relaxedLeftover(p_, r, p_.all.without(r), p_.all.without(committed_), mate_)
-                            .empty()) {
+                    if (commit(a, z, r) && replayFrom(r, left).empty()) {
                         ++survivors;
                         survivor = z;
                     }
@@ -111,6 +110,7 @@ public:
                 }
                 if (survivors == 1) {
                     commit(a, survivor, r);
+                    playBase(r);
                     again = true;
                 }
             }
@@ -172,6 +172,32 @@ public:
         }
         return relaxedLeftover(p_, r, p_.all.without(r), p_.all.without(committed_), mate_)
             .empty();
+    }
+
+    // The relaxed play at r under the current pairings, keeping the round
+    // that took each tile (tiles it cannot take keep kNever) for replayFrom().
+    void playBase(const TileSet& r) {
+        forEachTile(r, [&](int i) { baseRounds_[i] = kNever; });
+        relaxedLeftover(p_, r, p_.all.without(r), p_.all.without(committed_), mate_,
+                        baseRounds_.data());
+    }
+
+    // The relaxed play at r once the tiles of `changed` (pairings committed
+    // since playBase()) follow their new pairings: what it cannot take, as
+    // the full play would give. Until the base play took a tile of
+    // `changed` its rounds hold here too (a tile's pairing matters only to
+    // its own class), so it goes on from there.
+    TileSet replayFrom(const TileSet& r, const TileSet& changed) const {
+        int k = kNever;
+        forEachTile(changed & r, [&](int q) { k = std::min<int>(k, baseRounds_[q]); });
+        TileSet start = r;
+        forEachTile(r, [&](int i) {
+            if (baseRounds_[i] < k) {
+                start.w[static_cast<size_t>(i >> 6)] &= ~(uint64_t{1} << (i & 63));
+            }
+        });
+        return relaxedLeftover(p_, start, p_.all.without(start), p_.all.without(committed_),
+                               mate_, nullptr, k);
     }
 
     static int lowestOf(const TileSet& s) {
@@ -902,6 +928,8 @@ private:
     TileSet reason_;                     // after a Lost: the classes the loss rests on
     TileSet everything_;                 // every class: the reason when nothing finer is known
     std::array<int, kMaxTiles> scratch_{};
+    static constexpr int16_t kNever = INT16_MAX;
+    std::array<int16_t, kMaxTiles> baseRounds_{}; // playBase(): the round that took each tile
 };
 
 thread_local LostPositions tLost;
