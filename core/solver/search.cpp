@@ -141,12 +141,11 @@ public:
                     }
                     const size_t mark = trail_.size();
                     TileSet why;
-                    const bool fails =
-                        !commit(tiles[0], tiles[static_cast<size_t>(v + 1)], r) ||
-                        propagate(static_cast<int>(c), r, why) ||
-                        !relaxedLeftover(p_, r, p_.all.without(r), p_.all.without(committed_),
-                                         mate_)
-                             .empty();
+                    const bool fails = !commit(tiles[0], tiles[static_cast<size_t>(v + 1)], r) ||
+                                       propagate(static_cast<int>(c), r, why) ||
+                                       !relaxedLeftover(p_, r, p_.all.without(r),
+                                                        p_.all.without(committed_), mate_)
+                                            .empty();
                     undoTo(mark);
                     if (!fails) {
                         continue;
@@ -170,8 +169,7 @@ public:
                 }
             }
         }
-        return relaxedLeftover(p_, r, p_.all.without(r), p_.all.without(committed_), mate_)
-            .empty();
+        return relaxedLeftover(p_, r, p_.all.without(r), p_.all.without(committed_), mate_).empty();
     }
 
     // The relaxed play at r under the current pairings, keeping the round
@@ -196,8 +194,8 @@ public:
                 start.w[static_cast<size_t>(i >> 6)] &= ~(uint64_t{1} << (i & 63));
             }
         });
-        return relaxedLeftover(p_, start, p_.all.without(start), p_.all.without(committed_),
-                               mate_, nullptr, k);
+        return relaxedLeftover(p_, start, p_.all.without(start), p_.all.without(committed_), mate_,
+                               nullptr, k);
     }
 
     static int lowestOf(const TileSet& s) {
@@ -470,9 +468,13 @@ private:
             tried.set(changedClass);
         }
         for (;;) {
+            // In the late dives the class chosen last goes first, so that
+            // the conflict keeps the pairings chosen early: it then sends
+            // the search back further and refutes more.
             int drop = -1;
             forEachTile(chosen.without(tried), [&](int c) {
-                if (drop < 0) {
+                if (drop < 0 || (propagating_ && chosenAt_[static_cast<size_t>(c)] >
+                                                     chosenAt_[static_cast<size_t>(drop)])) {
                     drop = c;
                 }
             });
