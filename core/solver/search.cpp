@@ -958,7 +958,9 @@ SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverSta
         search.passOverBrokenConflicts(late);
         search.propagateConflicts(late);
         const int64_t dive = (late ? kLateDiveUnit : kDiveUnit) * luby(round + 1);
-        search.setLimit(std::min(nodeBudget, st.nodes + dive));
+        // The early dives end where the late ones begin.
+        const int64_t end = late ? st.nodes + dive : std::min(st.nodes + dive, lateFrom);
+        search.setLimit(std::min(nodeBudget, end));
         switch (search.run(problem.all, 0)) {
         case Outcome::Won:
             if (solution != nullptr) {
