@@ -1,7 +1,6 @@
 #include "core/solver/conflicts.h"
 
 namespace kelmar::solver {
-double kLateGrowth = 1.5;
 namespace {
 
 bool Holds(uint16_t code, const std::vector<int8_t>& choice) {
@@ -52,7 +51,7 @@ bool Conflicts::record(const TileSet& classes, const std::vector<int8_t>& choice
     });
     data_.push_back(kEnd);
     forEachTile(classes, [&](int c) { activity_[static_cast<size_t>(c)] += bump_; });
-    bump_ *= passOver_ ? kLateGrowth : 1.5;
+    bump_ *= 1.5;
     if (bump_ > 1e100) {
         for (double& a : activity_) {
             a *= 1e-100;
