@@ -300,6 +300,7 @@ public:
             TileSet childReason;
             if (!commit(t, z, r)) {
                 childReason.set(tClass);
+            } else if (ruledOutHere(tClass, childReason)) {
             } else if (propagating_ ? propagate(tClass, r, childReason) : refuted(t, childReason)) {
             } else {
                 const Outcome o = run(r, depth + 1, tClass, trailMark);
@@ -589,6 +590,21 @@ private:
             }
         }
         return false;
+    }
+
+    // True when the pairing just chosen for class c was ruled out; `why`
+    // then holds c and the classes the ruling rests on.
+    bool ruledOutHere(int c, TileSet& why) const {
+        if (c < 0 || !propagating_) {
+            return false;
+        }
+        const int v = choice_[static_cast<size_t>(c)];
+        if (v < 0 || ((ruledOut_[static_cast<size_t>(c)] >> v) & 1) == 0) {
+            return false;
+        }
+        why = ruledOutWhy_[static_cast<size_t>(3 * c + v)];
+        why.set(c);
+        return true;
     }
 
     // Replaces in `reason` every class that propagate() paired since trail
