@@ -18,9 +18,8 @@ namespace {
 // the same verdicts and NewGame the same deals for the same seeds. The
 // positions that take longer (on layouts of long rows, tens of thousands
 // of nodes) get longer dives, which keep more of a promising dive, and the
-// cheaper refutation.
+// cheaper refutation (LatePace in search.h).
 constexpr int64_t kDiveUnit = 512;
-constexpr int64_t kLateDiveUnit = 2048;
 
 // Luby's sequence 1 1 2 1 1 2 4 1 1 2 1 1 2 4 8 ..., for i >= 1: many
 // short dives, now and then a longer one, with no bound on the length.
@@ -131,8 +130,7 @@ public:
             again = false;
             for (size_t c = 0; c < choiceTiles_.size(); ++c) {
                 const std::array<int, 4>& tiles = choiceTiles_[c];
-                if (choice_[c] >= 0 || tiles[0] < 0 || !(p_.classes[c] & r).subsetOf(r) ||
-                    (p_.classes[c] & r).count() != 4) {
+                if (choice_[c] >= 0 || tiles[0] < 0 || (p_.classes[c] & r).count() != 4) {
                     continue;
                 }
                 for (int v = 0; v < 3; ++v) {
@@ -965,7 +963,8 @@ thread_local LostPositions tLost;
 
 SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverStats& st,
                            std::vector<SolverMove>* solution, const SolveStop& stop,
-                           int64_t lateFrom) {
+                           const LatePace& pace) {
+    const int64_t lateFrom = pace.from;
     tLost.begin();
     Search search(problem, nodeBudget, stop, tLost, st);
     search.prepareChoices(problem.all);
@@ -982,7 +981,7 @@ SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverSta
         const bool late = st.nodes >= lateFrom;
         search.passOverBrokenConflicts(late);
         search.propagateConflicts(late);
-        const int64_t dive = (late ? kLateDiveUnit : kDiveUnit) * luby(round + 1);
+        const int64_t dive = (late ? pace.diveUnit : kDiveUnit) * luby(round + 1);
         // The early dives end where the late ones begin.
         const int64_t end = late ? st.nodes + dive : std::min(st.nodes + dive, lateFrom);
         search.setLimit(std::min(nodeBudget, end));

@@ -18,20 +18,29 @@ namespace kelmar::solver {
 // Nodes between two questions to the caller's stop.
 constexpr int64_t kStopCheckNodes = 64;
 
+// When the late dives begin and how long they are. The late dives are
+// longer, propagate the learned conflicts and try the start's pairings
+// again between dives; the earlier ones run as the deal checks of NewGame
+// were recorded with. Every caller but the tests uses the defaults; the
+// tests start the late dives at once and keep them short, so that small
+// positions reach what the late dives do.
+struct LatePace {
+    int64_t from = kDealCheckNodeBudget; // nodes before the first late dive
+    int64_t diveUnit = 2048;             // a late dive lasts this times a term of Luby's sequence
+};
+
 // `problem` has at least one tile and is not hopeless. Counts its nodes in
 // `stats.nodes` (and the other counters), stops with Undecided once
 // `nodeBudget` nodes are spent or `stop` (asked every kStopCheckNodes
 // nodes) says so. On Winnable, `solution` (when given) holds the pairs of
-// one winning order. Dives that start after `lateFrom` nodes are the late
-// ones (longer, conflicts propagated); every caller but the tests passes
-// kDealCheckNodeBudget.
+// one winning order.
 SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverStats& stats,
                            std::vector<SolverMove>* solution, const SolveStop& stop,
-                           int64_t lateFrom);
+                           const LatePace& pace = {});
 
-// SolvePosition with the late dives from `lateFrom` nodes on; lets the
-// tests check the late search on positions small enough for a reference.
+// SolvePosition with the given pace.
 SolveResult solveBoard(const Board& board, int64_t nodeBudget, SolverStats* stats,
-                       std::vector<SolverMove>* solution, const SolveStop& stop, int64_t lateFrom);
+                       std::vector<SolverMove>* solution, const SolveStop& stop,
+                       const LatePace& pace = {});
 
 } // namespace kelmar::solver

@@ -10,7 +10,8 @@ namespace kelmar {
 namespace solver {
 
 SolveResult solveBoard(const Board& board, int64_t nodeBudget, SolverStats* stats,
-                       std::vector<SolverMove>* solution, const SolveStop& stop, int64_t lateFrom) {
+                       std::vector<SolverMove>* solution, const SolveStop& stop,
+                       const LatePace& pace) {
     SolverStats local;
     SolverStats& st = stats != nullptr ? *stats : local;
     st = SolverStats{};
@@ -26,14 +27,14 @@ SolveResult solveBoard(const Board& board, int64_t nodeBudget, SolverStats* stat
     if (hopeless(*problem, problem->all)) {
         return SolveResult::Unwinnable;
     }
-    return searchPosition(*problem, nodeBudget, st, solution, stop, lateFrom);
+    return searchPosition(*problem, nodeBudget, st, solution, stop, pace);
 }
 
 } // namespace solver
 
 SolveResult SolvePosition(const Board& board, int64_t nodeBudget, SolverStats* stats,
                           std::vector<SolverMove>* solution, const SolveStop& stop) {
-    return solver::solveBoard(board, nodeBudget, stats, solution, stop, kDealCheckNodeBudget);
+    return solver::solveBoard(board, nodeBudget, stats, solution, stop);
 }
 
 } // namespace kelmar

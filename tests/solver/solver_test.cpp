@@ -226,6 +226,8 @@ std::vector<uint8_t> RandomKinds(std::mt19937& rng, size_t count) {
 // tests that compare with the reference check that this rule was at work.
 int64_t gRuledOut = 0;
 
+constexpr solver::LatePace kQuickLatePace{0, 4};
+
 void ExpectAgreement(const Board& board, const std::string& what) {
     SCOPED_TRACE(what);
     const bool winnable = ReferenceWinnable(board);
@@ -236,10 +238,12 @@ void ExpectAgreement(const Board& board, const std::string& what) {
     if (winnable) {
         ASSERT_TRUE(ClearsBoard(board, moves));
     }
-    // The late dives (longer, conflicts propagated) from the first node;
-    // on whole deals they only start after many nodes.
+    // The late dives from the first node, a few nodes each, so that the
+    // pairings are tried again between them; on whole deals they only
+    // start after many nodes.
     SolverStats late;
-    ASSERT_EQ(solver::solveBoard(board, kAmple, &late, &moves, {}, 0), expected) << "late search";
+    ASSERT_EQ(solver::solveBoard(board, kAmple, &late, &moves, {}, kQuickLatePace), expected)
+        << "late search";
     if (winnable) {
         ASSERT_TRUE(ClearsBoard(board, moves)) << "late search";
     }
