@@ -269,8 +269,10 @@ public:
             return Outcome::OutOfBudget;
         }
         ++stats_.nodes;
+        // The late dives leave the table alone: their positions carry so many
+        // pairings that none was ever seen twice in the censuses.
         TileSet key;
-        const bool keyed = makeKey(r, key);
+        const bool keyed = !propagating_ && makeKey(r, key);
         if (keyed && lost_.contains(key)) {
             ++stats_.ttHits;
             return lost(chosenTouching(r));
