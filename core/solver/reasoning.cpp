@@ -66,7 +66,7 @@ template <int W> struct Words {
 
     static TileSet leftover(const Problem& p, const TileSet& r0, const TileSet& goneBefore,
                             const TileSet& open, const std::array<int, kMaxTiles>& mate,
-                            int16_t* roundOf, int firstRound) {
+                            int16_t* roundOf, int firstRound, int most = kMaxTiles) {
         TileSet r = r0;
         TileSet f;
         each(r, [&](int i) {
@@ -90,6 +90,10 @@ template <int W> struct Words {
             });
             if (!any) {
                 return r;
+            }
+            most -= take.count();
+            if (most < 0) {
+                return TileSet{};
             }
             if (roundOf != nullptr) {
                 each(take, [&](int i) { roundOf[i] = round; });
@@ -127,6 +131,14 @@ TileSet relaxedLeftover(const Problem& p, const TileSet& r0, const TileSet& gone
         return Words<3>::leftover(p, r0, goneBefore, open, mate, roundOf, firstRound);
     }
     return Words<kWords>::leftover(p, r0, goneBefore, open, mate, roundOf, firstRound);
+}
+
+TileSet stuckWithin(const Problem& p, const TileSet& r, const TileSet& goneBefore,
+                    const TileSet& open, const std::array<int, kMaxTiles>& mate, int most) {
+    if (p.n <= 192) {
+        return Words<3>::leftover(p, r, goneBefore, open, mate, nullptr, 0, most);
+    }
+    return Words<kWords>::leftover(p, r, goneBefore, open, mate, nullptr, 0, most);
 }
 
 bool OrderCheck::conflict(const TileSet& r, const std::array<int, kMaxTiles>& mates, int rounds) {

@@ -46,6 +46,13 @@ TileSet relaxedLeftover(const Problem& p, const TileSet& r, const TileSet& goneB
                         const TileSet& open, const std::array<int, kMaxTiles>& mate,
                         int16_t* roundOf = nullptr, int firstRound = 0);
 
+// Whether the relaxed play from r gets stuck before it has taken more than
+// `most` tiles: its leftover then, else an empty set (it cleared, or it
+// took more than `most`). Cheaper than the whole play when the answer
+// that matters is "stuck soon".
+TileSet stuckWithin(const Problem& p, const TileSet& r, const TileSet& goneBefore,
+                    const TileSet& open, const std::array<int, kMaxTiles>& mate, int most);
+
 // The free tiles of r.
 TileSet freeIn(const Problem& p, const TileSet& r);
 

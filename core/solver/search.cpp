@@ -21,6 +21,14 @@ namespace {
 // cheaper refutation (LatePace in search.h).
 constexpr int64_t kDiveUnit = 512;
 
+// In the late dives a trial of learn() that takes more than this many
+// tiles keeps its class as if the play had cleared: a trial that ends
+// stuck almost always does so within a few tiles, and a play that clears
+// takes most of the stuck tiles, so this spares the long plays at the cost
+// of a class now and then kept that could have been dropped (the conflict
+// is then longer, never wrong).
+constexpr int kTrialTiles = 16;
+
 // Luby's sequence 1 1 2 1 1 2 4 1 1 2 1 1 2 4 8 ..., for i >= 1: many
 // short dives, now and then a longer one, with no bound on the length.
 int64_t luby(uint64_t i) {
@@ -485,8 +493,10 @@ private:
             tried.set(drop);
             const TileSet& tiles = p_.classes[static_cast<size_t>(drop)];
             forEachTile(tiles, [&](int i) { scratch_[i] = -1; });
-            const TileSet left =
-                relaxedLeftover(p_, rest, p_.all.without(rest), open | tiles, scratch_);
+            const TileSet left = propagating_ ? stuckWithin(p_, rest, p_.all.without(rest),
+                                                            open | tiles, scratch_, kTrialTiles)
+                                              : relaxedLeftover(p_, rest, p_.all.without(rest),
+                                                                open | tiles, scratch_);
             if (left.empty()) {
                 forEachTile(tiles, [&](int i) { scratch_[i] = mate_[i]; });
                 continue;
