@@ -121,6 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
 // conflicts is off, on, or switched on part way, as a search does between
 // two dives.
 TEST(Conflicts, AgreeWithThePlainCheckOnRandomWalks) {
+    size_t unitsSeen = 0;
     for (uint32_t seed = 1; seed <= 200; ++seed) {
         std::mt19937 rng(seed);
         Conflicts conflicts;
@@ -151,9 +152,29 @@ TEST(Conflicts, AgreeWithThePlainCheckOnRandomWalks) {
             chosenAt[static_cast<size_t>(c)] = ++clock;
             stack.push_back(c);
             TileSet why;
-            const bool refuted = conflicts.refuted(c, choice, why);
+            std::vector<Conflicts::Unit> units;
+            const bool refuted =
+                conflicts.refuted(c, choice, why, seed % 2 == 0 ? &units : nullptr);
             ASSERT_EQ(refuted, CompletedBy(c, recorded, choice))
                 << "seed " << seed << " step " << step;
+            // Each conflict reported one short is: its other pairings all
+            // hold, the missing one's class is open.
+            unitsSeen += units.size();
+            for (const Conflicts::Unit& u : units) {
+                ASSERT_LT(u.id, recorded.size());
+                const Recorded& r = recorded[u.id];
+                const int missing = u.code / 3;
+                EXPECT_EQ(conflicts.classesOf(u.id), r.classes);
+                EXPECT_TRUE(r.classes.has(c) && r.classes.has(missing) && missing != c);
+                EXPECT_EQ(choice[static_cast<size_t>(missing)], -1);
+                EXPECT_EQ(r.choice[static_cast<size_t>(missing)], u.code % 3);
+                forEachTile(r.classes, [&](int k) {
+                    if (k != missing) {
+                        EXPECT_EQ(choice[static_cast<size_t>(k)], r.choice[static_cast<size_t>(k)])
+                            << "seed " << seed << " step " << step;
+                    }
+                });
+            }
             if (refuted) {
                 EXPECT_TRUE(why.has(c));
                 forEachTile(why, [&](int k) { EXPECT_GE(choice[static_cast<size_t>(k)], 0); });
@@ -175,6 +196,7 @@ TEST(Conflicts, AgreeWithThePlainCheckOnRandomWalks) {
             stack.pop_back();
         }
     }
+    EXPECT_GT(unitsSeen, 100U);
 }
 
 } // namespace
