@@ -2,6 +2,7 @@
 #include "core/builtin_layouts.h"
 #include "core/deal.h"
 #include "core/solver.h"
+#include "core/solver/reasoning.h"
 #include "core/solver/search.h"
 #include "tests/solver/reference_solver.h"
 
@@ -120,6 +121,26 @@ TEST(Solver, FindsTheWinWhereTheObviousPairLoses) {
     board.Slots[3].Present = false;
     board.Slots[4].Present = false;
     EXPECT_EQ(SolvePosition(board, kAmple), SolveResult::Unwinnable);
+}
+
+// A row A B D X D B A: the relaxed play takes the A, the B and the D pairs
+// (six tiles) and is left with X, which has no partner. Asked to stop after
+// `most` tiles, it answers X only when it got stuck within them.
+TEST(Solver, TheRelaxedPlayBoundedByTilesTellsStuckWithinFromTooLong) {
+    const uint8_t kinds[] = {1, 2, 4, 9, 4, 2, 1};
+    std::vector<Tile> row;
+    for (int k = 0; k < 7; ++k) {
+        row.push_back({38 * k, 0, 1, kinds[k]});
+    }
+    solver::Problem p;
+    solver::buildProblem(MakeBoard(row), p);
+    std::array<int, solver::kMaxTiles> mate{};
+    mate.fill(-1);
+    const solver::TileSet none;
+    const solver::TileSet left = solver::relaxedLeftover(p, p.all, none, mate);
+    ASSERT_EQ(left.count(), 1);
+    EXPECT_EQ(solver::stuckWithin(p, p.all, none, p.all, mate, 6), left);
+    EXPECT_EQ(solver::stuckWithin(p, p.all, none, p.all, mate, 5), none);
 }
 
 TEST(Solver, AnEmptyBoardIsWinnableWithoutSearch) {
