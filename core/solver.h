@@ -67,8 +67,14 @@ constexpr int64_t kDealCheckNodeBudget = 1500;
 // restarts with longer and longer dives, keeping what it learned. Within
 // the first kDealCheckNodeBudget nodes it runs exactly as it did when the
 // deals of NewGame were recorded (same dives, same order of work), so the
-// check of a constructed deal gives the same verdicts; past them the dives
-// are four times as long and the conflicts are looked up more cheaply.
+// check of a constructed deal gives the same verdicts. Past them come the
+// late dives: four times as long, with the conflicts put to work. A
+// conflict that a choice leaves one pairing short rules that pairing out,
+// and a class with two pairings ruled out takes the third at once; between
+// dives every pairing of the start is tried again against the conflicts;
+// a class with a pairing ruled out is decided first; a learned conflict
+// keeps the pairings chosen earliest; and the table, which such positions
+// never hit, is left alone.
 //
 // Works on any board (the layout or a loaded one) and precomputes the
 // neighbour sets per call. Safe to call from several threads at once on
@@ -79,13 +85,11 @@ constexpr int64_t kDealCheckNodeBudget = 1500;
 // board is Winnable). Once the budget is spent without a proof the answer
 // is Undecided; a larger budget never decides less, as the search runs the
 // same way until the smaller budget would have stopped it. On the census
-// positions of the pyramid (bench/solver: 5,000 random deals, 3,000
-// positions reached by play) no call took more than 30,666 nodes, about
-// 0.5 s (about 15 us a node); random deals of the layout of long rows on
-// two layers (Weites Feld) take up to 81,300 nodes, about 1.4 s (about
-// 18 us a node), and positions built to be hard take more (75,438 nodes
-// have been seen on the pyramid), so only the budget or the caller's stop
-// bounds a call.
+// positions (bench/solver: 3,000 random deals per layout, positions reached
+// by play) no call took more than about 11,500 nodes, under 0.2 s (12 to
+// 16 us a node), the most on random deals of the layout of long rows on
+// two layers (Weites Feld); positions built to be hard can take far more,
+// so only the budget or the caller's stop bounds a call.
 //
 // `stats`, when given, receives the effort. `solution`, when given, is
 // cleared and on Winnable holds the pairs of one winning order, each pair
