@@ -5,9 +5,8 @@
 
 #include <QPainter>
 #include <algorithm>
-#include <atomic>
 #include <climits>
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
 #include <immintrin.h>
 #endif
 #include <cstdint>
@@ -34,8 +33,10 @@ QImage Rgb32(const QImage& image) {
 // it covers. Weights are in 1/16384 and summed with the rounding of Qt's
 // smooth scaling, so that a picture comes out as QImage::scaled with
 // Qt::SmoothTransformation makes it, bit for bit (the tests compare the
-// two), but the weights are worked out once per picture instead of once per
-// face, and the filter runs across, then down, on reused buffers.
+// two); but the weights are worked out once per picture instead of once
+// per face, the filter runs across and then down instead of across for
+// every row of every target pixel, and with AVX2 on two pixels at a time.
+// Without AVX2 (older or other processors) Qt's filter does the work.
 //
 // One axis of the filter: `from` source pixels to `to` target pixels, to <
 // from. Every target pixel reads `width` taps, target pixel i those from
@@ -53,13 +54,6 @@ struct Reduction {
 };
 
 constexpr uint32_t kWholeWeight = 1u << 14;
-
-std::atomic<bool> gVectorFilterAllowed{true};
-
-// One pixel's sums of a source row, aligned for SSE loads.
-struct alignas(16) RowSum {
-    uint32_t lanes[4];
-};
 
 // The weights of `count` target pixels from `first` on, of a reduction of
 // `from` pixels to `to` (to < from). Source pixels beyond `from` are read as
@@ -97,158 +91,181 @@ Reduction MakeReduction(int32_t from, int32_t to, int32_t first, int32_t count, 
     return reduction;
 }
 
-// Reduce's two passes, pixel by pixel: across, the sums of each source row
-// read from `top` to `bottom`, in 1/1024 (the rounding of Qt's filter),
-// four lanes (blue, green, red, X) a pixel, into `rowSums`; down, those sums
-// into the target.
-void ReduceRows(const QRgb* source, std::ptrdiff_t sourceStride, const Reduction& across,
-                const Reduction& down, QRgb* target, std::ptrdiff_t targetStride, uint32_t* rowSums,
-                int32_t top, int32_t bottom) {
-    const auto width = static_cast<std::size_t>(across.count);
-    const auto height = static_cast<std::size_t>(down.count);
-    for (int32_t y = top; y <= bottom; ++y) {
-        const QRgb* in = source + y * sourceStride;
-        uint32_t* sums = rowSums + static_cast<std::size_t>(y - top) * width * 4;
-        for (std::size_t x = 0; x < width; ++x) {
-            uint32_t sum[4] = {0, 0, 0, 0};
-            const Reduction::Tap* taps = across.of(x);
-            for (int32_t t = 0; t < across.width; ++t) {
-                const Reduction::Tap tap = taps[t];
-                const QRgb pixel = in[tap.source];
-                for (int lane = 0; lane < 4; ++lane) {
-                    sum[lane] += ((pixel >> (8 * lane)) & 0xFF) * tap.weight;
-                }
+#if defined(__x86_64__)
+#define KELMAR_AVX2_FILTER 1
+
+// Four 32-bit lanes: a pixel's blue, green, red and X, or weights.
+struct alignas(16) Lanes {
+    uint32_t lane[4];
+};
+
+// The taps across, two neighbouring source pixels at a time (read as one
+// 8-byte word from `first`, at most the row's last but one pixel) with
+// their weights in the low and high half of every lane; `width` pairs per
+// target pixel, pairs of weight 0 at the end. Pair j of target pixel x is
+// entry j * count + x, so that two target pixels' pairs lie side by side.
+struct PairTaps {
+    std::vector<int32_t> first;
+    std::vector<Lanes> weights;
+    std::size_t count = 0;
+    std::size_t width = 0;
+};
+
+PairTaps MakePairTaps(const Reduction& across, int32_t sourceWidth) {
+    PairTaps pairs;
+    pairs.count = static_cast<std::size_t>(across.count);
+    std::vector<std::vector<std::pair<int32_t, uint32_t>>> all(pairs.count);
+    for (std::size_t x = 0; x < all.size(); ++x) {
+        auto& own = all[x];
+        for (int32_t t = 0; t < across.width; ++t) {
+            const Reduction::Tap tap = across.of(x)[t];
+            if (tap.weight == 0) {
+                continue;
             }
-            for (int lane = 0; lane < 4; ++lane) {
-                sums[4 * x + lane] = sum[lane] >> 4;
+            const int32_t offset = own.empty() ? -1 : tap.source - own.back().first;
+            if (offset < 0 || offset > 1 || ((own.back().second >> (16 * offset)) & 0xFFFF) != 0) {
+                own.emplace_back(std::min(tap.source, sourceWidth - 2), 0);
             }
+            own.back().second |= tap.weight << (16 * (tap.source - own.back().first));
+        }
+        pairs.width = std::max(pairs.width, own.size());
+    }
+    pairs.first.assign(pairs.count * pairs.width, 0);
+    pairs.weights.assign(pairs.count * pairs.width, Lanes{});
+    for (std::size_t x = 0; x < all.size(); ++x) {
+        for (std::size_t j = 0; j < all[x].size(); ++j) {
+            const std::size_t at = j * pairs.count + x;
+            const uint32_t both = all[x][j].second;
+            pairs.first[at] = all[x][j].first;
+            pairs.weights[at] = {{both, both, both, both}};
         }
     }
-    for (std::size_t y = 0; y < height; ++y) {
-        QRgb* out = target + static_cast<std::ptrdiff_t>(y) * targetStride;
-        for (std::size_t x = 0; x < width; ++x) {
-            uint32_t sum[4] = {0, 0, 0, 0};
-            const Reduction::Tap* taps = down.of(y);
-            for (int32_t t = 0; t < down.width; ++t) {
-                const Reduction::Tap tap = taps[t];
-                const uint32_t* sums =
-                    rowSums + (static_cast<std::size_t>(tap.source - top) * width + x) * 4;
-                for (int lane = 0; lane < 4; ++lane) {
-                    sum[lane] += sums[lane] * tap.weight; // modulo 2^32, as Qt's sums
-                }
-            }
-            out[x] = 0xFF000000u | (sum[2] >> 24 << 16) | (sum[1] >> 24 << 8) | (sum[0] >> 24);
+    return pairs;
+}
+
+// The sums across of one source row `in`, a pixel's four lanes in 1/1024
+// (the rounding of Qt's filter), into `sums`.
+__attribute__((target("avx2"))) void SumAcross(const QRgb* in, const PairTaps& pairs, Lanes* sums) {
+    // Two pixels' bytes b0 g0 r0 x0 b1 g1 r1 x1 as the 16-bit lanes b0 b1 g0
+    // g1 r0 r1 x0 x1, for products summed in pairs by madd.
+    const __m256i interleave =
+        _mm256_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1, 0, -1, 4, -1, 1,
+                         -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
+    const std::size_t count = pairs.count;
+    std::size_t x = 0;
+    for (; x + 2 <= count; x += 2) {
+        __m256i sum = _mm256_setzero_si256();
+        for (std::size_t j = 0; j < pairs.width; ++j) {
+            const std::size_t at = j * count + x;
+            const __m128i one =
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + pairs.first[at]));
+            const __m128i two =
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + pairs.first[at + 1]));
+            const __m256i both = _mm256_inserti128_si256(_mm256_castsi128_si256(one), two, 1);
+            sum = _mm256_add_epi32(
+                sum, _mm256_madd_epi16(
+                         _mm256_shuffle_epi8(both, interleave),
+                         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(&pairs.weights[at]))));
         }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + x), _mm256_srli_epi32(sum, 4));
+    }
+    for (; x < count; ++x) {
+        __m128i sum = _mm_setzero_si128();
+        for (std::size_t j = 0; j < pairs.width; ++j) {
+            const std::size_t at = j * count + x;
+            const __m128i two =
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + pairs.first[at]));
+            sum = _mm_add_epi32(
+                sum, _mm_madd_epi16(
+                         _mm_shuffle_epi8(two, _mm256_castsi256_si128(interleave)),
+                         _mm_load_si128(reinterpret_cast<const __m128i*>(&pairs.weights[at]))));
+        }
+        _mm_store_si128(reinterpret_cast<__m128i*>(sums + x), _mm_srli_epi32(sum, 4));
     }
 }
 
-#if defined(__x86_64__) || defined(__i386__)
-// The same with SSE4.1, a pixel's four lanes in one register, tap by tap
-// over a whole row (no chain of sums from one tap to the next): about three
-// times as fast as Qt's filter. Gives the same bits (the tests compare both
-// ways with Qt).
-__attribute__((target("sse4.1"))) void
-ReduceRowsSse41(const QRgb* source, std::ptrdiff_t sourceStride, const Reduction& across,
-                const Reduction& down, QRgb* target, std::ptrdiff_t targetStride, uint32_t* rowSums,
-                int32_t top, int32_t bottom) {
-    const auto width = static_cast<std::size_t>(across.count);
-    const auto height = static_cast<std::size_t>(down.count);
-    auto* const sumRows = reinterpret_cast<__m128i*>(rowSums);
-    const auto taps = static_cast<std::size_t>(across.width);
-    // The taps across by tap, then by target pixel, their weights in all
-    // four lanes: read in that order for every source row.
-    thread_local std::vector<int32_t> offsets;
-    thread_local std::vector<RowSum> weights;
-    offsets.resize(taps * width);
-    weights.resize(taps * width);
-    for (std::size_t t = 0; t < taps; ++t) {
-        for (std::size_t x = 0; x < width; ++x) {
-            const Reduction::Tap& tap = across.of(x)[t];
-            offsets[t * width + x] = tap.source;
-            weights[t * width + x] = {{tap.weight, tap.weight, tap.weight, tap.weight}};
-        }
-    }
-    for (int32_t y = top; y <= bottom; ++y) {
-        const QRgb* in = source + y * sourceStride;
-        __m128i* sums = sumRows + static_cast<std::size_t>(y - top) * width;
-        for (std::size_t x = 0; x < width; ++x) {
-            sums[x] = _mm_mullo_epi32(
-                _mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int>(in[offsets[x]]))),
-                _mm_load_si128(reinterpret_cast<const __m128i*>(&weights[x])));
-        }
-        for (std::size_t t = 1; t < taps; ++t) {
-            const int32_t* offset = offsets.data() + t * width;
-            const auto* weight = reinterpret_cast<const __m128i*>(weights.data() + t * width);
-            for (std::size_t x = 0; x < width; ++x) {
-                sums[x] =
-                    _mm_add_epi32(sums[x], _mm_mullo_epi32(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(
-                                                               static_cast<int>(in[offset[x]]))),
-                                                           _mm_load_si128(weight + x)));
-            }
-        }
-        for (std::size_t x = 0; x < width; ++x) {
-            sums[x] = _mm_srli_epi32(sums[x], 4);
-        }
-    }
-    for (std::size_t y = 0; y < height; ++y) {
-        QRgb* out = target + static_cast<std::ptrdiff_t>(y) * targetStride;
-        const Reduction::Tap* first = down.of(y);
-        // The sums of the target row gather in its own pixels until packed.
-        auto* const total = reinterpret_cast<__m128i*>(rowSums) +
-                            static_cast<std::size_t>(bottom - top + 1) * width;
-        for (int32_t t = 0; t < down.width; ++t) {
-            const __m128i* sums = sumRows + static_cast<std::size_t>(first[t].source - top) * width;
-            const __m128i weight = _mm_set1_epi32(static_cast<int>(first[t].weight));
+// One target row from the sums of the rows `rows` (each `count` pixels)
+// and their weights, into `out`.
+__attribute__((target("avx2"))) void SumDown(const Lanes* const* rows, const uint32_t* weights,
+                                             std::size_t taps, std::size_t count, QRgb* out) {
+    const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    std::size_t x = 0;
+    for (; x + 2 <= count; x += 2) {
+        __m256i sum = _mm256_setzero_si256();
+        for (std::size_t t = 0; t < taps; ++t) {
             // Modulo 2^32, as Qt's sums.
-            if (t == 0) {
-                for (std::size_t x = 0; x < width; ++x) {
-                    total[x] = _mm_mullo_epi32(_mm_load_si128(sums + x), weight);
-                }
-            } else {
-                for (std::size_t x = 0; x < width; ++x) {
-                    total[x] =
-                        _mm_add_epi32(total[x], _mm_mullo_epi32(_mm_load_si128(sums + x), weight));
-                }
-            }
+            sum = _mm256_add_epi32(
+                sum, _mm256_mullo_epi32(
+                         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[t] + x)),
+                         _mm256_set1_epi32(static_cast<int>(weights[t]))));
         }
-        for (std::size_t x = 0; x < width; ++x) {
-            const __m128i bytes = _mm_srli_epi32(total[x], 24);
-            const __m128i packed = _mm_packus_epi16(_mm_packus_epi32(bytes, bytes), bytes);
-            out[x] = static_cast<QRgb>(_mm_cvtsi128_si32(packed)) | 0xFF000000u;
+        const __m256i bytes = _mm256_srli_epi32(sum, 24); // 0..255 in each lane
+        const __m256i words = _mm256_packus_epi32(bytes, bytes);
+        const __m256i packed = _mm256_or_si256(_mm256_packus_epi16(words, words), opaque);
+        out[x] = static_cast<QRgb>(_mm256_extract_epi32(packed, 0));
+        out[x + 1] = static_cast<QRgb>(_mm256_extract_epi32(packed, 4));
+    }
+    for (; x < count; ++x) {
+        __m128i sum = _mm_setzero_si128();
+        for (std::size_t t = 0; t < taps; ++t) {
+            sum = _mm_add_epi32(
+                sum, _mm_mullo_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(rows[t] + x)),
+                                     _mm_set1_epi32(static_cast<int>(weights[t]))));
         }
+        const __m128i bytes = _mm_srli_epi32(sum, 24);
+        const __m128i packed = _mm_packus_epi16(_mm_packus_epi32(bytes, bytes), bytes);
+        out[x] = static_cast<QRgb>(_mm_cvtsi128_si32(packed)) | 0xFF000000u;
     }
 }
-#endif
 
-// Scales the pixels of `source` (rows `sourceStride` pixels apart) into
-// `target` (rows `targetStride` apart) as `across` and `down` say; the X
-// bytes of the target are 0xFF. Only the source rows that `down` reads are
-// read. `rowSums` is working storage, kept between calls.
-void Reduce(const QRgb* source, std::ptrdiff_t sourceStride, const Reduction& across,
-            const Reduction& down, QRgb* target, std::ptrdiff_t targetStride,
-            std::vector<RowSum>& rowSums) {
-    int32_t top = INT32_MAX;
-    int32_t bottom = -1;
-    for (const Reduction::Tap& tap : down.taps) {
-        top = std::min(top, tap.source);
-        bottom = std::max(bottom, tap.source);
-    }
-    if (across.count == 0 || down.count == 0 || bottom < top) {
-        return;
-    }
-    // The sums of every source row read, and one row more for the target's.
-    rowSums.resize(static_cast<std::size_t>(bottom - top + 2) * across.count);
-    uint32_t* sums = rowSums.data()->lanes;
-#if defined(__x86_64__) || defined(__i386__)
-    static const bool sse41 = __builtin_cpu_supports("sse4.1");
-    if (sse41 && gVectorFilterAllowed.load(std::memory_order_relaxed)) {
-        ReduceRowsSse41(source, sourceStride, across, down, target, targetStride, sums, top,
-                        bottom);
-        return;
-    }
-#endif
-    ReduceRows(source, sourceStride, across, down, target, targetStride, sums, top, bottom);
+// Whether Reduce can run here.
+bool FastFilter() {
+    static const bool avx2 = __builtin_cpu_supports("avx2") != 0;
+    return avx2;
 }
+
+// Scales the pixels of `source` (`sourceWidth` wide, at least 2; rows
+// `sourceStride` pixels apart) into `target` (rows `targetStride` apart) as
+// `across` and `down` say; the X bytes of the target are 0xFF. Needs
+// FastFilter(). `pairs` is MakePairTaps(across, sourceWidth).
+void Reduce(const QRgb* source, std::ptrdiff_t sourceStride, const PairTaps& pairs,
+            const Reduction& down, QRgb* target, std::ptrdiff_t targetStride) {
+    // The sums across of a few source rows at a time, each kept while the
+    // target rows read it: they stay in the first-level cache.
+    const auto taps = static_cast<std::size_t>(down.width);
+    const std::size_t slotCount = taps + 1;
+    std::vector<Lanes> sums(slotCount * pairs.count);
+    std::vector<int32_t> slotRow(slotCount, -1);
+    std::vector<const Lanes*> rows(taps);
+    std::vector<uint32_t> weights(taps);
+    for (int32_t y = 0; y < down.count; ++y) {
+        const Reduction::Tap* tap = down.of(static_cast<std::size_t>(y));
+        for (std::size_t t = 0; t < taps; ++t) {
+            const auto slot = static_cast<std::size_t>(
+                std::find(slotRow.begin(), slotRow.end(), tap[t].source) - slotRow.begin());
+            std::size_t use = slot;
+            if (slot == slotCount) {
+                // A slot whose row this target row does not read.
+                for (use = 0; use < slotCount; ++use) {
+                    const auto reads = [&](const Reduction::Tap& other) {
+                        return other.source == slotRow[use];
+                    };
+                    if (std::none_of(tap, tap + taps, reads)) {
+                        break;
+                    }
+                }
+                slotRow[use] = tap[t].source;
+                SumAcross(source + tap[t].source * sourceStride, pairs,
+                          sums.data() + use * pairs.count);
+            }
+            rows[t] = sums.data() + use * pairs.count;
+            weights[t] = tap[t].weight;
+        }
+        SumDown(rows.data(), weights.data(), taps, pairs.count,
+                target + static_cast<std::ptrdiff_t>(y) * targetStride);
+    }
+}
+#endif
 
 // Repeats column `from` of `image` into column `to` between rows top and bottom.
 void CopyColumn(QImage& image, int from, int to, int top, int bottom) {
@@ -260,27 +277,24 @@ void CopyColumn(QImage& image, int from, int to, int top, int bottom) {
 
 } // namespace
 
-void SetVectorFilterAllowed(bool allowed) {
-    gVectorFilterAllowed.store(allowed, std::memory_order_relaxed);
-}
-
 QImage ScaleRepeatingPicture(const QImage& tile, int from, int to) {
     const QImage source = Rgb32(tile);
     const int w = source.width();
     const int h = source.height();
     const int scaledW = ScaledSide(w, from, to);
     const int scaledH = ScaledSide(h, from, to);
-    if (scaledW < w && scaledH < h) {
+#ifdef KELMAR_AVX2_FILTER
+    if (scaledW < w && scaledH < h && w >= 2 && FastFilter()) {
         // Made smaller: the middle of three by three copies scaled whole,
         // every source pixel read from the one copy.
         QImage result(scaledW, scaledH, QImage::Format_RGB32);
-        std::vector<RowSum> rowSums;
         Reduce(reinterpret_cast<const QRgb*>(source.constBits()), source.bytesPerLine() / 4,
-               MakeReduction(3 * w, 3 * scaledW, scaledW, scaledW, w),
+               MakePairTaps(MakeReduction(3 * w, 3 * scaledW, scaledW, scaledW, w), w),
                MakeReduction(3 * h, 3 * scaledH, scaledH, scaledH, h),
-               reinterpret_cast<QRgb*>(result.bits()), result.bytesPerLine() / 4, rowSums);
+               reinterpret_cast<QRgb*>(result.bits()), result.bytesPerLine() / 4);
         return result;
     }
+#endif
     // Three by three copies, scaled whole; the middle copy has its real
     // neighbours on every side.
     QImage around(3 * w, 3 * h, QImage::Format_RGB32);
@@ -307,11 +321,13 @@ QImage ScaleTileSheet(const QImage& sheet, int from, int to) {
     const int pitchY = SheetPitch(kFaceHeight, to);
     QImage out(kSheetColumns * pitchX, kSheetRows * pitchY, QImage::Format_RGB32);
     out.fill(Qt::black);
+#ifdef KELMAR_AVX2_FILTER
     // Every face has the same size: one set of weights for all of them.
-    const bool smaller = faceW < cellW && faceH < cellH;
-    const Reduction across = smaller ? MakeReduction(cellW, faceW, 0, faceW, 0) : Reduction();
-    const Reduction down = smaller ? MakeReduction(cellH, faceH, 0, faceH, 0) : Reduction();
-    std::vector<RowSum> rowSums;
+    const bool fast = faceW < cellW && faceH < cellH && cellW >= 2 && FastFilter();
+    const PairTaps across =
+        fast ? MakePairTaps(MakeReduction(cellW, faceW, 0, faceW, 0), cellW) : PairTaps();
+    const Reduction down = fast ? MakeReduction(cellH, faceH, 0, faceH, 0) : Reduction();
+#endif
     const std::ptrdiff_t outStride = out.bytesPerLine() / 4;
     for (int row = 0; row < kSheetRows; ++row) {
         for (int column = 0; column < kSheetColumns; ++column) {
@@ -324,11 +340,12 @@ QImage ScaleTileSheet(const QImage& sheet, int from, int to) {
                 cellRect.left();
             QRgb* facePixels =
                 reinterpret_cast<QRgb*>(out.scanLine(row * pitchY)) + column * pitchX;
-            if (smaller) {
-                Reduce(cellPixels, source.bytesPerLine() / 4, across, down, facePixels, outStride,
-                       rowSums);
+#ifdef KELMAR_AVX2_FILTER
+            if (fast) {
+                Reduce(cellPixels, source.bytesPerLine() / 4, across, down, facePixels, outStride);
                 continue;
             }
+#endif
             // The cell read in place, not copied.
             const QImage cell(reinterpret_cast<const uchar*>(cellPixels), cellW, cellH,
                               source.bytesPerLine(), QImage::Format_RGB32);
