@@ -86,19 +86,32 @@ void TField::present() {
 // pixels in a buffer that it keeps, at the size of the largest rectangle
 // ever sent: one paint of the whole field at full screen would hold 8 MB
 // for the rest of the run. The whole window it sends from its own pixels,
-// without a copy. So a large area repaints the whole window; the menu and
-// status bars cost little beside the board, and moves, hints and the clock
-// still send only their few small rectangles.
+// without a copy. So a large area repaints the whole window as well (the
+// menu, tool and status bars cost little beside the board), while moves,
+// hints and the clock still send only their few small rectangles.
+// Every visible widget of the window, the window itself included: the
+// window's own update leaves out its children, and a child that is not
+// repainted leaves a hole in what is sent.
+void TField::repaintWindow() {
+    QWidget* top = window();
+    top->update();
+    for (QWidget* child : top->findChildren<QWidget*>()) {
+        if (child->window() == top && child->isVisible()) {
+            child->update();
+        }
+    }
+}
+
 void TField::requestPaint(const QRegion& area) {
+    update(area);
     const double ratio = devicePixelRatioF();
     const double largest = kLargestSentRectBytes / (4 * ratio * ratio); // logical pixels
     for (const QRect& part : area) {
         if (double(part.width()) * part.height() > largest) {
-            window()->update();
+            repaintWindow();
             return;
         }
     }
-    update(area);
 }
 
 int TField::exactPixelRatio(const Bitmap& bitmap) const {

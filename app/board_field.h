@@ -101,6 +101,7 @@ private:
     // Asks for a paint of `area` (widget pixels): of the whole window when
     // one of its rectangles is larger than kLargestSentRectBytes.
     void requestPaint(const QRegion& area);
+    void repaintWindow();
     const Bitmap* sourceBitmap() const; // null without a source
     void paintBackgroundAround(QPainter& painter, const QRect& board, double pixelRatio);
     void paintScreenEdgesAround(QPainter& painter, const QRect& board, const QImage& image);
