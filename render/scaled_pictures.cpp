@@ -5,12 +5,10 @@
 
 #include <QPainter>
 #include <algorithm>
-#include <climits>
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace kelmar {
@@ -27,6 +25,9 @@ QImage Rgb32(const QImage& image) {
     return image.format() == QImage::Format_RGB32 ? image
                                                   : image.convertToFormat(QImage::Format_RGB32);
 }
+
+#if defined(__x86_64__)
+#define KELMAR_AVX2_FILTER 1
 
 // The smoothing filter for pictures made smaller: each target pixel is the
 // mean of the source pixels its area covers, weighted by how much of each
@@ -90,9 +91,6 @@ Reduction MakeReduction(int32_t from, int32_t to, int32_t first, int32_t count, 
     }
     return reduction;
 }
-
-#if defined(__x86_64__)
-#define KELMAR_AVX2_FILTER 1
 
 // Four 32-bit lanes: a pixel's blue, green, red and X, or weights.
 struct alignas(16) Lanes {
