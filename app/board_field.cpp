@@ -47,7 +47,7 @@ void TField::setBackgroundSource(PictureSource source) {
 void TField::backgroundChanged() {
     backgroundStale_ = true;
     backgroundTile_ = QPixmap();
-    update();
+    requestPaint(rect());
 }
 
 void TField::setScreenSource(std::function<bool()> showing) {
@@ -67,7 +67,7 @@ void TField::present() {
     const Bitmap* bitmap = sourceBitmap();
     const int ratio = bitmap != nullptr ? exactPixelRatio(*bitmap) : 0;
     if (hadLines || ratio == 0) {
-        update();
+        requestPaint(rect());
         return;
     }
     const ScreenRows screen = windowRows(*bitmap, ratio);
@@ -77,7 +77,40 @@ void TField::present() {
         changed += inWidget(area, ratio);
     }
     if (!changed.isEmpty()) {
-        update(changed);
+        requestPaint(changed);
+    }
+}
+
+// On an X server without shared memory (see main.cpp) Qt sends every
+// painted rectangle that is not the whole window through a copy of its
+// pixels in a buffer that it keeps, at the size of the largest rectangle
+// ever sent: one paint of the whole field at full screen would hold 8 MB
+// for the rest of the run. The whole window it sends from its own pixels,
+// without a copy. So a large area repaints the whole window as well (the
+// menu, tool and status bars cost little beside the board), while moves,
+// hints and the clock still send only their few small rectangles.
+// Every visible widget of the window, the window itself included: the
+// window's own update leaves out its children, and a child that is not
+// repainted leaves a hole in what is sent.
+void TField::repaintWindow() {
+    QWidget* top = window();
+    top->update();
+    for (QWidget* child : top->findChildren<QWidget*>()) {
+        if (child->window() == top && child->isVisible()) {
+            child->update();
+        }
+    }
+}
+
+void TField::requestPaint(const QRegion& area) {
+    update(area);
+    const double ratio = devicePixelRatioF();
+    const double largest = kLargestSentRectBytes / (4 * ratio * ratio); // logical pixels
+    for (const QRect& part : area) {
+        if (double(part.width()) * part.height() > largest) {
+            repaintWindow();
+            return;
+        }
     }
 }
 
@@ -95,7 +128,7 @@ void TField::setBoardLevel(int percent) {
     percent = ClampScale(percent);
     if (percent != level_) {
         level_ = percent;
-        update();
+        requestPaint(rect());
     }
 }
 
@@ -123,7 +156,7 @@ QImage TField::picture() const {
 
 void TField::drawTextLine(int x, int y, const QColor& color, const QString& text) {
     lines_.push_back({x, y, color, text});
-    update();
+    requestPaint(rect());
 }
 
 // The background repeated with one copy's corner on the board's corner, so

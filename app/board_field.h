@@ -61,6 +61,9 @@ public:
     // the whole board after text lines or when the board is drawn scaled,
     // otherwise of the parts that differ from what the screen shows.
     void present();
+    // Asks for a paint of the whole field (by way of the whole window when
+    // that is large; see requestPaint).
+    void requestFullPaint() { requestPaint(rect()); }
     // Adds a line over the picture: top-left corner at (x, y) in board
     // pixels, Tahoma 8 pt scaled with the board.
     void drawTextLine(int x, int y, const QColor& color, const QString& text);
@@ -91,6 +94,14 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // The largest rectangle, in bytes of 32-bit window pixels, that a paint
+    // of only part of the window may send; see requestPaint.
+    static constexpr double kLargestSentRectBytes = 1024 * 1024;
+
+    // Asks for a paint of `area` (widget pixels): of the whole window when
+    // one of its rectangles is larger than kLargestSentRectBytes.
+    void requestPaint(const QRegion& area);
+    void repaintWindow();
     const Bitmap* sourceBitmap() const; // null without a source
     void paintBackgroundAround(QPainter& painter, const QRect& board, double pixelRatio);
     void paintScreenEdgesAround(QPainter& painter, const QRect& board, const QImage& image);

@@ -125,7 +125,7 @@ void MainView::setScalePercent(int percent) {
     }
     field_.backgroundChanged();
     if (kelmar::RescaleGraphics(game_, graphics_, *this, ticks_, percent) && !game_.Running) {
-        field_.update(); // the logo anew, under the screen's lines
+        field_.requestFullPaint(); // the logo anew, under the screen's lines
     }
     releaseSources_.start();
 }

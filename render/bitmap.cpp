@@ -49,16 +49,46 @@ Bitmap::Bitmap(int32_t width, int32_t height, PixelFormatSetting format)
     width_ = width;
     height_ = height;
     stride_ = RowStride(width, format_);
-    bytes_.assign(static_cast<std::size_t>(stride_) * height_, 0);
+    bytes_.resize(static_cast<std::size_t>(stride_) * height_); // zeros: black but in Device
     if (format_ == PixelFormatSetting::Device) {
-        // Black with the X byte set, like every Device pixel.
-        for (int32_t y = 0; y < height_; ++y) {
-            uint8_t* p = row(y);
-            for (int32_t x = 0; x < width_; ++x) {
-                p[4 * x + 3] = 0xFF;
-            }
-        }
+        fillBlack();
     }
+}
+
+void Bitmap::fillBlack() {
+    if (format_ != PixelFormatSetting::Device || isEmpty()) {
+        std::fill(bytes_.begin(), bytes_.end(), uint8_t{0});
+        return;
+    }
+    // Black with the X byte set, like every Device pixel: the first row
+    // pixel by pixel, the others copied from it.
+    constexpr uint32_t kBlack = 0xFF000000u;
+    for (int32_t x = 0; x < width_; ++x) {
+        std::memcpy(row(0) + std::size_t{4} * x, &kBlack, 4);
+    }
+    for (int32_t y = 1; y < height_; ++y) {
+        std::memcpy(row(y), row(0), static_cast<std::size_t>(stride_));
+    }
+}
+
+void Bitmap::reset(int32_t width, int32_t height, PixelFormatSetting format) {
+    format = NormalizePixelFormat(format);
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width > kMaxBitmapSide || height > kMaxBitmapSide) {
+        throw InvalidBitmapError();
+    }
+    const int32_t stride = RowStride(width, format);
+    const std::size_t size = static_cast<std::size_t>(stride) * height;
+    if (size > bytes_.capacity() || size < bytes_.capacity() / 2) {
+        std::vector<uint8_t>().swap(bytes_); // freed before the new storage is taken
+    }
+    format_ = format;
+    width_ = width;
+    height_ = height;
+    stride_ = stride;
+    bytes_.resize(size);
+    fillBlack();
 }
 
 uint32_t Bitmap::rawPixel(int32_t x, int32_t y) const {

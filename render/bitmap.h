@@ -96,8 +96,18 @@ public:
     // Changes the size, keeping the overlapping top-left part of the picture;
     // new pixels are black. Same limits as the constructor.
     void resize(int32_t width, int32_t height);
+    // A black picture of the new size and format, as the constructor makes
+    // it, in the storage the bitmap has when that is large enough and not
+    // more than twice what is needed (a picture redrawn at every step of a
+    // resize neither gets fresh pages each time nor holds a large size for
+    // long). Otherwise the old storage is freed before the new one is
+    // taken, so the two are never held at once. Same limits as the
+    // constructor.
+    void reset(int32_t width, int32_t height, PixelFormatSetting format);
 
 private:
+    void fillBlack();
+
     PixelFormatSetting format_ = PixelFormatSetting::Device;
     int32_t width_ = 0;
     int32_t height_ = 0;

@@ -237,9 +237,16 @@ void LoadGraphics(Graphics& graphics, PixelFormatSetting format) {
     *graphics.TileFrame = LoadLevelPicture(graphics, TileFrameFileName(), format, ColourKey::Black,
                                            PictureUse::Keyed);
 
-    graphics.BackBuffer->resize(ToBackBuffer(graphics, kBoardWidth),
-                                ToBackBuffer(graphics, kBoardHeight));
-    ConvertBitmap(*graphics.BackBuffer, format);
+    Bitmap& back = *graphics.BackBuffer;
+    const int32_t width = ToBackBuffer(graphics, kBoardWidth);
+    const int32_t height = ToBackBuffer(graphics, kBoardHeight);
+    if (back.width() == width && back.height() == height) {
+        ConvertBitmap(back, format);
+    } else {
+        // A new scale: the board or the screen is drawn anew, so nothing of
+        // the old picture is kept, and its storage serves the new one.
+        back.reset(width, height, format);
+    }
 
     graphics.TransparentText = true;
     graphics.BannerFont = BannerFontStyle();

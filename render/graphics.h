@@ -123,9 +123,10 @@ void BuildSheetIndex(Graphics& graphics);
 
 // Reads the three pictures (files KLBack.bmp, KLTiles.bmp, KLTFrame.bmp in
 // PictureFolder; at the larger levels those of the level, KLBack200.bmp ...) in
-// `format`, then sets the BackBuffer to 640 x 480 (scaled) in `format`
-// keeping its picture, sets the banner font (54 pt scaled) and computes
-// BannerLayout. Creates the bitmaps first if CreateBitmaps has not run.
+// `format`, then sets the BackBuffer to 640 x 480 (scaled) in `format`,
+// keeping its picture while its size stays (black at a new size), sets the
+// banner font (54 pt scaled) and computes BannerLayout. Creates the bitmaps
+// first if CreateBitmaps has not run.
 // A picture missing at ScalePercent (at a scale between the levels there is
 // none) is replaced, silently, by another level's, scaled (FindLevelPicture);
 // the 100 % file is always the last resort.

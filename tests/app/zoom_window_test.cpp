@@ -11,6 +11,7 @@
 #include <QBackingStore>
 #include <QCoreApplication>
 #include <QFile>
+#include <QMenuBar>
 #include <QPaintEvent>
 #include <QScreen>
 #include <QTest>
@@ -369,6 +370,53 @@ TEST_F(ZoomWindow, MovesRepaintOnlyWhatChangedAndLeaveNothingStale) {
         form->BUndoClick();
         check("undo again");
     }
+}
+
+// Counts the paints a widget gets.
+class PaintCount final : public QObject {
+public:
+    explicit PaintCount(QWidget* widget) : widget_(widget) { widget->installEventFilter(this); }
+    ~PaintCount() override { widget_->removeEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+    int count = 0;
+
+private:
+    QWidget* widget_;
+};
+
+// A paint of a large part of the board (a new board, the logo screen's
+// lines) repaints the whole window, whose pixels Qt sends to an X server
+// without a copy; a move still repaints only its tiles and leaves the
+// window's other parts alone. Either way the window shows the board.
+TEST_F(ZoomWindow, LargeRepaintsTakeTheWholeWindowAndMovesOnlyTheirTiles) {
+    createWindow();
+    sizeClient(1300, 1100);
+    startPlaying();
+    settle();
+    const auto shownBoard = [this] {
+        const auto* window = dynamic_cast<QImage*>(form->backingStore()->paintDevice());
+        const QRect board =
+            form->Field->boardRect().translated(form->Field->mapTo(form.get(), QPoint(0, 0)));
+        return window->copy(board).convertToFormat(QImage::Format_RGB32);
+    };
+    PaintCount menu(form->menuBar());
+    PaintCount field(form->Field);
+    const auto [a, b] = freeMatchingPair();
+    ASSERT_NE(a, 0);
+    clickPair(a, b);
+    settle();
+    EXPECT_GT(field.count, 0);
+    EXPECT_EQ(menu.count, 0) << "a move repaints its tiles, not the window";
+    EXPECT_EQ(shownBoard(), form->Field->picture());
+
+    // What the logo screen's lines and a new scale ask for.
+    form->Field->requestFullPaint();
+    settle();
+    EXPECT_GT(menu.count, 0) << "the whole window";
+    EXPECT_EQ(shownBoard(), form->Field->picture()) << "the field with it";
 }
 
 TEST_F(ZoomWindow, FullScreenTogglesAndTheCheckMarkFollows) {

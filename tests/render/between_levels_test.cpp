@@ -9,8 +9,10 @@
 #include "render_test_support.h"
 
 #include <QDir>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <random>
 #include <set>
 
 namespace kelmar {
@@ -203,6 +205,82 @@ TEST(ScaledPictures, EdgesNeitherDarkenNorTurnTransparent) {
         const int opaque = opaqueCount(yellow);
         EXPECT_NEAR(opaque, 44.0 * 63 * to * to / (from * from), 2.0 * (44 + 63) * to / from);
         EXPECT_EQ(opaqueCount(ScaleKeyedPicture(frameOf(qRgb(0, 0, 1)), from, to)), opaque);
+    }
+}
+
+// Pixels of every colour, the same for every run.
+QImage NoiseImage(int width, int height, uint32_t seed) {
+    std::mt19937 random(seed);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            row[x] = 0xFF000000u | (random() & 0xFFFFFFu);
+        }
+    }
+    return image;
+}
+
+int CountDifferences(const QImage& a, const QImage& b) {
+    EXPECT_EQ(a.size(), b.size());
+    int count = 0;
+    for (int y = 0; y < std::min(a.height(), b.height()); ++y) {
+        for (int x = 0; x < std::min(a.width(), b.width()); ++x) {
+            count += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+// Made smaller, the faces and the background are exactly what Qt's smooth
+// scaling gives (face by face; the background as the middle of three by
+// three copies), on pictures of noise, where any weight or rounding that
+// differs shows: halving (every weight exact), large and slight
+// reductions, and scales whose sizes round.
+TEST(ScaledPictures, SmallerPicturesAreQtsSmoothScalingBitForBit) {
+    const std::pair<int, int> scales[] = {{200, 100}, {300, 50},  {300, 299}, {250, 211},
+                                          {150, 143}, {200, 137}, {250, 61},  {300, 151}};
+    for (const auto& [from, to] : scales) {
+        SCOPED_TRACE(std::to_string(from) + " -> " + std::to_string(to));
+        const int cellW = ScaleLength(kFaceWidth, from);
+        const int cellH = ScaleLength(kFaceHeight, from);
+        const int faceW = ScaleLength(kFaceWidth, to);
+        const int faceH = ScaleLength(kFaceHeight, to);
+        const QImage sheet = NoiseImage(9 * cellW, 5 * cellH, static_cast<uint32_t>(from + to));
+        const QImage scaled = ScaleTileSheet(sheet, from, to);
+        for (int row = 0; row < 5; ++row) {
+            for (int column = 0; column < 9; ++column) {
+                const QImage face =
+                    sheet.copy(column * cellW, row * cellH, cellW, cellH)
+                        .scaled(faceW, faceH, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                ASSERT_EQ(
+                    CountDifferences(scaled.copy(column * SheetPitch(kFaceWidth, to),
+                                                 row * SheetPitch(kFaceHeight, to), faceW, faceH),
+                                     face),
+                    0)
+                    << "face " << column << "," << row;
+            }
+        }
+        for (const QSize tile : {QSize(128, 96), QSize(37, 23)}) {
+            const QImage background =
+                NoiseImage(tile.width() * from / 100, tile.height() * from / 100, 7);
+            const int w = background.width();
+            const int h = background.height();
+            QImage around(3 * w, 3 * h, QImage::Format_RGB32);
+            QPainter painter(&around);
+            for (int i = 0; i < 9; ++i) {
+                painter.drawImage(i % 3 * w, i / 3 * h, background);
+            }
+            painter.end();
+            const int scaledW = w * to / from;
+            const int scaledH = h * to / from;
+            const QImage expected = around
+                                        .scaled(3 * scaledW, 3 * scaledH, Qt::IgnoreAspectRatio,
+                                                Qt::SmoothTransformation)
+                                        .copy(scaledW, scaledH, scaledW, scaledH);
+            EXPECT_EQ(CountDifferences(ScaleRepeatingPicture(background, from, to), expected), 0)
+                << w << " x " << h;
+        }
     }
 }
 

@@ -361,5 +361,44 @@ TEST(BitmapResize, KeepsTheTopLeftAndBlackensTheRest) {
     EXPECT_EQ(bitmap.pixel(0, 2), Rgb{});
 }
 
+// A reset picture is black in its new format with nothing of the old one
+// left (the X bytes of Device set), whether it reuses the storage or not; the
+// storage is reused when the new picture needs at least half of it.
+TEST(BitmapReset, BlackInTheNewSizeAndFormatReusingStorageOnlyWhenItFits) {
+    struct Case {
+        int32_t width;
+        int32_t height;
+        PixelFormatSetting format;
+        bool reused;
+    };
+    const Case cases[] = {
+        {90, 60, PixelFormatSetting::Device, true},   // smaller, more than half
+        {100, 70, PixelFormatSetting::Device, true},  // the same
+        {101, 70, PixelFormatSetting::Device, false}, // larger
+        {40, 40, PixelFormatSetting::Device, false},  // less than half
+        {100, 70, PixelFormatSetting::Bits24, true},  // another format, fewer bytes
+        {0, 0, PixelFormatSetting::Device, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + " " +
+                     test::FormatName(c.format));
+        Bitmap bitmap = test::Solid(100, 70, PixelFormatSetting::Device, {200, 100, 50});
+        const uint8_t* before = bitmap.bits();
+        bitmap.reset(c.width, c.height, c.format);
+        EXPECT_EQ(bitmap.width(), c.width);
+        EXPECT_EQ(bitmap.height(), c.height);
+        EXPECT_EQ(bitmap.format(), c.format);
+        EXPECT_EQ(bitmap.stride(), RowStride(c.width, c.format));
+        if (c.reused) {
+            EXPECT_EQ(bitmap.bits(), before); // (freed storage may come back at the same place)
+        }
+        const Bitmap black(c.width, c.height, c.format);
+        ASSERT_EQ(bitmap.byteCount(), black.byteCount());
+        EXPECT_TRUE(std::equal(black.bits(), black.bits() + black.byteCount(), bitmap.bits()));
+    }
+    Bitmap tooLarge(1, 1, PixelFormatSetting::Device);
+    EXPECT_THROW(tooLarge.reset(kMaxBitmapSide + 1, 1, PixelFormatSetting::Device), GraphicsError);
+}
+
 } // namespace
 } // namespace kelmar
