@@ -50,7 +50,7 @@ bool Conflicts::record(const TileSet& classes, const std::vector<int8_t>& choice
         }
     });
     data_.push_back(kEnd);
-    forEachTile(classes, [&](int c) { activity_[static_cast<size_t>(c)] += bump_; });
+    bump(classes);
     bump_ *= 1.5;
     if (bump_ > 1e100) {
         for (double& a : activity_) {
@@ -69,6 +69,10 @@ bool Conflicts::record(const TileSet& classes, const std::vector<int8_t>& choice
         watch_[data_[watched[1]]].push_back({id, data_[watched[0]]});
     }
     return true;
+}
+
+void Conflicts::bump(const TileSet& classes) {
+    forEachTile(classes, [&](int c) { activity_[static_cast<size_t>(c)] += bump_; });
 }
 
 TileSet Conflicts::classesOf(uint32_t id) const {

@@ -52,6 +52,11 @@ public:
     // it always was. Either way the answers are exact.
     void passOverBroken(bool on) { passOver_ = on; }
 
+    // Counts `classes` as taking part in a conflict now, with the weight
+    // of the conflict recorded last (record() also makes later ones weigh
+    // more).
+    void bump(const TileSet& classes);
+
     // How much class c took part in conflicts, recent ones weighing more.
     double activity(int c) const { return activity_[static_cast<size_t>(c)]; }
 

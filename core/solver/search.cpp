@@ -306,11 +306,13 @@ public:
         for (int z : options) {
             const size_t trailMark = trail_.size();
             TileSet childReason;
+            bool searched = false;
             if (!commit(t, z, r)) {
                 childReason.set(tClass);
             } else if (ruledOutHere(tClass, childReason)) {
             } else if (propagating_ ? propagate(tClass, r, childReason) : refuted(t, childReason)) {
             } else {
+                searched = true;
                 const Outcome o = run(r, depth + 1, tClass, trailMark);
                 if (o != Outcome::Lost) {
                     return o;
@@ -318,6 +320,11 @@ public:
                 childReason = reason_;
             }
             resolve(childReason, trailMark);
+            if (propagating_ && !searched) {
+                // A choice refuted at once: the classes it clashed with
+                // count as taking part in a conflict, as a learned one's do.
+                conflicts_.bump(childReason);
+            }
             undoTo(trailMark);
             if (!learning_ || tClass < 0) {
                 continue;
