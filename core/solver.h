@@ -68,13 +68,13 @@ constexpr int64_t kDealCheckNodeBudget = 1500;
 // the first kDealCheckNodeBudget nodes it runs exactly as it did when the
 // deals of NewGame were recorded (same dives, same order of work), so the
 // check of a constructed deal gives the same verdicts. Past them come the
-// late dives: four times as long, with the conflicts put to work. A
-// conflict that a choice leaves one pairing short rules that pairing out,
-// and a class with two pairings ruled out takes the third at once; between
-// dives every pairing of the start is tried again against the conflicts;
-// a class with a pairing ruled out is decided first; a learned conflict
-// keeps the pairings chosen earliest; and the table, which such positions
-// never hit, is left alone.
+// late dives, which put the learned conflicts to work: a conflict that a
+// choice leaves one pairing short rules that pairing out, and a class with
+// two pairings ruled out takes the third at once; between dives every
+// pairing of the start is tried again against the conflicts; a class with
+// a pairing ruled out is decided first; a learned conflict keeps the
+// pairings chosen earliest; and the table, which such positions never
+// hit, is left alone.
 //
 // Works on any board (the layout or a loaded one) and precomputes the
 // neighbour sets per call. Safe to call from several threads at once on

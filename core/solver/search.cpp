@@ -13,12 +13,11 @@ namespace kelmar::solver {
 namespace {
 
 // Nodes; a dive lasts a unit times a term of luby(). The dives that start
-// within kDealCheckNodeBudget nodes use the short unit and read every
-// conflict, exactly as the search always ran there, so a deal check gives
-// the same verdicts and NewGame the same deals for the same seeds. The
-// positions that take longer (on layouts of long rows, tens of thousands
-// of nodes) get longer dives, which keep more of a promising dive, and the
-// cheaper refutation (LatePace in search.h).
+// within kDealCheckNodeBudget nodes read every conflict and learn as the
+// search always did there, so a deal check gives the same verdicts and
+// NewGame the same deals for the same seeds. The positions that take
+// longer (on layouts of long rows, thousands of nodes) go on in the late
+// dives (LatePace in search.h), which put the learned conflicts to work.
 constexpr int64_t kDiveUnit = 512;
 
 // In the late dives a trial of learn() that takes more than this many

@@ -18,15 +18,15 @@ namespace kelmar::solver {
 // Nodes between two questions to the caller's stop.
 constexpr int64_t kStopCheckNodes = 64;
 
-// When the late dives begin and how long they are. The late dives are
-// longer, propagate the learned conflicts and try the start's pairings
-// again between dives; the earlier ones run as the deal checks of NewGame
-// were recorded with. Every caller but the tests uses the defaults; the
+// When the late dives begin and how long they are. The late dives
+// propagate the learned conflicts and try the start's pairings again
+// between dives; the earlier ones run as the deal checks of NewGame were
+// recorded with. Every caller but the tests uses the defaults; the
 // tests start the late dives at once and keep them short, so that small
 // positions reach what the late dives do.
 struct LatePace {
     int64_t from = kDealCheckNodeBudget; // nodes before the first late dive
-    int64_t diveUnit = 2048;             // a late dive lasts this times a term of Luby's sequence
+    int64_t diveUnit = 512;              // a late dive lasts this times a term of Luby's sequence
 };
 
 // `problem` has at least one tile and is not hopeless. Counts its nodes in
