@@ -135,6 +135,7 @@ public:
     bool probeWithConflicts(const TileSet& r) {
         for (bool again = true; again;) {
             again = false;
+            playBase(r);
             for (size_t c = 0; c < choiceTiles_.size(); ++c) {
                 const std::array<int, 4>& tiles = choiceTiles_[c];
                 if (choice_[c] >= 0 || tiles[0] < 0 || (p_.classes[c] & r).count() != 4) {
@@ -146,11 +147,18 @@ public:
                     }
                     const size_t mark = trail_.size();
                     TileSet why;
-                    const bool fails = !commit(tiles[0], tiles[static_cast<size_t>(v + 1)], r) ||
-                                       propagate(static_cast<int>(c), r, why) ||
-                                       !relaxedLeftover(p_, r, p_.all.without(r),
-                                                        p_.all.without(committed_), mate_)
-                                            .empty();
+                    bool fails = !commit(tiles[0], tiles[static_cast<size_t>(v + 1)], r) ||
+                                 propagate(static_cast<int>(c), r, why);
+                    if (!fails) {
+                        // The pairings that changed since playBase(): this
+                        // one and those propagate() made.
+                        TileSet changed = p_.classes[c];
+                        for (auto it = implied_.rbegin(); it != implied_.rend() && it->at >= mark;
+                             ++it) {
+                            changed = changed | p_.classes[static_cast<size_t>(it->cls)];
+                        }
+                        fails = !replayFrom(r, changed).empty();
+                    }
                     undoTo(mark);
                     if (!fails) {
                         continue;
@@ -171,6 +179,7 @@ public:
                     if (!commit(tiles[0], tiles[static_cast<size_t>(left + 1)], r)) {
                         return false;
                     }
+                    playBase(r);
                 }
             }
         }
