@@ -105,7 +105,7 @@ public:
                         return;
                     }
                     const size_t mark = trail_.size();
-                    if (commit(a, z, r) && replayFrom(r, left).empty()) {
+                    if (commit(a, z, r) && resume(r, left, baseRounds_.data()).empty()) {
                         ++survivors;
                         survivor = z;
                     }
@@ -136,80 +136,84 @@ public:
         for (bool again = true; again;) {
             again = false;
             playBase(r);
-            for (size_t c = 0; c < choiceTiles_.size(); ++c) {
-                const std::array<int, 4>& tiles = choiceTiles_[c];
-                if (choice_[c] >= 0 || tiles[0] < 0 || (p_.classes[c] & r).count() != 4) {
+            for (int c = 0; c < static_cast<int>(choiceTiles_.size()); ++c) {
+                if (!openWhole(c, r)) {
                     continue;
                 }
+                const std::array<int, 4>& tiles = choiceTiles_[static_cast<size_t>(c)];
                 for (int v = 0; v < 3; ++v) {
-                    if (((ruledOut_[c] >> v) & 1) != 0) {
+                    if (isRuledOut(c, v)) {
                         continue;
                     }
                     const size_t mark = trail_.size();
                     TileSet why;
-                    bool fails = !commit(tiles[0], tiles[static_cast<size_t>(v + 1)], r) ||
-                                 propagate(static_cast<int>(c), r, why);
-                    if (!fails) {
-                        // The pairings that changed since playBase(): this
-                        // one and those propagate() made.
-                        TileSet changed = p_.classes[c];
-                        for (auto it = implied_.rbegin(); it != implied_.rend() && it->at >= mark;
-                             ++it) {
-                            changed = changed | p_.classes[static_cast<size_t>(it->cls)];
-                        }
-                        fails = !replayFrom(r, changed).empty();
-                    }
+                    const bool fails =
+                        !commit(tiles[0], tiles[static_cast<size_t>(v + 1)], r) ||
+                        propagate(c, r, why) ||
+                        !resume(r, changedTiles(c, mark), baseRounds_.data()).empty();
                     undoTo(mark);
-                    if (!fails) {
-                        continue;
+                    if (fails) {
+                        ruleOut(c, v, TileSet{});
+                        again = true;
                     }
-                    ruledOut_[c] |= static_cast<uint8_t>(1U << v);
-                    ruledOutWhy_[3 * c + static_cast<size_t>(v)] = TileSet{};
-                    rulings_.push_back({static_cast<int>(3 * c) + v, trail_.size()});
-                    ++stats_.ruledOut;
-                    again = true;
                 }
-                const unsigned out = ruledOut_[c];
-                if (out == 7) {
-                    return false;
-                }
-                if (std::popcount(out) == 2 && choice_[c] < 0) {
-                    const int left = std::countr_one(out);
-                    implied_.push_back({static_cast<int>(c), trail_.size(), TileSet{}});
-                    if (!commit(tiles[0], tiles[static_cast<size_t>(left + 1)], r)) {
+                TileSet why;
+                if (std::popcount(ruledOutMask(c)) >= 2) {
+                    if (!pairTheLast(c, r, why)) {
                         return false;
                     }
                     playBase(r);
                 }
             }
         }
-        return relaxedLeftover(p_, r, p_.all.without(r), p_.all.without(committed_), mate_).empty();
+        return playFrom(r).empty();
     }
 
     // The relaxed play at r under the current pairings, keeping the round
-    // that took each tile (tiles it cannot take keep kNever) for replayFrom().
+    // that took each tile (tiles it cannot take keep kNever) for resume().
     void playBase(const TileSet& r) {
         forEachTile(r, [&](int i) { baseRounds_[i] = kNever; });
-        relaxedLeftover(p_, r, p_.all.without(r), p_.all.without(committed_), mate_,
-                        baseRounds_.data());
+        playFrom(r, baseRounds_.data());
     }
 
-    // The relaxed play at r once the tiles of `changed` (pairings committed
-    // since playBase()) follow their new pairings: what it cannot take, as
-    // the full play would give. Until the base play took a tile of
-    // `changed` its rounds hold here too (a tile's pairing matters only to
-    // its own class), so it goes on from there.
-    TileSet replayFrom(const TileSet& r, const TileSet& changed) const {
+    // The relaxed play of the tiles `start` under the current pairings,
+    // every other tile gone; `rounds` and `first` as for relaxedLeftover.
+    TileSet playFrom(const TileSet& start, int16_t* rounds = nullptr, int first = 0) const {
+        return relaxedLeftover(p_, start, p_.all.without(start), p_.all.without(committed_), mate_,
+                               rounds, first);
+    }
+
+    // The relaxed play at r once the tiles of `changed` follow the pairings
+    // they have now, resumed from an earlier play at r whose rounds are
+    // `before`: what it cannot take, as the whole play would give. Until
+    // that play took a tile of `changed` its rounds hold here too (a tile's
+    // pairing matters only to its own class), so this one goes on from
+    // there. `rounds`, when given, receives this play's rounds (those of
+    // the tiles taken before kept).
+    TileSet resume(const TileSet& r, const TileSet& changed, const int16_t* before,
+                   int16_t* rounds = nullptr) const {
         int k = kNever;
-        forEachTile(changed & r, [&](int q) { k = std::min<int>(k, baseRounds_[q]); });
+        forEachTile(changed & r, [&](int q) { k = std::min<int>(k, before[q]); });
         TileSet start = r;
         forEachTile(r, [&](int i) {
-            if (baseRounds_[i] < k) {
-                start.w[static_cast<size_t>(i >> 6)] &= ~(uint64_t{1} << (i & 63));
+            if (before[i] < k) {
+                start.reset(i);
+                if (rounds != nullptr) {
+                    rounds[i] = before[i];
+                }
             }
         });
-        return relaxedLeftover(p_, start, p_.all.without(start), p_.all.without(committed_), mate_,
-                               nullptr, k);
+        return playFrom(start, rounds, k);
+    }
+
+    // The tiles of class c and of the classes propagate() paired since
+    // trail length `mark`: those whose pairing changed since then.
+    TileSet changedTiles(int c, size_t mark) const {
+        TileSet changed = p_.classes[static_cast<size_t>(c)];
+        for (auto it = implied_.rbegin(); it != implied_.rend() && it->at >= mark; ++it) {
+            changed = changed | p_.classes[static_cast<size_t>(it->cls)];
+        }
+        return changed;
     }
 
     static int lowestOf(const TileSet& s) {
@@ -342,7 +346,7 @@ public:
                 ++stats_.backjumps;
                 break;
             }
-            childReason.w[static_cast<size_t>(tClass >> 6)] &= ~(uint64_t{1} << (tClass & 63));
+            childReason.reset(tClass);
             because = because | childReason;
         }
         if (keyed) {
@@ -365,33 +369,11 @@ public:
     // changed as well and count alike.
     TileSet relaxHere(const TileSet& r, int depth, int changedClass, size_t changedSince) {
         int16_t* rounds = rounds_[static_cast<size_t>(depth)].data();
-        TileSet start = r;
-        int first = 0;
-        if (learning_ && depth > 0 && changedClass >= 0) {
-            const int16_t* parent = rounds_[static_cast<size_t>(depth - 1)].data();
-            int k = kMaxTiles;
-            const auto lowerTo = [&](int c) {
-                for (int q : choiceTiles_[static_cast<size_t>(c)]) {
-                    if (q >= 0 && r.has(q)) {
-                        k = std::min<int>(k, parent[q]);
-                    }
-                }
-            };
-            lowerTo(changedClass);
-            for (auto it = implied_.rbegin(); it != implied_.rend() && it->at >= changedSince;
-                 ++it) {
-                lowerTo(it->cls);
-            }
-            forEachTile(r, [&](int i) {
-                if (parent[i] < k) {
-                    start.w[static_cast<size_t>(i >> 6)] &= ~(uint64_t{1} << (i & 63));
-                    rounds[i] = parent[i];
-                }
-            });
-            first = k;
+        if (!learning_ || depth == 0 || changedClass < 0) {
+            return playFrom(r, rounds);
         }
-        return relaxedLeftover(p_, start, p_.all.without(start), p_.all.without(committed_), mate_,
-                               rounds, first);
+        return resume(r, changedTiles(changedClass, changedSince),
+                      rounds_[static_cast<size_t>(depth - 1)].data(), rounds);
     }
 
     // Numbers the classes of four at the start: they are the choices the
@@ -537,7 +519,7 @@ private:
         for (auto it = implied_.rbegin(); it != implied_.rend(); ++it) {
             if (kept.has(it->cls)) {
                 TileSet others = kept;
-                others.w[static_cast<size_t>(it->cls >> 6)] &= ~(uint64_t{1} << (it->cls & 63));
+                others.reset(it->cls);
                 if (it->why.subsetOf(others)) {
                     kept = others;
                 }
@@ -576,45 +558,67 @@ private:
             for (const Conflicts::Unit& u : units_) {
                 const int c = u.code / 3;
                 const int v = u.code % 3;
-                const std::array<int, 4>& tiles = choiceTiles_[static_cast<size_t>(c)];
-                if (choice_[static_cast<size_t>(c)] >= 0 || ((ruledOut_[c] >> v) & 1) != 0 ||
-                    tiles[0] < 0 || !r.has(tiles[0]) || !r.has(tiles[1]) || !r.has(tiles[2]) ||
-                    !r.has(tiles[3])) {
+                if (!openWhole(c, r) || isRuledOut(c, v)) {
                     continue;
                 }
                 TileSet because = conflicts_.classesOf(u.id);
-                because.w[static_cast<size_t>(c >> 6)] &= ~(uint64_t{1} << (c & 63));
-                ruledOut_[static_cast<size_t>(c)] |= static_cast<uint8_t>(1U << v);
-                ruledOutWhy_[static_cast<size_t>(3 * c + v)] = because;
-                rulings_.push_back({u.code, trail_.size()});
-                ++stats_.ruledOut;
-                const unsigned out = ruledOut_[static_cast<size_t>(c)];
-                if (std::popcount(out) < 2) {
+                because.reset(c);
+                ruleOut(c, v, because);
+                if (std::popcount(ruledOutMask(c)) < 2) {
                     continue;
                 }
-                TileSet under;
-                int left = -1;
-                for (int k = 0; k < 3; ++k) {
-                    if (((out >> k) & 1) != 0) {
-                        under = under | ruledOutWhy_[static_cast<size_t>(3 * c + k)];
-                    } else {
-                        left = k;
-                    }
-                }
-                if (left < 0) {
-                    why = under;
-                    return true;
-                }
-                implied_.push_back({c, trail_.size(), under});
-                if (!commit(tiles[0], tiles[static_cast<size_t>(left + 1)], r)) {
-                    why = TileSet{};
-                    why.set(c);
+                if (!pairTheLast(c, r, why)) {
                     return true;
                 }
                 pending_.push_back(c);
             }
         }
         return false;
+    }
+
+    // Class c is a class of four, still open, with all its tiles in r.
+    bool openWhole(int c, const TileSet& r) const {
+        const auto k = static_cast<size_t>(c);
+        return choiceTiles_[k][0] >= 0 && choice_[k] < 0 && (p_.classes[k] & r).count() == 4;
+    }
+
+    unsigned ruledOutMask(int c) const { return ruledOut_[static_cast<size_t>(c)]; }
+    bool isRuledOut(int c, int v) const { return ((ruledOutMask(c) >> v) & 1) != 0; }
+
+    // Rules out pairing v of class c, resting on the classes `why`, until
+    // the choices made before now are taken back (undoTo()).
+    void ruleOut(int c, int v, const TileSet& why) {
+        ruledOut_[static_cast<size_t>(c)] |= static_cast<uint8_t>(1U << v);
+        ruledOutWhy_[static_cast<size_t>(3 * c + v)] = why;
+        rulings_.push_back({3 * c + v, trail_.size()});
+        ++stats_.ruledOut;
+    }
+
+    // Class c (open, all its tiles in r) has two or three pairings ruled
+    // out. With three it cannot be paired: false, and `why` holds the
+    // classes the rulings rest on. With two it is paired the remaining way,
+    // recorded in implied_ as resting on those classes; false, with `why`
+    // holding c alone, when those tiles lie on each other.
+    bool pairTheLast(int c, const TileSet& r, TileSet& why) {
+        const unsigned out = ruledOutMask(c);
+        TileSet under;
+        for (int k = 0; k < 3; ++k) {
+            if (isRuledOut(c, k)) {
+                under = under | ruledOutWhy_[static_cast<size_t>(3 * c + k)];
+            }
+        }
+        if (out == 7) {
+            why = under;
+            return false;
+        }
+        implied_.push_back({c, trail_.size(), under});
+        const std::array<int, 4>& tiles = choiceTiles_[static_cast<size_t>(c)];
+        if (!commit(tiles[0], tiles[static_cast<size_t>(std::countr_one(out) + 1)], r)) {
+            why = TileSet{};
+            why.set(c);
+            return false;
+        }
+        return true;
     }
 
     // True when the pairing just chosen for class c was ruled out; `why`
@@ -624,7 +628,7 @@ private:
             return false;
         }
         const int v = choice_[static_cast<size_t>(c)];
-        if (v < 0 || ((ruledOut_[static_cast<size_t>(c)] >> v) & 1) == 0) {
+        if (v < 0 || !isRuledOut(c, v)) {
             return false;
         }
         why = ruledOutWhy_[static_cast<size_t>(3 * c + v)];
@@ -640,7 +644,7 @@ private:
     void resolve(TileSet& reason, size_t mark) const {
         for (auto it = implied_.rbegin(); it != implied_.rend() && it->at >= mark; ++it) {
             if (reason.has(it->cls)) {
-                reason.w[static_cast<size_t>(it->cls >> 6)] &= ~(uint64_t{1} << (it->cls & 63));
+                reason.reset(it->cls);
                 reason = reason | it->why;
             }
         }
@@ -659,8 +663,8 @@ private:
 
     void take(TileSet& r, int a, int b) {
         path_.push_back({p_.slot[a], p_.slot[b]});
-        r.w[a >> 6] &= ~(uint64_t{1} << (a & 63));
-        r.w[b >> 6] &= ~(uint64_t{1} << (b & 63));
+        r.reset(a);
+        r.reset(b);
     }
 
     // Takes every committed pair whose tiles are both free, and every class
@@ -717,7 +721,7 @@ private:
         while (trail_.size() > mark) {
             const int i = trail_.back();
             mate_[i] = -1;
-            committed_.w[i >> 6] &= ~(uint64_t{1} << (i & 63));
+            committed_.reset(i);
             trail_.pop_back();
             updateChoice(i);
         }

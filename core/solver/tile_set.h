@@ -21,6 +21,7 @@ struct TileSet {
     std::array<uint64_t, kWords> w{};
 
     void set(int i) { w[i >> 6] |= uint64_t{1} << (i & 63); }
+    void reset(int i) { w[i >> 6] &= ~(uint64_t{1} << (i & 63)); }
     bool has(int i) const { return (w[i >> 6] >> (i & 63)) & 1; }
     bool empty() const {
         uint64_t any = 0;
