@@ -43,15 +43,12 @@ int main(int argc, char** argv) {
         nodes += j.nodes;
         worstNodes = std::max<long long>(worstNodes, j.nodes);
     }
-    std::vector<long long> byNodes;
+    std::vector<double> byNodes;
     for (const Judged& j : r.judged) {
-        byNodes.push_back(j.nodes);
+        byNodes.push_back(static_cast<double>(j.nodes));
     }
-    std::sort(byNodes.begin(), byNodes.end());
     const auto nodesAt = [&](size_t percent) {
-        return byNodes.empty()
-                   ? 0
-                   : byNodes[std::min(byNodes.size() - 1, byNodes.size() * percent / 100)];
+        return static_cast<long long>(Percentile(byNodes, static_cast<double>(percent) / 100));
     };
     std::printf("nodes: total %lld, p99 %lld, most %lld\n", nodes, nodesAt(99), worstNodes);
     if (std::getenv("CENSUS_NODES") != nullptr) {
