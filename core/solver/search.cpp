@@ -650,17 +650,6 @@ private:
         }
     }
 
-    TileSet freeTiles(const TileSet& r) const {
-        TileSet f;
-        forEachTile(r, [&](int i) {
-            if (!p_.coveredBy[i].intersects(r) &&
-                (!p_.leftOf[i].intersects(r) || !p_.rightOf[i].intersects(r))) {
-                f.set(i);
-            }
-        });
-        return f;
-    }
-
     void take(TileSet& r, int a, int b) {
         path_.push_back({p_.slot[a], p_.slot[b]});
         r.reset(a);
@@ -674,7 +663,7 @@ private:
     // nothing changes; returns the free tiles of the resulting position.
     TileSet takeForcedPairs(TileSet& r) {
         for (;;) {
-            const TileSet f = freeTiles(r);
+            const TileSet f = freeIn(p_, r);
             bool took = false;
             forEachTile(f, [&](int i) {
                 const int j = mate_[i];
