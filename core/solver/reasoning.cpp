@@ -66,7 +66,7 @@ template <int W> struct Words {
 
     static TileSet leftover(const Problem& p, const TileSet& r0, const TileSet& goneBefore,
                             const TileSet& open, const std::array<int, kMaxTiles>& mate,
-                            int16_t* roundOf, int firstRound, int most = kMaxTiles) {
+                            int16_t* roundOf, int firstRound, int most) {
         TileSet r = r0;
         TileSet f;
         each(r, [&](int i) {
@@ -122,23 +122,27 @@ template <int W> struct Words {
     }
 };
 
+// Words<3> where the board allows it, else the whole sets.
+TileSet Leftover(const Problem& p, const TileSet& r0, const TileSet& goneBefore,
+                 const TileSet& open, const std::array<int, kMaxTiles>& mate, int16_t* roundOf,
+                 int firstRound, int most) {
+    if (p.n <= 3 * 64) {
+        return Words<3>::leftover(p, r0, goneBefore, open, mate, roundOf, firstRound, most);
+    }
+    return Words<kWords>::leftover(p, r0, goneBefore, open, mate, roundOf, firstRound, most);
+}
+
 } // namespace
 
 TileSet relaxedLeftover(const Problem& p, const TileSet& r0, const TileSet& goneBefore,
                         const TileSet& open, const std::array<int, kMaxTiles>& mate,
                         int16_t* roundOf, int firstRound) {
-    if (p.n <= 192) {
-        return Words<3>::leftover(p, r0, goneBefore, open, mate, roundOf, firstRound);
-    }
-    return Words<kWords>::leftover(p, r0, goneBefore, open, mate, roundOf, firstRound);
+    return Leftover(p, r0, goneBefore, open, mate, roundOf, firstRound, kMaxTiles);
 }
 
 TileSet stuckWithin(const Problem& p, const TileSet& r, const TileSet& goneBefore,
                     const TileSet& open, const std::array<int, kMaxTiles>& mate, int most) {
-    if (p.n <= 192) {
-        return Words<3>::leftover(p, r, goneBefore, open, mate, nullptr, 0, most);
-    }
-    return Words<kWords>::leftover(p, r, goneBefore, open, mate, nullptr, 0, most);
+    return Leftover(p, r, goneBefore, open, mate, nullptr, 0, most);
 }
 
 bool OrderCheck::conflict(const TileSet& r, const std::array<int, kMaxTiles>& mates, int rounds) {
