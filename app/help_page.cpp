@@ -19,6 +19,79 @@ bool isNameChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '!';
 }
 
+// Attributes whose value is a length in pixels (or percent), and those that
+// count cells.
+constexpr std::array<std::string_view, 14> kLengthAttributes = {
+    "width",      "height",    "cellpadding", "cellspacing",  "border",
+    "size",       "hspace",    "vspace",      "marginwidth",  "marginheight",
+    "leftmargin", "topmargin", "rightmargin", "bottommargin",
+};
+constexpr std::array<std::string_view, 2> kSpanAttributes = {"colspan", "rowspan"};
+
+struct UnitScale {
+    std::string_view unit;
+    double pixels;
+};
+constexpr std::array<UnitScale, 12> kUnitScales = {{
+    {"", 1},
+    {"px", 1},
+    {"pt", 4.0 / 3},
+    {"pc", 16},
+    {"in", 96},
+    {"cm", 96 / 2.54},
+    {"mm", 96 / 25.4},
+    {"q", 96 / 101.6},
+    {"em", 16},
+    {"rem", 16},
+    {"ex", 16},
+    {"%", 4},
+}};
+
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The number at `at` (digits, at most one '.'), saturating far above any
+// limit; `at` moves past it.
+double numberAt(std::string_view text, std::size_t& at) {
+    double value = 0;
+    double scale = 0;
+    for (; at < text.size() && (isDigit(text[at]) || (text[at] == '.' && scale == 0)); ++at) {
+        if (text[at] == '.') {
+            scale = 1;
+        } else if (scale == 0) {
+            value = std::min(value * 10 + (text[at] - '0'), 1e18);
+        } else {
+            scale /= 10;
+            value += (text[at] - '0') * scale;
+        }
+    }
+    return value;
+}
+
+// The pixels a number with the unit (letters or '%') at `at` stands for;
+// `at` moves past the unit. Units we do not know count as pixels.
+double pixelsAt(std::string_view text, std::size_t& at, double value) {
+    const std::size_t start = at;
+    while (at < text.size() && (isLetter(text[at]) || text[at] == '%')) {
+        ++at;
+    }
+    std::string unit(text.substr(start, at - start));
+    for (char& c : unit) {
+        c = isLetter(c) ? static_cast<char>(c | 0x20) : c;
+    }
+    for (const UnitScale& scale : kUnitScales) {
+        if (scale.unit == unit) {
+            return value * scale.pixels;
+        }
+    }
+    return value;
+}
+
 std::string lowered(std::string_view text) {
     std::string result(text);
     for (char& c : result) {
@@ -29,7 +102,101 @@ std::string lowered(std::string_view text) {
     return result;
 }
 
+bool isNameOrValueEnd(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '>' || c == '/';
+}
+
+// The attributes of a tag, between its name and its '>': `oversized` when a
+// length or span attribute or the style attribute breaks a limit.
+bool attributesOversized(std::string_view attributes) {
+    std::size_t at = 0;
+    while (at < attributes.size()) {
+        while (at < attributes.size() && isNameOrValueEnd(attributes[at])) {
+            ++at;
+        }
+        const std::size_t nameStart = at;
+        while (at < attributes.size() && attributes[at] != '=' &&
+               !isNameOrValueEnd(attributes[at])) {
+            ++at;
+        }
+        const std::string name = lowered(attributes.substr(nameStart, at - nameStart));
+        if (at >= attributes.size() || attributes[at] != '=') {
+            if (at == nameStart) {
+                ++at;
+            }
+            continue;
+        }
+        ++at;
+        std::string_view value;
+        if (at < attributes.size() && (attributes[at] == '"' || attributes[at] == '\'')) {
+            const auto close = attributes.find(attributes[at], at + 1);
+            const std::size_t end = close == std::string_view::npos ? attributes.size() : close;
+            value = attributes.substr(at + 1, end - at - 1);
+            at = end + 1;
+        } else {
+            const std::size_t start = at;
+            while (at < attributes.size() && !isNameOrValueEnd(attributes[at])) {
+                ++at;
+            }
+            value = attributes.substr(start, at - start);
+        }
+        const bool length = std::find(kLengthAttributes.begin(), kLengthAttributes.end(), name) !=
+                            kLengthAttributes.end();
+        const bool span = std::find(kSpanAttributes.begin(), kSpanAttributes.end(), name) !=
+                          kSpanAttributes.end();
+        if ((length || span || name == "style") && value.find('&') != std::string_view::npos) {
+            return true; // a character reference would hide the number
+        }
+        if (name == "style" && !HelpStyleFits(value)) {
+            return true;
+        }
+        if (length || span) {
+            std::size_t number = value.find_first_not_of(" \t+-");
+            if (number == std::string_view::npos) {
+                continue;
+            }
+            const double amount = numberAt(value, number);
+            const double limit = span ? kMaxHelpCellSpan : kMaxHelpLengthPixels;
+            if ((span ? amount : pixelsAt(value, number, amount)) > limit) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 } // namespace
+
+bool HelpStyleFits(std::string_view css) {
+    std::size_t at = 0;
+    while (at < css.size()) {
+        const char c = css[at];
+        if (c == '"' || c == '\'') {
+            const auto close = css.find(c, at + 1);
+            at = close == std::string_view::npos ? css.size() : close + 1;
+        } else if (css.substr(at, 2) == "/*") {
+            const auto close = css.find("*/", at + 2);
+            at = close == std::string_view::npos ? css.size() : close + 2;
+        } else if (isLetter(c) || c == '_' || c == '#' || c == '\\' ||
+                   (c == '-' && at + 1 < css.size() && !isDigit(css[at + 1]) &&
+                    css[at + 1] != '.')) {
+            // A name, a colour or an escape: its digits are no length.
+            ++at;
+            while (at < css.size() &&
+                   (isLetter(css[at]) || isDigit(css[at]) || css[at] == '-' || css[at] == '_')) {
+                ++at;
+            }
+        } else if (isDigit(c) || (c == '.' && at + 1 < css.size() && isDigit(css[at + 1]))) {
+            const double value = numberAt(css, at);
+            if (pixelsAt(css, at, value) > kMaxHelpLengthPixels) {
+                return false;
+            }
+        } else {
+            ++at;
+        }
+    }
+    return true;
+}
 
 HelpPageShape MeasureHelpPage(const QByteArray& html) {
     const std::string_view text(html.constData(), static_cast<std::size_t>(html.size()));
@@ -58,6 +225,25 @@ HelpPageShape MeasureHelpPage(const QByteArray& html) {
         at = tagEnd == std::string_view::npos ? text.size() : tagEnd + 1;
         const std::string element = lowered(text.substr(name, nameEnd - name));
         const bool selfClosing = tagEnd != std::string_view::npos && text[tagEnd - 1] == '/';
+        if (!closing) {
+            const std::size_t end = tagEnd == std::string_view::npos ? text.size() : tagEnd;
+            shape.oversized =
+                shape.oversized || attributesOversized(text.substr(nameEnd, end - nameEnd));
+        }
+        if (!closing && element == "style" && !selfClosing) {
+            // The style sheet runs to the end tag; nothing inside it nests.
+            auto close = at;
+            while ((close = text.find("</", close)) != std::string_view::npos &&
+                   lowered(text.substr(close + 2, 5)) != "style") {
+                close += 2;
+            }
+            const std::size_t end = close == std::string_view::npos ? text.size() : close;
+            const std::string_view sheet = text.substr(at, end - at);
+            shape.oversized = shape.oversized || sheet.find('&') != std::string_view::npos ||
+                              !HelpStyleFits(sheet);
+            at = end;
+            continue;
+        }
         if (selfClosing ||
             std::find(kFlatElements.begin(), kFlatElements.end(), element) != kFlatElements.end()) {
             continue;
@@ -87,7 +273,7 @@ bool HelpPageFits(const QByteArray& html) {
     }
     const HelpPageShape shape = MeasureHelpPage(html);
     return shape.nesting <= kMaxHelpNesting && shape.tableNesting <= kMaxHelpTableNesting &&
-           shape.cost <= kMaxHelpLayoutCost;
+           shape.cost <= kMaxHelpLayoutCost && !shape.oversized;
 }
 
 } // namespace kelmar

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <string_view>
 
 namespace kelmar {
 
@@ -21,10 +22,23 @@ constexpr int kMaxHelpTableNesting = 10;
 // keeps the worst page within the other limits near half a second.
 constexpr int64_t kMaxHelpLayoutCost = 200'000;
 
+// The longest length a page may give anything (paddings, spacings, widths,
+// heights, margins, indents, borders, font and picture sizes), in pixels;
+// Qt's layout runs for minutes on a cell padding of 30,000,000. Lengths in
+// other units count as the pixels they stand for (an em or ex as 16, a
+// percent as 4: 1000 % at most).
+constexpr double kMaxHelpLengthPixels = 4000;
+// Table cells may span at most this many columns or rows.
+constexpr double kMaxHelpCellSpan = 1000;
+
 struct HelpPageShape {
     int nesting = 0;      // deepest nesting of elements with an end tag
     int tableNesting = 0; // deepest nesting of tables
     int64_t cost = 0;     // as for kMaxHelpLayoutCost, stops growing past it
+    // A length attribute or style (attribute or <style> element) gives a
+    // length above kMaxHelpLengthPixels or a span above kMaxHelpCellSpan, or
+    // writes a length with a character reference that hides its value.
+    bool oversized = false;
 };
 
 // The nesting of an HTML text as Qt's reader sees it, from its tags alone:
@@ -35,5 +49,9 @@ HelpPageShape MeasureHelpPage(const QByteArray& html);
 
 // True when the page stays within every limit above (its size included).
 bool HelpPageFits(const QByteArray& html);
+
+// True when no length of the style sheet `css` (CSS text) is above
+// kMaxHelpLengthPixels.
+bool HelpStyleFits(std::string_view css);
 
 } // namespace kelmar
