@@ -561,9 +561,8 @@ TEST_F(SettingsFile, TablesTheRunAddsNothingToComeBackAsTheyWereWhateverTheSize)
     RecordHighScore(LayoutScoreTableFor(layouts, "Turm"), "Neu", 2000, 45000.5);
     session.Write(settings, table, layouts);
     const std::string text = ReadText(path());
-    EXPECT_EQ(text.substr(0, std::strlen(kDefaultFile) + 20),
-              kDefaultFile + std::string("\r\n[Highscores Turm]"))
-        << "a new table follows [Highscores]";
+    const std::string turm = kDefaultFile + std::string("\r\n[Highscores Turm]\r\n");
+    EXPECT_EQ(text.substr(0, turm.size()), turm) << "a new table follows [Highscores]";
     EXPECT_NE(text.find(notes + ring + repeated + "\r\n[ highscores Feld ]\r\n1=034E6575"),
               std::string::npos)
         << "the table added to is rewritten under its own section line, in its place";
