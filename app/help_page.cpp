@@ -74,8 +74,9 @@ double numberAt(std::string_view text, std::size_t& at) {
 }
 
 // The pixels a number with the unit (letters or '%') at `at` stands for;
-// `at` moves past the unit. Units we do not know count as pixels.
-double pixelsAt(std::string_view text, std::size_t& at, double value) {
+// `at` moves past the unit. Units we do not know count as pixels. A
+// percentage of a font size is one of the 16-pixel font around it.
+double pixelsAt(std::string_view text, std::size_t& at, double value, bool fontSize = false) {
     const std::size_t start = at;
     while (at < text.size() && (isLetter(text[at]) || text[at] == '%')) {
         ++at;
@@ -83,6 +84,9 @@ double pixelsAt(std::string_view text, std::size_t& at, double value) {
     std::string unit(text.substr(start, at - start));
     for (char& c : unit) {
         c = isLetter(c) ? static_cast<char>(c | 0x20) : c;
+    }
+    if (fontSize && unit == "%") {
+        return value * 0.16;
     }
     for (const UnitScale& scale : kUnitScales) {
         if (scale.unit == unit) {
@@ -168,6 +172,7 @@ bool attributesOversized(std::string_view attributes) {
 } // namespace
 
 bool HelpStyleFits(std::string_view css) {
+    std::string property; // of the declaration being read, lower case
     std::size_t at = 0;
     while (at < css.size()) {
         const char c = css[at];
@@ -181,17 +186,26 @@ bool HelpStyleFits(std::string_view css) {
                    (c == '-' && at + 1 < css.size() && !isDigit(css[at + 1]) &&
                     css[at + 1] != '.')) {
             // A name, a colour or an escape: its digits are no length.
-            ++at;
+            const std::size_t start = at++;
             while (at < css.size() &&
                    (isLetter(css[at]) || isDigit(css[at]) || css[at] == '-' || css[at] == '_')) {
                 ++at;
             }
+            const auto next = css.find_first_not_of(" \t\r\n", at);
+            if (next != std::string_view::npos && css[next] == ':') {
+                property = lowered(css.substr(start, at - start));
+            }
         } else if (isDigit(c) || (c == '.' && at + 1 < css.size() && isDigit(css[at + 1]))) {
+            const bool font = property == "font-size" || property == "font";
             const double value = numberAt(css, at);
-            if (pixelsAt(css, at, value) > kMaxHelpLengthPixels) {
+            if (pixelsAt(css, at, value, font) >
+                (font ? kMaxHelpFontPixels : kMaxHelpLengthPixels)) {
                 return false;
             }
         } else {
+            if (c == ';' || c == '{' || c == '}') {
+                property.clear();
+            }
             ++at;
         }
     }

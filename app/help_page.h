@@ -28,6 +28,11 @@ constexpr int64_t kMaxHelpLayoutCost = 200'000;
 // other units count as the pixels they stand for (an em or ex as 16, a
 // percent as 4: 1000 % at most).
 constexpr double kMaxHelpLengthPixels = 4000;
+// Font sizes (CSS font-size and font) are held lower: past about 2^23
+// pixels of page height Qt's layout no longer ends, and a font of 500
+// pixels reaches that with 50 KB of text; at 72 a page of the largest size
+// lays out no slower than at the usual size.
+constexpr double kMaxHelpFontPixels = 72;
 // Table cells may span at most this many columns or rows.
 constexpr double kMaxHelpCellSpan = 1000;
 
@@ -36,8 +41,9 @@ struct HelpPageShape {
     int tableNesting = 0; // deepest nesting of tables
     int64_t cost = 0;     // as for kMaxHelpLayoutCost, stops growing past it
     // A length attribute or style (attribute or <style> element) gives a
-    // length above kMaxHelpLengthPixels or a span above kMaxHelpCellSpan, or
-    // writes a length with a character reference that hides its value.
+    // length above kMaxHelpLengthPixels, a font size above
+    // kMaxHelpFontPixels or a span above kMaxHelpCellSpan, or writes a
+    // length with a character reference that hides its value.
     bool oversized = false;
 };
 
@@ -51,7 +57,7 @@ HelpPageShape MeasureHelpPage(const QByteArray& html);
 bool HelpPageFits(const QByteArray& html);
 
 // True when no length of the style sheet `css` (CSS text) is above
-// kMaxHelpLengthPixels.
+// kMaxHelpLengthPixels and no font size above kMaxHelpFontPixels.
 bool HelpStyleFits(std::string_view css);
 
 } // namespace kelmar

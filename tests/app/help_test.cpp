@@ -80,9 +80,11 @@ TEST(HelpPageShape, LimitsSizeNestingTheSumOfTablesAndLengths) {
         {"a hidden number", "<td width=\"&#50;000000000\">x", false},
         {"a width in inches", "<img src=a.png width=50in>", false},
         {"a span", "<td colspan=2000000000>x", false},
+        {"a font of 500 pixels", "<p style=\"font-size: 500px\">x", false},
+        {"a font of 2000 percent", "<style>h1 { font: bold 2000% serif }</style><h1>x", false},
         {"sizes a page may give",
          "<table width=\"100%\" border=1 cellpadding=4><tr><td "
-         "style=\"font-size:14pt; color:#2000ff; margin:-20px\">x",
+         "style=\"font-size:36pt; color:#2000ff; margin:-20px\">x",
          true},
     };
     for (const auto& c : cases) {
