@@ -33,6 +33,9 @@ constexpr double kMaxHelpLengthPixels = 4000;
 // pixels reaches that with 50 KB of text; at 72 a page of the largest size
 // lays out no slower than at the usual size.
 constexpr double kMaxHelpFontPixels = 72;
+// The estimated height of the laid-out page (HelpPageShape::height) at
+// most, in pixels: half the height at which Qt's layout stops ending.
+constexpr double kMaxHelpPageHeight = 1 << 22;
 // Table cells may span at most this many columns or rows.
 constexpr double kMaxHelpCellSpan = 1000;
 
@@ -45,6 +48,11 @@ struct HelpPageShape {
     // kMaxHelpFontPixels or a span above kMaxHelpCellSpan, or writes a
     // length with a character reference that hides its value.
     bool oversized = false;
+    // The height the page could take at worst, in pixels: every word and
+    // every element on a line of its own in the largest font size given,
+    // every element with the largest vertical length (margin, padding,
+    // border, height, cell padding or spacing) above and below it.
+    double height = 0;
 };
 
 // The nesting of an HTML text as Qt's reader sees it, from its tags alone:

@@ -81,6 +81,12 @@ TEST(HelpPageShape, LimitsSizeNestingTheSumOfTablesAndLengths) {
         {"a width in inches", "<img src=a.png width=50in>", false},
         {"a span", "<td colspan=2000000000>x", false},
         {"a font of 500 pixels", "<p style=\"font-size: 500px\">x", false},
+        // Past about 2^23 pixels of height Qt's layout never ends.
+        {"words in a column one pixel wide",
+         "<table><tr><td width=1>" + Repeated("a ", 400000) + "</td></tr></table>", false},
+        {"short paragraphs far apart",
+         "<style>p { margin-bottom: 30px }</style>" + Repeated("<p>a", 250000), false},
+        {"a page of prose at the size limit", Repeated("Wort ", kMaxHelpPageBytes / 5), true},
         {"a font of 2000 percent", "<style>h1 { font: bold 2000% serif }</style><h1>x", false},
         {"sizes a page may give",
          "<table width=\"100%\" border=1 cellpadding=4><tr><td "
