@@ -293,6 +293,9 @@ private:
     HighScoreTable* shownScoreTable();
     void showLayoutName();
     void enterHighScore(int32_t timeMs);
+    // Merges the options and best times into the settings file now;
+    // failures and a lock warning go to `messages`.
+    void writeSettings(MessageSink& messages);
 
     // The paced timer (main_window_commands.cpp): every 10 ms where each
     // step can be seen, only when the time text changes where nothing else

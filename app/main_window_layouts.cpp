@@ -36,12 +36,8 @@ void TMainForm::readLayouts() {
         layouts_.push_back(std::move(l));
     }
     if (!own.messages.empty()) {
-        QString text;
-        for (const std::string& m : own.messages) {
-            text +=
-                (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + QString::fromStdString(m);
-        }
-        services_.messages->showWarning(this, QStringLiteral("Kelmar"), text);
+        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
+                                        QString::fromStdString(SkippedLayoutsText(own.messages)));
     }
     // A name no layout of this run has reads as the pyramid.
     const Layout* chosen = FindLayout(layouts_, game_.settings.LayoutName);
@@ -136,9 +132,8 @@ void TMainForm::enterHighScore(int32_t timeMs) {
     scoreForm_->EnterHighScore(timeMs);
     if (table->NewEntryRow != 0) {
         // Written at once, so that a crash or a power cut before the close
-        // does not lose it; the close writes the typed name.
-        guarded(*services_.messages, this,
-                [this] { settingsFile_.Write(game_.settings, scores_, layoutScores_); });
+        // does not lose it; the name is written when it is confirmed.
+        writeSettings(*services_.messages);
     }
 }
 

@@ -11,13 +11,26 @@ namespace {
 
 constexpr std::string_view kSectionPrefix = "highscores ";
 
-std::string lowered(std::string s) {
+std::string lowered(std::string_view text) {
+    std::string s(text);
     std::transform(s.begin(), s.end(), s.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
 } // namespace
+
+std::optional<std::string> LayoutOfScoreSection(std::string_view sectionName) {
+    if (sectionName.size() <= kSectionPrefix.size() ||
+        lowered(sectionName.substr(0, kSectionPrefix.size())) != kSectionPrefix) {
+        return std::nullopt;
+    }
+    return std::string(sectionName.substr(kSectionPrefix.size()));
+}
+
+std::string LayoutScoreKey(std::string_view shortName) {
+    return lowered(shortName);
+}
 
 std::string LayoutScoreSection(const std::string& shortName) {
     return "Highscores " + shortName;
@@ -40,12 +53,11 @@ const HighScoreTable* FindLayoutScoreTable(const LayoutScores& scores,
 LayoutScores ReadLayoutScores(const IniFile& ini) {
     LayoutScores scores;
     for (const std::string& section : ini.sections()) {
-        if (section.size() <= kSectionPrefix.size() ||
-            section.compare(0, kSectionPrefix.size(), kSectionPrefix) != 0) {
+        const auto name = LayoutOfScoreSection(section);
+        if (!name) {
             continue;
         }
-        const std::string name = section.substr(kSectionPrefix.size());
-        HighScoreTable& table = LayoutScoreTableFor(scores, name);
+        HighScoreTable& table = LayoutScoreTableFor(scores, *name);
         for (int row = 1; row <= kScoreRows; ++row) {
             const std::string value =
                 ini.getString(section, std::to_string(row), kMissingScoreValue);

@@ -7,15 +7,18 @@
 //   ... rows 2 to 10
 //
 // A section is written only once its layout has a table (a best time was
-// entered, or the file had one). Sections of layouts this run does not know
-// (a player's file that was removed) are kept as they are.
+// entered, or the file had one). A table the run adds no time to, and every
+// section of a layout this run does not know (a player's file that was
+// removed), is carried over line for line as the file holds it.
 #pragma once
 
 #include "scores/high_score_table.h"
 #include "storage/ini_reader.h"
 
 #include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace kelmar {
 
@@ -37,9 +40,16 @@ HighScoreTable& LayoutScoreTableFor(LayoutScores& scores, const std::string& sho
 const HighScoreTable* FindLayoutScoreTable(const LayoutScores& scores,
                                            const std::string& shortName);
 
-// Every [Highscores NAME] section of `ini` (NAME not empty); each row is read
-// as in [Highscores], over the initial rows, so a damaged row or section
-// touches nothing else.
+// The NAME of a section name "Highscores NAME" (any letter case; NAME not
+// empty, as written), else nullopt.
+std::optional<std::string> LayoutOfScoreSection(std::string_view sectionName);
+
+// The key of `shortName` in LayoutScores.
+std::string LayoutScoreKey(std::string_view shortName);
+
+// Every [Highscores NAME] section of `ini` (NAME not empty, kept as the file
+// writes it); each row is read as in [Highscores], over the initial rows, so
+// a damaged row or section touches nothing else.
 LayoutScores ReadLayoutScores(const IniFile& ini);
 
 // The sections, each after an empty line, CR LF line ends.
