@@ -127,8 +127,11 @@ LevelPicturePath FindLevelPicture(const Graphics& graphics, const QString& name)
     const auto inFolder = [&folder](const QString& file) {
         return folder.isEmpty() ? file : QDir(folder).filePath(file);
     };
+    // A set or felt of its own may hold any of the levels; the game folder
+    // always holds the 100 % file, and only a missing one there is an error.
+    const bool anyLevel = folder != graphics.PictureFolder;
     for (int level : SourceLevelOrder(graphics.ScalePercent)) {
-        if (level == kDefaultZoom) {
+        if (level == kDefaultZoom && !anyLevel) {
             break; // the 100 % file: below
         }
         const QString path =

@@ -158,8 +158,12 @@ Bitmap LoadLevelPicture(Graphics& graphics, const QString& name, PixelFormatSett
                         ColourKey key = ColourKey::None, PictureUse use = PictureUse::Repeating);
 
 // The file of the picture `name` (in the folder of its look, LookFolder) for
-// ScalePercent and the level it was drawn for: the first that exists of the level files from
-// ScalePercent up, then those below it, nearest first; the 100 % file when none does.
+// ScalePercent and the level it was drawn for: the first that exists of the
+// level files from ScalePercent up, then those below it, nearest first; the
+// 100 % file when none does. In the game folder the 100 % file ends the
+// search (it must exist); in a set or felt folder of its own
+// (TileSetFolder, BackgroundFolder) every level is looked for, so a folder
+// holding any one level serves every scale.
 struct LevelPicturePath {
     QString Path;
     int Percent;
