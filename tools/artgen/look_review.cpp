@@ -8,6 +8,7 @@
 #include "render/display_image.h"
 #include "render/looks.h"
 #include "render/renderer.h"
+#include "sheet_layout.h"
 #include "tile_sets.h"
 
 #include <QDir>
@@ -101,6 +102,9 @@ QString writeLookReview(const QString& gameDir, const QString& outDir) {
                     closestKinds(simulateColourVision(pictures.sheet, ColourVision::Protanopia)),
                     closestKinds(simulateColourVision(pictures.sheet, ColourVision::Deuteranopia)));
     }
+    const QString e = save(makeSheetLayoutPicture(), out, QStringLiteral("sheet-layout.png"));
+    if (error.isEmpty())
+        error = e;
     for (const FeltArt& felt : feltArts()) {
         const QImage patch = makeFelt(felt);
         QImage two(patch.width() * 3, patch.height() * 2, QImage::Format_RGB32);

@@ -11,7 +11,8 @@ namespace kelmar::art {
 // red-green blind eye sees it), and board-NAME.png and board-NAME-225.png
 // (a dealt board composed by the game's renderer from the pictures in
 // `gameDir`, with one tile selected; the second at the scale of a
-// 1920 x 1080 screen), and felt-NAME.png for each felt. Prints per set the
+// 1920 x 1080 screen), felt-NAME.png for each felt, and sheet-layout.png
+// (makeSheetLayoutPicture). Prints per set the
 // highlight's mean colour difference in every format and at every level,
 // and how few pixels tell the closest two kinds apart by luminance alone
 // (pixelsApartInLuminance), as drawn and as seen with protanopia and
