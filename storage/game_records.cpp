@@ -24,10 +24,11 @@ constexpr std::string_view kSummaryWord = "Zusammenfassung";
 constexpr std::string_view kAllGrades = "*";
 constexpr std::string_view kNone = "-";
 constexpr std::string_view kVersionName = "Kelmar-Spiele ";
+// The column heads, aligned with GameRecordLine's columns.
 constexpr std::string_view kCommentLine =
-    "# Datum    Uhrzeit  Aufstellung  Spiel     Grad   Ergebnis     Spielzeit  Züge Tipps "
+    "# Datum    Uhrzeit  Aufstellung  Spiel     Grad   Ergebnis      Spielzeit Züge Tipps "
     "Prüfungen Lösbar Tagesspiel Herkunft";
-constexpr int kRecordFields = 14;
+constexpr std::size_t kRecordFields = 13;
 
 std::vector<std::string_view> splitFields(std::string_view line) {
     std::vector<std::string_view> fields;
