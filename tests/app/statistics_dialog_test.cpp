@@ -44,24 +44,8 @@ Texts rowTexts(const QTableWidget& table, int row) {
     return texts;
 }
 
-TEST(StatisticsDialog, ShowsEachGroupAndChartsTheChosenRowsWinningTimes) {
-    StatisticsDialog dialog(
-        nameOf, [] { return std::optional<RecordStatistics>(); }, [](QWidget*) { return false; });
-    dialog.setStatistics(twoLayouts());
-    const QTableWidget& table = *dialog.table();
-    ASSERT_EQ(table.rowCount(), 5);
-    const std::string none = "\u2013";
-    EXPECT_EQ(rowTexts(table, 0),
-              (Texts{"Alle Aufstellungen", "4", "2", "50 %", "1", "1", "12:34", "20:24"}));
-    EXPECT_EQ(rowTexts(table, 1), (Texts{"leicht", "1", "1", "100 %", "1", "1", "28:14", "28:14"}));
-    EXPECT_EQ(rowTexts(table, 4), (Texts{"Der Ring", "1", "0", "0 %", "0", "0", none, none}));
-    EXPECT_EQ(dialog.dayGames()->topLevelItemCount(), 2);
-    EXPECT_EQ(dialog.chart()->times(), (std::vector<int32_t>{1694250, 754000}));
-    dialog.table()->setCurrentCell(1, 0);
-    EXPECT_EQ(dialog.chart()->times(), std::vector<int32_t>{1694250});
-}
-
-TEST(StatisticsDialog, ResetsOnlyWhenThePlayerSaysYes) {
+// A reset that did not ask first would throw away every record at a click.
+TEST(StatisticsDialog, ShowsEachGroupChartsTheChosenRowAndResetsOnlyAfterYes) {
     int resets = 0;
     bool answer = false;
     StatisticsDialog dialog(
@@ -72,6 +56,17 @@ TEST(StatisticsDialog, ResetsOnlyWhenThePlayerSaysYes) {
         },
         [&answer](QWidget*) { return answer; });
     dialog.setStatistics(twoLayouts());
+    const QTableWidget& table = *dialog.table();
+    ASSERT_EQ(table.rowCount(), 5);
+    EXPECT_EQ(rowTexts(table, 0),
+              (Texts{"Alle Aufstellungen", "4", "2", "50 %", "1", "1", "12:34", "20:24"}));
+    EXPECT_EQ(rowTexts(table, 4),
+              (Texts{"Der Ring", "1", "0", "0 %", "0", "0", "\u2013", "\u2013"}));
+    EXPECT_EQ(dialog.dayGames()->topLevelItemCount(), 2);
+    EXPECT_EQ(dialog.chart()->times(), (std::vector<int32_t>{1694250, 754000}));
+    dialog.table()->setCurrentCell(1, 0); // Pyramide, leicht
+    EXPECT_EQ(dialog.chart()->times(), std::vector<int32_t>{1694250});
+
     dialog.resetButton()->click();
     EXPECT_EQ(resets, 0);
     EXPECT_EQ(dialog.table()->rowCount(), 5);

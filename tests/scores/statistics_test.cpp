@@ -192,17 +192,5 @@ TEST(Statistics, SaysWhereAWinRanksInTheStatusBarsWords) {
               "Zeit 01:01 \u2013 nicht unter Ihren 100 besten Spielen auf Ring");
 }
 
-TEST(GameRecord, TakesWinnableOnlyFromAKnownVerdictAndSkipsGamesNeverPlayed) {
-    EXPECT_EQ(WinnableAtEnd(GameResult::Won, SolveResult::Unwinnable), Winnable::Yes);
-    EXPECT_EQ(WinnableAtEnd(GameResult::Stuck, SolveResult::Winnable), Winnable::No);
-    EXPECT_EQ(WinnableAtEnd(GameResult::GivenUp, SolveResult::Winnable), Winnable::Yes);
-    EXPECT_EQ(WinnableAtEnd(GameResult::GivenUp, SolveResult::Unwinnable), Winnable::No);
-    EXPECT_EQ(WinnableAtEnd(GameResult::GivenUp, SolveResult::Undecided), Winnable::Unknown);
-    EXPECT_EQ(WinnableAtEnd(GameResult::GivenUp, std::nullopt), Winnable::Unknown);
-    EXPECT_FALSE(WorthRecording(GameResult::GivenUp, 0));
-    EXPECT_TRUE(WorthRecording(GameResult::GivenUp, 1));
-    EXPECT_TRUE(WorthRecording(GameResult::Stuck, 0));
-}
-
 } // namespace
 } // namespace kelmar

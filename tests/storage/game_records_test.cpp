@@ -77,17 +77,6 @@ TEST(GameRecords, WritesOneAlignedLineAPersonCanRead) {
     EXPECT_EQ(GameRecordLine(aWin()), "2026-12-08 21:04:51 Pyramide     482913    mittel "
                                       "gewonnen      28:14.250   72     1         0 ja     "
                                       "-          -");
-    GameRecord other = aWin();
-    other.Layout = "?";
-    other.Deal = 0;
-    other.DealGrade = Grade::Any;
-    other.Result = GameResult::GivenUp;
-    other.WinnableAtEnd = Winnable::Unknown;
-    other.DayGame = dayOf(2026, 12, 7);
-    other.Loaded = other.Continued = true;
-    EXPECT_EQ(GameRecordLine(other), "2026-12-08 21:04:51 ?            -         -      "
-                                     "aufgegeben    28:14.250   72     1         0 -      "
-                                     "2026-12-07 geladen,fortgesetzt");
 }
 
 TEST(GameRecords, ReadsBackEveryRecordAndSummaryItWrote) {
@@ -146,18 +135,12 @@ INSTANTIATE_TEST_SUITE_P(
     Fields, DamagedLineTest,
     ::testing::Values(
         DamageCase{"no such day", 0, "2026-02-29"},
-        DamageCase{"date in another form", 0, "08.12.2026"}, DamageCase{"hour 24", 1, "24:00:00"},
         DamageCase{"no short name", 2, "Pyra/mide"},
         DamageCase{"deal number with a leading zero", 3, "0482913"},
-        DamageCase{"deal number too large", 3, "1000000000"},
         DamageCase{"unknown grade", 4, "leichter"}, DamageCase{"unknown result", 5, "verloren"},
-        DamageCase{"play time without ms", 6, "28:14"}, DamageCase{"second 60", 6, "28:60.000"},
         DamageCase{"play time beyond 32 bits", 6, "35791:23.648"},
-        DamageCase{"negative moves", 7, "-1"}, DamageCase{"hints beyond 32 bits", 8, "2147483648"},
         DamageCase{"a win that was not winnable", 10, "nein"},
-        DamageCase{"day game not a date", 11, "heute"},
         DamageCase{"origin in another order", 12, "fortgesetzt,geladen"},
-        DamageCase{"a field too many", 12, "- x"}, DamageCase{"a field too few", 12, ""}));
 
 TEST(GameRecords, FindsDamagedSummariesAndFilesThatAreNotOurs) {
     const std::string all = GameRecordsText({variedBook().Summaries, {}});
