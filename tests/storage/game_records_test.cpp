@@ -134,13 +134,14 @@ TEST_P(DamagedLineTest, IsFoundAndNamedByItsNumber) {
 INSTANTIATE_TEST_SUITE_P(
     Fields, DamagedLineTest,
     ::testing::Values(
-        DamageCase{"no such day", 0, "2026-02-29"},
-        DamageCase{"no short name", 2, "Pyra/mide"},
+        DamageCase{"no such day", 0, "2026-02-29"}, DamageCase{"no short name", 2, "Pyra/mide"},
         DamageCase{"deal number with a leading zero", 3, "0482913"},
         DamageCase{"unknown grade", 4, "leichter"}, DamageCase{"unknown result", 5, "verloren"},
         DamageCase{"play time beyond 32 bits", 6, "35791:23.648"},
         DamageCase{"a win that was not winnable", 10, "nein"},
         DamageCase{"origin in another order", 12, "fortgesetzt,geladen"},
+        DamageCase{"hour 24", 1, "24:00:00"}, DamageCase{"play time without ms", 6, "28:14"},
+        DamageCase{"negative moves", 7, "-1"}, DamageCase{"a field too few", 12, ""}));
 
 TEST(GameRecords, FindsDamagedSummariesAndFilesThatAreNotOurs) {
     const std::string all = GameRecordsText({variedBook().Summaries, {}});
