@@ -1,6 +1,18 @@
 #include "scores/game_record.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace kelmar {
+
+void SetEndTime(GameRecord& record, double localDayCount) {
+    constexpr int32_t kSecondsPerDay = 86400;
+    const double count = std::isfinite(localDayCount) ? std::clamp(localDayCount, 0.0, 2.0e9) : 0.0;
+    const double day = std::floor(count);
+    record.Day = static_cast<int32_t>(day);
+    record.Second = std::clamp(static_cast<int32_t>((count - day) * kSecondsPerDay + 1e-6), 0,
+                               kSecondsPerDay - 1);
+}
 
 Winnable WinnableAtEnd(GameResult result, std::optional<SolveResult> knownVerdict) {
     switch (result) {

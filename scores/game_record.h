@@ -48,6 +48,10 @@ struct GameRecord {
     friend bool operator==(const GameRecord&, const GameRecord&) = default;
 };
 
+// Day and Second of a local date and time given as a day count (days since
+// 30 Dec 1899, the fraction the time of day), the second rounded down.
+void SetEndTime(GameRecord& record, double localDayCount);
+
 // What a record says about the end position: a won game was winnable, a
 // stuck one was not; a game given up was as the known verdict of its last
 // position says (none: Unknown).

@@ -420,6 +420,10 @@ GameRecord storable(GameRecord r) {
 
 GameRecordsParse ParseGameRecords(std::string_view text) {
     GameRecordsParse result;
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF"; // an editor's UTF-8 mark
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        text.remove_prefix(kByteOrderMark.size());
+    }
     int number = 0;
     bool recordSeen = false;
     std::map<std::pair<std::string, Grade>, bool> summarised;

@@ -11,14 +11,15 @@
 // milliseconds, so ranks tie exactly as the best-times table does.
 //
 // Written form (lines end with LF; CR LF is read too; ASCII but for the
-// comment line):
+// comment line; columns padded with blanks so that they line up):
 //
 //   Kelmar-Spiele 1
 //   # Datum    Uhrzeit  Aufstellung  Spiel     Grad   Ergebnis     Spielzeit ...
 //   Zusammenfassung Pyramide * bis=2026-01-03 Spiele=120 Siege=80 Serie=3
 //       Rekordserie=12 Zeitsumme=98765432 Tagesspiele=5 Tagessiege=3
 //       Beste=12:03.100,13:00.000,... Letzte=14:10.250,...     (one line)
-//   2026-12-08 21:04:51 Pyramide     482913    mittel gewonnen      28:14.250   72  1  0 ja   - -
+//   2026-12-08 21:04:51 Pyramide     482913    mittel gewonnen      28:14.250   72
+//       1         0 ja     -          -                               (one line)
 //
 // Record line, fields separated by one or more blanks, in this order:
 //   date        YYYY-MM-DD, local, the day the game ended
@@ -88,7 +89,8 @@ struct GameRecordsParse {
 };
 
 // Strict: every line must be exactly a record, a summary, a comment or
-// empty, and the first the version line. An empty text is an empty file.
+// empty, and the first the version line (after a UTF-8 byte order mark an
+// editor may have put before it). An empty text is an empty file.
 GameRecordsParse ParseGameRecords(std::string_view text);
 
 // The file's text for `book`: version line, comment line, summaries, records.

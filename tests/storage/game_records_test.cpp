@@ -20,14 +20,9 @@ using testing::ReadBytes;
 using testing::TempFolder;
 using testing::WriteBytes;
 
-int32_t dayOf(int year, int month, int day) {
-    return static_cast<int32_t>(DayCountFromCivil(year, month, day));
-}
-
 GameRecord aWin() {
     GameRecord record;
-    record.Day = dayOf(2026, 12, 8);
-    record.Second = (21 * 60 + 4) * 60 + 51;
+    SetEndTime(record, DayCountFromCivil(2026, 12, 8, 21, 4, 51, 999));
     record.Layout = "Pyramide";
     record.Deal = 482913;
     record.DealGrade = Grade::Medium;
@@ -88,8 +83,9 @@ TEST(GameRecords, ReadsBackEveryRecordAndSummaryItWrote) {
     EXPECT_TRUE(back.Sound());
     EXPECT_EQ(back.Book.Summaries, book.Summaries);
     EXPECT_EQ(back.Book.Records, book.Records);
-    // Line ends of a Windows editor, comments and empty lines are no damage.
-    std::string edited;
+    // Line ends of a Windows editor, its byte order mark, comments and empty
+    // lines are no damage.
+    std::string edited = "\xEF\xBB\xBF";
     for (const char c : written) {
         edited += c == '\n' ? std::string("\r\n# Notiz\r\n\r\n") : std::string(1, c);
     }
