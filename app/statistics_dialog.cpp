@@ -134,7 +134,7 @@ StatisticsDialog::StatisticsDialog(LayoutNamer name,
     table_ = new QTableWidget(0, 8, this);
     table_->setHorizontalHeaderLabels({QStringLiteral("Aufstellung"), QStringLiteral("Spiele"),
                                        QStringLiteral("Siege"), QStringLiteral("Quote"),
-                                       QStringLiteral("Serie"), QStringLiteral("Beste Serie"),
+                                       QStringLiteral("Serie"), QStringLiteral("Längste Serie"),
                                        QStringLiteral("Bestzeit"), QStringLiteral("Mittel")});
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
