@@ -95,11 +95,7 @@ struct PlayoutSetup {
     std::array<SlotMask, kSlotCapacity> dependents{}; // j whose free test looks at s
     std::array<std::vector<int32_t>, kClassCount> members{};
 
-    bool free(int32_t j, const SlotMask& present) const {
-        const auto ji = static_cast<size_t>(j);
-        return !g->Covers[ji].intersects(present) &&
-               (!g->LeftOfBand[ji].intersects(present) || !g->RightOfBand[ji].intersects(present));
-    }
+    bool free(int32_t j, const SlotMask& present) const { return FreeAmong(*g, j, present); }
 };
 
 void Prepare(PlayoutSetup& p, const Board& board, const BoardGeometry& g, int32_t count) {
@@ -116,7 +112,7 @@ void Prepare(PlayoutSetup& p, const Board& board, const BoardGeometry& g, int32_
     }
     for (int32_t j = 1; j <= count; ++j) {
         const auto ji = static_cast<size_t>(j);
-        const SlotMask looks = Union(Union(g.Covers[ji], g.LeftOfBand[ji]), g.RightOfBand[ji]);
+        const SlotMask looks = Union(Union(g.Covers[ji], g.LeftInRow[ji]), g.RightInRow[ji]);
         ForEachSlot(looks, [&](int32_t s) { p.dependents[static_cast<size_t>(s)].set(j); });
     }
 }
@@ -189,7 +185,7 @@ GradeMeasure MeasureGrade(const Board& board) {
     const int32_t count = ScanLimit(board);
     // About 50 KB each; kept off the stack of the worker threads.
     const auto geometry = std::make_unique<BoardGeometry>();
-    BuildBoardGeometry(*geometry, board, count);
+    BuildBoardGeometry(*geometry, board, LayoutCount(board));
     const auto setup = std::make_unique<PlayoutSetup>();
     Prepare(*setup, board, *geometry, count);
     const int tiles = Count(setup->start);

@@ -40,11 +40,10 @@ struct SolverMove {
 constexpr int64_t kDealCheckNodeBudget = 1500;
 
 // Decides whether all present tiles of `board` (slots 1..SlotCount; slot 0
-// is ignored) can be taken. A tile is free when no present tile of a higher
-// layer lies less than 38 px away in X and in Y, and its band (same layer,
-// Y less than 38 px away) is empty on its left (X <= own X - 38) or on its
-// right (X >= own X + 38). Two tiles of kinds a and b can be taken together
-// when KindsMatch holds in either order (a player may click them in either
+// is ignored) can be taken. A tile is free by the game's free rule
+// (core/board_geometry.h): nothing of a higher layer on it, and its row
+// (which a gap of half a face ends) empty on its left or on its right. Two tiles of kinds a and b
+// can be taken together when KindsMatch holds in either order (a player may click them in either
 // order) with the board's MatchRange.
 //
 // Method. The tiles that can be taken together form classes (four of a
