@@ -96,8 +96,11 @@ void buildProblem(const Board& board, Problem& p, RowRule rule) {
         }
     }
     buildGeometry(board, p, rule);
+    // Rows need not be mutual (a band can hold the half-row tiles that join
+    // one tile's row and not another's), so i affects those whose row holds i.
     for (int i = 0; i < p.n; ++i) {
-        p.affects[i] = p.covers[i] | p.leftOf[i] | p.rightOf[i];
+        p.affects[i] = p.affects[i] | p.covers[i];
+        forEachTile(p.leftOf[i] | p.rightOf[i], [&](int j) { p.affects[j].set(i); });
     }
     buildClasses(p);
     for (int i = 0; i < p.n; ++i) {

@@ -22,7 +22,7 @@ struct Problem {
     std::array<TileSet, kMaxTiles> rightOf{};   // row tiles at X >= X[i] + 38
     std::array<TileSet, kMaxTiles> partners{};  // tiles i can be taken with
     // Tiles whose freedom can change when i goes: those it lies on and
-    // those of its row.
+    // those whose row holds i.
     std::array<TileSet, kMaxTiles> affects{};
     TileSet all;
     // When "can be taken together" splits the tiles into cliques (always so
