@@ -2,6 +2,7 @@
 
 #include "core/deal.h"
 #include "core/layout.h"
+#include "core/numbered_deal.h"
 #include "core/tick_source.h"
 #include "render/board_surface.h"
 #include "render/display_image.h"
@@ -40,8 +41,17 @@ std::unique_ptr<Bitmap> copyOf(const std::unique_ptr<Bitmap>& bitmap) {
 } // namespace
 
 QString LayoutChoiceText(const LayoutChoice& choice) {
-    return choice.name +
-           QStringLiteral("\n%1 Ebenen · Bestzeit %2").arg(choice.layers).arg(choice.bestTime);
+    const QString grade = choice.typicalGrade.isEmpty()
+                              ? QString()
+                              : QStringLiteral(" · meist %1").arg(choice.typicalGrade);
+    return choice.name + QStringLiteral("\n%1 Ebenen%2 · Bestzeit %3")
+                             .arg(choice.layers)
+                             .arg(grade, choice.bestTime);
+}
+
+QString TypicalGradeWord(const Layout& layout) {
+    const std::string_view word = GradeWord(TypicalGrade(layout));
+    return QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()));
 }
 
 QImage LayoutPreview(const Layout& layout, const Graphics& graphics, int width) {

@@ -212,26 +212,8 @@ Grade GradeOf(int cleared, GradeBands bands) {
     return cleared >= bands.easyMin ? Grade::Easy : Grade::Medium;
 }
 
-// From `kelmar_grade_census measure 10000 0 all`: the thirds of the measure
-// over the numbers 1..10,000 of each built-in layout, with "Unlösbare
-// Spiele verhindern" on.
-GradeBands BandsForLayout(std::string_view shortName) {
-    struct Entry {
-        std::string_view layout;
-        GradeBands bands;
-    };
-    static constexpr Entry kBands[] = {
-        {"Pyramide", {665, 584}}, {"Feld", {779, 684}},   {"Tuerme", {649, 517}},
-        {"Bruecke", {901, 849}},  {"Ring", {637, 519}},   {"Pfeil", {634, 519}},
-        {"Kreuz", {688, 588}},    {"Stege", {917, 865}},  {"Festung", {649, 543}},
-        {"Treppe", {725, 630}},   {"Falter", {694, 574}}, {"Wellen", {725, 626}},
-    };
-    for (const Entry& e : kBands) {
-        if (e.layout == shortName) {
-            return e.bands;
-        }
-    }
-    return kBands[0].bands;
+GradeBands BandsForLayout(std::string_view) {
+    return kDifficultyBands;
 }
 
 Grade GradeFromCode(int32_t code) {

@@ -13,14 +13,15 @@ namespace {
 // and of every position reached in it, are the same, so they are built once
 // per layout and rule rather than once per call.
 const BoardGeometry& layoutGeometry(const Board& board, RowRule rule) {
-    thread_local std::unique_ptr<BoardGeometry> kept;
-    if (!kept) {
-        kept = std::make_unique<BoardGeometry>();
+    thread_local std::array<std::unique_ptr<BoardGeometry>, 2> kept; // by rule
+    std::unique_ptr<BoardGeometry>& g = kept[rule == RowRule::GapEndsRow ? 0 : 1];
+    if (!g) {
+        g = std::make_unique<BoardGeometry>();
     }
-    if (!BoardGeometryMatches(*kept, board, rule)) {
-        BuildBoardGeometry(*kept, board, LayoutCount(board), rule);
+    if (!BoardGeometryMatches(*g, board, rule)) {
+        BuildBoardGeometry(*g, board, LayoutCount(board), rule);
     }
-    return *kept;
+    return *g;
 }
 
 void buildGeometry(const Board& board, Problem& p, RowRule rule) {
