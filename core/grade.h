@@ -51,7 +51,7 @@ Grade GradeOf(int cleared, GradeBands bands);
 // verhindern" on (`kelmar_grade_census measure 2000 0 all`). On a layout whose deals mostly lie in
 // one band the other grades are rare; a deal that cannot be given the grade asked for keeps the
 // grade it has.
-constexpr GradeBands kDifficultyBands{950, 815};
+constexpr GradeBands kDifficultyBands{917, 804};
 
 // The bands a layout's deals are graded by: kDifficultyBands for every
 // layout (the short name is kept for callers that name their layout).

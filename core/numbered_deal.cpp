@@ -169,8 +169,8 @@ Grade TypicalGrade(const Layout& layout) {
     };
     static constexpr Entry kMedians[] = {
         {"Pyramide", 623}, {"Feld", 990},   {"Tuerme", 758}, {"Bruecke", 983},
-        {"Ring", 921},     {"Pfeil", 857},  {"Kreuz", 847},  {"Stege", 978},
-        {"Festung", 795},  {"Treppe", 761}, {"Falter", 859}, {"Wellen", 977},
+        {"Ring", 921},     {"Pfeil", 807},  {"Kreuz", 847},  {"Stege", 978},
+        {"Festung", 795},  {"Treppe", 761}, {"Falter", 859}, {"Wellen", 882},
     };
     const Layout* builtIn = FindLayout(BuiltInLayouts(), layout.ShortName);
     if (builtIn != nullptr && builtIn->Positions == layout.Positions) {

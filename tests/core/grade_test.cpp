@@ -134,7 +134,7 @@ TEST(TypicalGrade, TheCensusAndTheMeasureOfACopyAgree) {
     const struct {
         const char* layout;
         Grade grade;
-    } cases[] = {{"Pyramide", Grade::Hard}, {"Feld", Grade::Easy}, {"Ring", Grade::Medium}};
+    } cases[] = {{"Pyramide", Grade::Hard}, {"Feld", Grade::Easy}, {"Kreuz", Grade::Medium}};
     for (const auto& c : cases) {
         const Layout* builtIn = FindLayout(BuiltInLayouts(), c.layout);
         ASSERT_NE(builtIn, nullptr) << c.layout;
