@@ -44,7 +44,7 @@ QString LayoutChoiceText(const LayoutChoice& choice) {
     const QString grade = choice.typicalGrade.isEmpty()
                               ? QString()
                               : QStringLiteral(" · meist %1").arg(choice.typicalGrade);
-    return choice.name + QStringLiteral("\n%1 Ebenen%2 · Bestzeit %3")
+    return choice.name + QStringLiteral("\n%1 Ebenen%2\nBestzeit %3")
                              .arg(choice.layers)
                              .arg(grade, choice.bestTime);
 }
@@ -105,7 +105,7 @@ std::optional<int> AskLayout(QWidget* owner, const std::vector<LayoutChoice>& ch
         list->addItem(
             new QListWidgetItem(QIcon(QPixmap::fromImage(c.picture)), LayoutChoiceText(c)));
     }
-    list->setGridSize(QSize(iconWidth + 24, iconWidth * 3 / 4 + 56));
+    list->setGridSize(QSize(iconWidth + 24, iconWidth * 3 / 4 + 74));
     list->setCurrentRow(current);
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -119,7 +119,7 @@ std::optional<int> AskLayout(QWidget* owner, const std::vector<LayoutChoice>& ch
     const int columns = 4;
     const int rows = (static_cast<int>(choices.size()) + columns - 1) / columns;
     dialog.resize(columns * (iconWidth + 24) + 40,
-                  std::min(3, std::max(rows, 1)) * (iconWidth * 3 / 4 + 56) + 80);
+                  std::min(3, std::max(rows, 1)) * (iconWidth * 3 / 4 + 74) + 80);
     if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) {
         return std::nullopt;
     }
