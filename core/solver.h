@@ -85,9 +85,9 @@ constexpr int64_t kDealCheckNodeBudget = 1500;
 // is Undecided; a larger budget never decides less, as the search runs the
 // same way until the smaller budget would have stopped it. On the census
 // positions (bench/solver: 3,000 random deals per layout, positions reached
-// by play) no call took more than about 11,500 nodes, under 0.2 s (12 to
-// 16 us a node), the most on random deals of the layout of long rows on
-// two layers (Weites Feld); positions built to be hard can take far more,
+// by play) no call took more than about 8,500 nodes, under 0.2 s (12 to
+// 16 us a node), the most on random deals of the pyramid; positions built
+// to be hard can take far more,
 // so only the budget or the caller's stop bounds a call.
 //
 // `stats`, when given, receives the effort. `solution`, when given, is
