@@ -37,6 +37,12 @@ void Relate(BoardGeometry& g, int32_t s, const SlotPosition& a, int32_t j, const
 
 } // namespace
 
+bool FreeAmong(const BoardGeometry& g, int32_t s, const SlotMask& present) {
+    const auto si = static_cast<size_t>(s);
+    return !g.Covers[si].intersects(present) &&
+           (!g.LeftOfBand[si].intersects(present) || !g.RightOfBand[si].intersects(present));
+}
+
 int32_t ScanLimit(const Board& board) {
     return std::clamp(board.SlotCount, int32_t{0}, int32_t{kSlotCapacity - 1});
 }

@@ -47,6 +47,10 @@ void BuildBoardGeometry(BoardGeometry& geometry, const Board& board, int32_t cou
 // positions cannot change a result.
 bool BoardGeometryMatches(const BoardGeometry& geometry, const Board& board);
 
+// True when slot s is free with the tiles of `present` on the board (the
+// test AnalyzeBoard makes).
+bool FreeAmong(const BoardGeometry& geometry, int32_t s, const SlotMask& present);
+
 // SlotCount clipped to 0..255: the upper bound of every scan, safe also for
 // a board whose fields came from a damaged file.
 int32_t ScanLimit(const Board& board);

@@ -1,6 +1,7 @@
 #include "core/shuffle.h"
 
 #include "core/board.h"
+#include "core/board_geometry.h"
 #include "core/deal.h"
 #include "core/history.h"
 #include "core/rules.h"
@@ -29,56 +30,42 @@ std::vector<int32_t> PresentSlots(const Board& board) {
     return slots;
 }
 
-uint32_t Below(Game& scratch, std::size_t n) {
-    return RandomBelow(scratch, static_cast<uint32_t>(n));
-}
-
-// The free tests of the construction, asked of the analysis itself on a
-// scratch game that holds only the slots filled so far: the arrangement
-// obeys whatever the game's free rule is.
+// The construction's free tests ask the game's own free rule (FreeAmong on
+// the neighbour sets of the board's positions), so the arrangement obeys
+// whatever that rule is.
 class Construction {
 public:
     Construction(const Board& board, uint32_t seed) : scratch_(std::make_unique<Game>()) {
         scratch_->board = board;
-        // The rows are read from every position of the layout, also when
-        // the scratch board's SlotCount shrinks below them.
-        scratch_->board.DealtCount = std::max(board.DealtCount, board.SlotCount);
         scratch_->Seed = seed;
         PrepareBoardGeometry(*scratch_);
     }
 
-    Game& scratch() { return *scratch_; }
-
-    // One draw: deals `pool` backwards onto `slots` (all of them empty on
-    // the scratch board when it starts), pair by pair. On success `kinds`
-    // holds the kind of every slot of `slots`.
+    // One draw: deals `pool` backwards onto `slots`, pair by pair. On
+    // success `kinds` holds the kind of every slot of `slots`.
     bool draw(const std::vector<int32_t>& slots, std::vector<uint8_t> pool,
               std::array<uint8_t, kSlotCapacity>& kinds) {
-        Board& board = scratch_->board;
-        for (const int32_t s : slots) {
-            RemoveTile(board, s);
-        }
+        filled_ = SlotMask{};
         std::vector<int32_t> open = slots;
-        std::vector<int32_t> alone = open; // every slot is free on an empty board
         while (!open.empty()) {
             int32_t first = 0;
             int32_t second = 0;
-            if (!placePair(open, alone, first, second)) {
+            if (!placePair(open, first, second)) {
                 return false;
             }
-            const std::size_t i = Below(*scratch_, pool.size());
+            const std::size_t i = below(pool.size());
             const uint8_t k1 = pool[i];
             pool.erase(pool.begin() + static_cast<std::ptrdiff_t>(i));
             std::vector<std::size_t> partners;
             for (std::size_t j = 0; j < pool.size(); ++j) {
-                if (KindsMatch(board, pool[j], k1)) {
+                if (KindsMatch(scratch_->board, pool[j], k1)) {
                     partners.push_back(j);
                 }
             }
             if (partners.empty()) {
                 return false; // a class of odd size: no arrangement can be won
             }
-            const std::size_t j = partners[Below(*scratch_, partners.size())];
+            const std::size_t j = partners[below(partners.size())];
             kinds[At(first)] = k1;
             kinds[At(second)] = pool[j];
             pool.erase(pool.begin() + static_cast<std::ptrdiff_t>(j));
@@ -87,79 +74,65 @@ public:
     }
 
 private:
-    // Whether every slot of `trial` is free with the filled slots and
-    // `trial` on the board.
-    bool freeWith(std::initializer_list<int32_t> trial) {
-        Board& board = scratch_->board;
-        for (const int32_t s : trial) {
-            RestoreTile(board, s);
-        }
-        AnalyzeBoard(*scratch_);
-        const bool free = std::all_of(trial.begin(), trial.end(),
-                                      [&](int32_t s) { return board.Slots[At(s)].Free; });
-        for (const int32_t s : trial) {
-            RemoveTile(board, s);
-        }
-        return free;
+    std::size_t below(std::size_t n) {
+        return RandomBelow(*scratch_, static_cast<uint32_t>(n));
     }
 
-    // The open slots that are free on the filled ones by themselves. Adding
-    // tiles never frees a tile, so a slot missing here can never be filled.
-    std::vector<int32_t> freeAlone(const std::vector<int32_t>& open) {
-        std::vector<int32_t> alone;
-        for (const int32_t s : open) {
-            if (freeWith({s})) {
-                alone.push_back(s);
-            }
+    // Whether slot s is free with the filled slots and `extra` on the board.
+    bool freeWith(int32_t s, const SlotMask& extra) const {
+        SlotMask present = filled_;
+        for (std::size_t w = 0; w < present.words.size(); ++w) {
+            present.words[w] |= extra.words[w];
         }
-        return alone;
+        present.set(s);
+        return FreeAmong(scratch_->geometry, s, present);
     }
 
     // Fills two open slots that are free together on the filled ones and
-    // leave every other open slot free by itself (so that none is lost for
-    // good): the first drawn among the slots free by themselves (`alone`),
-    // the second among its partners. A pair that would lose a slot is
-    // taken back and the next partner tried; a first slot without a good
-    // partner is set aside. Updates `open` and `alone`.
-    bool placePair(std::vector<int32_t>& open, std::vector<int32_t>& alone, int32_t& first,
-                   int32_t& second) {
-        Board& board = scratch_->board;
-        std::vector<int32_t> firsts = alone;
+    // leave every other open slot free by itself. Adding tiles never frees
+    // a tile, so an open slot that is not free by itself can never be
+    // filled: a pair that would make one so is passed over. The first slot
+    // is drawn among the open ones, the second among its partners; a first
+    // slot without a partner is set aside.
+    bool placePair(std::vector<int32_t>& open, int32_t& first, int32_t& second) {
+        std::vector<int32_t> firsts = open;
         while (!firsts.empty()) {
-            const std::size_t i = Below(*scratch_, firsts.size());
+            const std::size_t i = below(firsts.size());
             const int32_t p = firsts[i];
             firsts.erase(firsts.begin() + static_cast<std::ptrdiff_t>(i));
             std::vector<int32_t> partners;
-            for (const int32_t q : alone) {
-                if (q != p && freeWith({p, q})) {
+            for (const int32_t q : open) {
+                if (q != p && keepsEveryOpenSlot(open, p, q)) {
                     partners.push_back(q);
                 }
             }
-            while (!partners.empty()) {
-                const std::size_t j = Below(*scratch_, partners.size());
-                const int32_t q = partners[j];
-                partners.erase(partners.begin() + static_cast<std::ptrdiff_t>(j));
-                std::vector<int32_t> rest = open;
-                std::erase(rest, p);
-                std::erase(rest, q);
-                RestoreTile(board, p);
-                RestoreTile(board, q);
-                std::vector<int32_t> restAlone = freeAlone(rest);
-                if (restAlone.size() == rest.size()) {
-                    open = std::move(rest);
-                    alone = std::move(restAlone);
-                    first = p;
-                    second = q;
-                    return true;
-                }
-                RemoveTile(board, p);
-                RemoveTile(board, q);
+            if (!partners.empty()) {
+                first = p;
+                second = partners[below(partners.size())];
+                filled_.set(first);
+                filled_.set(second);
+                std::erase(open, first);
+                std::erase(open, second);
+                return true;
             }
         }
         return false;
     }
 
+    bool keepsEveryOpenSlot(const std::vector<int32_t>& open, int32_t p, int32_t q) const {
+        SlotMask pair;
+        pair.set(p);
+        pair.set(q);
+        if (!freeWith(p, pair) || !freeWith(q, pair)) {
+            return false;
+        }
+        return std::all_of(open.begin(), open.end(), [&](int32_t s) {
+            return s == p || s == q || freeWith(s, pair);
+        });
+    }
+
     std::unique_ptr<Game> scratch_;
+    SlotMask filled_;
 };
 
 // The shuffle that gives `board` the kinds `kinds` on `slots`: a tile

@@ -17,8 +17,13 @@ namespace kelmar {
 // only points at a pair: it turns a lost game into one that can be won.
 constexpr int32_t kShufflePenaltyMs = 30000;
 
-// Arrangements one shuffle draws at most before it gives up.
-constexpr int kShuffleDrawLimit = 16;
+// Arrangements one shuffle draws at most before it gives up. A draw that
+// runs into a corner costs well under a millisecond, so the limit is
+// generous: on the stuck positions of the benchmark (bench/shuffle) no
+// shuffle that was found needed more than 27 draws, and the positions left
+// without one had no winnable arrangement at all (a stack of tiles with too
+// few free partners beside it).
+constexpr int kShuffleDrawLimit = 64;
 
 // Nodes the solver may spend on one drawn arrangement. Every draw is built
 // to be winnable, so the solver mostly proves it within a few hundred
