@@ -37,8 +37,8 @@ void PlayAgainOn(Board& board, const MoveHistory& history, const MoveRecord& rec
 
 // Takes back Records[Position]: puts both tiles back (a shuffle: every
 // tile back on its slot before it), ends the selection and redraws; outside
-// a won game also sets the clock back to the move's time and analyses. At Position 0 nothing happens (no redraw) and LastStepDone
-// is false.
+// a won game also sets the clock back to the move's time and analyses. At Position 0 nothing
+// happens (no redraw) and LastStepDone is false.
 void UndoMove(Game& game);
 
 // Applies Records[Position + 1] again, the mirror of UndoMove, with the clock

@@ -74,9 +74,7 @@ public:
     }
 
 private:
-    std::size_t below(std::size_t n) {
-        return RandomBelow(*scratch_, static_cast<uint32_t>(n));
-    }
+    std::size_t below(std::size_t n) { return RandomBelow(*scratch_, static_cast<uint32_t>(n)); }
 
     // Whether slot s is free with the filled slots and `extra` on the board.
     bool freeWith(int32_t s, const SlotMask& extra) const {
@@ -126,9 +124,8 @@ private:
         if (!freeWith(p, pair) || !freeWith(q, pair)) {
             return false;
         }
-        return std::all_of(open.begin(), open.end(), [&](int32_t s) {
-            return s == p || s == q || freeWith(s, pair);
-        });
+        return std::all_of(open.begin(), open.end(),
+                           [&](int32_t s) { return s == p || s == q || freeWith(s, pair); });
     }
 
     std::unique_ptr<Game> scratch_;

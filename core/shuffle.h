@@ -42,10 +42,10 @@ void MoveTilesBack(Board& board, const ShuffleRecord& shuffle);
 bool ShuffleFits(const Board& board, const ShuffleRecord& shuffle);
 
 struct ShuffleReport {
-    int draws = 0;         // arrangements drawn (finished or not)
-    int built = 0;         // of them, arrangements finished and given to the solver
-    int64_t nodes = 0;     // solver nodes spent in all
-    bool stopped = false;  // `stop` ended the search
+    int draws = 0;        // arrangements drawn (finished or not)
+    int built = 0;        // of them, arrangements finished and given to the solver
+    int64_t nodes = 0;    // solver nodes spent in all
+    bool stopped = false; // `stop` ended the search
 };
 
 // A shuffle of the tiles present on `board` that leaves a position the

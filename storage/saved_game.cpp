@@ -113,8 +113,8 @@ std::string shuffleMoveProblem(int32_t m, const MoveRecord& move, int32_t& shuff
     return {};
 }
 
-void readMoves(BitFile& bitFile, const std::string& fileName, bool withAids,
-               SavedGameData& data, int32_t& shuffles) {
+void readMoves(BitFile& bitFile, const std::string& fileName, bool withAids, SavedGameData& data,
+               int32_t& shuffles) {
     data.historyLength = Read8(bitFile);
     if (data.historyLength > kHistoryCapacity) {
         damaged(bitFile, fileName,
@@ -266,8 +266,7 @@ bool present(const Game& game, const MoveRecord& move) {
 
 // Empty when `move` can be played on the scratch board now: a pair of two
 // present, free tiles that match; a shuffle of exactly the tiles present.
-std::string playProblem(Game& game, const SavedGameData& data, int32_t m,
-                        const MoveRecord& move) {
+std::string playProblem(Game& game, const SavedGameData& data, int32_t m, const MoveRecord& move) {
     const std::string where = "Zug " + std::to_string(m);
     const Board& board = game.board;
     if (IsShuffleRecord(move)) {

@@ -55,7 +55,7 @@ namespace kelmar {
 // the open and save dialogs.
 constexpr const char* kDefaultSaveFileName = "QuickSave.klmr";
 
-constexpr uint32_t kSaveMagic = 0x524D4C4Bu; // "KLMR" read as a little-endian word
+constexpr uint32_t kSaveMagic = 0x524D4C4Bu;         // "KLMR" read as a little-endian word
 constexpr uint32_t kSaveMagicWithAids = 0x324D4C4Bu; // "KLM2"
 constexpr int32_t kSaveTimeUnitMs = 64;
 constexpr uint16_t kSaveTimeMaxUnits = 0xFFFF;

@@ -196,9 +196,9 @@ TEST(DemoPlan, ALostPositionGetsNoPairsAndAStaleStepIsRefused) {
     ASSERT_EQ(plan.verdict, DemoVerdict::Winnable);
     const SolverMove first = plan.pairs.front();
     const int32_t covered = 143; // under the top tile
-    for (const SolverMove step : {SolverMove{first.First, first.First},
-                                  SolverMove{first.First, covered}, SolverMove{0, first.Second},
-                                  SolverMove{first.First, 300}}) {
+    for (const SolverMove step :
+         {SolverMove{first.First, first.First}, SolverMove{first.First, covered},
+          SolverMove{0, first.Second}, SolverMove{first.First, 300}}) {
         EXPECT_FALSE(DemoStepValid(game, step)) << step.First << "," << step.Second;
     }
     ClickTile(game, first.First);

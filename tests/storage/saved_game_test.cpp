@@ -419,13 +419,16 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, DamagedShuffledFile,
     ::testing::Values(
         Damage{"UnknownAidBits", [](FileModel& m) { m.aids = 4; }, "unbekannte Hilfen 4"},
-        Damage{"MoreShufflesThanRecords",
-               [](FileModel& m) { m.shuffles.push_back(m.shuffles[0]); }, "3 Mischungen"},
+        Damage{"MoreShufflesThanRecords", [](FileModel& m) { m.shuffles.push_back(m.shuffles[0]); },
+               "3 Mischungen"},
         Damage{"ShuffleNumberedOutOfOrder", [](FileModel& m) { m.moves[1][1] = 2; },
                "ungültige Mischen 2"},
         Damage{"TwoTilesFromOneSlot",
                [](FileModel& m) { m.shuffles[0][0][1] = m.shuffles[0][1][1]; }, "vertauscht"},
-        Damage{"ShuffleSlotAboveN", [](FileModel& m) { m.shuffles[1].back() = {145, 145}; },
+        Damage{"ShuffleSlotAboveN",
+               [](FileModel& m) {
+                   m.shuffles[1].back() = {145, 145};
+               },
                "Stein 145"},
         Damage{"ShuffleSlotsNotAscending",
                [](FileModel& m) { std::swap(m.shuffles[0][0], m.shuffles[0][1]); },
