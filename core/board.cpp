@@ -96,6 +96,7 @@ void ResetBoard(Game& game) {
     game.play.NoMovesLeft = false;
     game.history.Position = 0;
     game.history.Length = 0;
+    game.Aids = GameAids{};
     game.clock.BaseElapsed = 0;
     game.clock.BaseTick = game.clock.CurrentTick;
     game.clock.NextStatusTick = 0;

@@ -24,7 +24,8 @@ void FillTilePool(Board& board);
 
 // Prepares a new game: full tile pool, MatchRange, SlotCount = MaxLayer = 0,
 // sentinel slot 0 present, selection and no-moves flags cleared, history
-// emptied, clock rebased to 0 ms at CurrentTick with NextStatusTick = 0.
+// emptied, no aids (GameAids), clock rebased to 0 ms at CurrentTick with
+// NextStatusTick = 0.
 // Slots 1..255 keep their contents; DealtCount, GameWon, HintShowing and
 // Running are not touched.
 void ResetBoard(Game& game);

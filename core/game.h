@@ -23,6 +23,9 @@ constexpr int kFaceHeight = 54;      // pixels
 constexpr int kBoardWidth = 640;     // pixels of the board surface and the BackBuffer
 constexpr int kBoardHeight = 480;
 constexpr int32_t kHintPenaltyMs = 10000;
+// Shuffles one history can hold. Play records at most 72 pairs in the 80
+// records, so a game's line of play has room for 8 shuffles besides them.
+constexpr int kShuffleCapacity = kHistoryCapacity - 72;
 
 // One position of the layout together with the tile on it.
 struct TileSlot {
@@ -59,14 +62,28 @@ struct PlayState {
     int32_t HintSlotB = 0;
 };
 
+// A taken pair, or a shuffle of the tiles on the board: First = 0 (the
+// sentinel, never a tile of a pair) marks a shuffle, and Second then names
+// its ShuffleRecord in MoveHistory::Shuffles (1..kShuffleCapacity).
 struct MoveRecord {
-    int32_t Time = 0;   // game time in ms when the pair was taken
+    int32_t Time = 0;   // game time in ms when the pair was taken (or the shuffle made)
     int32_t First = 0;  // slot of the first tile
     int32_t Second = 0; // slot of the second tile
 };
 
+// One shuffle: the tiles present when it was made changed places among
+// their own slots. From[s] is the slot whose tile it moved onto slot s (s
+// itself for a tile that stayed); 0 for every slot that held no tile.
+struct ShuffleRecord {
+    std::array<uint8_t, kSlotCapacity> From{};
+    friend bool operator==(const ShuffleRecord&, const ShuffleRecord&) = default;
+};
+
 struct MoveHistory {
     std::array<MoveRecord, kHistoryCapacity + 1> Records{}; // index 1..80
+    // The shuffles the records name, index 1..8: the k-th shuffle record of
+    // Records[1..Length] names Shuffles[k].
+    std::array<ShuffleRecord, kShuffleCapacity + 1> Shuffles{};
     int32_t Position = 0; // moves applied now; next undo takes Records[Position]
     int32_t Length = 0;   // moves recorded, undone ones included
     bool ReplayBackwards = false;
@@ -117,6 +134,21 @@ struct DealIdentity {
     Grade DealGrade = Grade::Any;
 };
 
+// Help this game had beyond the hint and undo. Cleared by every new deal,
+// kept by undo and by a restart of the same deal, carried by saved games.
+struct GameAids {
+    bool Shuffled = false;     // the tiles were shuffled at least once
+    bool Demonstrated = false; // the game played pairs by itself
+    friend bool operator==(const GameAids&, const GameAids&) = default;
+};
+
+// A won game enters a best-times table only when it had no such help: a
+// shuffle turns a lost game into a won one, and a demonstration shows the
+// way, so their times do not compare with those of games played alone.
+inline bool EntersBestTimes(const GameAids& aids) {
+    return !aids.Shuffled && !aids.Demonstrated;
+}
+
 struct Game {
     Board board;
     PlayState play;
@@ -126,6 +158,7 @@ struct Game {
     uint32_t Seed = 0;       // state of the deal generator
     uint32_t NumberSeed = 0; // state of the draw of fresh deal numbers
     DealIdentity deal;       // number and grade of the deal on the board
+    GameAids Aids;           // shuffles and demonstrations in this game
     // The layout the next deal creates its slots on; never null. The layouts
     // live for the whole run (PyramidLayout() or the window's list).
     const Layout* layout = &PyramidLayout();

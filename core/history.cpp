@@ -2,7 +2,10 @@
 
 #include "core/board.h"
 #include "core/rules.h"
+#include "core/shuffle.h"
 #include "core/view_calls.h"
+
+#include <algorithm>
 
 namespace kelmar {
 
@@ -11,6 +14,14 @@ namespace {
 // Records are numbered 1..80; a damaged saved game may claim others.
 bool RecordExists(int32_t index) {
     return index >= 1 && index <= kHistoryCapacity;
+}
+
+// The shuffle a shuffle record names, or null for a number outside 1..8.
+const ShuffleRecord* ShuffleOf(const MoveHistory& history, const MoveRecord& record) {
+    if (record.Second < 1 || record.Second > kShuffleCapacity) {
+        return nullptr;
+    }
+    return &history.Shuffles[static_cast<size_t>(record.Second)];
 }
 
 // Shared tail of undo and redo once the board has changed.
@@ -34,6 +45,43 @@ void AppendMove(Game& game, int32_t time, int32_t first, int32_t second) {
     h.Records[static_cast<size_t>(h.Position)] = MoveRecord{time, first, second};
 }
 
+int32_t ShuffleCount(const MoveHistory& history, int32_t upTo) {
+    const int32_t last = std::clamp(upTo, 0, kHistoryCapacity);
+    int32_t count = 0;
+    for (int32_t m = 1; m <= last; ++m) {
+        count += IsShuffleRecord(history.Records[static_cast<size_t>(m)]) ? 1 : 0;
+    }
+    return count;
+}
+
+void AppendShuffle(Game& game, int32_t time, const ShuffleRecord& shuffle) {
+    MoveHistory& h = game.history;
+    const int32_t number = ShuffleCount(h, h.Position) + 1;
+    if (h.Position < 0 || h.Position >= kHistoryCapacity || number > kShuffleCapacity) {
+        return;
+    }
+    h.Shuffles[static_cast<size_t>(number)] = shuffle;
+    AppendMove(game, time, 0, number);
+}
+
+void TakeBackOn(Board& board, const MoveHistory& history, const MoveRecord& record) {
+    if (!IsShuffleRecord(record)) {
+        RestoreTile(board, record.First);
+        RestoreTile(board, record.Second);
+    } else if (const ShuffleRecord* shuffle = ShuffleOf(history, record)) {
+        MoveTilesBack(board, *shuffle);
+    }
+}
+
+void PlayAgainOn(Board& board, const MoveHistory& history, const MoveRecord& record) {
+    if (!IsShuffleRecord(record)) {
+        RemoveTile(board, record.First);
+        RemoveTile(board, record.Second);
+    } else if (const ShuffleRecord* shuffle = ShuffleOf(history, record)) {
+        MoveTilesBy(board, *shuffle);
+    }
+}
+
 void UndoMove(Game& game) {
     MoveHistory& h = game.history;
     if (!RecordExists(h.Position)) {
@@ -45,8 +93,7 @@ void UndoMove(Game& game) {
     if (!game.play.GameWon) {
         RebaseClock(game.clock, r.Time);
     }
-    RestoreTile(game.board, r.First);
-    RestoreTile(game.board, r.Second);
+    TakeBackOn(game.board, h, r);
     --h.Position;
     FinishStep(game);
 }
@@ -63,8 +110,7 @@ void RedoMove(Game& game) {
     if (!game.play.GameWon) {
         RebaseClock(game.clock, r.Time);
     }
-    RemoveTile(game.board, r.First);
-    RemoveTile(game.board, r.Second);
+    PlayAgainOn(game.board, h, r);
     FinishStep(game);
 }
 

@@ -1,6 +1,7 @@
 #include "core/solvability.h"
 
 #include "core/board.h"
+#include "core/history.h"
 
 #include <algorithm>
 
@@ -93,9 +94,7 @@ Board BoardBefore(const Board& board, const MoveHistory& history, int32_t stepsB
         if (!RecordExists(index)) {
             continue;
         }
-        const MoveRecord& r = history.Records[static_cast<std::size_t>(index)];
-        RestoreTile(earlier, r.First);
-        RestoreTile(earlier, r.Second);
+        TakeBackOn(earlier, history, history.Records[static_cast<std::size_t>(index)]);
     }
     return earlier;
 }
@@ -115,9 +114,8 @@ SolvabilityWalk WalkBack(const Board& board, const MoveHistory& history,
     Board earlier = board;
     const int32_t position = std::clamp(history.Position, 0, kHistoryCapacity);
     for (int32_t back = 1; back <= position; ++back) {
-        const MoveRecord& r = history.Records[static_cast<std::size_t>(position - back + 1)];
-        RestoreTile(earlier, r.First);
-        RestoreTile(earlier, r.Second);
+        TakeBackOn(earlier, history,
+                   history.Records[static_cast<std::size_t>(position - back + 1)]);
         const std::optional<SolveResult> then = verdict(earlier);
         if (!then) {
             return {{Solvability::LostUnknownBefore, 0}, false};

@@ -104,7 +104,8 @@ SolvabilityWalk WalkBack(const Board& board, const MoveHistory& history,
                          const VerdictSource& verdict);
 
 // The board as it was `stepsBack` moves ago: Records[Position], then
-// Records[Position - 1], ... put back on a copy. stepsBack is clamped to
+// Records[Position - 1], ... taken back on a copy (a shuffle's tiles moved
+// back to where they lay before it). stepsBack is clamped to
 // 0..Position; records outside 1..80 are skipped.
 Board BoardBefore(const Board& board, const MoveHistory& history, int32_t stepsBack);
 

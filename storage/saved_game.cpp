@@ -2,7 +2,9 @@
 
 #include "core/board.h"
 #include "core/game_view.h"
+#include "core/history.h"
 #include "core/rules.h"
+#include "core/shuffle.h"
 #include "storage/replace_file.h"
 #include "storage/storage_error.h"
 
@@ -100,7 +102,19 @@ void readSlots(BitFile& bitFile, const std::string& fileName, SavedGameData& dat
     data.slotCount = highest;
 }
 
-void readMoves(BitFile& bitFile, const std::string& fileName, SavedGameData& data) {
+// A move record with First = 0 is a shuffle only in the second format; its
+// Second must number the shuffles 1, 2, ... in history order.
+std::string shuffleMoveProblem(int32_t m, const MoveRecord& move, int32_t& shuffles) {
+    ++shuffles;
+    if (move.Second != shuffles || shuffles > kShuffleCapacity) {
+        return "Zug " + std::to_string(m) + " nennt das ungültige Mischen " +
+               std::to_string(move.Second);
+    }
+    return {};
+}
+
+void readMoves(BitFile& bitFile, const std::string& fileName, bool withAids, SavedGameData& data,
+               int32_t& shuffles) {
     data.historyLength = Read8(bitFile);
     if (data.historyLength > kHistoryCapacity) {
         damaged(bitFile, fileName,
@@ -124,11 +138,106 @@ void readMoves(BitFile& bitFile, const std::string& fileName, SavedGameData& dat
     }
     for (int32_t m = 1; m <= data.historyLength; ++m) {
         const MoveRecord& move = data.moves[static_cast<std::size_t>(m)];
+        if (withAids && IsShuffleRecord(move)) {
+            const std::string problem = shuffleMoveProblem(m, move, shuffles);
+            if (!problem.empty()) {
+                damaged(bitFile, fileName, problem);
+            }
+            continue;
+        }
         for (const int32_t slot : {move.First, move.Second}) {
             if (slot < 1 || slot > data.dealtCount) {
                 damaged(bitFile, fileName,
                         "Zug " + std::to_string(m) + " nennt den ungültigen Stein " +
                             std::to_string(slot));
+            }
+        }
+    }
+}
+
+constexpr uint8_t kAidShuffled = 1;
+constexpr uint8_t kAidDemonstrated = 2;
+
+// The shuffle's own shape: slots ascending within 1..N, and the slots the
+// tiles come from the same set.
+std::string shuffleProblem(int32_t number, int32_t dealtCount, const ShuffleRecord& shuffle) {
+    const std::string where = "Mischen " + std::to_string(number);
+    std::array<int, kSlotCapacity> balance{};
+    for (int32_t s = 1; s < kSlotCapacity; ++s) {
+        const int32_t from = shuffle.From[static_cast<std::size_t>(s)];
+        if (from == 0) {
+            continue;
+        }
+        if (s > dealtCount || from > dealtCount) {
+            return where + " nennt den ungültigen Stein " + std::to_string(std::max(s, from));
+        }
+        ++balance[static_cast<std::size_t>(s)];
+        --balance[static_cast<std::size_t>(from)];
+    }
+    if (std::any_of(balance.begin(), balance.end(), [](int b) { return b != 0; })) {
+        return where + " vertauscht nicht die Steine untereinander";
+    }
+    return {};
+}
+
+void readAids(BitFile& bitFile, const std::string& fileName, int32_t shuffles,
+              SavedGameData& data) {
+    const uint8_t aids = Read8(bitFile);
+    const int32_t count = Read8(bitFile);
+    if (bitFile.overrun) {
+        damaged(bitFile, fileName, {});
+    }
+    if ((aids & ~(kAidShuffled | kAidDemonstrated)) != 0) {
+        damaged(bitFile, fileName, "unbekannte Hilfen " + std::to_string(aids));
+    }
+    data.aids.Shuffled = (aids & kAidShuffled) != 0 || shuffles > 0;
+    data.aids.Demonstrated = (aids & kAidDemonstrated) != 0;
+    if (count != shuffles) {
+        damaged(bitFile, fileName,
+                std::to_string(count) + " Mischungen zu " + std::to_string(shuffles) +
+                    " Mischzügen");
+    }
+    for (int32_t k = 1; k <= count; ++k) {
+        ShuffleRecord& shuffle = data.shuffles[static_cast<std::size_t>(k)];
+        const int32_t tiles = Read8(bitFile);
+        int32_t previous = 0;
+        for (int32_t t = 0; t < tiles; ++t) {
+            const int32_t slot = Read8(bitFile);
+            const uint8_t from = Read8(bitFile);
+            if (slot == 0 || from == 0) {
+                damaged(bitFile, fileName,
+                        "Mischen " + std::to_string(k) + " nennt den ungültigen Stein 0");
+            }
+            if (slot <= previous) {
+                damaged(bitFile, fileName,
+                        "Mischen " + std::to_string(k) + " nennt den Stein " +
+                            std::to_string(slot) + " nicht in aufsteigender Folge");
+            }
+            previous = slot;
+            shuffle.From[static_cast<std::size_t>(slot)] = from;
+        }
+        const std::string problem = shuffleProblem(k, data.dealtCount, shuffle);
+        if (!problem.empty()) {
+            damaged(bitFile, fileName, problem);
+        }
+    }
+}
+
+void writeAids(BitFile& bitFile, const Game& game, int32_t length) {
+    const GameAids& aids = game.Aids;
+    const int32_t shuffles = ShuffleCount(game.history, length);
+    Write8(bitFile, static_cast<uint8_t>((aids.Shuffled || shuffles > 0 ? kAidShuffled : 0) |
+                                         (aids.Demonstrated ? kAidDemonstrated : 0)));
+    Write8(bitFile, static_cast<uint8_t>(shuffles));
+    for (int32_t k = 1; k <= shuffles; ++k) {
+        const ShuffleRecord& shuffle = game.history.Shuffles[static_cast<std::size_t>(k)];
+        const auto tiles = std::count_if(shuffle.From.begin() + 1, shuffle.From.end(),
+                                         [](uint8_t from) { return from != 0; });
+        Write8(bitFile, static_cast<uint8_t>(tiles));
+        for (int32_t s = 1; s < kSlotCapacity; ++s) {
+            if (shuffle.From[static_cast<std::size_t>(s)] != 0) {
+                Write8(bitFile, static_cast<uint8_t>(s));
+                Write8(bitFile, shuffle.From[static_cast<std::size_t>(s)]);
             }
         }
     }
@@ -155,57 +264,83 @@ bool present(const Game& game, const MoveRecord& move) {
            slots[static_cast<std::size_t>(move.Second)].Present;
 }
 
-// Both tiles of `move` lie on the board and are free there.
-bool takeable(Game& game, const MoveRecord& move) {
+// Empty when `move` can be played on the scratch board now: a pair of two
+// present, free tiles that match; a shuffle of exactly the tiles present.
+std::string playProblem(Game& game, const SavedGameData& data, int32_t m, const MoveRecord& move) {
+    const std::string where = "Zug " + std::to_string(m);
+    const Board& board = game.board;
+    if (IsShuffleRecord(move)) {
+        return ShuffleFits(board, data.shuffles[static_cast<std::size_t>(move.Second)])
+                   ? std::string()
+                   : where + " passt nicht zum Brett";
+    }
     if (!present(game, move)) {
-        return false;
+        return where + " passt nicht zum Brett";
     }
     AnalyzeBoard(game);
-    const auto& slots = game.board.Slots;
-    return slots[static_cast<std::size_t>(move.First)].Free &&
-           slots[static_cast<std::size_t>(move.Second)].Free;
+    const TileSlot& first = board.Slots[static_cast<std::size_t>(move.First)];
+    const TileSlot& second = board.Slots[static_cast<std::size_t>(move.Second)];
+    if (!first.Free || !second.Free) {
+        return where + " passt nicht zum Brett";
+    }
+    if (!KindsMatch(board, first.Kind, second.Kind)) {
+        return where + " nimmt zwei Steine, die nicht zusammenpassen";
+    }
+    return {};
 }
 
 // Empty when the history could have been played on the loaded board: every
 // record takes two different tiles of matching kinds; undo from the board as
-// loaded puts back, pair by pair, tiles that were absent and are then free;
-// and from there every record, the undone ones included, takes two present,
-// free tiles. So neither undo, redo nor the after-win replay can take a tile
-// that is covered, take a tile twice or reach an empty board unplayed.
+// loaded puts back, pair by pair, tiles that were absent and are then free
+// (and moves a shuffle's tiles back); and from there every record, the
+// undone ones included, takes two present, free tiles (or shuffles exactly
+// the tiles present). So neither undo, redo nor the after-win replay can
+// take a tile that is covered, take a tile twice or reach an empty board
+// unplayed.
 std::string historyProblem(const SavedGameData& data) {
     const auto game = scratchGame(data);
-    const Board& board = game->board;
+    Board& board = game->board;
+    game->history.Shuffles = data.shuffles;
+    bool shuffled = false;
     for (int32_t m = 1; m <= data.historyLength; ++m) {
         const MoveRecord& move = data.moves[static_cast<std::size_t>(m)];
+        shuffled = shuffled || IsShuffleRecord(move);
+        if (IsShuffleRecord(move)) {
+            continue;
+        }
         const std::string where = "Zug " + std::to_string(m);
         if (move.First == move.Second) {
             return where + " nennt zweimal den Stein " + std::to_string(move.First);
         }
-        if (!KindsMatch(board, board.Slots[static_cast<std::size_t>(move.First)].Kind,
-                        board.Slots[static_cast<std::size_t>(move.Second)].Kind)) {
+        // Without a shuffle the kinds never change, so the loaded board
+        // tells at once; with one the replay below tells.
+        if (!shuffled && !KindsMatch(board, board.Slots[static_cast<std::size_t>(move.First)].Kind,
+                                     board.Slots[static_cast<std::size_t>(move.Second)].Kind)) {
             return where + " nimmt zwei Steine, die nicht zusammenpassen";
         }
     }
     for (int32_t m = data.historyPosition; m >= 1; --m) {
         const MoveRecord& move = data.moves[static_cast<std::size_t>(m)];
-        const auto& slots = game->board.Slots;
-        if (slots[static_cast<std::size_t>(move.First)].Present ||
-            slots[static_cast<std::size_t>(move.Second)].Present) {
+        const auto& slots = board.Slots;
+        if (!IsShuffleRecord(move) && (slots[static_cast<std::size_t>(move.First)].Present ||
+                                       slots[static_cast<std::size_t>(move.Second)].Present)) {
             return "Zug " + std::to_string(m) + " passt nicht zum Brett";
         }
-        RestoreTile(game->board, move.First);
-        RestoreTile(game->board, move.Second);
-        if (!takeable(*game, move)) {
-            return "Zug " + std::to_string(m) + " passt nicht zum Brett";
+        // A shuffle moves the same tiles back that it moved: playProblem
+        // below checks them on the board as it was.
+        TakeBackOn(board, game->history, move);
+        const std::string problem = playProblem(*game, data, m, move);
+        if (!problem.empty()) {
+            return problem;
         }
     }
     for (int32_t m = 1; m <= data.historyLength; ++m) {
         const MoveRecord& move = data.moves[static_cast<std::size_t>(m)];
-        if (!takeable(*game, move)) {
-            return "Zug " + std::to_string(m) + " passt nicht zum Brett";
+        const std::string problem = playProblem(*game, data, m, move);
+        if (!problem.empty()) {
+            return problem;
         }
-        RemoveTile(game->board, move.First);
-        RemoveTile(game->board, move.Second);
+        PlayAgainOn(board, game->history, move);
     }
     return {};
 }
@@ -224,7 +359,10 @@ uint16_t TimeToSaveUnits(int32_t ms) {
 void WriteSavedGame(BitFile& bitFile, const Game& game) {
     const Board& board = game.board;
     const int32_t n = std::clamp<int32_t>(board.DealtCount, 0, kSlotCapacity - 1);
-    WriteRaw32(bitFile, kSaveMagic);
+    const MoveHistory& history = game.history;
+    const int32_t length = std::clamp<int32_t>(history.Length, 0, kHistoryCapacity);
+    const bool withAids = game.Aids != GameAids{} || ShuffleCount(history, length) > 0;
+    WriteRaw32(bitFile, withAids ? kSaveMagicWithAids : kSaveMagic);
     WriteByte(bitFile, static_cast<uint8_t>(n));
     if (n > 0) {
         WriteByte(bitFile, static_cast<uint8_t>(std::clamp<int32_t>(board.SlotCount, 0, n)));
@@ -232,8 +370,6 @@ void WriteSavedGame(BitFile& bitFile, const Game& game) {
             writeSlot(bitFile, board.Slots[static_cast<std::size_t>(s)]);
         }
     }
-    const MoveHistory& history = game.history;
-    const int32_t length = std::clamp<int32_t>(history.Length, 0, kHistoryCapacity);
     Write8(bitFile, static_cast<uint8_t>(length));
     if (length > 0) {
         Write8(bitFile, static_cast<uint8_t>(std::clamp<int32_t>(history.Position, 0, length)));
@@ -245,6 +381,9 @@ void WriteSavedGame(BitFile& bitFile, const Game& game) {
         }
     }
     Write16(bitFile, TimeToSaveUnits(game.clock.Elapsed));
+    if (withAids) {
+        writeAids(bitFile, game, length);
+    }
 }
 
 void SaveGame(const Game& game, const std::string& fileName) {
@@ -261,9 +400,11 @@ void SaveGame(const Game& game, const std::string& fileName) {
 }
 
 std::optional<SavedGameData> ReadSavedGame(BitFile& bitFile, const std::string& fileName) {
-    if (ReadRaw32(bitFile) != kSaveMagic) {
+    const uint32_t magic = ReadRaw32(bitFile);
+    if (magic != kSaveMagic && magic != kSaveMagicWithAids) {
         return std::nullopt;
     }
+    const bool withAids = magic == kSaveMagicWithAids;
     SavedGameData data;
     data.dealtCount = ReadByte(bitFile);
     if (data.dealtCount > kMaxSavedSlots) {
@@ -274,8 +415,12 @@ std::optional<SavedGameData> ReadSavedGame(BitFile& bitFile, const std::string& 
     if (data.dealtCount > 0) {
         readSlots(bitFile, fileName, data);
     }
-    readMoves(bitFile, fileName, data);
+    int32_t shuffles = 0;
+    readMoves(bitFile, fileName, withAids, data, shuffles);
     data.elapsedMs = Read16(bitFile) * kSaveTimeUnitMs;
+    if (withAids) {
+        readAids(bitFile, fileName, shuffles, data);
+    }
     if (bitFile.overrun) {
         damaged(bitFile, fileName, {});
     }
@@ -317,7 +462,9 @@ void CommitSavedGame(Game& game, const SavedGameData& data) {
         history.Records[static_cast<std::size_t>(m)] =
             m <= data.historyLength ? data.moves[static_cast<std::size_t>(m)] : MoveRecord{};
     }
+    history.Shuffles = data.shuffles;
     history.LastStepDone = false;
+    game.Aids = data.aids;
 
     // The loaded time holds at once, not only from the next timer event: a
     // win found by the analysis below is entered with this time.

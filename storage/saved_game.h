@@ -22,6 +22,22 @@
 // Times are stored in units of 64 ms, rounded down; a time of 65535 units
 // (69:54.240) or more is stored as 65535. A fresh game is
 // 4 + 1 + 1 + 4*144 + 1 + 2 = 585 bytes.
+//
+// A game with aids (GameAids: a shuffle or a demonstration) is written with
+// the magic "KLM2" instead (0x324D4C4B), which readers of the first format
+// refuse as no saved game, so none of them loads it without its aids. The
+// fields above follow unchanged, except that a move record with First = 0
+// is a shuffle and its Second the shuffle's number (1, 2, ... in history
+// order); after the elapsed time come:
+//
+//   aids         8 bits        bit 0 shuffled, bit 1 demonstrated; others 0
+//   S            8 bits        shuffles, as many as the history's shuffle records (0..8)
+//   shuffles     S times:      C (8 bits), the tiles it moved among, then C
+//                              times slot (8) and the slot its tile came
+//                              from (8), slots ascending
+//
+// Every game without aids is still written in the first format, so the
+// game as it was before shuffles reads it.
 #pragma once
 
 #include "core/game.h"
@@ -39,7 +55,8 @@ namespace kelmar {
 // the open and save dialogs.
 constexpr const char* kDefaultSaveFileName = "QuickSave.klmr";
 
-constexpr uint32_t kSaveMagic = 0x524D4C4Bu; // "KLMR" read as a little-endian word
+constexpr uint32_t kSaveMagic = 0x524D4C4Bu;         // "KLMR" read as a little-endian word
+constexpr uint32_t kSaveMagicWithAids = 0x324D4C4Bu; // "KLM2"
 constexpr int32_t kSaveTimeUnitMs = 64;
 constexpr uint16_t kSaveTimeMaxUnits = 0xFFFF;
 // The layout has 144 positions; a file with more slot records is rejected.
@@ -54,6 +71,8 @@ struct SavedGameData {
     int32_t historyPosition = 0;
     std::array<MoveRecord, kHistoryCapacity + 1> moves{}; // 1..historyLength, Time in ms
     int32_t elapsedMs = 0;
+    GameAids aids;
+    std::array<ShuffleRecord, kShuffleCapacity + 1> shuffles{}; // the shuffles the moves name
 };
 
 // A time in ms as stored: ms / 64 rounded down, clamped to 0..65535.
@@ -70,7 +89,7 @@ void SaveGame(const Game& game, const std::string& fileName);
 void WriteSavedGame(BitFile& bitFile, const Game& game);
 
 // Reads and checks one saved game from a BitFile opened for reading.
-// Returns nullopt when the file does not start with the magic. Throws
+// Returns nullopt when the file starts with neither magic. Throws
 // DamagedSaveError (German message, `fileName` quoted in it) for a file that
 // ends before its last field or holds values the board and history cannot
 // hold: N above 144; a highest-slot byte that is not the highest present slot;
@@ -85,7 +104,8 @@ void WriteSavedGame(BitFile& bitFile, const Game& game);
 std::optional<SavedGameData> ReadSavedGame(BitFile& bitFile, const std::string& fileName);
 
 // Replaces the game by `data` (which ReadSavedGame has checked) and prepares
-// it for play: slots 1..N, DealtCount, SlotCount, history, clock (continues
+// it for play: slots 1..N, DealtCount, SlotCount, history with its
+// shuffles, aids (Shuffled also when the history holds a shuffle), clock (continues
 // from the stored time at CurrentTick; Elapsed is set to it as well);
 // slots above N lose their tile; BoardChanged and Running set; NoMovesLeft,
 // GameWon, SelectionActive and HintShowing cleared; PrepareBoardGeometry and

@@ -3,6 +3,7 @@
 // - a rejected or foreign file leaves the game exactly as it was;
 // - a loaded game holds only what the board and history can hold, and saving
 //   it gives a file that loads back to the same game.
+#include "core/history.h"
 #include "core/layout.h"
 #include "fuzz/storage/fuzz_check.h"
 #include "storage/saved_game.h"
@@ -64,9 +65,14 @@ void checkHoldable(const Game& game) {
     FUZZ_CHECK(history.Length <= kHistoryCapacity);
     for (int m = 1; m <= history.Length; ++m) {
         const MoveRecord& r = history.Records[static_cast<size_t>(m)];
+        FUZZ_CHECK(r.Time >= 0 && r.Time % kSaveTimeUnitMs == 0);
+        if (IsShuffleRecord(r)) {
+            FUZZ_CHECK(r.Second >= 1 && r.Second <= kShuffleCapacity);
+            FUZZ_CHECK(game.Aids.Shuffled);
+            continue;
+        }
         FUZZ_CHECK(r.First >= 1 && r.First <= board.DealtCount);
         FUZZ_CHECK(r.Second >= 1 && r.Second <= board.DealtCount);
-        FUZZ_CHECK(r.Time >= 0 && r.Time % kSaveTimeUnitMs == 0);
         FUZZ_CHECK(r.First != r.Second);
         const bool taken = m <= history.Position;
         FUZZ_CHECK(board.Slots[static_cast<size_t>(r.First)].Present != taken);

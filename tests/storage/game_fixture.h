@@ -47,15 +47,24 @@ inline bool TakeAnyPair(Game& game, int32_t timeMs) {
     return true;
 }
 
-// Every field of the game a load may touch, as one comparable byte string.
-inline std::vector<int64_t> Fingerprint(const Game& game) {
+// Every field of the board, as one comparable byte string.
+inline std::vector<int64_t> Fingerprint(const Board& board) {
     std::vector<int64_t> f;
-    const Board& board = game.board;
     for (const TileSlot& s : board.Slots) {
         f.insert(f.end(), {s.Present, s.X, s.Y, s.Layer, s.Kind, s.Free});
     }
     f.insert(f.end(), {board.SlotCount, board.DealtCount, board.MaxLayer});
+    return f;
+}
+
+// Every field of the game a load may touch, as one comparable byte string.
+inline std::vector<int64_t> Fingerprint(const Game& game) {
+    std::vector<int64_t> f = Fingerprint(game.board);
     const MoveHistory& h = game.history;
+    for (const ShuffleRecord& r : h.Shuffles) {
+        f.insert(f.end(), r.From.begin(), r.From.end());
+    }
+    f.insert(f.end(), {game.Aids.Shuffled, game.Aids.Demonstrated});
     for (const MoveRecord& r : h.Records) {
         f.insert(f.end(), {r.Time, r.First, r.Second});
     }

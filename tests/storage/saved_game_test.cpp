@@ -1,4 +1,5 @@
 #include "core/history.h"
+#include "core/shuffle.h"
 #include "storage/saved_game.h"
 #include "storage/storage_error.h"
 #include "tests/storage/game_fixture.h"
@@ -23,6 +24,8 @@ struct FileModel {
     int position = 0;
     std::vector<std::array<int, 3>> moves; // first, second, time units
     int elapsedUnits = 0;
+    int aids = -1; // -1: the first format; else the aid bits of the second
+    std::vector<std::vector<std::array<int, 2>>> shuffles; // per shuffle: (slot, from)
 };
 
 FileModel ModelOf(const Game& game) {
@@ -37,11 +40,23 @@ FileModel ModelOf(const Game& game) {
         m.moves.push_back({r.First, r.Second, r.Time / 64});
     }
     m.elapsedUnits = game.clock.Elapsed / 64;
+    if (game.Aids != GameAids{}) {
+        m.aids = (game.Aids.Shuffled ? 1 : 0) | (game.Aids.Demonstrated ? 2 : 0);
+    }
+    for (int k = 1; k <= ShuffleCount(game.history, m.h); ++k) {
+        m.shuffles.emplace_back();
+        for (int slot = 1; slot < kSlotCapacity; ++slot) {
+            if (const int from = game.history.Shuffles[size_t(k)].From[size_t(slot)]) {
+                m.shuffles.back().push_back({slot, from});
+            }
+        }
+    }
     return m;
 }
 
 std::vector<uint8_t> Encode(const FileModel& m) {
-    std::vector<uint8_t> b{'K', 'L', 'M', 'R', static_cast<uint8_t>(m.n)};
+    std::vector<uint8_t> b{'K', 'L', 'M', m.aids < 0 ? uint8_t{'R'} : uint8_t{'2'},
+                           static_cast<uint8_t>(m.n)};
     if (m.n > 0) {
         b.push_back(static_cast<uint8_t>(m.highest));
         for (int s = 1; s <= m.n; ++s) {
@@ -64,6 +79,15 @@ std::vector<uint8_t> Encode(const FileModel& m) {
     }
     b.insert(b.end(),
              {static_cast<uint8_t>(m.elapsedUnits), static_cast<uint8_t>(m.elapsedUnits >> 8)});
+    if (m.aids >= 0) {
+        b.insert(b.end(), {static_cast<uint8_t>(m.aids), static_cast<uint8_t>(m.shuffles.size())});
+        for (const auto& shuffle : m.shuffles) {
+            b.push_back(static_cast<uint8_t>(shuffle.size()));
+            for (const auto& [slot, from] : shuffle) {
+                b.insert(b.end(), {static_cast<uint8_t>(slot), static_cast<uint8_t>(from)});
+            }
+        }
+    }
     return b;
 }
 
@@ -333,6 +357,93 @@ INSTANTIATE_TEST_SUITE_P(
                "Zug 3 passt nicht"},
         Damage{"EndsInTheClock", [](FileModel&) {}, "endet vorzeitig", 1},
         Damage{"EndsInTheSlots", [](FileModel&) {}, "endet vorzeitig", 400}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A game with a shuffle between pairs, a second shuffle undone, and a
+// demonstration: written in the second format (which the first format's
+// readers refuse by its magic), loaded back with its aids, and undone step
+// by step to the dealt board exactly as the game it was saved from.
+class ShuffledGame : public SavedGame {
+protected:
+    void SetUp() override {
+        SavedGame::SetUp();
+        ASSERT_TRUE(TakeAnyPair(game, 1000));
+        for (uint32_t seed : {1u, 2u}) {
+            const auto shuffle = FindShuffle(game.board, seed);
+            ASSERT_TRUE(shuffle.has_value());
+            ASSERT_TRUE(ShuffleGame(game, *shuffle));
+            ASSERT_TRUE(TakeAnyPair(game, 90000));
+        }
+        UndoMove(game);
+        UndoMove(game); // the second shuffle, kept for redo
+        game.Aids.Demonstrated = true;
+    }
+};
+
+TEST_F(ShuffledGame, LoadsBackWithItsAidsAndUndoesToTheDealtBoard) {
+    SaveGame(game, path());
+    const auto bytes = ReadBytes(path());
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "KLM2");
+    EXPECT_EQ(bytes, Encode(ModelOf(game)));
+    ASSERT_NO_THROW(LoadGame(other, path()));
+    EXPECT_EQ(other.Aids, game.Aids);
+    EXPECT_EQ(other.history.Shuffles, game.history.Shuffles);
+    for (int step = 0; step < 4; ++step) {
+        RedoMove(game), RedoMove(other);
+    }
+    for (int step = 0; step < 6; ++step) {
+        EXPECT_EQ(Fingerprint(other.board), Fingerprint(game.board)) << step;
+        UndoMove(game), UndoMove(other);
+    }
+    DealGame(game, 4711);
+    EXPECT_EQ(Fingerprint(other.board), Fingerprint(game.board)) << "the dealt board";
+
+    game.Aids = GameAids{}; // no aids: the first format, which clears them on load
+    SaveGame(game, path());
+    EXPECT_EQ(ReadBytes(path()), Encode(ModelOf(game)));
+    ASSERT_NO_THROW(LoadGame(other, path()));
+    EXPECT_EQ(other.Aids, GameAids{});
+}
+
+class DamagedShuffledFile : public ShuffledGame, public ::testing::WithParamInterface<Damage> {};
+
+TEST_P(DamagedShuffledFile, IsRejectedAndLeavesTheGameUnchanged) {
+    FileModel model = ModelOf(game);
+    GetParam().apply(model);
+    auto bytes = Encode(model);
+    bytes.resize(bytes.size() - GetParam().cut);
+    expectRejected(bytes, GetParam().detail);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DamagedShuffledFile,
+    ::testing::Values(
+        Damage{"UnknownAidBits", [](FileModel& m) { m.aids = 4; }, "unbekannte Hilfen 4"},
+        Damage{"MoreShufflesThanRecords", [](FileModel& m) { m.shuffles.push_back(m.shuffles[0]); },
+               "3 Mischungen"},
+        Damage{"ShuffleNumberedOutOfOrder", [](FileModel& m) { m.moves[1][1] = 2; },
+               "ungültige Mischen 2"},
+        Damage{"TwoTilesFromOneSlot",
+               [](FileModel& m) { m.shuffles[0][0][1] = m.shuffles[0][1][1]; }, "vertauscht"},
+        Damage{"ShuffleSlotAboveN",
+               [](FileModel& m) {
+                   m.shuffles[1].back() = {145, 145};
+               },
+               "Stein 145"},
+        Damage{"ShuffleSlotsNotAscending",
+               [](FileModel& m) { std::swap(m.shuffles[0][0], m.shuffles[0][1]); },
+               "aufsteigender"},
+        // A tile taken by the first move cannot take part in the shuffle after it.
+        Damage{"ShuffleOfATakenTile",
+               [](FileModel& m) {
+                   auto& s = m.shuffles[0];
+                   const int taken = m.moves[0][0];
+                   s.insert(std::find_if(s.begin(), s.end(),
+                                         [taken](const auto& e) { return e[0] > taken; }),
+                            {taken, taken});
+               },
+               "Zug 2 passt nicht"},
+        Damage{"EndsInTheShuffles", [](FileModel&) {}, "endet vorzeitig", 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SavedGame, TrailingBytesAndTheLargestTimesStillLoad) {
