@@ -9,22 +9,15 @@
 #include "app/safe_hint_check.h"
 #include "app/solvability_check.h"
 #include "app/status_panels.h"
-#include "core/deal.h"
-#include "core/grade.h"
 #include "core/numbered_deal.h"
-#include "core/rules.h"
 #include "core/tick_source.h"
 #include "core/zoom.h"
 #include "scores/score_form.h"
-#include "storage/replace_file.h"
-#include "storage/saved_game.h"
-#include "storage/settings_file.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QTimer>
-#include <ctime>
 
 namespace kelmar {
 
@@ -40,14 +33,12 @@ const QColor kVersionBlue(160, 180, 192);
 } // namespace
 
 TMainForm::TMainForm(MainFormServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)),
-      saveFileName_(QString::fromUtf8(kDefaultSaveFileName)) {
+    : QMainWindow(parent), game_(play_.game()), services_(std::move(services)) {
     createControls();
     view_ = std::make_unique<MainView>(game_, *Field, *Status, *services_.ticks);
     game_.view = view_.get();
-    createSolvability();
     resume_ = std::make_unique<ResumeKeeper>(game_, *services_.ticks, [this] { catchUpClock(); });
-    createSafeHint();
+    createWorkers();
     placeWindow();
     FormCreate();
     centreWindow();
@@ -84,14 +75,9 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::InitializeGame() {
-    SeedRandom(game_, services_.msSinceMidnightUtc ? services_.msSinceMidnightUtc()
-                                                   : systemMsSinceMidnightUtc());
-    // Fresh deal numbers come from a generator of their own: every deal
-    // reseeds the deal generator from its number.
-    game_.NumberSeed = game_.Seed;
-    // Leftovers of writes killed half way; none of ours is busy yet.
-    RemoveStaleTemporaries(".", std::time(nullptr));
-    const std::string warning = settingsFile_.Read(game_.settings, scores_, &layoutScores_);
+    play_.seed(services_.msSinceMidnightUtc ? services_.msSinceMidnightUtc()
+                                            : systemMsSinceMidnightUtc());
+    const std::string warning = play_.readSettings();
     if (!warning.empty()) {
         services_.messages->showWarning(this, QStringLiteral("Kelmar"),
                                         QString::fromStdString(warning));
@@ -111,21 +97,11 @@ void TMainForm::InitializeGame() {
         services_.messages->showWarning(this, QStringLiteral("Kelmar"),
                                         QString::fromStdString(resumed.warning));
     }
-    if (continuing_) {
-        // A stuck game's clock stands still, so no timer event would show
-        // its time.
-        Status->setPanelText(
-            1, QString::fromStdString(ClockText(game_.clock.Elapsed, game_.settings.ShowRenderSpeed,
-                                                view_->LastRenderMs())));
-        takeLayoutOfLoadedBoard();
-        return;
-    }
-    dealNumbered(DrawDealNumber(game_.NumberSeed));
+    apply(continuing_ ? play_.continueKept() : play_.newGame());
 }
 
 void TMainForm::setCheckMarks() {
-    GameSettings& settings = game_.settings;
-    settings.PixelFormat = PixelFormatFromCode(static_cast<int>(settings.PixelFormat));
+    const GameSettings& settings = game_.settings;
     MNoUnsolveableGames->setChecked(settings.AvoidUnsolveableGames);
     switch (settings.PixelFormat) {
     case PixelFormatSetting::Device:
@@ -154,9 +130,7 @@ void TMainForm::setCheckMarks() {
     MForceRepaint->setChecked(settings.ForceRepaint);
     MResumeGame->setChecked(settings.ResumeGame);
     MSafeHint->setChecked(settings.SafeHint);
-    settings.Difficulty = GradeFromCode(static_cast<int32_t>(settings.Difficulty));
     MDifficultyItems[static_cast<std::size_t>(settings.Difficulty)]->setChecked(true);
-    settings.Zoom = ZoomFromPercent(settings.Zoom);
     for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
         MZoomItems[i]->setChecked(kZoomLevels[i] == settings.Zoom);
     }
@@ -173,8 +147,7 @@ void TMainForm::ShutDownGame() {
     // Before the timer stops: the clock is caught up for the kept copy.
     guarded(messages, this, [this] { resume_->close(); });
     TimerObject->stop();
-    guarded(messages, this,
-            [this] { settingsFile_.Write(game_.settings, scores_, layoutScores_); });
+    guarded(messages, this, [this] { play_.writeSettings(); });
     view_->FreeBitmaps();
     shutDownDone_ = true;
 }

@@ -1,19 +1,17 @@
 // TMainForm, the main window: tool bar, menu, the board surface `Field` in its
-// sunken frame, the two-panel status bar and the paced timer. A thin
-// switchboard: every handler is a guard plus calls into the game core, the
-// renderer (through MainView), saved games and the score window.
+// sunken frame, the two-panel status bar and the paced timer. A switchboard:
+// every handler hands the command to the PlayController and turns the
+// Effects it returns into calls of the renderer (through MainView), the
+// workers, the dialogs and the score window.
 #pragma once
 
-#include "app/clock.h"
 #include "app/deal_number_dialog.h"
 #include "app/help.h"
 #include "app/layout_dialog.h"
 #include "app/stuck_dialog.h"
-#include "core/game.h"
 #include "core/solvability.h"
-#include "scores/high_score_table.h"
-#include "storage/layout_scores.h"
-#include "storage/settings_file.h"
+#include "play/clock.h"
+#include "play/play_controller.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -40,8 +38,6 @@ class MessageSink;
 class ResumeKeeper;
 class SafeHintCheck;
 class SolvabilityCheck;
-enum class SolvabilityAction;
-struct SolvabilityAnswer;
 struct HintJudgement;
 struct SolverMove;
 class TField;
@@ -77,6 +73,18 @@ struct MainFormServices {
     std::function<std::array<int, 3>()> today;
 };
 
+// The client area around the board at every size: the tool bar above, the
+// status bar below and the sunken frame's line on every side, in pixels;
+// so 642 x 530 around the board at 100 %.
+struct ClientFrame {
+    int toolBarHeight = 29;
+    int statusHeight = 19;
+    int bevel = 1;
+    constexpr int width() const { return 2 * bevel; }
+    constexpr int height() const { return toolBarHeight + statusHeight + 2 * bevel; }
+};
+inline constexpr ClientFrame kClientFrame{};
+
 // Whether a window going from the states `before` to `now` returns to the
 // chosen level's size: it was maximised or full screen and is now neither
 // (nor minimised).
@@ -95,20 +103,22 @@ public:
     // to the settings file at once (and again at close, with its name).
     void setScoreForm(TScoreForm* form);
 
-    Game& game() { return game_; }
-    HighScoreTable& scores() { return scores_; }
+    PlayController& play() { return play_; }
+    Game& game() { return play_.game(); }
+    // The pyramid's best times (the table of [Highscores]).
+    HighScoreTable& scores() { return play_.scores().pyramid(); }
     MainView& view() { return *view_; }
     SolvabilityCheck& solvability() { return *solvability_; }
     ResumeKeeper& resume() { return *resume_; }
     // Every layout of this run: the built-in ones, then the player's.
-    const std::vector<Layout>& layouts() const { return layouts_; }
+    const std::vector<Layout>& layouts() const { return play_.layouts(); }
     // The best times of the layouts other than the pyramid.
-    LayoutScores& layoutScores() { return layoutScores_; }
+    LayoutScores& layoutScores() { return play_.scores().others(); }
     // The layout the board on the screen was dealt on; null for a loaded
     // board whose positions match no layout (its win enters no table).
-    const Layout* boardLayout() const { return boardLayout_; }
+    const Layout* boardLayout() const { return play_.boardLayout(); }
     SafeHintCheck& safeHint() { return *safeHint_; }
-    const QString& SaveFileName() const { return saveFileName_; }
+    QString SaveFileName() const { return QString::fromStdString(play_.saveFileName()); }
     bool ShutDownDone() const { return shutDownDone_; }
 
     // Once-only shutdown: settings written (an error is shown and the
@@ -212,12 +222,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Layout (main_window_layout.cpp).
+    // Controls and their geometry (main_window_widgets.cpp).
     void createControls();
     void createToolBar();
     void createMenu();
     void createFormatMenu(QMenu* options);
     void createZoomMenu(QMenu* options);
+    void createSolvabilityMenu(QMenu* game);
+    void createDealMenu(QMenu* game);
+    void createDifficultyMenu(QMenu* options);
     void layoutClient(int width, int height);
     QAction* addMenuItem(QMenu* menu, const QString& caption, int image,
                          void (TMainForm::*handler)(), QKeySequence shortcut = {});
@@ -232,9 +245,13 @@ private:
     void setCheckMarks();
     void FormCloseQuery(QCloseEvent* event);
 
-    // Shared actions of a button and its menu item (main_window_commands.cpp).
+    // Every command runs through handle(): the clock caught up, the command,
+    // the timer paced, the kept game written, the stuck dialog offered
+    // (main_window_commands.cpp). apply() carries a command's Effects out.
     template <typename Fn> void handle(Fn&& fn);
-    void handleAction(const std::function<void()>& fn); // handle() for other files
+    void command(const std::function<Effects()>& fn);
+    void apply(const Effects& effects);
+    void askWorker(Ask ask);
     void newGameCommand();
     void quickLoadCommand();
     void saveCommand();
@@ -244,6 +261,12 @@ private:
     void pauseCommand();
     void helpCommand();
     void chooseFormat(QAction* item, PixelFormatSetting format);
+    void chooseDifficulty(Grade grade);
+    void loadFrom(const QString& fileName);
+    void saveTo(const QString& fileName);
+    void showDeal();
+    void showTime();
+    void offerWayOut();
 
     // Zoom (main_window_zoom.cpp). The chosen level (settings.Zoom) is the
     // size of the normal window: choosing one sizes a normal window to show
@@ -253,45 +276,12 @@ private:
     void chooseZoom(int percent);
     void fitWindowToZoom();
     void fitBoard();
-    void loadFrom(const QString& fileName);
-    void saveTo(const QString& fileName);
 
-    // Numbered and graded deals (main_window_deals.cpp).
-    void createDealMenu(QMenu* game);
-    void createDifficultyMenu(QMenu* options);
-    void chooseDifficulty(Grade grade);
-    // Deals the game numbered `number` with the chosen difficulty, as a new
-    // game (guard, analysis, render); shows its number and grade.
-    void dealNumbered(uint32_t number);
-    void showDeal();
-
-    // Still winnable? (main_window_solvability.cpp)
-    void createSolvability();
-    void createSolvabilityMenu(QMenu* game);
-    void askSolvability(SolvabilityAction action);
-    void solvabilityAnswered(const SolvabilityAnswer& answer, SolvabilityAction action);
-    void chargeCheckOnce(const SolvabilityAnswer& answer);
-    void sameGameCommand();
-
-    // The hint that keeps the game winnable (main_window_hint.cpp).
-    void createSafeHint();
-    void safeHintAnswered(const std::vector<SolverMove>& candidates,
-                          const std::optional<HintJudgement>& judgement);
-    // The board was replaced: answers and penalties of the old one are gone.
-    void boardReplaced();
-    bool stuck() const;
-    void offerWayOut();
-
-    // Layouts (main_window_layouts.cpp).
+    // The workers that judge positions off this thread, and the layouts
+    // (main_window_workers.cpp).
+    void createWorkers();
     void readLayouts();
     void chooseLayoutCommand();
-    void dealOn(const Layout& layout);
-    void takeLayoutOfLoadedBoard();
-    // The table a win on the board's layout enters (created when the time
-    // ranks and the layout has none yet); null for no table.
-    HighScoreTable* scoreTableFor(int32_t timeMs);
-    HighScoreTable* shownScoreTable();
-    void showLayoutName();
     void enterHighScore(int32_t timeMs);
 
     // The paced timer (main_window_commands.cpp): every 10 ms where each
@@ -305,27 +295,20 @@ private:
     bool maximizedBeforeFullScreen_ = false;
     bool restoringLevel_ = false; // just left maximised or full screen
 
-    Game game_;
-    HighScoreTable scores_;
-    std::vector<Layout> layouts_; // filled once at start; game_.layout points into it
-    LayoutScores layoutScores_;
-    HighScoreTable initialRows_; // shown for a layout that has no table yet
-    const Layout* boardLayout_ = &PyramidLayout();
+    PlayController play_;
+    Game& game_; // play_'s
     MainFormServices services_;
     std::unique_ptr<MainView> view_;
     std::unique_ptr<std::array<QIcon, 20>> symbols_;
     TScoreForm* scoreForm_ = nullptr;
     THelpForm* helpForm_ = nullptr; // created by the first help command
-    SettingsSession settingsFile_;
     MessageSink* shutdownMessages_ = nullptr;
-    QString saveFileName_;
     bool shutDownDone_ = false;
     // The game kept for the next start (resume_keeper.h).
     std::unique_ptr<ResumeKeeper> resume_;
     bool continuing_ = false; // the start continued the kept game
-    // Last: it refers to game_ and waits for its worker when destroyed.
+    // Last: they refer to the game and wait for their workers when destroyed.
     std::unique_ptr<SolvabilityCheck> solvability_;
-    // After it: it shares the check's known verdicts.
     std::unique_ptr<SafeHintCheck> safeHint_;
 };
 

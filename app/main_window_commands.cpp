@@ -2,37 +2,29 @@
 // and its menu item call the same action. Nothing is ever disabled; a
 // command given while its guard holds is ignored without a message.
 #include "app/board_field.h"
-#include "app/clock.h"
 #include "app/error_guard.h"
 #include "app/file_requester.h"
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "app/message_sink.h"
 #include "app/resume_keeper.h"
+#include "app/safe_hint_check.h"
+#include "app/solvability_check.h"
 #include "app/status_panels.h"
 #include "core/board.h"
-#include "core/deal.h"
-#include "core/history.h"
 #include "core/numbered_deal.h"
-#include "core/rules.h"
 #include "core/tick_source.h"
+#include "play/clock.h"
 #include "scores/score_form.h"
-#include "storage/saved_game.h"
 
 #include <QAction>
+#include <QDate>
 #include <QTimer>
 
 namespace kelmar {
 
 namespace {
 const QColor kWhite(255, 255, 255);
-
-// A won game cannot be saved, and neither can a board that was never dealt
-// (a start-up that stopped at a missing picture): its file would hold no
-// tile. The refusal is silent.
-bool savable(const Game& game) {
-    return !game.play.GameWon && game.board.SlotCount > 0;
-}
 } // namespace
 
 // The timer fires as seldom as the screen allows: every 10 ms during the
@@ -95,55 +87,85 @@ template <typename Fn> void TMainForm::handle(Fn&& fn) {
         return;
     }
     catchUpClock();
-    const bool wasStuck = stuck();
+    const bool wasStuck = play_.stuck();
     guarded(*services_.messages, this, std::forward<Fn>(fn));
     paceTimer();
     if (!shutDownDone_) {
         guarded(*services_.messages, this, [this] { resume_->afterCommand(); });
     }
-    if (!wasStuck && stuck() && !shutDownDone_) {
+    if (!wasStuck && play_.stuck() && !shutDownDone_) {
         offerWayOut();
     }
 }
 
-void TMainForm::handleAction(const std::function<void()>& fn) {
-    handle(fn);
+void TMainForm::command(const std::function<Effects()>& fn) {
+    handle([&] { apply(fn()); });
+}
+
+void TMainForm::apply(const Effects& effects) {
+    if (effects.newBoard) {
+        solvability_->newRun();
+        safeHint_->forget();
+        view_->clearStatusNote();
+        showDeal();
+        setWindowTitle(QStringLiteral("Kelmar – ") +
+                       QString::fromStdString(play_.boardLayoutName()));
+    }
+    switch (effects.screen) {
+    case Screen::Keep:
+        break;
+    case Screen::Board:
+        view_->ResumeFromLogo();
+        break;
+    case Screen::Pause:
+        view_->ShowLogoScreen();
+        view_->WriteLogoLine(kWhite, QStringLiteral("weiter mit Mausklick"));
+        view_->WriteLogoLine(kWhite, QStringLiteral("PAUSE-MODUS"));
+        break;
+    case Screen::About:
+        view_->ShowLogoScreen();
+        view_->WriteLogoLine(kWhite, QStringLiteral("Entwickelt mit C++ und Qt 6"));
+        view_->WriteLogoLine(kWhite, QString());
+        view_->WriteLogoLine(kWhite, QStringLiteral("Hilfe: Kelmar.htm (F1)"));
+        view_->WriteLogoLine(kWhite, QStringLiteral("Kelmar SR1 (2000)"));
+        break;
+    }
+    if (effects.pressed > 0) {
+        view_->HighlightTile(TileRect(game_.board, effects.pressed));
+        view_->PresentBoard();
+    }
+    if (effects.render) {
+        view_->RenderBoard();
+    }
+    if (effects.note) {
+        view_->setStatusNote(QString::fromStdString(*effects.note));
+    }
+    if (effects.showTime) {
+        showTime();
+    }
+    askWorker(effects.ask);
+}
+
+void TMainForm::showDeal() {
+    Status->setDealText(QString::fromStdString(DealLabel(game_.deal)));
+}
+
+// A stuck game's time display would otherwise wait for a change that the
+// stopped clock never brings.
+void TMainForm::showTime() {
+    Status->setPanelText(
+        1, QString::fromStdString(ClockText(game_.clock.Elapsed, game_.settings.ShowRenderSpeed,
+                                            view_->LastRenderMs())));
 }
 
 // --- Board and timer events ---------------------------------------------
 
 void TMainForm::FieldMouseDown(Qt::MouseButton, int x, int y) {
-    handle([&] {
-        if (game_.play.GameWon || !game_.Running) {
-            return;
-        }
-        const int32_t slot = HitTest(game_.board, x, y);
-        if (slot > 0) {
-            view_->HighlightTile(TileRect(game_.board, slot));
-            view_->PresentBoard();
-        }
-    });
+    command([&] { return play_.press(x, y); });
 }
 
 void TMainForm::FieldMouseUp(Qt::MouseButton, int x, int y) {
-    handle([&] {
-        if (!game_.Running) {
-            view_->ResumeFromLogo(); // this release only leaves the screen
-            return;
-        }
-        if (game_.play.GameWon) {
-            return;
-        }
-        const int32_t slot = HitTest(game_.board, x, y);
-        if (slot > 0) {
-            ClickTile(game_, slot);
-        }
-        if (game_.play.BoardChanged) {
-            AnalyzeBoard(game_);
-        }
-        view_->RenderBoard();
-        game_.play.BoardChanged = false;
-    });
+    command([&] { return play_.release(x, y); });
 }
 
 // A stepping timer runs the clock step of every 10 ms event; a quiet one
@@ -167,9 +189,8 @@ void TMainForm::TimerObjectTimer() {
 
 // --- Game commands --------------------------------------------------------
 
-// A fresh number, dealt with the chosen difficulty.
 void TMainForm::newGameCommand() {
-    handle([this] { dealNumbered(DrawDealNumber(game_.NumberSeed)); });
+    command([this] { return play_.newGame(); });
 }
 
 void TMainForm::BNewClick() {
@@ -180,11 +201,7 @@ void TMainForm::MNewClick() {
 }
 
 void TMainForm::undoCommand() {
-    handle([this] {
-        if (game_.Running && !game_.play.GameWon) {
-            UndoMove(game_);
-        }
-    });
+    command([this] { return play_.undo(); });
 }
 
 void TMainForm::BUndoClick() {
@@ -195,11 +212,7 @@ void TMainForm::MUndoClick() {
 }
 
 void TMainForm::redoCommand() {
-    handle([this] {
-        if (game_.Running && !game_.play.GameWon) {
-            RedoMove(game_);
-        }
-    });
+    command([this] { return play_.redo(); });
 }
 
 void TMainForm::BRedoClick() {
@@ -209,6 +222,10 @@ void TMainForm::MRedoClick() {
     redoCommand();
 }
 
+void TMainForm::hintCommand() {
+    command([this] { return play_.hint(); });
+}
+
 void TMainForm::BHintClick() {
     hintCommand();
 }
@@ -216,18 +233,8 @@ void TMainForm::MHintClick() {
     hintCommand();
 }
 
-// Toggles: the pause screen while the game runs; otherwise (logo, pause or
-// about screen showing) back to the board without counting the screen's time.
 void TMainForm::pauseCommand() {
-    handle([this] {
-        if (game_.Running) {
-            view_->ShowLogoScreen();
-            view_->WriteLogoLine(kWhite, QStringLiteral("weiter mit Mausklick"));
-            view_->WriteLogoLine(kWhite, QStringLiteral("PAUSE-MODUS"));
-        } else {
-            view_->ResumeFromLogo();
-        }
-    });
+    command([this] { return play_.pause(); });
 }
 
 void TMainForm::BPauseClick() {
@@ -238,38 +245,81 @@ void TMainForm::MPauseClick() {
 }
 
 void TMainForm::MAboutClick() {
+    command([this] { return play_.about(); });
+}
+
+void TMainForm::MCheckSolvableClick() {
+    command([this] { return play_.check(SolvabilityAction::Show); });
+}
+
+void TMainForm::MBackToSolvableClick() {
+    command([this] { return play_.check(SolvabilityAction::GoBack); });
+}
+
+void TMainForm::MSameGameClick() {
+    command([this] { return play_.sameGame(); });
+}
+
+// Like the new-game command: no guard, ends a pause.
+void TMainForm::MDealNumberClick() {
     handle([this] {
-        view_->ShowLogoScreen();
-        view_->WriteLogoLine(kWhite, QStringLiteral("Entwickelt mit C++ und Qt 6"));
-        view_->WriteLogoLine(kWhite, QString());
-        view_->WriteLogoLine(kWhite, QStringLiteral("Hilfe: Kelmar.htm (F1)"));
-        view_->WriteLogoLine(kWhite, QStringLiteral("Kelmar SR1 (2000)"));
+        const auto ask = services_.askDealNumber ? services_.askDealNumber : AskDealNumber;
+        const std::optional<uint32_t> number = ask(this, game_.deal.Number);
+        if (number && !shutDownDone_) {
+            // The game starts now, not when the dialog opened, also when
+            // the caller delivers the timer events itself.
+            catchUpClock();
+            game_.clock.CurrentTick = services_.ticks->now();
+            apply(play_.dealNumber(*number));
+        }
     });
+}
+
+void TMainForm::MDayGameClick() {
+    command([this] {
+        std::array<int, 3> date{};
+        if (services_.today) {
+            date = services_.today();
+        } else {
+            const QDate today = QDate::currentDate();
+            date = {today.year(), today.month(), today.day()};
+        }
+        return play_.dayGame(date[0], date[1], date[2]);
+    });
+}
+
+// After the handler that got the game stuck, its "VERLOREN!" already drawn.
+void TMainForm::offerWayOut() {
+    const StuckChoice choice = services_.askStuck ? services_.askStuck(this) : StuckChoice::Close;
+    switch (choice) {
+    case StuckChoice::BackToSolvable:
+        MBackToSolvableClick();
+        break;
+    case StuckChoice::SameGame:
+        MSameGameClick();
+        break;
+    case StuckChoice::NewGame:
+        MNewClick();
+        break;
+    case StuckChoice::Close:
+        break;
+    }
 }
 
 // --- Files ----------------------------------------------------------------
 
 void TMainForm::loadFrom(const QString& fileName) {
     catchUpClock(); // the counter moved while a dialog was open
-    LoadGame(game_, fileName.toStdString());
-    game_.deal = DealIdentity{}; // a saved game holds the board, not its number
-    showDeal();
-    takeLayoutOfLoadedBoard();
-    boardReplaced();
-    // A stuck game's time display would otherwise wait for a change that the
-    // stopped clock never brings.
-    Status->setPanelText(
-        1, QString::fromStdString(ClockText(game_.clock.Elapsed, game_.settings.ShowRenderSpeed,
-                                            view_->LastRenderMs())));
+    apply(play_.load(fileName.toStdString()));
 }
 
 void TMainForm::saveTo(const QString& fileName) {
     catchUpClock(); // the game time moved while a dialog was open
-    SaveGame(game_, fileName.toStdString());
+    play_.save(fileName.toStdString());
 }
 
 void TMainForm::quickLoadCommand() {
-    handle([this] { loadFrom(saveFileName_); });
+    handle([this] { loadFrom(SaveFileName()); });
 }
 
 void TMainForm::BLoadClick() {
@@ -278,21 +328,18 @@ void TMainForm::BLoadClick() {
 
 void TMainForm::MLoadClick() {
     handle([this] {
-        const auto chosen = services_.files->askOpen(this, saveFileName_);
-        if (!chosen || shutDownDone_) {
-            return;
+        const auto chosen = services_.files->askOpen(this, SaveFileName());
+        if (chosen && !shutDownDone_) {
+            loadFrom(*chosen);
         }
-        // Taken only once it loaded: a later quick save must not overwrite a
-        // file that is no saved game of ours.
-        loadFrom(*chosen);
-        saveFileName_ = *chosen;
     });
 }
 
+// Refused silently when the game cannot be saved.
 void TMainForm::saveCommand() {
     handle([this] {
-        if (savable(game_)) {
-            saveTo(saveFileName_);
+        if (play_.savable()) {
+            saveTo(SaveFileName());
         }
     });
 }
@@ -306,17 +353,13 @@ void TMainForm::MSaveClick() {
 
 void TMainForm::MSaveAsClick() {
     handle([this] {
-        if (!savable(game_)) {
+        if (!play_.savable()) {
             return;
         }
-        const auto chosen = services_.files->askSave(this, saveFileName_);
-        if (!chosen || shutDownDone_) {
-            return;
+        const auto chosen = services_.files->askSave(this, SaveFileName());
+        if (chosen && !shutDownDone_) {
+            saveTo(*chosen);
         }
-        // After a failed save the previous name stays, so quick saves go on
-        // working.
-        saveTo(*chosen);
-        saveFileName_ = *chosen;
     });
 }
 
@@ -360,6 +403,17 @@ void TMainForm::MResumeGameClick() {
     });
 }
 
+// Turning it off forgets a hint still waiting for its judgement; the next
+// press gives the plain hint.
+void TMainForm::MSafeHintClick() {
+    handle([this] {
+        bool& option = game_.settings.SafeHint;
+        option = !option;
+        MSafeHint->setChecked(option);
+        safeHint_->forget();
+    });
+}
+
 // The chosen format is kept (and checked) even when its pictures fail to
 // load; the pictures are reloaded even when the format does not change.
 void TMainForm::chooseFormat(QAction* item, PixelFormatSetting format) {
@@ -391,6 +445,15 @@ void TMainForm::MF4Click() {
     chooseFormat(MF4, PixelFormatSetting::Bits4);
 }
 
+// Like "Unlösbare Spiele verhindern": the current game goes on, the choice
+// acts at the next deal.
+void TMainForm::chooseDifficulty(Grade grade) {
+    handle([this, grade] {
+        game_.settings.Difficulty = grade;
+        MDifficultyItems[static_cast<std::size_t>(grade)]->setChecked(true);
+    });
+}
+
 // --- Help and best times --------------------------------------------------
 
 void TMainForm::helpCommand() {
@@ -407,10 +470,8 @@ void TMainForm::MHelpStartClick() {
 void TMainForm::MScoreClick() {
     handle([this] {
         if (scoreForm_ != nullptr) {
-            scoreForm_->UseTable(*shownScoreTable(),
-                                 QString::fromStdString(boardLayout_ != nullptr
-                                                            ? boardLayout_->Name
-                                                            : game_.layout->Name));
+            scoreForm_->UseTable(play_.shownTable(),
+                                 QString::fromStdString(play_.shownLayoutName()));
             scoreForm_->ShowScoreList();
         }
     });

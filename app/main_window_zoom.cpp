@@ -15,11 +15,6 @@
 namespace kelmar {
 
 namespace {
-// The client area around the board: the sunken frame's two pixels across,
-// and tool bar (29), status bar (19) and the frame's two pixels down; so
-// 642 x 530 at 100 %.
-constexpr int kClientExtraWidth = 2;
-constexpr int kClientExtraHeight = 50;
 // How long after leaving maximised or full screen a resize is taken for the
 // window manager's restore, in ms.
 constexpr int kRestoreMs = 500;
@@ -74,8 +69,8 @@ void TMainForm::fitWindowToZoom() {
     // The menu bar: as laid out in a shown window (it may wrap in a narrow
     // one); a hidden window has placed nothing yet, so its size hints.
     const QSize chrome = isVisible() ? size() - Client->size() : sizeHint() - Client->sizeHint();
-    QSize wanted = chrome + QSize(ScaleLength(640, percent) + kClientExtraWidth,
-                                  ScaleLength(480, percent) + kClientExtraHeight);
+    QSize wanted = chrome + QSize(ScaleLength(kBoardWidth, percent) + kClientFrame.width(),
+                                  ScaleLength(kBoardHeight, percent) + kClientFrame.height());
     const QScreen* screen = this->screen();
     if (screen != nullptr) {
         const QRect available = screen->availableGeometry();

@@ -5,7 +5,7 @@
 // carries them out. Lives on the user-interface thread.
 #pragma once
 
-#include "app/resume_rules.h"
+#include "play/resume_rules.h"
 
 #include <QFutureWatcher>
 #include <QObject>

@@ -4,10 +4,6 @@
 
 namespace kelmar {
 
-QString LostHintText() {
-    return QString::fromUtf8("Nicht mehr lösbar – Strg+B geht zurück bis lösbar.");
-}
-
 SafeHintCheck::SafeHintCheck(const Game& game, VerdictCache& known, SolveFunction solve,
                              AnswerSink sink, QObject* parent)
     : QObject(parent), game_(game), known_(known),

@@ -20,9 +20,6 @@
 
 namespace kelmar {
 
-// The German note of a hint on a position that can no longer be won.
-QString LostHintText();
-
 class SafeHintCheck final : public QObject {
     Q_OBJECT
 public:

@@ -5,38 +5,10 @@
 
 namespace kelmar {
 
-QString SolvabilityText(const SolvabilityAnswer& answer, int32_t position) {
-    switch (answer.kind) {
-    case Solvability::Winnable:
-        return QString::fromUtf8("Noch lösbar.");
-    case Solvability::LostSince:
-        if (answer.MovesBack == 1) {
-            return QString::fromUtf8("Nicht mehr lösbar. Vor einem Zug war es noch lösbar.");
-        }
-        return QString::fromUtf8("Nicht mehr lösbar. Vor %1 Zügen war es noch lösbar.")
-            .arg(answer.MovesBack);
-    case Solvability::LostFromStart:
-        if (position == 0) {
-            return QString::fromUtf8(
-                "Nicht lösbar. Diese Ausgangsstellung lässt sich nicht abräumen.");
-        }
-        return QString::fromUtf8("Nicht lösbar. Schon die Ausgangsstellung war nicht lösbar.");
-    case Solvability::LostUnknownBefore:
-        return QString::fromUtf8(
-            "Nicht mehr lösbar. Ob es vorher lösbar war, ließ sich nicht entscheiden.");
-    case Solvability::Undecided:
-        break;
-    }
-    return QString::fromUtf8("Lösbarkeit nicht entschieden. Diese Prüfung kostet keine Zeit.");
-}
-
-QString CheckingText() {
-    return QStringLiteral("Prüfe ...");
-}
-
-SolvabilityCheck::SolvabilityCheck(const Game& game, SolveFunction solve, AnswerSink sink,
-                                   QObject* parent)
-    : QObject(parent), game_(game), solve_(std::move(solve)), sink_(std::move(sink)) {
+SolvabilityCheck::SolvabilityCheck(const Game& game, VerdictCache& verdicts, SolveFunction solve,
+                                   AnswerSink sink, QObject* parent)
+    : QObject(parent), game_(game), solve_(std::move(solve)), sink_(std::move(sink)),
+      verdicts_(verdicts) {
     if (!solve_) {
         solve_ = [stopped = stopSignal()](const Board& board, int64_t budget, SolverStats* stats) {
             return SolvePosition(board, budget, stats, nullptr, stopped);
@@ -118,7 +90,6 @@ bool SolvabilityCheck::ask(SolvabilityAction action) {
 void SolvabilityCheck::newRun() {
     ++run_;
     pending_.reset();
-    verdicts_.forgetTold();
 }
 
 void SolvabilityCheck::start() {

@@ -7,10 +7,10 @@
 #pragma once
 
 #include "core/solvability.h"
+#include "play/play_controller.h"
 
 #include <QFutureWatcher>
 #include <QObject>
-#include <QString>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -18,17 +18,6 @@
 #include <optional>
 
 namespace kelmar {
-
-// What the player asked for: only the answer, or to go back to where the
-// game could last be won.
-enum class SolvabilityAction { Show, GoBack };
-
-// The German text for status panel 0. `position` is the history position of
-// the board the answer is for (0 = the start of the game).
-QString SolvabilityText(const SolvabilityAnswer& answer, int32_t position);
-
-// Shown in status panel 0 while a worker check runs.
-QString CheckingText();
 
 // The real solver's time for one check (the walk back included): past it
 // the check answers "nicht entschieden", so no board keeps "Prüfe ..." up
@@ -41,10 +30,11 @@ class SolvabilityCheck final : public QObject {
 public:
     using AnswerSink = std::function<void(const SolvabilityAnswer&, SolvabilityAction)>;
 
-    // `game` must outlive this. `solve` empty means SolvePosition, stopped
+    // `game` and `verdicts` (the known verdicts, shared with the safe hint)
+    // must outlive this. `solve` empty means SolvePosition, stopped
     // after kSolvabilityTimeLimit and by cancel(). The sink is called on the
     // window's thread, at once from ask() or later when the worker is done.
-    SolvabilityCheck(const Game& game, SolveFunction solve, AnswerSink sink,
+    SolvabilityCheck(const Game& game, VerdictCache& verdicts, SolveFunction solve, AnswerSink sink,
                      QObject* parent = nullptr);
     // Cancels and waits for a running worker: it holds the solve function.
     ~SolvabilityCheck() override;
@@ -66,12 +56,10 @@ public:
     bool ask(SolvabilityAction action);
 
     // The board was replaced (new game, the same game anew, a load): nothing
-    // asked before is answered any more, and every position costs the
-    // penalty again.
+    // asked before is answered any more.
     void newRun();
 
     bool busy() const { return running_.has_value(); }
-    VerdictCache& verdicts() { return verdicts_; }
 
 private:
     struct Request {
@@ -102,7 +90,7 @@ private:
     std::chrono::milliseconds timeLimit_ = kSolvabilityTimeLimit;
     SolveFunction solve_;
     AnswerSink sink_;
-    VerdictCache verdicts_;
+    VerdictCache& verdicts_;
     uint64_t run_ = 0;
     std::optional<Request> pending_; // the latest question not yet answered
     std::optional<Request> running_; // what the worker is checking

@@ -11,31 +11,15 @@
 // (a player's file that was removed) are kept as they are.
 #pragma once
 
-#include "scores/high_score_table.h"
+#include "scores/score_book.h"
 #include "storage/ini_reader.h"
 
-#include <map>
 #include <string>
 
 namespace kelmar {
 
-struct LayoutScoreTable {
-    std::string ShortName; // as written in the section name
-    HighScoreTable Table;
-};
-
-// Key: the short name in lower case (section names match in any case).
-using LayoutScores = std::map<std::string, LayoutScoreTable>;
-
 // The section name of a layout's table, "Highscores NAME".
 std::string LayoutScoreSection(const std::string& shortName);
-
-// The table of `shortName`, created with the initial rows when there is none.
-HighScoreTable& LayoutScoreTableFor(LayoutScores& scores, const std::string& shortName);
-
-// The table of `shortName`, or null.
-const HighScoreTable* FindLayoutScoreTable(const LayoutScores& scores,
-                                           const std::string& shortName);
 
 // Every [Highscores NAME] section of `ini` (NAME not empty); each row is read
 // as in [Highscores], over the initial rows, so a damaged row or section

@@ -46,10 +46,10 @@ TEST_F(CheckStop, ACheckThatTakesTooLongAnswersNotDecided) {
     createWindowWithEndlessSolver();
     form->solvability().setTimeLimit(50ms);
     form->MCheckSolvableClick();
-    EXPECT_EQ(panel(0), CheckingText());
+    EXPECT_EQ(panel(0), QString::fromStdString(CheckingText()));
     ASSERT_TRUE(QTest::qWaitFor([this] { return !form->solvability().busy(); }, 20000));
     QCoreApplication::processEvents();
-    EXPECT_EQ(panel(0), SolvabilityText({Solvability::Undecided, 0}, 0));
+    EXPECT_EQ(panel(0), QString::fromStdString(SolvabilityText({Solvability::Undecided, 0}, 0)));
 }
 
 // Not run by itself: the child process of the test below. Starts a check

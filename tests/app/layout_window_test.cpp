@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -118,6 +119,23 @@ TEST_F(LayoutWindow, ASavedGameOfEveryLayoutLoadsBackOnItsLayout) {
         EXPECT_EQ(game().history.Position, 1);
     }
     EXPECT_TRUE(sink.messages.empty());
+}
+
+// A start-up that stopped at a missing tile sheet still shows the player's
+// stored pyramid times, not the initial rows.
+TEST_F(LayoutWindow, BestTimesAfterAStartWithoutTheTileSheetAreThePlayersOwn) {
+    HighScoreTable stored;
+    RecordHighScore(stored, "Anna", 95000, 45000.5);
+    writeFile(QStringLiteral("Kelmar.ini"),
+              QByteArray::fromStdString(SettingsText(GameSettings{}, stored)));
+    ASSERT_TRUE(QFile::remove(QStringLiteral("KLTiles.bmp")));
+    createWindow();
+    TScoreForm scores(form->scores(), game().settings);
+    form->setScoreForm(&scores);
+    form->MScoreClick();
+    EXPECT_EQ(scores.ScoreBox->item(0, 1)->text(), QStringLiteral("Anna"));
+    EXPECT_EQ(scores.ScoreBox->item(0, 2)->text(), QStringLiteral("01:35"));
+    form->setScoreForm(nullptr);
 }
 
 // Winning on the ring enters the ring's table and leaves the pyramid's

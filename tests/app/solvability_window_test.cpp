@@ -71,35 +71,6 @@ protected:
     }
 };
 
-TEST(SolvabilityText, GermanForEveryAnswerWithTheSingularForOneMove) {
-    const struct {
-        SolvabilityAnswer answer;
-        int32_t position;
-        const char* text;
-    } cases[] = {
-        {{Solvability::Winnable, 0}, 3, "Noch lösbar."},
-        {{Solvability::LostSince, 1}, 3, "Nicht mehr lösbar. Vor einem Zug war es noch lösbar."},
-        {{Solvability::LostSince, 2}, 3, "Nicht mehr lösbar. Vor 2 Zügen war es noch lösbar."},
-        {{Solvability::LostSince, 21}, 30, "Nicht mehr lösbar. Vor 21 Zügen war es noch lösbar."},
-        {{Solvability::LostFromStart, 0},
-         0,
-         "Nicht lösbar. Diese Ausgangsstellung lässt sich nicht abräumen."},
-        {{Solvability::LostFromStart, 0},
-         4,
-         "Nicht lösbar. Schon die Ausgangsstellung war nicht lösbar."},
-        {{Solvability::LostUnknownBefore, 0},
-         4,
-         "Nicht mehr lösbar. Ob es vorher lösbar war, ließ sich nicht entscheiden."},
-        {{Solvability::Undecided, 0},
-         4,
-         "Lösbarkeit nicht entschieden. Diese Prüfung kostet keine Zeit."},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(SolvabilityText(c.answer, c.position), QString::fromUtf8(c.text));
-    }
-    EXPECT_EQ(CheckingText(), QStringLiteral("Prüfe ..."));
-}
-
 TEST_F(StillWinnable, TellsWinnableUnwinnableAndStuckAndStaysUntilTheBoardChanges) {
     check();
     EXPECT_EQ(panel(0), QStringLiteral("Noch lösbar."));

@@ -23,14 +23,12 @@
 namespace kelmar {
 
 namespace {
-constexpr int kClientWidth = 642;
-constexpr int kClientHeight = 530;
-// The client area around the smallest board: the sunken frame's two pixels
-// across; tool bar, status bar and the frame down.
-constexpr int kMinClientWidth = ScaleLength(640, kMinScale) + 2;
-constexpr int kMinClientHeight = ScaleLength(480, kMinScale) + kClientHeight - 480;
-constexpr int kToolBarHeight = 29;
-constexpr int kStatusHeight = 19;
+constexpr int kClientWidth = kBoardWidth + kClientFrame.width();
+constexpr int kClientHeight = kBoardHeight + kClientFrame.height();
+constexpr int kMinClientWidth = ScaleLength(kBoardWidth, kMinScale) + kClientFrame.width();
+constexpr int kMinClientHeight = ScaleLength(kBoardHeight, kMinScale) + kClientFrame.height();
+constexpr int kToolBarHeight = kClientFrame.toolBarHeight;
+constexpr int kStatusHeight = kClientFrame.statusHeight;
 constexpr int kButtonWidth = 25;
 constexpr int kButtonHeight = 23;
 
@@ -108,8 +106,9 @@ void TMainForm::layoutClient(int width, int height) {
     }
     const int boardHeight = height - kToolBarHeight - kStatusHeight;
     ToolBar->setGeometry(0, 0, width, kToolBarHeight);
+    const int bevel = kClientFrame.bevel;
     Bevel1->setGeometry(0, kToolBarHeight, width, boardHeight);
-    Field->setGeometry(1, kToolBarHeight + 1, width - 2, boardHeight - 2);
+    Field->setGeometry(bevel, kToolBarHeight + bevel, width - 2 * bevel, boardHeight - 2 * bevel);
     Status->setGeometry(0, height - kStatusHeight, width, kStatusHeight);
 }
 
@@ -274,6 +273,53 @@ void TMainForm::centreWindow() {
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+}
+
+// Ctrl+T ("testen") and Ctrl+B ("zurück bis lösbar") are free; the restart
+// has no shortcut, as it throws the game's progress away.
+void TMainForm::createSolvabilityMenu(QMenu* game) {
+    game->addSeparator();
+    MCheckSolvable = game->addAction(QString::fromUtf8("&Lösbarkeit prüfen"));
+    MCheckSolvable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    connect(MCheckSolvable, &QAction::triggered, this, &TMainForm::MCheckSolvableClick);
+    MBackToSolvable = game->addAction(QString::fromUtf8("&Zurück bis lösbar"));
+    MBackToSolvable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    connect(MBackToSolvable, &QAction::triggered, this, &TMainForm::MBackToSolvableClick);
+    MSameGame = game->addAction(QStringLiteral("&Gleiches Spiel neu"));
+    connect(MSameGame, &QAction::triggered, this, &TMainForm::MSameGameClick);
+}
+
+// Ctrl+N is the new game; the numbered game and the game of the day have
+// no shortcut of their own.
+void TMainForm::createDealMenu(QMenu* game) {
+    game->addSeparator();
+    MDealNumber = game->addAction(QStringLiteral("Spiel &Nummer ..."));
+    connect(MDealNumber, &QAction::triggered, this, &TMainForm::MDealNumberClick);
+    MDayGame = game->addAction(QStringLiteral("Spiel des &Tages"));
+    connect(MDayGame, &QAction::triggered, this, &TMainForm::MDayGameClick);
+}
+
+void TMainForm::createDifficultyMenu(QMenu* options) {
+    QMenu* menu = options->addMenu(QStringLiteral("&Schwierigkeit"));
+    MDifficulty = new QActionGroup(this);
+    MDifficulty->setExclusive(true);
+    // In the order the player reads them; "&Beliebig" (any deal) last.
+    const struct {
+        const char* caption;
+        Grade grade;
+    } items[] = {{"&Leicht", Grade::Easy},
+                 {"&Mittel", Grade::Medium},
+                 {"&Schwer", Grade::Hard},
+                 {"&Beliebig", Grade::Any}};
+    for (const auto& item : items) {
+        QAction* action = menu->addAction(QString::fromUtf8(item.caption));
+        action->setCheckable(true);
+        const Grade grade = item.grade;
+        connect(action, &QAction::triggered, this, [this, grade] { chooseDifficulty(grade); });
+        MDifficulty->addAction(action);
+        MDifficultyItems[static_cast<std::size_t>(grade)] = action;
+    }
+    MDifficultyItems[0]->setChecked(true);
 }
 
 } // namespace kelmar
