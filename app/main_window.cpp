@@ -100,42 +100,6 @@ void TMainForm::InitializeGame() {
     apply(continuing_ ? play_.continueKept() : play_.newGame());
 }
 
-void TMainForm::setCheckMarks() {
-    const GameSettings& settings = game_.settings;
-    MNoUnsolveableGames->setChecked(settings.AvoidUnsolveableGames);
-    switch (settings.PixelFormat) {
-    case PixelFormatSetting::Device:
-        MFDevice->setChecked(true);
-        break;
-    case PixelFormatSetting::Bits4:
-        MF4->setChecked(true);
-        break;
-    case PixelFormatSetting::Bits8:
-        MF8->setChecked(true);
-        break;
-    case PixelFormatSetting::Bits15:
-        MF15->setChecked(true);
-        break;
-    case PixelFormatSetting::Bits16:
-        MF16->setChecked(true);
-        break;
-    case PixelFormatSetting::Bits24:
-        MF24->setChecked(true);
-        break;
-    case PixelFormatSetting::Bits32:
-        MF32->setChecked(true);
-        break;
-    }
-    MShowSpeed->setChecked(settings.ShowRenderSpeed);
-    MForceRepaint->setChecked(settings.ForceRepaint);
-    MResumeGame->setChecked(settings.ResumeGame);
-    MSafeHint->setChecked(settings.SafeHint);
-    MDifficultyItems[static_cast<std::size_t>(settings.Difficulty)]->setChecked(true);
-    for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
-        MZoomItems[i]->setChecked(kZoomLevels[i] == settings.Zoom);
-    }
-}
-
 void TMainForm::ShutDownGame() {
     if (shutDownDone_) {
         return;

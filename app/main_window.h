@@ -12,6 +12,7 @@
 #include "core/solvability.h"
 #include "play/clock.h"
 #include "play/play_controller.h"
+#include "storage/options.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -103,22 +104,11 @@ public:
     // to the settings file at once (and again at close, with its name).
     void setScoreForm(TScoreForm* form);
 
+    // The game's flow: the game, its layouts, best times and settings.
     PlayController& play() { return play_; }
     Game& game() { return play_.game(); }
     // The pyramid's best times (the table of [Highscores]).
     HighScoreTable& scores() { return play_.scores().pyramid(); }
-    MainView& view() { return *view_; }
-    SolvabilityCheck& solvability() { return *solvability_; }
-    ResumeKeeper& resume() { return *resume_; }
-    // Every layout of this run: the built-in ones, then the player's.
-    const std::vector<Layout>& layouts() const { return play_.layouts(); }
-    // The best times of the layouts other than the pyramid.
-    LayoutScores& layoutScores() { return play_.scores().others(); }
-    // The layout the board on the screen was dealt on; null for a loaded
-    // board whose positions match no layout (its win enters no table).
-    const Layout* boardLayout() const { return play_.boardLayout(); }
-    SafeHintCheck& safeHint() { return *safeHint_; }
-    QString SaveFileName() const { return QString::fromStdString(play_.saveFileName()); }
     bool ShutDownDone() const { return shutDownDone_; }
 
     // Once-only shutdown: settings written (an error is shown and the
@@ -129,74 +119,42 @@ public:
     // for the window's own message boxes.
     void setShutdownMessages(MessageSink* sink) { shutdownMessages_ = sink; }
 
-    // Controls, named as in the window layout.
-    QWidget* Client = nullptr; // the client area below the menu bar
-    QWidget* ToolBar = nullptr;
-    QFrame* Bevel1 = nullptr;
-    TField* Field = nullptr;
-    TStatusBar* Status = nullptr;
-    QTimer* TimerObject = nullptr;
-    std::array<QIcon, 20>* Symbols = nullptr;
-    QToolButton *BNew = nullptr, *BLoad = nullptr, *BSave = nullptr, *BHint = nullptr,
-                *BUndo = nullptr, *BRedo = nullptr, *BPause = nullptr, *BHelp = nullptr;
-    QAction *MNew = nullptr, *MLoad = nullptr, *MSave = nullptr, *MSaveAs = nullptr,
-            *MExit = nullptr;
-    QAction *MUndo = nullptr, *MRedo = nullptr, *MHint = nullptr, *MPause = nullptr;
-    QAction *MNoUnsolveableGames = nullptr, *MShowSpeed = nullptr, *MForceRepaint = nullptr;
-    QAction* MResumeGame = nullptr;
-    QAction* MSafeHint = nullptr; // "&Hinweis hält das Spiel lösbar"
-
-    QAction *MFDevice = nullptr, *MF32 = nullptr, *MF24 = nullptr, *MF16 = nullptr, *MF15 = nullptr,
-            *MF8 = nullptr, *MF4 = nullptr;
-    QActionGroup* MFormat = nullptr;
-    // "Grö&ße": one radio item per zoom level (MZoomItems[i] for
-    // kZoomLevels[i]), a step up and down, full screen.
-    std::array<QAction*, 5> MZoomItems{};
-    QAction *MZoomIn = nullptr, *MZoomOut = nullptr, *MFullScreen = nullptr;
-    QActionGroup* MZoom = nullptr;
-    QAction *MHelpStart = nullptr, *MScore = nullptr, *MAbout = nullptr;
-    QAction *MCheckSolvable = nullptr, *MBackToSolvable = nullptr, *MSameGame = nullptr;
-    QAction* MLayout = nullptr;
-    QAction *MDealNumber = nullptr, *MDayGame = nullptr;
-    // "&Schwierigkeit": one radio item per Grade, indexed by its code (0 is
-    // "&Beliebig").
-    std::array<QAction*, 4> MDifficultyItems{};
-    QActionGroup* MDifficulty = nullptr;
-
+    // The commands, named after their tool button (B) and menu item (M). A
+    // button and its menu item do the same.
 public Q_SLOTS:
-    void BNewClick();
-    void MNewClick();
+    void BNewClick() { newGameCommand(); }
+    void MNewClick() { newGameCommand(); }
     void BLoadClick();
     void MLoadClick();
-    void BSaveClick();
-    void MSaveClick();
+    void BSaveClick() { saveCommand(); }
+    void MSaveClick() { saveCommand(); }
     void MSaveAsClick();
     void MExitClick();
-    void BUndoClick();
-    void MUndoClick();
-    void BRedoClick();
-    void MRedoClick();
-    void BHintClick();
-    void MHintClick();
-    void BPauseClick();
-    void MPauseClick();
-    void MNoUnsolveableGamesClick();
-    void MSafeHintClick();
-    void MFDeviceClick();
-    void MF32Click();
-    void MF24Click();
-    void MF16Click();
-    void MF15Click();
-    void MF8Click();
-    void MF4Click();
-    void MShowSpeedClick();
-    void MForceRepaintClick();
-    void MResumeGameClick();
+    void BUndoClick() { undoCommand(); }
+    void MUndoClick() { undoCommand(); }
+    void BRedoClick() { redoCommand(); }
+    void MRedoClick() { redoCommand(); }
+    void BHintClick() { hintCommand(); }
+    void MHintClick() { hintCommand(); }
+    void BPauseClick() { pauseCommand(); }
+    void MPauseClick() { pauseCommand(); }
+    void MNoUnsolveableGamesClick() { toggleOption("AvoidUnsolveableGames"); }
+    void MSafeHintClick() { toggleOption("SafeHint"); }
+    void MFDeviceClick() { chooseFormat(PixelFormatSetting::Device); }
+    void MF32Click() { chooseFormat(PixelFormatSetting::Bits32); }
+    void MF24Click() { chooseFormat(PixelFormatSetting::Bits24); }
+    void MF16Click() { chooseFormat(PixelFormatSetting::Bits16); }
+    void MF15Click() { chooseFormat(PixelFormatSetting::Bits15); }
+    void MF8Click() { chooseFormat(PixelFormatSetting::Bits8); }
+    void MF4Click() { chooseFormat(PixelFormatSetting::Bits4); }
+    void MShowSpeedClick() { toggleOption("ShowRenderSpeed"); }
+    void MForceRepaintClick() { toggleOption("ForceRepaint"); }
+    void MResumeGameClick() { toggleOption("ResumeGame"); }
     void MZoomInClick();
     void MZoomOutClick();
     void MFullScreenClick();
-    void BHelpClick();
-    void MHelpStartClick();
+    void BHelpClick() { helpCommand(); }
+    void MHelpStartClick() { helpCommand(); }
     void MScoreClick();
     void MAboutClick();
     void TimerObjectTimer();
@@ -223,19 +181,17 @@ protected:
 
 private:
     // Controls and their geometry (main_window_widgets.cpp).
+    friend struct TMainFormInside;
     void createControls();
     void createToolBar();
     void createMenu();
-    void createFormatMenu(QMenu* options);
+    void createOptionsMenu(QMenu* options);
+    void createRadioMenu(QMenu* menu, QActionGroup*& group, QAction** items, int count,
+                         const char* const* names, const char* const* captions, const int* images,
+                         const std::function<void(int)>& choose);
     void createZoomMenu(QMenu* options);
-    void createSolvabilityMenu(QMenu* game);
-    void createDealMenu(QMenu* game);
-    void createDifficultyMenu(QMenu* options);
+    void addOptionItem(QMenu* menu, std::size_t option);
     void layoutClient(int width, int height);
-    QAction* addMenuItem(QMenu* menu, const QString& caption, int image,
-                         void (TMainForm::*handler)(), QKeySequence shortcut = {});
-    QToolButton* addToolButton(int left, const QString& hint, int image,
-                               void (TMainForm::*handler)());
     void placeWindow();
     void centreWindow();
 
@@ -260,7 +216,8 @@ private:
     void hintCommand();
     void pauseCommand();
     void helpCommand();
-    void chooseFormat(QAction* item, PixelFormatSetting format);
+    void chooseFormat(PixelFormatSetting format);
+    void toggleOption(const char* key);
     void chooseDifficulty(Grade grade);
     void loadFrom(const QString& fileName);
     void saveTo(const QString& fileName);
@@ -294,6 +251,25 @@ private:
     TimerPace timerPace_ = TimerPace::Steps;
     bool maximizedBeforeFullScreen_ = false;
     bool restoringLevel_ = false; // just left maximised or full screen
+
+    // Controls, named as in the window layout; every menu item and tool
+    // button carries its name (BNew, MNew, ...) as object name.
+    QWidget* Client = nullptr; // the client area below the menu bar
+    QWidget* ToolBar = nullptr;
+    QFrame* Bevel1 = nullptr;
+    TField* Field = nullptr;
+    TStatusBar* Status = nullptr;
+    QTimer* TimerObject = nullptr;
+    // The items with a check mark: the on/off options (by their place in
+    // kOptions), the pixel formats (MFDevice, MF32, ... MF4), the zoom
+    // levels (by kZoomLevels), the difficulties (by Grade code: 0 is
+    // "&Beliebig"), full screen.
+    std::array<QAction*, kOptions.size()> optionItems_{};
+    std::array<QAction*, 7> MFormatItems{};
+    std::array<QAction*, 5> MZoomItems{};
+    std::array<QAction*, 4> MDifficultyItems{};
+    QAction* MFullScreen = nullptr;
+    QActionGroup *MFormat = nullptr, *MZoom = nullptr, *MDifficulty = nullptr;
 
     PlayController play_;
     Game& game_; // play_'s

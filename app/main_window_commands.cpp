@@ -25,6 +25,11 @@ namespace kelmar {
 
 namespace {
 const QColor kWhite(255, 255, 255);
+
+// The quick-load and quick-save name, the dialogs' preset.
+QString savedName(const PlayController& play) {
+    return QString::fromStdString(play.saveFileName());
+}
 } // namespace
 
 // The timer fires as seldom as the screen allows: every 10 ms during the
@@ -193,55 +198,20 @@ void TMainForm::newGameCommand() {
     command([this] { return play_.newGame(); });
 }
 
-void TMainForm::BNewClick() {
-    newGameCommand();
-}
-void TMainForm::MNewClick() {
-    newGameCommand();
-}
-
 void TMainForm::undoCommand() {
     command([this] { return play_.undo(); });
-}
-
-void TMainForm::BUndoClick() {
-    undoCommand();
-}
-void TMainForm::MUndoClick() {
-    undoCommand();
 }
 
 void TMainForm::redoCommand() {
     command([this] { return play_.redo(); });
 }
 
-void TMainForm::BRedoClick() {
-    redoCommand();
-}
-void TMainForm::MRedoClick() {
-    redoCommand();
-}
-
 void TMainForm::hintCommand() {
     command([this] { return play_.hint(); });
 }
 
-void TMainForm::BHintClick() {
-    hintCommand();
-}
-void TMainForm::MHintClick() {
-    hintCommand();
-}
-
 void TMainForm::pauseCommand() {
     command([this] { return play_.pause(); });
-}
-
-void TMainForm::BPauseClick() {
-    pauseCommand();
-}
-void TMainForm::MPauseClick() {
-    pauseCommand();
 }
 
 void TMainForm::MAboutClick() {
@@ -319,7 +289,7 @@ void TMainForm::saveTo(const QString& fileName) {
 }
 
 void TMainForm::quickLoadCommand() {
-    handle([this] { loadFrom(SaveFileName()); });
+    handle([this] { loadFrom(savedName(play_)); });
 }
 
 void TMainForm::BLoadClick() {
@@ -328,7 +298,7 @@ void TMainForm::BLoadClick() {
 
 void TMainForm::MLoadClick() {
     handle([this] {
-        const auto chosen = services_.files->askOpen(this, SaveFileName());
+        const auto chosen = services_.files->askOpen(this, savedName(play_));
         if (chosen && !shutDownDone_) {
             loadFrom(*chosen);
         }
@@ -339,16 +309,9 @@ void TMainForm::MLoadClick() {
 void TMainForm::saveCommand() {
     handle([this] {
         if (play_.savable()) {
-            saveTo(SaveFileName());
+            saveTo(savedName(play_));
         }
     });
-}
-
-void TMainForm::BSaveClick() {
-    saveCommand();
-}
-void TMainForm::MSaveClick() {
-    saveCommand();
 }
 
 void TMainForm::MSaveAsClick() {
@@ -356,7 +319,7 @@ void TMainForm::MSaveAsClick() {
         if (!play_.savable()) {
             return;
         }
-        const auto chosen = services_.files->askSave(this, SaveFileName());
+        const auto chosen = services_.files->askSave(this, savedName(play_));
         if (chosen && !shutDownDone_) {
             saveTo(*chosen);
         }
@@ -370,79 +333,35 @@ void TMainForm::MExitClick() {
 
 // --- Options --------------------------------------------------------------
 
-void TMainForm::MNoUnsolveableGamesClick() {
-    handle([this] {
-        bool& option = game_.settings.AvoidUnsolveableGames;
+// An on/off option: the current game goes on, the option acts where it is
+// read. Turning the kept game on takes its lock (off removes the copy);
+// turning the safe hint off forgets a hint still waiting for its judgement,
+// so the next press gives the plain hint.
+void TMainForm::toggleOption(const char* key) {
+    handle([this, key] {
+        std::size_t i = 0;
+        while (std::string_view(kOptions[i].key) != key) {
+            ++i;
+        }
+        bool& option = game_.settings.*kOptions[i].flag;
         option = !option;
-        MNoUnsolveableGames->setChecked(option);
-    });
-}
-
-void TMainForm::MShowSpeedClick() {
-    handle([this] {
-        bool& option = game_.settings.ShowRenderSpeed;
-        option = !option;
-        MShowSpeed->setChecked(option);
-    });
-}
-
-void TMainForm::MForceRepaintClick() {
-    handle([this] {
-        bool& option = game_.settings.ForceRepaint;
-        option = !option;
-        MForceRepaint->setChecked(option);
-    });
-}
-
-void TMainForm::MResumeGameClick() {
-    handle([this] {
-        bool& option = game_.settings.ResumeGame;
-        option = !option;
-        MResumeGame->setChecked(option);
-        resume_->optionChanged();
-    });
-}
-
-// Turning it off forgets a hint still waiting for its judgement; the next
-// press gives the plain hint.
-void TMainForm::MSafeHintClick() {
-    handle([this] {
-        bool& option = game_.settings.SafeHint;
-        option = !option;
-        MSafeHint->setChecked(option);
-        safeHint_->forget();
+        optionItems_[i]->setChecked(option);
+        if (std::string_view(key) == "ResumeGame") {
+            resume_->optionChanged();
+        } else if (std::string_view(key) == "SafeHint") {
+            safeHint_->forget();
+        }
     });
 }
 
 // The chosen format is kept (and checked) even when its pictures fail to
 // load; the pictures are reloaded even when the format does not change.
-void TMainForm::chooseFormat(QAction* item, PixelFormatSetting format) {
-    handle([&] {
-        item->setChecked(true);
+void TMainForm::chooseFormat(PixelFormatSetting format) {
+    handle([this, format] {
+        game_.settings.PixelFormat = format;
+        setCheckMarks();
         view_->ChoosePixelFormat(format);
     });
-}
-
-void TMainForm::MFDeviceClick() {
-    chooseFormat(MFDevice, PixelFormatSetting::Device);
-}
-void TMainForm::MF32Click() {
-    chooseFormat(MF32, PixelFormatSetting::Bits32);
-}
-void TMainForm::MF24Click() {
-    chooseFormat(MF24, PixelFormatSetting::Bits24);
-}
-void TMainForm::MF16Click() {
-    chooseFormat(MF16, PixelFormatSetting::Bits16);
-}
-void TMainForm::MF15Click() {
-    chooseFormat(MF15, PixelFormatSetting::Bits15);
-}
-void TMainForm::MF8Click() {
-    chooseFormat(MF8, PixelFormatSetting::Bits8);
-}
-void TMainForm::MF4Click() {
-    chooseFormat(MF4, PixelFormatSetting::Bits4);
 }
 
 // Like "Unlösbare Spiele verhindern": the current game goes on, the choice
@@ -458,13 +377,6 @@ void TMainForm::chooseDifficulty(Grade grade) {
 
 void TMainForm::helpCommand() {
     handle([this] { ShowHelp(helpForm_, services_.openHelp, *services_.messages, this); });
-}
-
-void TMainForm::BHelpClick() {
-    helpCommand();
-}
-void TMainForm::MHelpStartClick() {
-    helpCommand();
 }
 
 void TMainForm::MScoreClick() {

@@ -61,7 +61,6 @@ void TMainForm::createControls() {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     symbols_ = std::make_unique<std::array<QIcon, 20>>(LoadSymbols());
-    Symbols = symbols_.get();
 
     auto* client = new ClientArea(this, [this](int w, int h) { layoutClient(w, h); });
     Client = client;
@@ -89,6 +88,7 @@ void TMainForm::createControls() {
     layoutClient(kClientWidth, kClientHeight);
 
     createMenu();
+    setCheckMarks();
 
     TimerObject = new QTimer(this);
     TimerObject->setObjectName(QStringLiteral("TimerObject"));
@@ -112,149 +112,221 @@ void TMainForm::layoutClient(int width, int height) {
     Status->setGeometry(0, height - kStatusHeight, width, kStatusHeight);
 }
 
-QToolButton* TMainForm::addToolButton(int left, const QString& hint, int image,
-                                      void (TMainForm::*handler)()) {
-    auto* button = new QToolButton(ToolBar);
-    button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setToolTip(hint);
-    button->setIcon((*Symbols)[static_cast<std::size_t>(image)]);
-    button->setIconSize(QSize(16, 16));
-    button->setGeometry(left, (kToolBarHeight - kButtonHeight) / 2, kButtonWidth, kButtonHeight);
-    connect(button, &QToolButton::clicked, this, handler);
-    return button;
-}
+namespace {
 
-// Separators are 8 px gaps, already in the lefts below.
-void TMainForm::createToolBar() {
-    BNew = addToolButton(0, QStringLiteral("Neues Spiel beginnen"), 0, &TMainForm::BNewClick);
-    BLoad = addToolButton(25, QStringLiteral("Spielstand laden"), 7, &TMainForm::BLoadClick);
-    BSave = addToolButton(50, QStringLiteral("Spielstand speichern"), 6, &TMainForm::BSaveClick);
-    BHint = addToolButton(83, QStringLiteral("Hinweis geben"), 1, &TMainForm::BHintClick);
-    BUndo = addToolButton(116, QStringLiteral("Letzten Zug rückgängig machen"), 2,
-                          &TMainForm::BUndoClick);
-    BRedo =
-        addToolButton(141, QStringLiteral("Letzten Zug zurückholen"), 3, &TMainForm::BRedoClick);
-    BPause = addToolButton(174, QStringLiteral("Pause-Modus"), 9, &TMainForm::BPauseClick);
-    BHelp = addToolButton(207, QStringLiteral("Hilfe"), 17, &TMainForm::BHelpClick);
-}
+using Slot = void (TMainForm::*)();
 
-QAction* TMainForm::addMenuItem(QMenu* menu, const QString& caption, int image,
-                                void (TMainForm::*handler)(), QKeySequence shortcut) {
-    QAction* item = menu->addAction((*Symbols)[static_cast<std::size_t>(image)], caption);
-    item->setShortcut(shortcut);
-    connect(item, &QAction::triggered, this, handler);
+struct ToolSpec {
+    const char* name;
+    int left; // separators are 8 px gaps, already in these
+    const char* hint;
+    int image;
+    Slot slot;
+};
+
+const ToolSpec kTools[] = {
+    {"BNew", 0, "Neues Spiel beginnen", 0, &TMainForm::BNewClick},
+    {"BLoad", 25, "Spielstand laden", 7, &TMainForm::BLoadClick},
+    {"BSave", 50, "Spielstand speichern", 6, &TMainForm::BSaveClick},
+    {"BHint", 83, "Hinweis geben", 1, &TMainForm::BHintClick},
+    {"BUndo", 116, "Letzten Zug rückgängig machen", 2, &TMainForm::BUndoClick},
+    {"BRedo", 141, "Letzten Zug zurückholen", 3, &TMainForm::BRedoClick},
+    {"BPause", 174, "Pause-Modus", 9, &TMainForm::BPauseClick},
+    {"BHelp", 207, "Hilfe", 17, &TMainForm::BHelpClick},
+};
+
+// A menu item; a null name is a separator line. Ctrl+T ("testen") and
+// Ctrl+B ("zurück bis lösbar") were free; the restart, the numbered game
+// and the game of the day have no shortcut (the restart throws the game's
+// progress away).
+struct ItemSpec {
+    const char* name;
+    const char* caption = nullptr;
+    int image = -1; // -1: none
+    QKeyCombination key = {};
+    Slot slot = nullptr;
+};
+
+const ItemSpec kFileItems[] = {
+    {"MNew", "&Neues Spiel", 0, Qt::CTRL | Qt::Key_N, &TMainForm::MNewClick},
+    {"MLoad", "Spiel &Laden ...", 7, Qt::CTRL | Qt::Key_L, &TMainForm::MLoadClick},
+    {"MSave", "Spiel &Speichern", 6, Qt::CTRL | Qt::Key_S, &TMainForm::MSaveClick},
+    {"MSaveAs", "Speichern &unter ...", 8, {}, &TMainForm::MSaveAsClick},
+    {"MExit", "&Beenden", 5, Qt::CTRL | Qt::Key_Q, &TMainForm::MExitClick},
+};
+
+const ItemSpec kGameItems[] = {
+    {"MUndo", "&Rückgängig", 2, Qt::CTRL | Qt::Key_Z, &TMainForm::MUndoClick},
+    {"MRedo", "&Wiederholen", 3, Qt::CTRL | Qt::Key_Y, &TMainForm::MRedoClick},
+    {"MHint", "&Hinweis", 1, Qt::CTRL | Qt::Key_H, &TMainForm::MHintClick},
+    {"MPause", "&Pause", 9, Qt::CTRL | Qt::Key_P, &TMainForm::MPauseClick},
+    {nullptr},
+    {"MCheckSolvable", "&Lösbarkeit prüfen", -1, Qt::CTRL | Qt::Key_T,
+     &TMainForm::MCheckSolvableClick},
+    {"MBackToSolvable", "&Zurück bis lösbar", -1, Qt::CTRL | Qt::Key_B,
+     &TMainForm::MBackToSolvableClick},
+    {"MSameGame", "&Gleiches Spiel neu", -1, {}, &TMainForm::MSameGameClick},
+    {nullptr},
+    {"MDealNumber", "Spiel &Nummer ...", -1, {}, &TMainForm::MDealNumberClick},
+    {"MDayGame", "Spiel des &Tages", -1, {}, &TMainForm::MDayGameClick},
+    {nullptr},
+    {"MLayout", "&Aufstellung ...", 10, Qt::CTRL | Qt::Key_A, &TMainForm::MLayoutClick},
+};
+
+const ItemSpec kHelpItems[] = {
+    {"MHelpStart", "H&ilfe anzeigen", 17, Qt::Key_F1, &TMainForm::MHelpStartClick},
+    {"MScore", "&Bestenliste zeigen ...", 16, {}, &TMainForm::MScoreClick},
+    {"MAbout", "Inf&o ...", 4, {}, &TMainForm::MAboutClick},
+};
+
+// In the order of PixelFormatSetting codes' menu: the automatic format first.
+const char* const kFormatNames[] = {"MFDevice", "MF32", "MF24", "MF16", "MF15", "MF8", "MF4"};
+const char* const kFormatCaptions[] = {"&Automatisch / Optimal",    "&32 Bit (TrueColor)",
+                                       "&24 Bit (TrueColor 16.7M)", "1&6 Bit (HiColor 65K)",
+                                       "1&5 Bit (HiColor 32K)",     "&8 Bit (256 Farben)",
+                                       "&4 Bit (16 Farben)"};
+const int kFormatImages[] = {11, 14, 14, 13, 13, 12, 12};
+constexpr PixelFormatSetting kFormats[] = {PixelFormatSetting::Device, PixelFormatSetting::Bits32,
+                                           PixelFormatSetting::Bits24, PixelFormatSetting::Bits16,
+                                           PixelFormatSetting::Bits15, PixelFormatSetting::Bits8,
+                                           PixelFormatSetting::Bits4};
+
+const char* const kZoomNames[] = {"MZoom100", "MZoom150", "MZoom200", "MZoom250", "MZoom300"};
+const char* const kZoomCaptions[] = {"&100 %", "1&50 %", "&200 %", "25&0 %", "&300 %"};
+
+// In the order the player reads them; "&Beliebig" (any deal) last.
+const char* const kDifficultyNames[] = {"MEasy", "MMedium", "MHard", "MAnyGrade"};
+const char* const kDifficultyCaptions[] = {"&Leicht", "&Mittel", "&Schwer", "&Beliebig"};
+constexpr Grade kDifficulties[] = {Grade::Easy, Grade::Medium, Grade::Hard, Grade::Any};
+
+QAction* addItem(QMenu* menu, const char* name, const char* caption, int image,
+                 const std::array<QIcon, 20>& symbols) {
+    QAction* item = menu->addAction(QString::fromUtf8(caption));
+    item->setObjectName(QString::fromLatin1(name));
+    if (image >= 0) {
+        item->setIcon(symbols[static_cast<std::size_t>(image)]);
+    }
     return item;
 }
 
-void TMainForm::createMenu() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&Datei"));
-    MNew = addMenuItem(file, QStringLiteral("&Neues Spiel"), 0, &TMainForm::MNewClick,
-                       QKeySequence(Qt::CTRL | Qt::Key_N));
-    MLoad = addMenuItem(file, QStringLiteral("Spiel &Laden ..."), 7, &TMainForm::MLoadClick,
-                        QKeySequence(Qt::CTRL | Qt::Key_L));
-    MSave = addMenuItem(file, QStringLiteral("Spiel &Speichern"), 6, &TMainForm::MSaveClick,
-                        QKeySequence(Qt::CTRL | Qt::Key_S));
-    MSaveAs =
-        addMenuItem(file, QStringLiteral("Speichern &unter ..."), 8, &TMainForm::MSaveAsClick);
-    MExit = addMenuItem(file, QStringLiteral("&Beenden"), 5, &TMainForm::MExitClick,
-                        QKeySequence(Qt::CTRL | Qt::Key_Q));
+} // namespace
 
-    QMenu* game = menuBar()->addMenu(QStringLiteral("&Spiel"));
-    MUndo = addMenuItem(game, QStringLiteral("&Rückgängig"), 2, &TMainForm::MUndoClick,
-                        QKeySequence(Qt::CTRL | Qt::Key_Z));
-    MRedo = addMenuItem(game, QStringLiteral("&Wiederholen"), 3, &TMainForm::MRedoClick,
-                        QKeySequence(Qt::CTRL | Qt::Key_Y));
-    MHint = addMenuItem(game, QStringLiteral("&Hinweis"), 1, &TMainForm::MHintClick,
-                        QKeySequence(Qt::CTRL | Qt::Key_H));
-    MPause = addMenuItem(game, QStringLiteral("&Pause"), 9, &TMainForm::MPauseClick,
-                         QKeySequence(Qt::CTRL | Qt::Key_P));
-    createSolvabilityMenu(game);
-    createDealMenu(game);
-    game->addSeparator();
-    MLayout = addMenuItem(game, QStringLiteral("&Aufstellung ..."), 10, &TMainForm::MLayoutClick,
-                          QKeySequence(Qt::CTRL | Qt::Key_A));
-
-    QMenu* options = menuBar()->addMenu(QStringLiteral("&Optionen"));
-    MNoUnsolveableGames = addMenuItem(options, QStringLiteral("&Unlösbare Spiele verhindern"), 18,
-                                      &TMainForm::MNoUnsolveableGamesClick);
-    MNoUnsolveableGames->setCheckable(true);
-    MNoUnsolveableGames->setChecked(true);
-    MSafeHint = options->addAction(QString::fromUtf8("&Hinweis hält das Spiel lösbar"));
-    MSafeHint->setCheckable(true);
-    MSafeHint->setChecked(true);
-    connect(MSafeHint, &QAction::triggered, this, &TMainForm::MSafeHintClick);
-    createDifficultyMenu(options);
-    options->addSeparator();
-    createFormatMenu(options);
-    createZoomMenu(options);
-    MShowSpeed = addMenuItem(options, QStringLiteral("&Render-Zeiten anzeigen"), 15,
-                             &TMainForm::MShowSpeedClick);
-    MShowSpeed->setCheckable(true);
-    MForceRepaint = addMenuItem(options, QStringLiteral("&Neuzeichnen erzwingen"), 19,
-                                &TMainForm::MForceRepaintClick);
-    MForceRepaint->setCheckable(true);
-    MResumeGame = options->addAction(QStringLiteral("Spiel beim Beenden &merken"));
-    MResumeGame->setCheckable(true);
-    MResumeGame->setChecked(true);
-    connect(MResumeGame, &QAction::triggered, this, &TMainForm::MResumeGameClick);
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
-    MHelpStart = addMenuItem(help, QStringLiteral("H&ilfe anzeigen"), 17,
-                             &TMainForm::MHelpStartClick, QKeySequence(Qt::Key_F1));
-    MScore =
-        addMenuItem(help, QStringLiteral("&Bestenliste zeigen ..."), 16, &TMainForm::MScoreClick);
-    MAbout = addMenuItem(help, QStringLiteral("Inf&o ..."), 4, &TMainForm::MAboutClick);
+void TMainForm::createToolBar() {
+    for (const ToolSpec& tool : kTools) {
+        auto* button = new QToolButton(ToolBar);
+        button->setObjectName(QString::fromLatin1(tool.name));
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setToolTip(QString::fromUtf8(tool.hint));
+        button->setIcon((*symbols_)[static_cast<std::size_t>(tool.image)]);
+        button->setIconSize(QSize(16, 16));
+        button->setGeometry(tool.left, (kToolBarHeight - kButtonHeight) / 2, kButtonWidth,
+                            kButtonHeight);
+        connect(button, &QToolButton::clicked, this, tool.slot);
+    }
 }
 
-void TMainForm::createFormatMenu(QMenu* options) {
-    QMenu* format = options->addMenu((*Symbols)[10], QStringLiteral("Pixel&format"));
-    MFormat = new QActionGroup(this);
-    MFormat->setExclusive(true);
-    const auto item = [&](const QString& caption, int image, void (TMainForm::*handler)()) {
-        QAction* action = addMenuItem(format, caption, image, handler);
-        action->setCheckable(true);
-        MFormat->addAction(action);
-        return action;
+void TMainForm::createMenu() {
+    const auto menu = [this](const char* caption, const auto& items) {
+        QMenu* m = menuBar()->addMenu(QString::fromUtf8(caption));
+        for (const ItemSpec& spec : items) {
+            if (spec.name == nullptr) {
+                m->addSeparator();
+                continue;
+            }
+            QAction* item = addItem(m, spec.name, spec.caption, spec.image, *symbols_);
+            item->setShortcut(QKeySequence(spec.key));
+            connect(item, &QAction::triggered, this, spec.slot);
+        }
+        return m;
     };
-    MFDevice = item(QStringLiteral("&Automatisch / Optimal"), 11, &TMainForm::MFDeviceClick);
-    MF32 = item(QStringLiteral("&32 Bit (TrueColor)"), 14, &TMainForm::MF32Click);
-    MF24 = item(QStringLiteral("&24 Bit (TrueColor 16.7M)"), 14, &TMainForm::MF24Click);
-    MF16 = item(QStringLiteral("1&6 Bit (HiColor 65K)"), 13, &TMainForm::MF16Click);
-    MF15 = item(QStringLiteral("1&5 Bit (HiColor 32K)"), 13, &TMainForm::MF15Click);
-    MF8 = item(QStringLiteral("&8 Bit (256 Farben)"), 12, &TMainForm::MF8Click);
-    MF4 = item(QStringLiteral("&4 Bit (16 Farben)"), 12, &TMainForm::MF4Click);
-    MFDevice->setChecked(true);
+    menu("&Datei", kFileItems);
+    menu("&Spiel", kGameItems);
+    createOptionsMenu(menuBar()->addMenu(QStringLiteral("&Optionen")));
+    menu("&Hilfe", kHelpItems);
+}
+
+// The on/off options around the difficulty, pixel-format and size submenus.
+void TMainForm::createOptionsMenu(QMenu* options) {
+    addOptionItem(options, 0); // AvoidUnsolveableGames
+    addOptionItem(options, 7); // SafeHint
+    QMenu* difficulty = options->addMenu(QStringLiteral("&Schwierigkeit"));
+    createRadioMenu(difficulty, MDifficulty, MDifficultyItems.data(), 4, kDifficultyNames,
+                    kDifficultyCaptions, nullptr,
+                    [this](int i) { chooseDifficulty(kDifficulties[i]); });
+    // Indexed by Grade code, as the check marks are set.
+    const std::array<QAction*, 4> byMenu = MDifficultyItems;
+    for (std::size_t i = 0; i < byMenu.size(); ++i) {
+        MDifficultyItems[static_cast<std::size_t>(kDifficulties[i])] = byMenu[i];
+    }
+    options->addSeparator();
+    QMenu* format = options->addMenu((*symbols_)[10], QStringLiteral("Pixel&format"));
+    createRadioMenu(format, MFormat, MFormatItems.data(), 7, kFormatNames, kFormatCaptions,
+                    kFormatImages, [this](int i) { chooseFormat(kFormats[i]); });
+    createZoomMenu(options);
+    addOptionItem(options, 3); // ShowRenderSpeed
+    addOptionItem(options, 4); // ForceRepaint
+    addOptionItem(options, 8); // ResumeGame
+}
+
+void TMainForm::addOptionItem(QMenu* menu, std::size_t option) {
+    const OptionSpec& spec = kOptions[option];
+    QAction* item = addItem(menu, spec.item, spec.caption, spec.image, *symbols_);
+    item->setCheckable(true);
+    const char* key = spec.key;
+    connect(item, &QAction::triggered, this, [this, key] { toggleOption(key); });
+    optionItems_[option] = item;
+}
+
+void TMainForm::createRadioMenu(QMenu* menu, QActionGroup*& group, QAction** items, int count,
+                                const char* const* names, const char* const* captions,
+                                const int* images, const std::function<void(int)>& choose) {
+    group = new QActionGroup(this);
+    group->setExclusive(true);
+    for (int i = 0; i < count; ++i) {
+        QAction* item = addItem(menu, names[i], captions[i], images ? images[i] : -1, *symbols_);
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [choose, i] { choose(i); });
+        group->addAction(item);
+        items[i] = item;
+    }
 }
 
 void TMainForm::createZoomMenu(QMenu* options) {
     QMenu* size = options->addMenu(QString::fromUtf8("Grö&ße"));
-    MZoom = new QActionGroup(this);
-    MZoom->setExclusive(true);
-    const char* const captions[] = {"&100 %", "1&50 %", "&200 %", "25&0 %", "&300 %"};
-    for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
-        const int percent = kZoomLevels[i];
-        QAction* item = size->addAction(QString::fromUtf8(captions[i]));
-        item->setCheckable(true);
-        connect(item, &QAction::triggered, this, [this, percent] { chooseZoom(percent); });
-        MZoom->addAction(item);
-        MZoomItems[i] = item;
-    }
-    MZoomItems[0]->setChecked(true);
+    createRadioMenu(size, MZoom, MZoomItems.data(), 5, kZoomNames, kZoomCaptions, nullptr,
+                    [this](int i) { chooseZoom(kZoomLevels[static_cast<std::size_t>(i)]); });
     size->addSeparator();
     // Ctrl++ is Ctrl+Shift+= on keyboards without a plus key of its own.
-    MZoomIn = size->addAction(QString::fromUtf8("Ver&größern"));
-    MZoomIn->setShortcuts(
+    QAction* in = addItem(size, "MZoomIn", "Ver&größern", -1, *symbols_);
+    in->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-    connect(MZoomIn, &QAction::triggered, this, &TMainForm::MZoomInClick);
-    MZoomOut = size->addAction(QStringLiteral("Ver&kleinern"));
-    MZoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
-    connect(MZoomOut, &QAction::triggered, this, &TMainForm::MZoomOutClick);
+    connect(in, &QAction::triggered, this, &TMainForm::MZoomInClick);
+    QAction* out = addItem(size, "MZoomOut", "Ver&kleinern", -1, *symbols_);
+    out->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    connect(out, &QAction::triggered, this, &TMainForm::MZoomOutClick);
     size->addSeparator();
-    MFullScreen = size->addAction(QStringLiteral("&Vollbild"));
+    MFullScreen = addItem(size, "MFullScreen", "&Vollbild", -1, *symbols_);
     MFullScreen->setCheckable(true);
     MFullScreen->setShortcut(QKeySequence(Qt::Key_F11));
     connect(MFullScreen, &QAction::triggered, this, &TMainForm::MFullScreenClick);
+}
+
+// From the settings; the only place the menu's check marks are decided.
+void TMainForm::setCheckMarks() {
+    const GameSettings& settings = game_.settings;
+    for (std::size_t i = 0; i < kOptions.size(); ++i) {
+        if (optionItems_[i] != nullptr) {
+            optionItems_[i]->setChecked(settings.*kOptions[i].flag);
+        }
+    }
+    for (std::size_t i = 0; i < MFormatItems.size(); ++i) {
+        MFormatItems[i]->setChecked(kFormats[i] == settings.PixelFormat);
+    }
+    MDifficultyItems[static_cast<std::size_t>(settings.Difficulty)]->setChecked(true);
+    for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
+        MZoomItems[i]->setChecked(kZoomLevels[i] == settings.Zoom);
+    }
 }
 
 // The client area plus whatever the menu bar needs: the size at start; the
@@ -273,53 +345,6 @@ void TMainForm::centreWindow() {
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-}
-
-// Ctrl+T ("testen") and Ctrl+B ("zurück bis lösbar") are free; the restart
-// has no shortcut, as it throws the game's progress away.
-void TMainForm::createSolvabilityMenu(QMenu* game) {
-    game->addSeparator();
-    MCheckSolvable = game->addAction(QString::fromUtf8("&Lösbarkeit prüfen"));
-    MCheckSolvable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    connect(MCheckSolvable, &QAction::triggered, this, &TMainForm::MCheckSolvableClick);
-    MBackToSolvable = game->addAction(QString::fromUtf8("&Zurück bis lösbar"));
-    MBackToSolvable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
-    connect(MBackToSolvable, &QAction::triggered, this, &TMainForm::MBackToSolvableClick);
-    MSameGame = game->addAction(QStringLiteral("&Gleiches Spiel neu"));
-    connect(MSameGame, &QAction::triggered, this, &TMainForm::MSameGameClick);
-}
-
-// Ctrl+N is the new game; the numbered game and the game of the day have
-// no shortcut of their own.
-void TMainForm::createDealMenu(QMenu* game) {
-    game->addSeparator();
-    MDealNumber = game->addAction(QStringLiteral("Spiel &Nummer ..."));
-    connect(MDealNumber, &QAction::triggered, this, &TMainForm::MDealNumberClick);
-    MDayGame = game->addAction(QStringLiteral("Spiel des &Tages"));
-    connect(MDayGame, &QAction::triggered, this, &TMainForm::MDayGameClick);
-}
-
-void TMainForm::createDifficultyMenu(QMenu* options) {
-    QMenu* menu = options->addMenu(QStringLiteral("&Schwierigkeit"));
-    MDifficulty = new QActionGroup(this);
-    MDifficulty->setExclusive(true);
-    // In the order the player reads them; "&Beliebig" (any deal) last.
-    const struct {
-        const char* caption;
-        Grade grade;
-    } items[] = {{"&Leicht", Grade::Easy},
-                 {"&Mittel", Grade::Medium},
-                 {"&Schwer", Grade::Hard},
-                 {"&Beliebig", Grade::Any}};
-    for (const auto& item : items) {
-        QAction* action = menu->addAction(QString::fromUtf8(item.caption));
-        action->setCheckable(true);
-        const Grade grade = item.grade;
-        connect(action, &QAction::triggered, this, [this, grade] { chooseDifficulty(grade); });
-        MDifficulty->addAction(action);
-        MDifficultyItems[static_cast<std::size_t>(grade)] = action;
-    }
-    MDifficultyItems[0]->setChecked(true);
 }
 
 } // namespace kelmar

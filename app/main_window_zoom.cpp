@@ -25,9 +25,7 @@ void TMainForm::chooseZoom(int percent) {
         return;
     }
     game_.settings.Zoom = ZoomFromPercent(percent);
-    for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
-        MZoomItems[i]->setChecked(kZoomLevels[i] == game_.settings.Zoom);
-    }
+    setCheckMarks();
     fitWindowToZoom();
     fitBoard();
 }

@@ -7,6 +7,7 @@
 // late, early or too often changes what the player sees.
 #include "app/file_requester.h"
 #include "app/main_view.h"
+#include "app/main_window_inside.h"
 #include "app/status_panels.h"
 #include "core/board.h"
 #include "core/rules.h"
@@ -53,13 +54,13 @@ public:
         services.openHelp = [](const QUrl&) { return true; };
         services.msSinceMidnightUtc = [] { return 4711u; };
         form = std::make_unique<TMainForm>(services);
-        ASSERT_TRUE(form->TimerObject->isActive());
+        ASSERT_TRUE(Inside(*form).TimerObject->isActive());
     }
     void timerEvent(uint32_t ms) {
         ticks.advance(ms);
         form->TimerObjectTimer();
     }
-    bool timerRuns() const { return form->TimerObject->isActive(); }
+    bool timerRuns() const { return Inside(*form).TimerObject->isActive(); }
     TMainForm& window() { return *form; }
     void play() { startPlaying(); }
 
@@ -156,7 +157,7 @@ TEST_F(RestingTimer, KeepsRunningWhileTheClockMovesAndLeavesATimerStoppedFromOut
     EXPECT_TRUE(timerRuns());
     EXPECT_EQ(panel(1), QStringLiteral("Zeit: 0:00"));
 
-    form->TimerObject->stop(); // a caller that delivers the events itself
+    Inside(*form).TimerObject->stop(); // a caller that delivers the events itself
     form->BPauseClick();
     timerEvent(10);
     form->BPauseClick();
@@ -298,8 +299,8 @@ protected:
         services.openHelp = [](const QUrl&) { return true; };
         services.msSinceMidnightUtc = [] { return 4711u; };
         quiet = std::make_unique<TMainForm>(services);
-        form->view().setHighScoreSink([this](int32_t ms) { bestTimes[0].push_back(ms); });
-        quiet->view().setHighScoreSink([this](int32_t ms) { bestTimes[1].push_back(ms); });
+        Inside(*form).view().setHighScoreSink([this](int32_t ms) { bestTimes[0].push_back(ms); });
+        Inside(*quiet).view().setHighScoreSink([this](int32_t ms) { bestTimes[1].push_back(ms); });
         script.setUp(*form);
         script.setUp(*quiet);
         armQuiet();
@@ -307,8 +308,8 @@ protected:
     // The quiet window's timer was (re)started at the present count.
     void armQuiet() {
         wakeAt.reset();
-        if (quiet->TimerObject->isActive()) {
-            wakeAt = ticks.now() + static_cast<uint32_t>(quiet->TimerObject->interval());
+        if (Inside(*quiet).TimerObject->isActive()) {
+            wakeAt = ticks.now() + static_cast<uint32_t>(Inside(*quiet).TimerObject->interval());
         }
     }
     Stored stored(TMainForm& w, int index) {
@@ -320,8 +321,8 @@ protected:
                  g.clock.NextStatusTick,
                  {},
                  bestTimes[index],
-                 w.Status->panelText(0),
-                 w.Status->panelText(1)};
+                 Inside(w).Status->panelText(0),
+                 Inside(w).Status->panelText(1)};
         for (int32_t i = 1; i <= g.history.Length; ++i) {
             s.moveTimes.push_back(g.history.Records[static_cast<std::size_t>(i)].Time);
         }
@@ -370,7 +371,8 @@ TEST_P(QuietTimer, ShowsAndStoresWhatATimerEvery10MsWouldAndWakesAtMostTwiceASec
         if (TimerPaceFor(quiet->game()) != TimerPace::Quiet) {
             wakeUps.erase(second);
         }
-        ASSERT_EQ(quiet->Status->panelText(1), form->Status->panelText(1)) << ms << " ms";
+        ASSERT_EQ(Inside(*quiet).Status->panelText(1), Inside(*form).Status->panelText(1))
+            << ms << " ms";
     }
     EXPECT_TRUE(sink.messages.empty());
     std::size_t idleSeconds = 0;

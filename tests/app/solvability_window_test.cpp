@@ -1,6 +1,7 @@
 // Still winnable? The check, the way back, the same game anew and the stuck
 // dialog, through the window's handlers, with the worker thread running.
 #include "app/main_view.h"
+#include "app/main_window_inside.h"
 #include "app/solvability_check.h"
 #include "app/stuck_dialog.h"
 #include "core/board.h"
@@ -49,12 +50,12 @@ protected:
         g.play.GameWon = false;
         PrepareBoardGeometry(g);
         AnalyzeBoard(g);
-        form->view().RenderBoard();
+        Inside(*form).view().RenderBoard();
     }
 
     // Waits (processing events, not sleeping) for the worker's answer.
     void settle() {
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !form->solvability().busy(); }, 20000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !Inside(*form).solvability().busy(); }, 20000));
         QCoreApplication::processEvents();
     }
     void check() {
