@@ -2,7 +2,9 @@
 #include "app/main_window.h"
 
 #include "app/board_field.h"
+#include "app/clock_pacer.h"
 #include "app/error_guard.h"
+#include "app/main_menu.h"
 #include "app/main_view.h"
 #include "app/message_sink.h"
 #include "app/resume_keeper.h"
@@ -37,6 +39,8 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     createControls();
     view_ = std::make_unique<MainView>(game_, *Field, *Status, *services_.ticks);
     game_.view = view_.get();
+    pacer_ = std::make_unique<ClockPacer>(game_, *services_.ticks, *TimerObject, *Status,
+                                          [this] { return view_->LastRenderMs(); });
     resume_ = std::make_unique<ResumeKeeper>(game_, *services_.ticks, [this] { catchUpClock(); });
     createWorkers();
     placeWindow();

@@ -10,9 +10,7 @@
 #include "app/layout_dialog.h"
 #include "app/stuck_dialog.h"
 #include "core/solvability.h"
-#include "play/clock.h"
 #include "play/play_controller.h"
-#include "storage/options.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -33,6 +31,8 @@ class QToolButton;
 
 namespace kelmar {
 
+class ClockPacer;
+class TMainMenu;
 class FileRequester;
 class MainView;
 class MessageSink;
@@ -183,14 +183,6 @@ private:
     // Controls and their geometry (main_window_widgets.cpp).
     friend struct TMainFormInside;
     void createControls();
-    void createToolBar();
-    void createMenu();
-    void createOptionsMenu(QMenu* options);
-    void createRadioMenu(QMenu* menu, QActionGroup*& group, QAction** items, int count,
-                         const char* const* names, const char* const* captions, const int* images,
-                         const std::function<void(int)>& choose);
-    void createZoomMenu(QMenu* options);
-    void addOptionItem(QMenu* menu, std::size_t option);
     void layoutClient(int width, int height);
     void placeWindow();
     void centreWindow();
@@ -241,14 +233,8 @@ private:
     void chooseLayoutCommand();
     void enterHighScore(int32_t timeMs);
 
-    // The paced timer (main_window_commands.cpp): every 10 ms where each
-    // step can be seen, only when the time text changes where nothing else
-    // moves, stopped where nothing can change; set after every handler.
-    bool pacesTimer() const;
+    // The clock caught up with the counter before a command (ClockPacer).
     void catchUpClock();
-    void paceTimer();
-    void showClockText(const std::optional<std::string>& text);
-    TimerPace timerPace_ = TimerPace::Steps;
     bool maximizedBeforeFullScreen_ = false;
     bool restoringLevel_ = false; // just left maximised or full screen
 
@@ -260,21 +246,13 @@ private:
     TField* Field = nullptr;
     TStatusBar* Status = nullptr;
     QTimer* TimerObject = nullptr;
-    // The items with a check mark: the on/off options (by their place in
-    // kOptions), the pixel formats (MFDevice, MF32, ... MF4), the zoom
-    // levels (by kZoomLevels), the difficulties (by Grade code: 0 is
-    // "&Beliebig"), full screen.
-    std::array<QAction*, kOptions.size()> optionItems_{};
-    std::array<QAction*, 7> MFormatItems{};
-    std::array<QAction*, 5> MZoomItems{};
-    std::array<QAction*, 4> MDifficultyItems{};
-    QAction* MFullScreen = nullptr;
-    QActionGroup *MFormat = nullptr, *MZoom = nullptr, *MDifficulty = nullptr;
+    std::unique_ptr<TMainMenu> menu_; // tool bar buttons and menu bar
 
     PlayController play_;
     Game& game_; // play_'s
     MainFormServices services_;
     std::unique_ptr<MainView> view_;
+    std::unique_ptr<ClockPacer> pacer_;
     std::unique_ptr<std::array<QIcon, 20>> symbols_;
     TScoreForm* scoreForm_ = nullptr;
     THelpForm* helpForm_ = nullptr; // created by the first help command

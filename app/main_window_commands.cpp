@@ -2,6 +2,7 @@
 // and its menu item call the same action. Nothing is ever disabled; a
 // command given while its guard holds is ignored without a message.
 #include "app/board_field.h"
+#include "app/clock_pacer.h"
 #include "app/error_guard.h"
 #include "app/file_requester.h"
 #include "app/main_view.h"
@@ -14,8 +15,8 @@
 #include "core/board.h"
 #include "core/numbered_deal.h"
 #include "core/tick_source.h"
-#include "play/clock.h"
 #include "scores/score_form.h"
+#include "storage/options.h"
 
 #include <QAction>
 #include <QDate>
@@ -32,54 +33,8 @@ QString savedName(const PlayController& play) {
 }
 } // namespace
 
-// The timer fires as seldom as the screen allows: every 10 ms during the
-// after-win replay and while the render times are shown; in a game running
-// with moves left, only at the 10 ms event at which the time text would
-// change; not at all behind the logo, pause or about screen and in a stuck
-// game with the render times off. A timer that does not step no longer
-// samples the counter, so every handler first catches the clock up, as the
-// timer events since the last sample would have, and whatever reads or
-// rebases the clock (a move, hint, undo, save, pause, resume, new game, load)
-// starts from the present count. Each handler then sets the pace anew.
-//
-// A timer stopped from outside (a caller that delivers the events itself)
-// stays under that caller's control: no catching up, no pacing.
-bool TMainForm::pacesTimer() const {
-    return timerPace_ == TimerPace::Resting || TimerObject->isActive();
-}
-
-void TMainForm::showClockText(const std::optional<std::string>& text) {
-    if (text) {
-        Status->setPanelText(1, QString::fromStdString(*text));
-    }
-}
-
 void TMainForm::catchUpClock() {
-    if (pacesTimer()) {
-        showClockText(CatchUpClock(game_, services_.ticks->now(), view_->LastRenderMs()));
-    }
-}
-
-void TMainForm::paceTimer() {
-    if (shutDownDone_ || !pacesTimer()) {
-        return;
-    }
-    const TimerPace pace = TimerPaceFor(game_);
-    if (pace == TimerPace::Resting) {
-        TimerObject->stop();
-    } else if (pace == TimerPace::Steps) {
-        if (timerPace_ != TimerPace::Steps || !TimerObject->isActive()) {
-            TimerObject->start(static_cast<int>(kTimerStepMs));
-        }
-    } else {
-        // The wait counts from the sample; time spent since in the handler is
-        // taken off, so the wake-up is not late by it.
-        const uint32_t wait =
-            QuietWaitMs(game_, Status->panelText(1).toStdString(), view_->LastRenderMs());
-        const uint32_t spent = services_.ticks->now() - game_.clock.CurrentTick;
-        TimerObject->start(static_cast<int>(wait > spent ? wait - spent : 0));
-    }
-    timerPace_ = pace;
+    pacer_->catchUp();
 }
 
 // A handler after which the game is stuck, and was not before, is followed
@@ -94,7 +49,9 @@ template <typename Fn> void TMainForm::handle(Fn&& fn) {
     catchUpClock();
     const bool wasStuck = play_.stuck();
     guarded(*services_.messages, this, std::forward<Fn>(fn));
-    paceTimer();
+    if (!shutDownDone_) {
+        pacer_->pace();
+    }
     if (!shutDownDone_) {
         guarded(*services_.messages, this, [this] { resume_->afterCommand(); });
     }
@@ -158,9 +115,7 @@ void TMainForm::showDeal() {
 // A stuck game's time display would otherwise wait for a change that the
 // stopped clock never brings.
 void TMainForm::showTime() {
-    Status->setPanelText(
-        1, QString::fromStdString(ClockText(game_.clock.Elapsed, game_.settings.ShowRenderSpeed,
-                                            view_->LastRenderMs())));
+    pacer_->showTime();
 }
 
 // --- Board and timer events ---------------------------------------------
@@ -180,16 +135,8 @@ void TMainForm::TimerObjectTimer() {
     if (shutDownDone_) {
         return;
     }
-    guarded(*services_.messages, this, [this] {
-        const uint32_t now = services_.ticks->now();
-        if (pacesTimer() && timerPace_ != TimerPace::Steps) {
-            showClockText(CatchUpClock(game_, now, view_->LastRenderMs()));
-        } else {
-            game_.clock.CurrentTick = now;
-            showClockText(ClockTick(game_, view_->LastRenderMs()));
-        }
-    });
-    paceTimer();
+    guarded(*services_.messages, this, [this] { pacer_->step(); });
+    pacer_->pace();
 }
 
 // --- Game commands --------------------------------------------------------
@@ -345,7 +292,7 @@ void TMainForm::toggleOption(const char* key) {
         }
         bool& option = game_.settings.*kOptions[i].flag;
         option = !option;
-        optionItems_[i]->setChecked(option);
+        setCheckMarks();
         if (std::string_view(key) == "ResumeGame") {
             resume_->optionChanged();
         } else if (std::string_view(key) == "SafeHint") {
@@ -369,7 +316,7 @@ void TMainForm::chooseFormat(PixelFormatSetting format) {
 void TMainForm::chooseDifficulty(Grade grade) {
     handle([this, grade] {
         game_.settings.Difficulty = grade;
-        MDifficultyItems[static_cast<std::size_t>(grade)]->setChecked(true);
+        setCheckMarks();
     });
 }
 

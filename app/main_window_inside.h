@@ -3,6 +3,7 @@
 // keeps to itself.
 #pragma once
 
+#include "app/main_menu.h"
 #include "app/main_window.h"
 
 #include <QAction>
@@ -12,8 +13,8 @@ namespace kelmar {
 struct TMainFormInside {
     explicit TMainFormInside(TMainForm& f)
         : form(f), Client(f.Client), Field(f.Field), Status(f.Status), TimerObject(f.TimerObject),
-          MZoomItems(f.MZoomItems), MDifficultyItems(f.MDifficultyItems),
-          MFullScreen(f.MFullScreen) {}
+          MZoomItems(f.menu_->MZoomItems), MDifficultyItems(f.menu_->MDifficultyItems),
+          MFullScreen(f.menu_->MFullScreen) {}
 
     // The menu item or tool button of that name (MNew, BNew, MSafeHint, ...).
     QAction* action(const char* name) const {

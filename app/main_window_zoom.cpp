@@ -1,6 +1,7 @@
 // The board's size: the zoom menu, the window's size, full screen.
 #include "app/board_field.h"
 #include "app/error_guard.h"
+#include "app/main_menu.h"
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "core/zoom.h"
@@ -50,7 +51,7 @@ void TMainForm::MFullScreenClick() {
         maximizedBeforeFullScreen_ = isMaximized();
         showFullScreen();
     }
-    MFullScreen->setChecked(isFullScreen());
+    menu_->MFullScreen->setChecked(isFullScreen());
 }
 
 // A normal window is sized so that the board shows at the chosen level,
@@ -114,10 +115,10 @@ void TMainForm::fitBoard() {
 // already the level's asks for nothing).
 void TMainForm::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || MFullScreen == nullptr) {
+    if (event->type() != QEvent::WindowStateChange || menu_ == nullptr) {
         return;
     }
-    MFullScreen->setChecked(isFullScreen());
+    menu_->MFullScreen->setChecked(isFullScreen());
     const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
     if (ReturnsToChosenSize(before, windowState())) {
         restoringLevel_ = true;

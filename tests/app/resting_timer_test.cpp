@@ -11,6 +11,7 @@
 #include "app/status_panels.h"
 #include "core/board.h"
 #include "core/rules.h"
+#include "play/clock.h"
 #include "tests/app/app_test_support.h"
 
 #include <QFile>
