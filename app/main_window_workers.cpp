@@ -24,12 +24,12 @@ constexpr int kPreviewWidth = 192;
 // worker is done.
 void TMainForm::createWorkers() {
     solvability_ = std::make_unique<SolvabilityCheck>(
-        game_, play_.verdicts(), services_.solve,
+        game_, play_.verdicts(), *services_.ticks, services_.solve,
         [this](const SolvabilityAnswer& answer, SolvabilityAction action) {
             command([&] { return play_.checkAnswered(answer, action); });
         });
     safeHint_ = std::make_unique<SafeHintCheck>(
-        game_, play_.verdicts(), services_.solve,
+        game_, play_.verdicts(), *services_.ticks, services_.solve,
         [this](const std::vector<SolverMove>& candidates,
                const std::optional<HintJudgement>& judgement) {
             command([&] { return play_.hintJudged(candidates, judgement); });
