@@ -72,6 +72,11 @@ private:
         if (bytes.isEmpty()) {
             return {};
         }
+        if (type == QTextDocument::StyleSheetResource &&
+            !HelpStyleFits(
+                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+            return {}; // its lengths would hold the window as a page's would
+        }
         if (type != QTextDocument::ImageResource) {
             return bytes;
         }
@@ -169,7 +174,8 @@ void ShowHelp(THelpForm*& form, const HelpOpener& open, MessageSink& sink, QWidg
         // way there, without the page.
         warnHelpFailed(sink, owner);
         form->Browser->setPlainText(QString::fromUtf8(
-            "Die Hilfeseite ist zu groß oder zu tief verschachtelt, um hier gezeigt zu werden. "
+            "Die Hilfeseite ist zu groß, zu tief verschachtelt oder gibt zu große Maße an, um "
+            "hier gezeigt zu werden. "
             "„Im Browser öffnen“ zeigt sie im Browser."));
     }
     form->show();

@@ -37,8 +37,8 @@ public:
     // Reads the page afresh (never blocking: a pipe under its name is
     // refused) and shows it from the top. Missing, with the window
     // unchanged, when the page is missing or cannot be read; Refused, also
-    // with the window unchanged, when it is larger or nested deeper than
-    // HelpPageFits allows (help_page.h). What the page names (pictures,
+    // with the window unchanged, when it is larger, nested deeper or gives
+    // larger lengths than HelpPageFits allows (help_page.h). What the page names (pictures,
     // style sheets) is loaded only from regular files inside the game's
     // folder, up to 4 MiB each; pictures only as PNG or BMP.
     HelpPageResult LoadPage();

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <string_view>
 
 namespace kelmar {
 
@@ -21,10 +22,37 @@ constexpr int kMaxHelpTableNesting = 10;
 // keeps the worst page within the other limits near half a second.
 constexpr int64_t kMaxHelpLayoutCost = 200'000;
 
+// The longest length a page may give anything (paddings, spacings, widths,
+// heights, margins, indents, borders, font and picture sizes), in pixels;
+// Qt's layout runs for minutes on a cell padding of 30,000,000. Lengths in
+// other units count as the pixels they stand for (an em or ex as 16, a
+// percent as 4: 1000 % at most).
+constexpr double kMaxHelpLengthPixels = 4000;
+// Font sizes (CSS font-size and font) are held lower: past about 2^23
+// pixels of page height Qt's layout no longer ends, and a font of 500
+// pixels reaches that with 50 KB of text; at 72 a page of the largest size
+// lays out no slower than at the usual size.
+constexpr double kMaxHelpFontPixels = 72;
+// The estimated height of the laid-out page (HelpPageShape::height) at
+// most, in pixels: half the height at which Qt's layout stops ending.
+constexpr double kMaxHelpPageHeight = 1 << 22;
+// Table cells may span at most this many columns or rows.
+constexpr double kMaxHelpCellSpan = 1000;
+
 struct HelpPageShape {
     int nesting = 0;      // deepest nesting of elements with an end tag
     int tableNesting = 0; // deepest nesting of tables
     int64_t cost = 0;     // as for kMaxHelpLayoutCost, stops growing past it
+    // A length attribute or style (attribute or <style> element) gives a
+    // length above kMaxHelpLengthPixels, a font size above
+    // kMaxHelpFontPixels or a span above kMaxHelpCellSpan, or writes a
+    // length with a character reference that hides its value.
+    bool oversized = false;
+    // The height the page could take at worst, in pixels: every word and
+    // every element on a line of its own in the largest font size given,
+    // every element with the largest vertical length (margin, padding,
+    // border, height, cell padding or spacing) above and below it.
+    double height = 0;
 };
 
 // The nesting of an HTML text as Qt's reader sees it, from its tags alone:
@@ -35,5 +63,9 @@ HelpPageShape MeasureHelpPage(const QByteArray& html);
 
 // True when the page stays within every limit above (its size included).
 bool HelpPageFits(const QByteArray& html);
+
+// True when no length of the style sheet `css` (CSS text) is above
+// kMaxHelpLengthPixels and no font size above kMaxHelpFontPixels.
+bool HelpStyleFits(std::string_view css);
 
 } // namespace kelmar

@@ -61,6 +61,12 @@ void TMainForm::setScoreForm(TScoreForm* form) {
         view_->setHighScoreSink({});
     } else {
         view_->setHighScoreSink([this](int32_t timeMs) { enterHighScore(timeMs); });
+        // The confirmed name is written at once, like the time it names.
+        connect(form, &TScoreForm::nameConfirmed, this, [this] {
+            if (!shutDownDone_) {
+                writeSettings(*services_.messages);
+            }
+        });
     }
 }
 
@@ -115,9 +121,18 @@ void TMainForm::ShutDownGame() {
     // Before the timer stops: the clock is caught up for the kept copy.
     guarded(messages, this, [this] { resume_->close(); });
     TimerObject->stop();
-    guarded(messages, this, [this] { play_.writeSettings(); });
+    writeSettings(messages);
     view_->FreeBitmaps();
     shutDownDone_ = true;
+}
+
+void TMainForm::writeSettings(MessageSink& messages) {
+    guarded(messages, this, [this, &messages] {
+        const std::string warning = play_.writeSettings();
+        if (!warning.empty()) {
+            messages.showWarning(this, QStringLiteral("Kelmar"), QString::fromStdString(warning));
+        }
+    });
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

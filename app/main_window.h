@@ -232,6 +232,9 @@ private:
     void readLayouts();
     void chooseLayoutCommand();
     void enterHighScore(int32_t timeMs);
+    // Merges the options and best times into the settings file now;
+    // failures and a lock warning go to `messages`.
+    void writeSettings(MessageSink& messages);
 
     // The clock caught up with the counter before a command (ClockPacer).
     void catchUpClock();

@@ -58,12 +58,8 @@ void TMainForm::readLayouts() {
     const std::vector<std::string> messages =
         play_.readLayouts(services_.layoutFolder ? *services_.layoutFolder : PlayerLayoutFolder());
     if (!messages.empty()) {
-        QString text;
-        for (const std::string& m : messages) {
-            text +=
-                (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + QString::fromStdString(m);
-        }
-        services_.messages->showWarning(this, QStringLiteral("Kelmar"), text);
+        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
+                                        QString::fromStdString(SkippedLayoutsText(messages)));
     }
 }
 
@@ -93,7 +89,8 @@ void TMainForm::chooseLayoutCommand() {
 }
 
 // A best time entered is written at once, so that a crash or a power cut
-// before the close does not lose it; the close writes the typed name.
+// before the close does not lose it; the name is written when it is
+// confirmed.
 void TMainForm::enterHighScore(int32_t timeMs) {
     HighScoreTable* table = play_.tableForWin(timeMs);
     if (table == nullptr || scoreForm_ == nullptr) {
@@ -102,7 +99,7 @@ void TMainForm::enterHighScore(int32_t timeMs) {
     scoreForm_->UseTable(*table, QString::fromStdString(play_.boardLayoutName()));
     scoreForm_->EnterHighScore(timeMs);
     if (table->NewEntryRow != 0) {
-        guarded(*services_.messages, this, [this] { play_.writeSettings(); });
+        writeSettings(*services_.messages);
     }
 }
 

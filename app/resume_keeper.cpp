@@ -2,45 +2,11 @@
 
 #include "core/board.h"
 #include "core/tick_source.h"
-#include "storage/saved_game.h"
 #include "storage/storage_error.h"
 
 #include <QtConcurrent/QtConcurrentRun>
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kelmar {
-
-bool FolderLock::acquire(const std::string& path) {
-    if (fd_ >= 0) {
-        return true;
-    }
-    // No link is followed and nothing but a regular file is locked: the
-    // name must not make us create or hold a file somewhere else.
-    const int fd =
-        ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
-    return true;
-}
-
-void FolderLock::release() {
-    if (fd_ >= 0) {
-        ::close(fd_); // drops the flock
-        fd_ = -1;
-    }
-}
 
 ResumeKeeper::ResumeKeeper(Game& game, TickSource& ticks, std::function<void()> catchUpClock,
                            QObject* parent)
@@ -58,30 +24,17 @@ ResumeKeeper::~ResumeKeeper() {
 ResumeKeeper::StartResult ResumeKeeper::start() {
     StartResult result;
     if (game_.settings.ResumeGame) {
-        lock_.acquire(kResumeLockFileName);
+        result.warning = files_.lock();
     }
-    struct stat info = {};
-    const bool exists = ::lstat(kResumeFileName, &info) == 0;
-    if (StepAtStart(game_.settings.ResumeGame, lock_.held(), exists) != StartStep::Continue) {
+    if (StepAtStart(game_.settings.ResumeGame, files_.locked(), files_.exists()) !=
+        StartStep::Continue) {
         return result;
     }
     // A load keeps the match rule of the board it replaces, and at start no
     // game has been dealt yet to fill it in.
     FillMatchRange(game_.board);
-    try {
-        LoadGame(game_, kResumeFileName);
-    } catch (const StorageError& error) {
-        // Kept under another name, so that the next start does not complain
-        // again and nothing of it is lost.
-        result.warning =
-            std::string("Das letzte Spiel konnte nicht fortgesetzt werden.\n") + error.what();
-        if (::rename(kResumeFileName, kDamagedResumeFileName) == 0) {
-            result.warning +=
-                "\nDie Datei heißt jetzt " + QuotedFileName(kDamagedResumeFileName) + ".";
-        } else {
-            result.warning += "\nKann sie nicht in " + QuotedFileName(kDamagedResumeFileName) +
-                              " umbenennen: " + GermanErrorText(errno) + ".";
-        }
+    result.warning = files_.load(game_);
+    if (!result.warning.empty()) {
         return result;
     }
     onDisk_ = true;
@@ -102,13 +55,13 @@ KeptCopy ResumeKeeper::keptCopy() {
 
 void ResumeKeeper::afterCommand() {
     if (!closed_) {
-        carryOut(StepAfterCommand(ResumeFactsOf(game_, lock_.held()), keptCopy()));
+        carryOut(StepAfterCommand(ResumeFactsOf(game_, files_.locked()), keptCopy()));
     }
 }
 
 void ResumeKeeper::optionChanged() {
     if (game_.settings.ResumeGame) {
-        lock_.acquire(kResumeLockFileName);
+        files_.lock();
     }
     afterCommand();
 }
@@ -152,10 +105,11 @@ void ResumeKeeper::writeInBackground() {
     onDisk_ = true;
     lastWriteTick_ = ticks_.now();
     const Game* copy = snapshot_.get();
+    const KeptGameFiles* files = &files_;
     inFlight_ = true;
-    writer_.setFuture(QtConcurrent::run([copy] {
+    writer_.setFuture(QtConcurrent::run([copy, files] {
         try {
-            SaveGame(*copy, kResumeFileName);
+            files->write(*copy);
             return true;
         } catch (...) {
             return false;
@@ -197,7 +151,7 @@ void ResumeKeeper::writeNow() {
     if (catchUpClock_) {
         catchUpClock_();
     }
-    SaveGame(game_, kResumeFileName);
+    files_.write(game_);
     written_ = GameSignature(game_);
     onDisk_ = true;
     lastWriteTick_ = ticks_.now();
@@ -209,10 +163,7 @@ void ResumeKeeper::remove() {
     pending_ = false;
     onDisk_ = false;
     written_.reset();
-    if (::unlink(kResumeFileName) != 0 && errno != ENOENT) {
-        throw IoError("Kann " + QuotedFileName(kResumeFileName) +
-                      " nicht entfernen: " + GermanErrorText(errno) + ".");
-    }
+    files_.remove();
 }
 
 void ResumeKeeper::close() {
@@ -224,17 +175,20 @@ void ResumeKeeper::close() {
     waitForWrites();
     pending_ = false;
     try {
-        const KeepStep step = StepAtClose(ResumeFactsOf(game_, lock_.held()), keptCopy());
+        const ResumeFacts facts = ResumeFactsOf(game_, files_.locked());
+        const KeepStep step = StepAtClose(facts, keptCopy());
         if (step == KeepStep::Write) {
             writeNow();
         } else if (step == KeepStep::Remove) {
             remove();
+        } else if (facts.optionOn && !facts.lockHeld && WorthKeeping(facts)) {
+            throw IoError("Dieses Spiel wird nicht aufbewahrt: " + files_.notKeptReason() + ".");
         }
     } catch (...) {
-        lock_.release();
+        files_.unlock();
         throw;
     }
-    lock_.release();
+    files_.unlock();
 }
 
 } // namespace kelmar

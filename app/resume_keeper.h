@@ -1,11 +1,13 @@
 // Keeps a game in progress across the end of the program: continues the kept
 // copy at start, rewrites it in the background while the game runs (at most
 // every kResumeWriteIntervalMs, never on the paint path), writes it once more
-// or removes it at close. The rules are resume_rules.h; this class only
-// carries them out. Lives on the user-interface thread.
+// or removes it at close. The rules are resume_rules.h and the file work
+// storage/kept_game.h; this class only keeps the timing. Lives on the
+// user-interface thread.
 #pragma once
 
 #include "play/resume_rules.h"
+#include "storage/kept_game.h"
 
 #include <QFutureWatcher>
 #include <QObject>
@@ -19,27 +21,6 @@
 namespace kelmar {
 
 class TickSource;
-
-// An exclusive advisory lock (flock) on a file of the working directory,
-// held from acquire() until release() or the end of the process; the kernel
-// drops it when the process dies, so a crash leaves no stale lock.
-class FolderLock {
-public:
-    FolderLock() = default;
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-    ~FolderLock() { release(); }
-
-    // True when the lock is held now (also when it already was). False when
-    // another open file holds it, or the file cannot be made (a read-only
-    // folder, a link or no regular file under the name).
-    bool acquire(const std::string& path);
-    void release();
-    bool held() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
 
 class ResumeKeeper final : public QObject {
     Q_OBJECT
@@ -59,7 +40,8 @@ public:
     // With the option on it takes the lock; if it holds it and a kept copy
     // exists, that copy is loaded (the game is replaced, analysed and
     // rendered). A copy that cannot be read leaves the game as it was, is
-    // renamed to kDamagedResumeFileName and gives a warning.
+    // set aside under a damaged name and gives a warning; so does a lock
+    // that cannot be had.
     StartResult start();
 
     // After every command: writes, schedules or removes the copy as the
@@ -70,10 +52,11 @@ public:
     void optionChanged();
     // At the end of the program: waits for a write in flight, then writes
     // the game as it is now or removes the copy; releases the lock. Once
-    // only; later calls do nothing. Throws IoError.
+    // only; later calls do nothing. Throws IoError, also when a game worth
+    // keeping is not kept because the lock could not be had.
     void close();
 
-    bool lockHeld() const { return lock_.held(); }
+    bool lockHeld() const { return files_.locked(); }
     // Blocks until the background write in flight (if any) has finished.
     void waitForWrites();
 
@@ -91,7 +74,7 @@ private:
     Game& game_;
     TickSource& ticks_;
     std::function<void()> catchUpClock_;
-    FolderLock lock_;
+    KeptGameFiles files_;
     QTimer due_;
     QFutureWatcher<bool> writer_;
     // The copy a background write reads; filled only while no write runs.

@@ -77,8 +77,8 @@ std::string PlayController::readSettings() {
     return warning;
 }
 
-void PlayController::writeSettings() {
-    settingsFile_.Write(game_.settings, scores_.pyramid(), scores_.others());
+std::string PlayController::writeSettings() {
+    return settingsFile_.Write(game_.settings, scores_.pyramid(), scores_.others());
 }
 
 std::vector<std::string> PlayController::readLayouts(const std::string& folder) {

@@ -82,9 +82,10 @@ public:
     // file; returns a German warning to show once, else empty. A
     // stored value outside its range reads as its default.
     std::string readSettings();
-    // The settings file at close, and whenever a best time is entered.
-    // Throws IoError.
-    void writeSettings();
+    // The settings file at close, and whenever a best time or its name is
+    // entered. Returns a German warning to show (the file's lock was not
+    // had), else empty; throws IoError.
+    std::string writeSettings();
     // The built-in layouts, then those of `folder` (empty: none); the
     // layout of the settings, the pyramid when no layout has that short
     // name. Returns a German message per skipped file.

@@ -11,13 +11,6 @@
 
 namespace kelmar {
 
-// The kept copy: a saved game in the working directory, and the name a copy
-// that could not be read is moved to.
-constexpr const char* kResumeFileName = "Fortsetzung.klmr";
-constexpr const char* kDamagedResumeFileName = "Fortsetzung.klmr.defekt";
-// Held (flock) by the one running copy of the game that keeps the game of
-// this folder; empty, never removed.
-constexpr const char* kResumeLockFileName = ".Fortsetzung.klmr.lock";
 // While a game runs its copy is rewritten at most this often.
 constexpr uint32_t kResumeWriteIntervalMs = 5000;
 

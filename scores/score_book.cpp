@@ -9,20 +9,21 @@ namespace kelmar {
 
 namespace {
 
-std::string lowered(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
 bool isPyramid(const std::string& shortName) {
-    return lowered(shortName) == lowered(PyramidLayout().ShortName);
+    return LayoutScoreKey(shortName) == LayoutScoreKey(PyramidLayout().ShortName);
 }
 
 } // namespace
 
+std::string LayoutScoreKey(std::string_view shortName) {
+    std::string key(shortName);
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return key;
+}
+
 HighScoreTable& LayoutScoreTableFor(LayoutScores& scores, const std::string& shortName) {
-    auto [it, added] = scores.try_emplace(lowered(shortName));
+    auto [it, added] = scores.try_emplace(LayoutScoreKey(shortName));
     if (added) {
         it->second.ShortName = shortName;
     }
@@ -31,7 +32,7 @@ HighScoreTable& LayoutScoreTableFor(LayoutScores& scores, const std::string& sho
 
 const HighScoreTable* FindLayoutScoreTable(const LayoutScores& scores,
                                            const std::string& shortName) {
-    const auto it = scores.find(lowered(shortName));
+    const auto it = scores.find(LayoutScoreKey(shortName));
     return it == scores.end() ? nullptr : &it->second.Table;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace kelmar {
 
@@ -20,6 +21,9 @@ struct LayoutScoreTable {
 // The tables of the layouts other than the pyramid. Key: the short name in
 // lower case (section names match in any case).
 using LayoutScores = std::map<std::string, LayoutScoreTable>;
+
+// The key of `shortName` in LayoutScores: the name in lower case.
+std::string LayoutScoreKey(std::string_view shortName);
 
 // The table of `shortName`, created with the initial rows when there is none.
 HighScoreTable& LayoutScoreTableFor(LayoutScores& scores, const std::string& shortName);

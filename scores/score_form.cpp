@@ -245,7 +245,11 @@ void TScoreForm::InpNameChange(const QString& text) {
 }
 
 void TScoreForm::OKbtnClick() {
+    const bool named = entryMode_;
     hide();
+    if (named) {
+        Q_EMIT nameConfirmed();
+    }
 }
 
 void TScoreForm::keyPressEvent(QKeyEvent* event) {

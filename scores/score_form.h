@@ -69,6 +69,11 @@ public:
     QLabel* LPrompt = nullptr;
     QLineEdit* InpName = nullptr;
 
+Q_SIGNALS:
+    // OK (or Enter, Return) ended the taking of a name for a new entry: the
+    // table holds the name the player confirmed.
+    void nameConfirmed();
+
 protected:
     // Enter and Return press OK from anywhere in the window, the name field
     // included (a plain QWidget has no default-button handling of its own).

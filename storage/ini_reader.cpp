@@ -28,18 +28,6 @@ std::string lowered(std::string_view text) {
     return result;
 }
 
-bool equalNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -104,15 +92,31 @@ std::optional<int32_t> ParseIniNumber(std::string_view value) {
     return static_cast<int32_t>(signedValue);
 }
 
-std::optional<std::string> IniSectionName(std::string_view line) {
+std::optional<std::string> IniSectionNameAsWritten(std::string_view line) {
     line = trimmed(line);
     if (line.empty() || line[0] != '[') {
         return std::nullopt;
     }
     const auto close = line.find(']');
-    return lowered(trimmed(
+    return std::string(trimmed(
         line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
 }
+
+std::optional<std::string> IniSectionName(std::string_view line) {
+    auto name = IniSectionNameAsWritten(line);
+    return name ? std::optional<std::string>(lowered(*name)) : std::nullopt;
+}
+
+namespace {
+
+std::string indexKey(std::string_view section, std::string_view key) {
+    std::string result = lowered(section);
+    result += '\n';
+    result += lowered(key);
+    return result;
+}
+
+} // namespace
 
 IniFile IniFile::Parse(std::string_view text) {
     IniFile ini;
@@ -120,7 +124,8 @@ IniFile IniFile::Parse(std::string_view text) {
         text.remove_prefix(3);
     }
     bool inSection = false;
-    std::string section;
+    std::string section;        // lower case
+    std::string sectionWritten; // as written
     while (!text.empty()) {
         // CR LF, LF and a lone CR each end a line; the empty line between
         // the CR and the LF of a pair is skipped like any empty line.
@@ -130,10 +135,11 @@ IniFile IniFile::Parse(std::string_view text) {
         if (line.empty() || line[0] == ';') {
             continue;
         }
-        if (auto name = IniSectionName(line)) {
-            section = std::move(*name);
+        if (auto name = IniSectionNameAsWritten(line)) {
+            sectionWritten = std::move(*name);
+            section = lowered(sectionWritten);
             inSection = true;
-            ini.sections_.push_back(section);
+            ini.opened_.insert(section);
             continue;
         }
         const auto equals = line.find('=');
@@ -145,29 +151,21 @@ IniFile IniFile::Parse(std::string_view text) {
             // Cut first, then trim again, as a fixed-size result buffer would.
             value = trimmed(value.substr(0, kIniMaxValueChars));
         }
-        ini.entries_.push_back(
-            {section, lowered(trimmed(line.substr(0, equals))), std::string(value)});
+        ini.values_.try_emplace(indexKey(section, trimmed(line.substr(0, equals))), value);
+        if (ini.withKey_.insert(section).second) {
+            ini.sections_.push_back(sectionWritten);
+        }
     }
     return ini;
 }
 
 std::vector<std::string> IniFile::sections() const {
-    std::vector<std::string> names;
-    for (const Entry& e : entries_) {
-        if (std::find(names.begin(), names.end(), e.section) == names.end()) {
-            names.push_back(e.section);
-        }
-    }
-    return names;
+    return sections_;
 }
 
 std::optional<std::string> IniFile::find(std::string_view section, std::string_view key) const {
-    for (const Entry& entry : entries_) {
-        if (equalNoCase(entry.section, section) && equalNoCase(entry.key, key)) {
-            return entry.value;
-        }
-    }
-    return std::nullopt;
+    const auto it = values_.find(indexKey(section, key));
+    return it == values_.end() ? std::nullopt : std::optional<std::string>(it->second);
 }
 
 std::string IniFile::getString(std::string_view section, std::string_view key,
@@ -186,12 +184,7 @@ int32_t IniFile::getNumber(std::string_view section, std::string_view key,
 }
 
 bool IniFile::hasSection(std::string_view section) const {
-    for (const std::string& name : sections_) {
-        if (equalNoCase(name, section)) {
-            return true;
-        }
-    }
-    return false;
+    return opened_.count(lowered(section)) != 0;
 }
 
 bool IniFile::getBool(std::string_view section, std::string_view key, bool defaultValue) const {

@@ -14,14 +14,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace kelmar {
 
 constexpr std::size_t kIniMaxValueChars = 2047;
-// The game's own file is well under 1 KiB; a larger file is not ours, and
-// only its first part is looked at.
-constexpr std::size_t kIniMaxFileBytes = 1 << 20;
+// The game's own file is well under 1 KiB and grows by about 300 bytes per
+// layout with best times; a larger file is read whole, a file above this
+// size is not ours and is refused whole (never read in part).
+constexpr std::size_t kIniMaxFileBytes = std::size_t{16} << 20;
 
 // Number rule of the settings file: a value of more than two characters that
 // starts with "0x" or "0X" is hexadecimal after those two characters; a
@@ -35,6 +38,8 @@ std::optional<int32_t> ParseIniNumber(std::string_view value);
 // nullopt for any other line.
 std::optional<std::string> IniSectionName(std::string_view line);
 
+// Parsing and every lookup take time linear in the text and the key: the
+// lines are indexed once.
 class IniFile {
 public:
     static IniFile Parse(std::string_view text);
@@ -46,20 +51,23 @@ public:
     int32_t getNumber(std::string_view section, std::string_view key, int32_t defaultValue) const;
     // A number with the default 1 or 0; every number but 0 is true.
     bool getBool(std::string_view section, std::string_view key, bool defaultValue) const;
-    // The names of the sections that hold at least one key, in lower case,
-    // each once, in the order of their first key.
+    // The names of the sections that hold at least one key, each once (as
+    // the first line that opens it writes it, blanks around it dropped), in
+    // the order of their first key.
     std::vector<std::string> sections() const;
     // True when a line "[section]" opens it, even with no key in it.
     bool hasSection(std::string_view section) const;
 
 private:
-    struct Entry {
-        std::string section; // lower case
-        std::string key;     // lower case
-        std::string value;
-    };
-    std::vector<Entry> entries_;
-    std::vector<std::string> sections_; // lower case, in file order
+    // Key: lower-case section, '\n', lower-case key; the first line wins.
+    std::unordered_map<std::string, std::string> values_;
+    std::unordered_set<std::string> opened_;  // lower case, every section opened
+    std::unordered_set<std::string> withKey_; // lower case, sections in sections_
+    std::vector<std::string> sections_;       // as written, in the order of their first key
 };
+
+// The name of the section a line "[name]" opens, as written there (blanks
+// around the line and the name dropped); nullopt for any other line.
+std::optional<std::string> IniSectionNameAsWritten(std::string_view line);
 
 } // namespace kelmar

@@ -9,7 +9,15 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <system_error>
+#include <unicode/uchar.h>
+#include <unicode/unorm2.h>
+#include <unicode/uspoof.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
+#include <unordered_map>
 
 namespace kelmar {
 
@@ -31,16 +39,67 @@ std::string skipped(const std::string& file, int line, const std::string& rule) 
            ". Die Datei wird übergangen.";
 }
 
-// The first layout of `others` that has the short or the German name of
-// `layout`, or null.
-const Layout* clashWith(const Layout& layout, const std::vector<const Layout*>& others) {
-    for (const Layout* other : others) {
-        if (lowered(other->ShortName) == lowered(layout.ShortName) ||
-            lowered(other->Name) == lowered(layout.Name)) {
+// The layouts read so far, by what a new one must not share with them.
+class LayoutIndex {
+public:
+    // Layouts are referred to by index: the vectors may grow.
+    void add(const std::vector<Layout>& list, std::size_t index) {
+        const Layout& layout = list[index];
+        const Entry entry{&list, index};
+        shortNames_.try_emplace(lowered(layout.ShortName), entry);
+        names_.try_emplace(LayoutNameKey(layout.Name), entry);
+        positions_.try_emplace(positionsKey(layout), entry);
+    }
+    // The first layout with the short or the German name of `layout`.
+    const Layout* sameName(const Layout& layout) const {
+        if (const Layout* other = find(shortNames_, lowered(layout.ShortName))) {
             return other;
         }
+        return find(names_, LayoutNameKey(layout.Name));
     }
-    return nullptr;
+    const Layout* samePositions(const Layout& layout) const {
+        return find(positions_, positionsKey(layout));
+    }
+
+private:
+    struct Entry {
+        const std::vector<Layout>* list;
+        std::size_t index;
+    };
+    using Map = std::unordered_map<std::string, Entry>;
+
+    static const Layout* find(const Map& map, const std::string& key) {
+        const auto it = map.find(key);
+        return it == map.end() ? nullptr : &(*it->second.list)[it->second.index];
+    }
+    static std::string positionsKey(const Layout& layout) {
+        std::string key;
+        for (const LayoutPosition& p : layout.Positions) {
+            key += std::to_string(p.X) + ',' + std::to_string(p.Y) + ',' + std::to_string(p.Layer) +
+                   ';';
+        }
+        return key;
+    }
+
+    Map shortNames_;
+    Map names_;
+    Map positions_;
+};
+
+// Decodes the UTF-8 `text`; nullopt when it is not valid UTF-8.
+std::optional<std::vector<UChar32>> codePoints(std::string_view text) {
+    std::vector<UChar32> result;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    for (int32_t at = 0; at < length;) {
+        UChar32 c = 0;
+        U8_NEXT(bytes, at, length, c);
+        if (c < 0) {
+            return std::nullopt;
+        }
+        result.push_back(c);
+    }
+    return result;
 }
 
 std::vector<std::filesystem::path> textFiles(const std::string& folder) {
@@ -75,6 +134,10 @@ PlayerLayouts ReadPlayerLayouts(const std::string& folder, const std::vector<Lay
     if (folder.empty()) {
         return result;
     }
+    LayoutIndex index;
+    for (std::size_t i = 0; i < known.size(); ++i) {
+        index.add(known, i);
+    }
     for (const std::filesystem::path& path : textFiles(folder)) {
         const std::string file = path.filename().string();
         const std::string shortName = path.stem().string();
@@ -100,16 +163,24 @@ PlayerLayouts ReadPlayerLayouts(const std::string& folder, const std::vector<Lay
             result.messages.push_back(skipped(file, parsed.error.Line, parsed.error.Message));
             continue;
         }
-        std::vector<const Layout*> others;
-        for (const Layout& l : known) {
-            others.push_back(&l);
+        if (!LayoutNamePrintable(parsed.layout->Name)) {
+            result.messages.push_back(
+                skipped(file, 0,
+                        "Der Name darf nur druckbare Zeichen enthalten, keine Steuer-, "
+                        "Richtungs- oder unsichtbaren Zeichen"));
+            continue;
         }
-        for (const Layout& l : result.layouts) {
-            others.push_back(&l);
+        if (const Layout* other = index.sameName(*parsed.layout)) {
+            result.messages.push_back(
+                skipped(file, 0,
+                        "Name oder Kurzname gibt es schon oder sieht gleich aus (Aufstellung „" +
+                            other->Name + "“)"));
+            continue;
         }
-        if (const Layout* other = clashWith(*parsed.layout, others)) {
+        if (const Layout* other = index.samePositions(*parsed.layout)) {
             result.messages.push_back(skipped(
-                file, 0, "Name oder Kurzname gibt es schon (Aufstellung „" + other->Name + "“)"));
+                file, 0,
+                "Die Aufstellung hat dieselben Plätze wie die Aufstellung „" + other->Name + "“"));
             continue;
         }
         if (!LayoutHasWinnableDeal(*parsed.layout)) {
@@ -118,8 +189,81 @@ PlayerLayouts ReadPlayerLayouts(const std::string& folder, const std::vector<Lay
             continue;
         }
         result.layouts.push_back(std::move(*parsed.layout));
+        index.add(result.layouts, result.layouts.size() - 1);
     }
     return result;
+}
+
+bool LayoutNamePrintable(std::string_view name) {
+    const auto characters = codePoints(name);
+    if (!characters) {
+        return false;
+    }
+    return std::all_of(characters->begin(), characters->end(), [](UChar32 c) {
+        const auto type = static_cast<UCharCategory>(u_charType(c));
+        return u_isprint(c) && type != U_LINE_SEPARATOR && type != U_PARAGRAPH_SEPARATOR;
+    });
+}
+
+std::string LayoutNameKey(std::string_view name) {
+    // Opened once; a checker only read from may be shared between threads.
+    static USpoofChecker* const spoof = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        USpoofChecker* checker = uspoof_open(&status);
+        return U_SUCCESS(status) ? checker : nullptr;
+    }();
+    UErrorCode status = U_ZERO_ERROR;
+    const UNormalizer2* fold = unorm2_getNFKCCasefoldInstance(&status);
+    std::u16string text;
+    for (const UChar32 c : codePoints(name).value_or(std::vector<UChar32>{})) {
+        UChar units[2];
+        int32_t length = 0;
+        U16_APPEND_UNSAFE(units, length, c);
+        text.append(units, units + length);
+    }
+    // Each step into a buffer large enough for the longest expansions of a
+    // 40-byte name.
+    const auto step = [&status](const std::u16string& in, auto call) {
+        std::u16string out(in.size() * 20 + 16, u'\0');
+        const int32_t length = call(in, out);
+        out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
+        return out;
+    };
+    const std::u16string folded = step(text, [&](const std::u16string& in, std::u16string& out) {
+        return unorm2_normalize(fold, in.data(), static_cast<int32_t>(in.size()), out.data(),
+                                static_cast<int32_t>(out.size()), &status);
+    });
+    if (spoof == nullptr || U_FAILURE(status)) {
+        return lowered(std::string(name));
+    }
+    const std::u16string skeleton =
+        step(folded, [&](const std::u16string& in, std::u16string& out) {
+            return uspoof_getSkeleton(spoof, 0, in.data(), static_cast<int32_t>(in.size()),
+                                      out.data(), static_cast<int32_t>(out.size()), &status);
+        });
+    std::string key(skeleton.size() * 3, '\0');
+    int32_t length = 0;
+    u_strToUTF8(key.data(), static_cast<int32_t>(key.size()), &length, skeleton.data(),
+                static_cast<int32_t>(skeleton.size()), &status);
+    if (U_FAILURE(status)) {
+        return lowered(std::string(name));
+    }
+    key.resize(static_cast<std::size_t>(length));
+    return key;
+}
+
+std::string SkippedLayoutsText(const std::vector<std::string>& messages) {
+    std::string text;
+    const std::size_t named = std::min(messages.size(), kSkippedLayoutsNamed);
+    for (std::size_t i = 0; i < named; ++i) {
+        text += (i == 0 ? "" : "\n\n") + messages[i];
+    }
+    if (messages.size() > named) {
+        const std::size_t more = messages.size() - named;
+        text += "\n\n… und " + std::to_string(more) +
+                (more == 1 ? " weitere Datei wird" : " weitere Dateien werden") + " übergangen.";
+    }
+    return text;
 }
 
 } // namespace kelmar

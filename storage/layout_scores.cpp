@@ -10,6 +10,14 @@ constexpr std::string_view kSectionPrefix = "highscores ";
 
 } // namespace
 
+std::optional<std::string> LayoutOfScoreSection(std::string_view sectionName) {
+    if (sectionName.size() <= kSectionPrefix.size() ||
+        LayoutScoreKey(sectionName.substr(0, kSectionPrefix.size())) != kSectionPrefix) {
+        return std::nullopt;
+    }
+    return std::string(sectionName.substr(kSectionPrefix.size()));
+}
+
 std::string LayoutScoreSection(const std::string& shortName) {
     return "Highscores " + shortName;
 }
@@ -17,12 +25,11 @@ std::string LayoutScoreSection(const std::string& shortName) {
 LayoutScores ReadLayoutScores(const IniFile& ini) {
     LayoutScores scores;
     for (const std::string& section : ini.sections()) {
-        if (section.size() <= kSectionPrefix.size() ||
-            section.compare(0, kSectionPrefix.size(), kSectionPrefix) != 0) {
+        const auto name = LayoutOfScoreSection(section);
+        if (!name) {
             continue;
         }
-        const std::string name = section.substr(kSectionPrefix.size());
-        HighScoreTable& table = LayoutScoreTableFor(scores, name);
+        HighScoreTable& table = LayoutScoreTableFor(scores, *name);
         for (int row = 1; row <= kScoreRows; ++row) {
             const std::string value =
                 ini.getString(section, std::to_string(row), kMissingScoreValue);

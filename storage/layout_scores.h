@@ -7,23 +7,30 @@
 //   ... rows 2 to 10
 //
 // A section is written only once its layout has a table (a best time was
-// entered, or the file had one). Sections of layouts this run does not know
-// (a player's file that was removed) are kept as they are.
+// entered, or the file had one). A table the run adds no time to, and every
+// section of a layout this run does not know (a player's file that was
+// removed), is carried over line for line as the file holds it.
 #pragma once
 
 #include "scores/score_book.h"
 #include "storage/ini_reader.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace kelmar {
 
 // The section name of a layout's table, "Highscores NAME".
 std::string LayoutScoreSection(const std::string& shortName);
 
-// Every [Highscores NAME] section of `ini` (NAME not empty); each row is read
-// as in [Highscores], over the initial rows, so a damaged row or section
-// touches nothing else.
+// The NAME of a section name "Highscores NAME" (any letter case; NAME not
+// empty, as written), else nullopt.
+std::optional<std::string> LayoutOfScoreSection(std::string_view sectionName);
+
+// Every [Highscores NAME] section of `ini` (NAME not empty, kept as the file
+// writes it); each row is read as in [Highscores], over the initial rows, so
+// a damaged row or section touches nothing else.
 LayoutScores ReadLayoutScores(const IniFile& ini);
 
 // The sections, each after an empty line, CR LF line ends.

@@ -16,6 +16,8 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace kelmar {
@@ -168,6 +170,7 @@ struct SettingsFileText {
     int error = 0;      // errno of a failed read; ENOENT: there is no file
     std::string reason; // German, when the best times cannot be used
     std::string text;
+    IniFile ini;
 };
 
 bool anyScoreRowReadable(const IniFile& ini) {
@@ -181,6 +184,8 @@ bool anyScoreRowReadable(const IniFile& ini) {
     return false;
 }
 
+constexpr std::string_view kUnreadableScores = "Die Bestzeiten darin sind nicht lesbar";
+
 SettingsFileText readSettingsFile(const std::string& path) {
     FileBytes file = ReadRegularFile(path, kIniMaxFileBytes + 1);
     SettingsFileText result;
@@ -189,60 +194,92 @@ SettingsFileText readSettingsFile(const std::string& path) {
         result.reason = GermanErrorText(file.error);
         return result;
     }
-    const bool cut = file.bytes.size() > kIniMaxFileBytes;
-    file.bytes.resize(std::min(file.bytes.size(), kIniMaxFileBytes));
+    // Read in part, the rest of the file would be lost at the next write.
+    if (file.bytes.size() > kIniMaxFileBytes) {
+        result.reason = std::string(kUnreadableScores) + ": Die Datei ist größer als " +
+                        std::to_string(kIniMaxFileBytes >> 20) + " MiB";
+        return result;
+    }
     result.text = textOfFileBytes(file.bytes);
-    // Rows that cannot be read, or that may lie past the part we read, would
-    // be replaced by this run's table at close.
-    const IniFile ini = IniFile::Parse(result.text);
-    if (ini.hasSection(kScoresSection) ? !anyScoreRowReadable(ini) : cut) {
-        result.reason = "Die Bestzeiten darin sind nicht lesbar";
+    result.ini = IniFile::Parse(result.text);
+    // Rows that cannot be read would be replaced by this run's table at close.
+    if (result.ini.hasSection(kScoresSection) && !anyScoreRowReadable(result.ini)) {
+        result.reason = kUnreadableScores;
     }
     return result;
 }
 
-// The sections of `fileText` that `ownText` does not write, each after one
-// empty line, their lines as they were (ends written as CR LF, empty lines
-// at a section's end dropped). So a file that a later version of the game
-// wrote keeps what this version does not know of.
-std::string foreignSections(std::string_view fileText, std::string_view ownText) {
-    std::vector<std::string> own;
-    for (std::string_view rest = ownText; !rest.empty();) {
-        const auto end = rest.find_first_of("\r\n");
-        if (auto name = IniSectionName(rest.substr(0, end))) {
-            own.push_back(std::move(*name));
-        }
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    }
-    std::string result;
-    std::string section; // the lines of the foreign section being copied
-    bool copying = false;
-    const auto finishSection = [&] {
-        while (section.size() >= 4 && section.compare(section.size() - 4, 4, "\r\n\r\n") == 0) {
-            section.resize(section.size() - 2);
-        }
-        if (!section.empty()) {
-            result += kLineEnd;
-            result += section;
-        }
-        section.clear();
-    };
-    while (!fileText.empty()) {
-        auto end = fileText.find_first_of("\r\n");
-        const std::string_view line = fileText.substr(0, end);
-        if (end != std::string_view::npos && fileText.substr(end, 2) == "\r\n") {
+// One section of the file: its name (nullopt for the lines before the first
+// section) and its lines as they were, each ended with CR LF, empty lines
+// at its end dropped.
+struct FileSection {
+    std::optional<std::string> name; // as written
+    std::string lines;
+};
+
+std::vector<FileSection> sectionsOf(std::string_view text) {
+    std::vector<FileSection> sections(1);
+    while (!text.empty()) {
+        auto end = text.find_first_of("\r\n");
+        const std::string_view line = text.substr(0, end);
+        if (end != std::string_view::npos && text.substr(end, 2) == "\r\n") {
             ++end;
         }
-        fileText = end == std::string_view::npos ? std::string_view() : fileText.substr(end + 1);
-        if (const auto name = IniSectionName(line)) {
-            finishSection();
-            copying = std::find(own.begin(), own.end(), *name) == own.end();
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (auto name = IniSectionNameAsWritten(line)) {
+            sections.push_back({std::move(name), {}});
         }
-        if (copying) {
-            addLine(section, line);
+        addLine(sections.back().lines, line);
+    }
+    for (FileSection& section : sections) {
+        std::string& lines = section.lines;
+        while (lines.size() >= 4 && lines.compare(lines.size() - 4, 4, "\r\n\r\n") == 0) {
+            lines.resize(lines.size() - 2);
         }
     }
-    finishSection();
+    return sections;
+}
+
+bool ownSection(const std::string& name) {
+    const std::string lower = LayoutScoreKey(name);
+    return lower == LayoutScoreKey(kOptionsSection) || lower == LayoutScoreKey(kScoresSection);
+}
+
+// The rows of a layout's table under the section line `header`.
+std::string tableText(std::string_view header, const HighScoreTable& table) {
+    std::string text;
+    addLine(text, header);
+    for (int row = 1; row <= kScoreRows; ++row) {
+        addOption(text, std::to_string(row),
+                  EncodeHighScore(table.Rows[static_cast<std::size_t>(row)]));
+    }
+    return text;
+}
+
+// The file's sections after the game's own two, each after one empty line:
+// the first section of every table in `rewritten` with that table's rows
+// (its section line as the file writes it), every other section (a later
+// version's, the player's notes, tables this run added nothing to, a
+// repeated section) line for line as it was. The file's own [Kelmar] and
+// [Highscores] sections are written by the game and dropped here; so are
+// the lines before the first section.
+std::string otherSections(const std::vector<FileSection>& sections, const LayoutScores& rewritten) {
+    std::string result;
+    std::unordered_set<std::string> done;
+    for (const FileSection& section : sections) {
+        if (!section.name || ownSection(*section.name) || section.lines.empty()) {
+            continue;
+        }
+        result += kLineEnd;
+        const auto layout = LayoutOfScoreSection(*section.name);
+        const auto table = layout ? rewritten.find(LayoutScoreKey(*layout)) : rewritten.end();
+        if (table != rewritten.end() && done.insert(table->first).second) {
+            const std::string_view lines = section.lines;
+            result += tableText(lines.substr(0, lines.find(kLineEnd)), table->second.Table);
+        } else {
+            result += section.lines;
+        }
+    }
     return result;
 }
 
@@ -305,51 +342,83 @@ bool addedThisRun(const HighScoreTable& table) {
 // the other layouts. `written` holds, per table (key: empty for the
 // pyramid, else the layout's key), the rows this run wrote before; returns
 // the same for this write.
-WrittenScoreRows mergeAndWrite(const GameSettings& settings, const HighScoreTable& current,
-                               const HighScoreTable& atStart, const LayoutScores& currentLayouts,
-                               const LayoutScores& atStartLayouts, const std::string& path,
-                               const WrittenScoreRows& written) {
-    const FileLock lock(WriteTargetOf(path) + ".lock", kLockTimeout, writeAction(path));
+struct WriteOutcome {
+    WrittenScoreRows written;
+    std::string warning; // German, when the lock could not be had
+};
+
+// Takes the lock of the settings file at `path` (beside the file a link
+// points to). Without it the file is written all the same, as a write that
+// waited too long would be, and the warning says so.
+std::string lockSettings(FileLock& lock, const std::string& path) {
+    const std::string lockPath = WriteTargetOf(path) + ".lock";
+    const int error = lock.acquire(lockPath, kLockTimeout);
+    if (error == 0) {
+        return {};
+    }
+    return "Kann Einstellungen " + QuotedFileName(path) +
+           " nicht gesperrt schreiben: " + LockFailureText(lockPath, error) +
+           ".\nDie Einstellungen und Bestzeiten werden ohne Sperre geschrieben; ein anderes "
+           "Kelmar-Fenster, das zugleich schreibt, kann Bestzeiten überschreiben.";
+}
+
+WriteOutcome mergeAndWrite(const GameSettings& settings, const HighScoreTable& current,
+                           const HighScoreTable& atStart, const LayoutScores& currentLayouts,
+                           const LayoutScores& atStartLayouts, const std::string& path,
+                           const WrittenScoreRows& written) {
+    FileLock lock;
+    WriteOutcome outcome{{}, lockSettings(lock, path)};
     const SettingsFileText file = readSettingsFile(path);
     if (!file.reason.empty() && file.error != ENOENT) {
         throw IoError("Kann Einstellungen " + QuotedFileName(path) +
                       " nicht lesen: " + file.reason + ".");
     }
-    const auto writtenOf = [&written](const std::string& key) {
-        const auto it = written.find(key);
-        return it != written.end() ? it->second : std::vector<WrittenScoreRow>{};
-    };
-    HighScoreTable merged = file.error == ENOENT ? current : atStart;
-    LayoutScores mergedLayouts = file.error == ENOENT ? currentLayouts : LayoutScores{};
-    WrittenScoreRows result;
-    if (file.error == 0) {
-        const IniFile ini = IniFile::Parse(file.text);
-        GameSettings ignored;
-        applySettings(ignored, merged, ini);
-        result[""] = mergeTable(merged, current, writtenOf(""));
-        mergedLayouts = ReadLayoutScores(ini);
-        for (const auto& [key, entry] : currentLayouts) {
-            if (!addedThisRun(entry.Table)) {
-                continue;
-            }
-            if (mergedLayouts.find(key) == mergedLayouts.end()) {
-                const auto start = atStartLayouts.find(key);
-                mergedLayouts[key] = start != atStartLayouts.end()
-                                         ? start->second
-                                         : LayoutScoreTable{entry.ShortName, {}};
-            }
-            mergedLayouts[key].ShortName = entry.ShortName;
-            result[key] = mergeTable(mergedLayouts[key].Table, entry.Table, writtenOf(key));
-        }
-    } else {
+    WrittenScoreRows& result = outcome.written;
+    if (file.error == ENOENT) {
+        HighScoreTable merged = current;
+        LayoutScores mergedLayouts = currentLayouts;
         result[""] = mergeTable(merged, {}, {});
         for (auto& [key, entry] : mergedLayouts) {
             result[key] = mergeTable(entry.Table, {}, {});
         }
+        writeSettingsText(path, SettingsText(settings, merged, mergedLayouts));
+        return outcome;
     }
-    const std::string own = SettingsText(settings, merged, mergedLayouts);
-    writeSettingsText(path, own + foreignSections(file.text, own));
-    return result;
+    const auto writtenOf = [&written](const std::string& key) {
+        const auto it = written.find(key);
+        return it != written.end() ? it->second : std::vector<WrittenScoreRow>{};
+    };
+    HighScoreTable merged = atStart;
+    GameSettings ignored;
+    applySettings(ignored, merged, file.ini);
+    result[""] = mergeTable(merged, current, writtenOf(""));
+    // Only the tables this run added to are rewritten; the rest of the file
+    // is carried over as it is.
+    const LayoutScores inFile = ReadLayoutScores(file.ini);
+    LayoutScores rewritten;
+    for (const auto& [key, entry] : currentLayouts) {
+        if (!addedThisRun(entry.Table)) {
+            continue;
+        }
+        const auto fileTable = inFile.find(key);
+        const auto start = atStartLayouts.find(key);
+        LayoutScoreTable& table = rewritten[key];
+        table = fileTable != inFile.end()       ? fileTable->second
+                : start != atStartLayouts.end() ? start->second
+                                                : LayoutScoreTable{entry.ShortName, {}};
+        table.ShortName = entry.ShortName;
+        result[key] = mergeTable(table.Table, entry.Table, writtenOf(key));
+    }
+    const std::vector<FileSection> sections = sectionsOf(file.text);
+    LayoutScores added = rewritten; // tables without a section in the file yet
+    for (const FileSection& section : sections) {
+        if (const auto layout = section.name ? LayoutOfScoreSection(*section.name) : std::nullopt) {
+            added.erase(LayoutScoreKey(*layout));
+        }
+    }
+    writeSettingsText(path,
+                      SettingsText(settings, merged, added) + otherSections(sections, rewritten));
+    return outcome;
 }
 
 } // namespace
@@ -370,16 +439,17 @@ SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
     if (!file.reason.empty()) {
         return {true, readWarning(path, file.reason)};
     }
-    const IniFile ini = IniFile::Parse(file.text);
-    applySettings(settings, table, ini);
-    applyLayoutScores(layouts, ini);
+    applySettings(settings, table, file.ini);
+    applyLayoutScores(layouts, file.ini);
     return {};
 }
 
-void MergeAndWriteSettings(const GameSettings& settings, const HighScoreTable& current,
-                           const HighScoreTable& atStart, const std::string& path,
-                           const LayoutScores& currentLayouts, const LayoutScores& atStartLayouts) {
-    mergeAndWrite(settings, current, atStart, currentLayouts, atStartLayouts, path, {});
+std::string MergeAndWriteSettings(const GameSettings& settings, const HighScoreTable& current,
+                                  const HighScoreTable& atStart, const std::string& path,
+                                  const LayoutScores& currentLayouts,
+                                  const LayoutScores& atStartLayouts) {
+    return mergeAndWrite(settings, current, atStart, currentLayouts, atStartLayouts, path, {})
+        .warning;
 }
 
 std::string SettingsSession::Read(GameSettings& settings, HighScoreTable& table,
@@ -394,12 +464,19 @@ std::string SettingsSession::Read(GameSettings& settings, HighScoreTable& table,
     return result.warning;
 }
 
-void SettingsSession::Write(const GameSettings& settings, const HighScoreTable& table,
-                            const LayoutScores& layouts) {
-    if (!unreadable_) {
-        written_ =
-            mergeAndWrite(settings, table, atStart_, layouts, layoutsAtStart_, path_, written_);
+std::string SettingsSession::Write(const GameSettings& settings, const HighScoreTable& table,
+                                   const LayoutScores& layouts) {
+    if (unreadable_) {
+        return {};
     }
+    WriteOutcome outcome =
+        mergeAndWrite(settings, table, atStart_, layouts, layoutsAtStart_, path_, written_);
+    written_ = std::move(outcome.written);
+    if (outcome.warning.empty() || lockWarned_) {
+        return {};
+    }
+    lockWarned_ = true;
+    return outcome.warning;
 }
 
 namespace {

@@ -60,11 +60,12 @@ struct SettingsReadResult {
 // Zoom line, or one that holds no zoom level, gives 100; a missing Layout
 // line gives the pyramid; a missing Difficulty line, or one that holds no
 // difficulty, gives any. `layouts`, when given, receives the tables of the
-// other layouts. UTF-16 with a byte order mark is read as the text it is. A
-// file that cannot be read leaves everything as it is and says so; so does a
-// file whose best times cannot be used: a [Highscores] section without one
-// readable row, or a file larger than kIniMaxFileBytes whose first part has
-// no such section. Never blocks: a pipe under the name counts as unreadable.
+// other layouts. UTF-16 with a byte order mark is read as the text it is.
+// The file is read whole, in time linear in its size. A file that cannot be
+// read leaves everything as it is and says so; so does a file whose best
+// times cannot be used: a [Highscores] section without one readable row, or
+// a file larger than kIniMaxFileBytes. Never blocks: a pipe under the name
+// counts as unreadable.
 SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
                                 const std::string& path = kSettingsFileName,
                                 LayoutScores* layouts = nullptr);
@@ -90,17 +91,22 @@ void WriteSettings(const GameSettings& settings, const HighScoreTable& table,
 // merge and the rewrite happen under an exclusive lock on `path` + ".lock"
 // (beside the file a link points to), so copies closing at the same moment
 // take turns and keep every row each added; a copy waits at most 3 s for
-// the lock. Sections of the file that these lines do not write are carried
-// over as they are. `atStart` is the table as this run read it, taken for
-// rows the file no longer supplies; a missing file gives `current`
-// unchanged. Throws IoError when the file exists but cannot be read now or
-// its best times cannot be used (it is then left alone), when the lock is
-// not had in time, or when the file cannot be written.
-void MergeAndWriteSettings(const GameSettings& settings, const HighScoreTable& current,
-                           const HighScoreTable& atStart,
-                           const std::string& path = kSettingsFileName,
-                           const LayoutScores& currentLayouts = {},
-                           const LayoutScores& atStartLayouts = {});
+// the lock. The lock file is never reached through a link, and must be a
+// regular file; when the lock cannot be had (or not in time) the file is
+// written without it and the German warning returned names the lock file;
+// else the result is empty. Only the tables this run added a time to are
+// rewritten (under their section line as the file writes it); every other
+// section the file holds, a repeated one included, is carried over line
+// for line, and a new table comes right after [Highscores]. `atStart` is
+// the table as this run read it, taken for rows the file no longer
+// supplies; a missing file gives `current` unchanged. Throws IoError when
+// the file exists but cannot be read now or its best times cannot be used
+// (it is then left alone), or when the file cannot be written.
+std::string MergeAndWriteSettings(const GameSettings& settings, const HighScoreTable& current,
+                                  const HighScoreTable& atStart,
+                                  const std::string& path = kSettingsFileName,
+                                  const LayoutScores& currentLayouts = {},
+                                  const LayoutScores& atStartLayouts = {});
 
 // A best time of this run as it was last written: its record in the file,
 // and the time and date that identify it in the run's table.
@@ -125,13 +131,15 @@ public:
                      LayoutScores* layouts = nullptr);
     // MergeAndWriteSettings, or nothing after a failed read. A row this run
     // wrote before is replaced in the file (under the name it has now), not
-    // entered twice.
-    void Write(const GameSettings& settings, const HighScoreTable& table,
-               const LayoutScores& layouts = {});
+    // entered twice. Returns the lock warning the first time one comes up
+    // in the run, else an empty text.
+    std::string Write(const GameSettings& settings, const HighScoreTable& table,
+                      const LayoutScores& layouts = {});
 
 private:
     std::string path_;
     bool unreadable_ = false;
+    bool lockWarned_ = false;
     HighScoreTable atStart_;
     LayoutScores layoutsAtStart_;
     WrittenScoreRows written_;

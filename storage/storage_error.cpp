@@ -33,6 +33,8 @@ std::string GermanErrorText(int errorNumber) {
         return "Datei wird gerade benutzt";
     case ELOOP:
         return "Zu viele symbolische Verknüpfungen";
+    case EEXIST:
+        return "Der Name ist schon vergeben";
     case EFBIG:
         return "Datei zu groß";
     case kNotRegularFile:

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -256,12 +257,15 @@ TEST_F(GameFlow, DISABLED_ChildWinsAndIsKilledBeforeTheClose) {
     form->setScoreForm(&scores);
     startPlaying();
     playToWin(1000);
+    // The name typed for it was written only at the close.
+    scores.InpName->setText(QStringLiteral("Anna"));
+    QTest::keyClick(scores.InpName, Qt::Key_Return);
     ::kill(::getpid(), SIGKILL);
 }
 
-// The best time was written only at the close: a crash or a power cut
-// after the win lost it.
-TEST(CrashSafety, ABestTimeIsOnDiskAsSoonAsItIsEntered) {
+// The best time, then the name typed for it, was written only at the close:
+// a crash or a power cut after the win lost it.
+TEST(CrashSafety, ABestTimeAndItsNameAreOnDiskAsSoonAsTheyAreEntered) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     QProcess child;
@@ -281,6 +285,7 @@ TEST(CrashSafety, ABestTimeIsOnDiskAsSoonAsItIsEntered) {
         ReadSettings(settings, table, folder.filePath(QStringLiteral("Kelmar.ini")).toStdString());
     EXPECT_FALSE(read.unreadable);
     EXPECT_EQ(table.Rows[1].Time, 72 * 1000);
+    EXPECT_EQ(table.Rows[1].Name, "Anna");
     EXPECT_EQ(table.Rows[2].Time, 3 * 60000);
 }
 

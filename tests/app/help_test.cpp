@@ -54,7 +54,7 @@ TEST(HelpPageShape, CountsOnlyElementsThatNest) {
     }
 }
 
-TEST(HelpPageShape, LimitsSizeNestingAndTheSumOfTables) {
+TEST(HelpPageShape, LimitsSizeNestingTheSumOfTablesAndLengths) {
     QFile ours(QStringLiteral(KELMAR_TEST_GAME_DIR "/Kelmar.htm"));
     ASSERT_TRUE(ours.open(QIODevice::ReadOnly));
     const struct {
@@ -72,6 +72,26 @@ TEST(HelpPageShape, LimitsSizeNestingAndTheSumOfTables) {
         {"many tables 8 deep", Repeated(NestedTables(8).constData(), 400), false},
         {"a flat page at the size limit", QByteArray(kMaxHelpPageBytes, 'x'), true},
         {"one byte more", QByteArray(kMaxHelpPageBytes + 1, 'x'), false},
+        // Each of these froze the window in Qt's layout for good.
+        {"cell padding", "<table cellpadding=\"2000000000\"><tr><td>x</td></tr></table>", false},
+        {"cell spacing", "<TABLE CellSpacing=30000000><tr><td>x", false},
+        {"padding in a style", "<p style='padding:2000000000px'>x</p>", false},
+        {"margin in a style sheet", "<style>p { margin-left: 5000pt }</style><p>x", false},
+        {"a hidden number", "<td width=\"&#50;000000000\">x", false},
+        {"a width in inches", "<img src=a.png width=50in>", false},
+        {"a span", "<td colspan=2000000000>x", false},
+        {"a font of 500 pixels", "<p style=\"font-size: 500px\">x", false},
+        // Past about 2^23 pixels of height Qt's layout never ends.
+        {"words in a column one pixel wide",
+         "<table><tr><td width=1>" + Repeated("a ", 400000) + "</td></tr></table>", false},
+        {"short paragraphs far apart",
+         "<style>p { margin-bottom: 30px }</style>" + Repeated("<p>a", 250000), false},
+        {"a page of prose at the size limit", Repeated("Wort ", kMaxHelpPageBytes / 5), true},
+        {"a font of 2000 percent", "<style>h1 { font: bold 2000% serif }</style><h1>x", false},
+        {"sizes a page may give",
+         "<table width=\"100%\" border=1 cellpadding=4><tr><td "
+         "style=\"font-size:36pt; color:#2000ff; margin:-20px\">x",
+         true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(HelpPageFits(c.html), c.fits) << c.name;
@@ -105,6 +125,12 @@ TEST_F(HelpWindow, LoadsOnlyBoundedRegularFilesInsideTheGameFolder) {
     large.close();
     ASSERT_TRUE(QDir().mkdir(QStringLiteral("sub")));
     ASSERT_TRUE(QFile::copy(QStringLiteral("bild.png"), QStringLiteral("sub/bild.png")));
+    for (const auto& [name, css] : {std::pair{"klein.css", "p { padding: 4px }"},
+                                    std::pair{"weit.css", "p { padding: 2000000000px }"}}) {
+        QFile sheet(QString::fromLatin1(name));
+        ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+        sheet.write(css);
+    }
 
     writePage("<p>Seite</p><img src=\"/dev/zero\"><img src=\"pipe.png\">"
               "<link rel=stylesheet href=\"/etc/passwd\"><img src=\"bild.png\">");
@@ -127,6 +153,8 @@ TEST_F(HelpWindow, LoadsOnlyBoundedRegularFilesInsideTheGameFolder) {
         {QTextDocument::StyleSheetResource, "/etc/passwd", false},
         {QTextDocument::StyleSheetResource, "link.css", false},
         {QTextDocument::StyleSheetResource, "gross.css", false},
+        {QTextDocument::StyleSheetResource, "klein.css", true},
+        {QTextDocument::StyleSheetResource, "weit.css", false},
         {QTextDocument::StyleSheetResource, "http://example.invalid/a.css", false},
         {QTextDocument::HtmlResource, "Kelmar.htm", true},
     };

@@ -300,6 +300,9 @@ protected:
         services.openHelp = [](const QUrl&) { return true; };
         services.msSinceMidnightUtc = [] { return 4711u; };
         quiet = std::make_unique<TMainForm>(services);
+        // The second window in the folder says once that it keeps no game.
+        ASSERT_EQ(sink.messages.size(), 1u);
+        sink.messages.clear();
         Inside(*form).view().setHighScoreSink([this](int32_t ms) { bestTimes[0].push_back(ms); });
         Inside(*quiet).view().setHighScoreSink([this](int32_t ms) { bestTimes[1].push_back(ms); });
         script.setUp(*form);

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace kelmar::testing {
@@ -269,7 +270,7 @@ TEST_F(ResumeWindow, ACopyThatCannotBeWrittenIsTriedAgainAndReportedAtTheClose) 
 }
 
 // The first copy holds the lock for as long as it runs; a second one in the
-// same folder deals a new game and leaves the copy to the first.
+// same folder deals a new game, leaves the copy to the first and says so.
 TEST_F(ResumeWindow, ASecondCopyInTheSameFolderDoesNotTakeTheGameOver) {
     createWindow();
     startPlaying();
@@ -302,12 +303,51 @@ TEST_F(ResumeWindow, ASecondCopyInTheSameFolderDoesNotTakeTheGameOver) {
     second->close();
     second.reset();
     EXPECT_EQ(bytesOf(kKept), kept);
-    EXPECT_TRUE(secondSink.messages.empty());
+    // It says so, at the start and at the close.
+    ASSERT_EQ(secondSink.messages.size(), 2u);
+    EXPECT_TRUE(secondSink.messages[0].text.contains(QStringLiteral("anderes Kelmar-Fenster")));
+    EXPECT_TRUE(secondSink.messages[1].text.startsWith(
+        QStringLiteral("Dieses Spiel wird nicht aufbewahrt")));
 
     startPlaying();
     play(1);
     form->close();
     EXPECT_EQ(keptGame().history.Length, 3);
+}
+
+// A lock file that cannot be used dealt a fresh game and dropped the game of
+// the run, both without a word.
+TEST_F(ResumeWindow, ALockFileThatCannotBeUsedIsNamedAtStartAndAtClose) {
+    const QString lock = QString::fromLatin1(kResumeLockFileName);
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"a folder", [&] { ASSERT_TRUE(QDir().mkdir(lock)); }},
+        {"a dangling link", [&] { ASSERT_TRUE(QFile::link(QStringLiteral("fehlt"), lock)); }},
+    };
+    for (const auto& [name, make] : cases) {
+        createWindow();
+        startPlaying();
+        play(2);
+        form->close();
+        form.reset();
+        ASSERT_TRUE(QFile::remove(lock)) << name;
+        make();
+        createWindow();
+        EXPECT_EQ(game().history.Length, 0) << name << ": a new deal";
+        ASSERT_EQ(sink.messages.size(), 1u) << name;
+        EXPECT_FALSE(sink.messages[0].error);
+        EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("„.Fortsetzung.klmr.lock“")))
+            << name << ": " << sink.messages[0].text.toStdString();
+        startPlaying();
+        play(1);
+        form->close();
+        ASSERT_EQ(sink.messages.size(), 2u) << name;
+        EXPECT_TRUE(sink.messages[1].text.contains(QStringLiteral("nicht aufbewahrt"))) << name;
+        EXPECT_FALSE(QFile::exists(QStringLiteral("fehlt"))) << name;
+        form.reset();
+        sink.messages.clear();
+        QFile::remove(lock);
+        QDir().rmdir(lock);
+    }
 }
 
 } // namespace

@@ -528,11 +528,44 @@ TEST_F(SettingsFile, AFileWithoutReadableBestTimesIsReportedAndNeverReplaced) {
         EXPECT_THROW(MergeAndWriteSettings(read, rows, HighScoreTable(), path()), IoError) << name;
         EXPECT_EQ(ReadText(path()), bytes) << name;
     }
-    // The same padding after the rows is no reason to refuse the file.
+    // The same padding after the rows: read in part, the rest would be lost.
     WriteText(path(), kDefaultFile + ("\r\n[Notizen]\r\n" + padding));
     SettingsSession late(path());
-    EXPECT_EQ(late.Read(settings, table), "");
-    EXPECT_EQ(table.Rows[1].Time, 3 * 60000);
+    EXPECT_NE(late.Read(settings, table).find("größer als 16 MiB"), std::string::npos);
+}
+
+// A file over 1 MiB lost everything past its first MiB at the first close,
+// the first close padded every table to ten rows, a table the run knew was
+// written back with its section name in lower case and a repeated section
+// was dropped. Only what the run adds to is rewritten now; the rest of the
+// file comes back line for line, however large.
+TEST_F(SettingsFile, TablesTheRunAddsNothingToComeBackAsTheyWereWhateverTheSize) {
+    std::string notes = "\r\n[Notizen]\r\n";
+    while (notes.size() < (std::size_t{11} << 20) / 10) {
+        notes += "Zeile=" + std::string(90, 'n') + "\r\n";
+    }
+    const std::string ring = "\r\n[Highscores RING]\r\n1=04416E6E61005F00008EAE\r\n";
+    const std::string repeated = "\r\n[Highscores Ring]\r\n2=04416E6E61005F00008EAE\r\n";
+    const std::string feld = "\r\n[ highscores Feld ]\r\n3=04416E6E61005F00008EAE\r\n";
+    const std::string file = kDefaultFile + notes + ring + repeated + feld;
+    WriteText(path(), file);
+    SettingsSession session(path());
+    LayoutScores layouts;
+    ASSERT_EQ(session.Read(settings, table, &layouts), "");
+    ASSERT_NE(FindLayoutScoreTable(layouts, "ring"), nullptr) << "read past the first MiB";
+    EXPECT_EQ(FindLayoutScoreTable(layouts, "ring")->Rows[1].Name, "Anna");
+    EXPECT_EQ(session.Write(settings, table, layouts), "");
+    EXPECT_EQ(ReadText(path()), file);
+
+    RecordHighScore(LayoutScoreTableFor(layouts, "Feld"), "Neu", 1000, 45000.5);
+    RecordHighScore(LayoutScoreTableFor(layouts, "Turm"), "Neu", 2000, 45000.5);
+    session.Write(settings, table, layouts);
+    const std::string text = ReadText(path());
+    const std::string turm = kDefaultFile + std::string("\r\n[Highscores Turm]\r\n");
+    EXPECT_EQ(text.substr(0, turm.size()), turm) << "a new table follows [Highscores]";
+    EXPECT_NE(text.find(notes + ring + repeated + "\r\n[ highscores Feld ]\r\n1=034E6575"),
+              std::string::npos)
+        << "the table added to is rewritten under its own section line, in its place";
 }
 
 // Sections the game does not write (a later version's, the player's notes)
