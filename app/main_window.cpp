@@ -29,9 +29,6 @@ uint32_t systemMsSinceMidnightUtc() {
     return static_cast<uint32_t>(QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay());
 }
 
-const QColor kWhite(255, 255, 255);
-const QColor kVersionBlue(160, 180, 192);
-
 } // namespace
 
 TMainForm::TMainForm(MainFormServices services, QWidget* parent)
@@ -74,13 +71,7 @@ void TMainForm::FormCreate() {
     guarded(*services_.messages, this, [this] {
         game_.clock.CurrentTick = services_.ticks->now();
         InitializeGame();
-        view_->ShowLogoScreen();
-        view_->WriteLogoLine(kWhite, continuing_
-                                         ? QStringLiteral("Start mit Mausklick – das letzte "
-                                                          "Spiel geht weiter")
-                                         : QStringLiteral("Start mit Mausklick"));
-        view_->WriteLogoLine(kWhite, QString());
-        view_->WriteLogoLine(kVersionBlue, QStringLiteral("Kelmar SR1 (12.12.2000)"));
+        view_->ShowStartScreen(continuing_);
     });
 }
 

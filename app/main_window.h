@@ -5,10 +5,8 @@
 // workers, the dialogs and the score window.
 #pragma once
 
-#include "app/deal_number_dialog.h"
-#include "app/help.h"
-#include "app/layout_dialog.h"
-#include "app/stuck_dialog.h"
+#include "app/main_form_services.h"
+#include "app/window_geometry.h"
 #include "core/solvability.h"
 #include "play/play_controller.h"
 
@@ -45,51 +43,6 @@ class TField;
 class TickSource;
 class TScoreForm;
 class TStatusBar;
-
-// What the window needs from the outside world; every pointer must outlive
-// the window. Production passes the real counter, message boxes and dialogs;
-// tests pass fakes.
-struct MainFormServices {
-    TickSource* ticks = nullptr;
-    MessageSink* messages = nullptr;
-    FileRequester* files = nullptr;
-    HelpOpener openHelp;
-    // Milliseconds since midnight UTC for seeding the deal generator; empty
-    // means the system clock.
-    std::function<uint32_t()> msSinceMidnightUtc;
-    // The solver of the solvability check, called on a worker thread; empty
-    // means SolvePosition.
-    SolveFunction solve;
-    // The dialog after a game got stuck; empty means none ("Schließen").
-    StuckChoiceAsker askStuck;
-    // The folder of the player's layout files; unset means
-    // PlayerLayoutFolder(), empty means none.
-    std::optional<std::string> layoutFolder;
-    // The layout chooser; empty means the dialog (AskLayout).
-    LayoutAsker askLayout;
-    // The dialog of "Spiel Nummer ..."; empty means the real one.
-    DealNumberAsker askDealNumber;
-    // Today's local date as year, month, day for the game of the day; empty
-    // means the system clock.
-    std::function<std::array<int, 3>()> today;
-};
-
-// The client area around the board at every size: the tool bar above, the
-// status bar below and the sunken frame's line on every side, in pixels;
-// so 642 x 530 around the board at 100 %.
-struct ClientFrame {
-    int toolBarHeight = 29;
-    int statusHeight = 19;
-    int bevel = 1;
-    constexpr int width() const { return 2 * bevel; }
-    constexpr int height() const { return toolBarHeight + statusHeight + 2 * bevel; }
-};
-inline constexpr ClientFrame kClientFrame{};
-
-// Whether a window going from the states `before` to `now` returns to the
-// chosen level's size: it was maximised or full screen and is now neither
-// (nor minimised).
-bool ReturnsToChosenSize(Qt::WindowStates before, Qt::WindowStates now);
 
 class TMainForm final : public QMainWindow {
     Q_OBJECT

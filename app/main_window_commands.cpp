@@ -25,8 +25,6 @@
 namespace kelmar {
 
 namespace {
-const QColor kWhite(255, 255, 255);
-
 // The quick-load and quick-save name, the dialogs' preset.
 QString savedName(const PlayController& play) {
     return QString::fromStdString(play.saveFileName());
@@ -73,25 +71,7 @@ void TMainForm::apply(const Effects& effects) {
         setWindowTitle(QStringLiteral("Kelmar – ") +
                        QString::fromStdString(play_.boardLayoutName()));
     }
-    switch (effects.screen) {
-    case Screen::Keep:
-        break;
-    case Screen::Board:
-        view_->ResumeFromLogo();
-        break;
-    case Screen::Pause:
-        view_->ShowLogoScreen();
-        view_->WriteLogoLine(kWhite, QStringLiteral("weiter mit Mausklick"));
-        view_->WriteLogoLine(kWhite, QStringLiteral("PAUSE-MODUS"));
-        break;
-    case Screen::About:
-        view_->ShowLogoScreen();
-        view_->WriteLogoLine(kWhite, QStringLiteral("Entwickelt mit C++ und Qt 6"));
-        view_->WriteLogoLine(kWhite, QString());
-        view_->WriteLogoLine(kWhite, QStringLiteral("Hilfe: Kelmar.htm (F1)"));
-        view_->WriteLogoLine(kWhite, QStringLiteral("Kelmar SR1 (2000)"));
-        break;
-    }
+    view_->ShowScreen(effects.screen);
     if (effects.pressed > 0) {
         view_->HighlightTile(TileRect(game_.board, effects.pressed));
         view_->PresentBoard();
@@ -207,7 +187,7 @@ void TMainForm::MDayGameClick() {
 
 // After the handler that got the game stuck, its "VERLOREN!" already drawn.
 void TMainForm::offerWayOut() {
-    const StuckChoice choice = services_.askStuck ? services_.askStuck(this) : StuckChoice::Close;
+    const StuckChoice choice = services_.askStuck ? services_.askStuck(this) : AskStuckChoice(this);
     switch (choice) {
     case StuckChoice::BackToSolvable:
         MBackToSolvableClick();

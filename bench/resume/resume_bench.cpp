@@ -121,6 +121,7 @@ void BM_WindowMoveAndUndo(benchmark::State& state) {
         SteadyTickSource ticks;
         SilentSink messages;
         MainFormServices services;
+        services.askStuck = [](QWidget*) { return StuckChoice::Close; };
         services.ticks = &ticks;
         services.messages = &messages;
         services.msSinceMidnightUtc = [] { return 4711u; };

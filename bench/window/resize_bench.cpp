@@ -100,6 +100,7 @@ public:
         services_.ticks = &ticks_;
         services_.messages = &messages_;
         services_.files = &files_;
+        services_.askStuck = [](QWidget*) { return StuckChoice::Close; };
         form_ = std::make_unique<TMainForm>(services_);
     }
     ~BenchWindow() {

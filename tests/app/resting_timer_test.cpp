@@ -49,6 +49,7 @@ public:
     // decides when they happen.
     void createWindowWithRunningTimer() {
         MainFormServices services;
+        services.askStuck = [](QWidget*) { return StuckChoice::Close; };
         services.ticks = &ticks;
         services.messages = &sink;
         services.files = &slowDialog;
@@ -294,6 +295,7 @@ protected:
         ticks.set(script.startTick);
         createWindow(); // the reference, `form`
         MainFormServices services;
+        services.askStuck = [](QWidget*) { return StuckChoice::Close; };
         services.ticks = &ticks;
         services.messages = &sink;
         services.files = &files;

@@ -282,6 +282,7 @@ TEST_F(ResumeWindow, ASecondCopyInTheSameFolderDoesNotTakeTheGameOver) {
 
     RecordingSink secondSink;
     MainFormServices services;
+    services.askStuck = [](QWidget*) { return StuckChoice::Close; };
     services.ticks = &ticks;
     services.messages = &secondSink;
     services.files = &files;
