@@ -2,6 +2,7 @@
 
 #include "core/deal.h"
 #include "core/layout.h"
+#include "core/numbered_deal.h"
 #include "core/tick_source.h"
 #include "render/board_surface.h"
 #include "render/display_image.h"
@@ -40,8 +41,17 @@ std::unique_ptr<Bitmap> copyOf(const std::unique_ptr<Bitmap>& bitmap) {
 } // namespace
 
 QString LayoutChoiceText(const LayoutChoice& choice) {
-    return choice.name +
-           QStringLiteral("\n%1 Ebenen · Bestzeit %2").arg(choice.layers).arg(choice.bestTime);
+    const QString grade = choice.typicalGrade.isEmpty()
+                              ? QString()
+                              : QStringLiteral(" · meist %1").arg(choice.typicalGrade);
+    return choice.name + QStringLiteral("\n%1 Ebenen%2\nBestzeit %3")
+                             .arg(choice.layers)
+                             .arg(grade, choice.bestTime);
+}
+
+QString TypicalGradeWord(const Layout& layout) {
+    const std::string_view word = GradeWord(TypicalGrade(layout));
+    return QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()));
 }
 
 QImage LayoutPreview(const Layout& layout, const Graphics& graphics, int width) {
@@ -95,7 +105,7 @@ std::optional<int> AskLayout(QWidget* owner, const std::vector<LayoutChoice>& ch
         list->addItem(
             new QListWidgetItem(QIcon(QPixmap::fromImage(c.picture)), LayoutChoiceText(c)));
     }
-    list->setGridSize(QSize(iconWidth + 24, iconWidth * 3 / 4 + 56));
+    list->setGridSize(QSize(iconWidth + 24, iconWidth * 3 / 4 + 74));
     list->setCurrentRow(current);
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -109,7 +119,7 @@ std::optional<int> AskLayout(QWidget* owner, const std::vector<LayoutChoice>& ch
     const int columns = 4;
     const int rows = (static_cast<int>(choices.size()) + columns - 1) / columns;
     dialog.resize(columns * (iconWidth + 24) + 40,
-                  std::min(3, std::max(rows, 1)) * (iconWidth * 3 / 4 + 56) + 80);
+                  std::min(3, std::max(rows, 1)) * (iconWidth * 3 / 4 + 74) + 80);
     if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) {
         return std::nullopt;
     }

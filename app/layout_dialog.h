@@ -1,6 +1,6 @@
 // The layout chooser ("Aufstellung"): every layout as a small picture of
 // its full board drawn by the game's renderer, with its name, its number of
-// layers and the player's best time on it.
+// layers, the grade of its typical deal and the player's best time on it.
 #pragma once
 
 #include <QImage>
@@ -20,10 +20,11 @@ struct Layout;
 
 // One entry of the chooser.
 struct LayoutChoice {
-    QString name;     // the German name
-    int layers = 0;   // the highest layer
-    QString bestTime; // "m:ss" of row 1 of its table, "–" without a table
-    QImage picture;   // the whole board, shrunk
+    QString name;         // the German name
+    int layers = 0;       // the highest layer
+    QString bestTime;     // "mm:ss" of the player's fastest row, "–" without one
+    QImage picture;       // the whole board, shrunk
+    QString typicalGrade; // "leicht", "mittel" or "schwer" (TypicalGradeWord)
 };
 
 // How the main window asks: the index of the chosen entry, or nullopt when
@@ -31,8 +32,12 @@ struct LayoutChoice {
 using LayoutAsker = std::function<std::optional<int>(
     QWidget* owner, const std::vector<LayoutChoice>& choices, int current)>;
 
-// The text under an entry's picture: name, layers and best time.
+// The text under an entry's picture: name, layers, typical grade and best
+// time.
 QString LayoutChoiceText(const LayoutChoice& choice);
+
+// The grade word of the layout's typical deal (TypicalGrade).
+QString TypicalGradeWord(const Layout& layout);
 
 // The full board of a deal on `layout` (a fixed seed, so faces show),
 // drawn with the pictures of `graphics` at its zoom level and shrunk to

@@ -54,7 +54,8 @@ public:
 
     // The score window, created after this one; EnterHighScore and the best
     // times command reach it from then on. A best time it enters is written
-    // to the settings file at once (and again at close, with its name).
+    // to the settings file at once, its name when confirmed, both again at
+    // close.
     void setScoreForm(TScoreForm* form);
 
     // The game's flow: the game, its layouts, best times and settings.

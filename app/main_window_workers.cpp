@@ -75,7 +75,7 @@ void TMainForm::chooseLayoutCommand() {
             choices.push_back(
                 {QString::fromStdString(l.Name), l.LayerCount(),
                  best >= 0 ? QString::fromStdString(FormatScoreTime(best)) : QStringLiteral("–"),
-                 LayoutPreview(l, view_->graphics(), kPreviewWidth)});
+                 LayoutPreview(l, view_->graphics(), kPreviewWidth), TypicalGradeWord(l)});
         }
         const int current = play_.currentLayoutIndex();
         const std::optional<int> chosen = services_.askLayout

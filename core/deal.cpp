@@ -69,13 +69,6 @@ void EnsureGeometry(Game& game) {
     }
 }
 
-// True when slot s would be free with the tiles of `filled` on the board.
-bool FreeAmong(const BoardGeometry& g, int32_t s, const SlotMask& filled) {
-    const auto si = static_cast<size_t>(s);
-    return !g.Covers[si].intersects(filled) &&
-           (!g.LeftOfBand[si].intersects(filled) || !g.RightOfBand[si].intersects(filled));
-}
-
 // True when every position b rests on is filled.
 bool Rests(const BoardGeometry& g, int32_t b, const SlotMask& present, const SlotMask& all) {
     SlotMask support = g.Supports[static_cast<size_t>(b)];

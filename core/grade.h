@@ -45,9 +45,16 @@ struct GradeBands {
 // where the bands overlap.
 Grade GradeOf(int cleared, GradeBands bands);
 
-// The bands of a built-in layout by its short name, set from the census of
-// 10,000 numbered winnable deals per layout (bench/grade) so that each
-// grade holds about a third of them. An unknown name gets the pyramid's.
+// One scale for every layout, so that a grade means the same wherever it is
+// dealt: the thirds of the measures of the numbers 1..2,000 of all built-in
+// layouts together, each layout weighing the same, with "Unlösbare Spiele
+// verhindern" on (`kelmar_grade_census measure 2000 0 all`). On a layout whose deals mostly lie in
+// one band the other grades are rare; a deal that cannot be given the grade asked for keeps the
+// grade it has.
+constexpr GradeBands kDifficultyBands{917, 804};
+
+// The bands a layout's deals are graded by: kDifficultyBands for every
+// layout (the short name is kept for callers that name their layout).
 GradeBands BandsForLayout(std::string_view shortName);
 
 // The difficulty stored as `code` (settings line Difficulty=): 1..3 as

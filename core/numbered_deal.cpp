@@ -1,6 +1,9 @@
 #include "core/numbered_deal.h"
 
+#include "core/builtin_layouts.h"
+
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <memory>
 
@@ -98,7 +101,7 @@ std::optional<uint32_t> ParseDealNumber(std::string_view text) {
 }
 
 NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted) {
-    return NewNumberedGame(game, number, wanted, BandsForLayout(game.layout->ShortName));
+    return NewNumberedGame(game, number, wanted, kDifficultyBands);
 }
 
 NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted, GradeBands bands) {
@@ -155,6 +158,37 @@ NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted, GradeBan
     result.fits = wanted == Grade::Any || result.grade == wanted;
     game.deal = DealIdentity{number, result.grade};
     return result;
+}
+
+Grade TypicalGrade(const Layout& layout) {
+    // Median measure of the numbers 1..2,000 per built-in layout
+    // (`kelmar_grade_census measure 2000 0 all`).
+    struct Entry {
+        std::string_view layout;
+        int median;
+    };
+    static constexpr Entry kMedians[] = {
+        {"Pyramide", 623}, {"Feld", 990},   {"Tuerme", 758}, {"Bruecke", 983},
+        {"Ring", 921},     {"Pfeil", 807},  {"Kreuz", 847},  {"Stege", 978},
+        {"Festung", 795},  {"Treppe", 761}, {"Falter", 859}, {"Wellen", 882},
+    };
+    const Layout* builtIn = FindLayout(BuiltInLayouts(), layout.ShortName);
+    if (builtIn != nullptr && builtIn->Positions == layout.Positions) {
+        for (const Entry& e : kMedians) {
+            if (e.layout == layout.ShortName) {
+                return GradeOf(e.median, kDifficultyBands);
+            }
+        }
+    }
+    auto game = std::make_unique<Game>();
+    game->layout = &layout;
+    game->settings.AvoidUnsolveableGames = true;
+    std::array<int, kTypicalGradeSamples> measures{};
+    for (uint32_t n = 1; n <= kTypicalGradeSamples; ++n) {
+        measures[n - 1] = NewNumberedGame(*game, n, Grade::Any).measure.cleared;
+    }
+    std::sort(measures.begin(), measures.end());
+    return GradeOf(measures[kTypicalGradeSamples / 2], kDifficultyBands);
 }
 
 std::string DealLabel(const DealIdentity& deal) {

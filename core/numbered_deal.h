@@ -53,8 +53,8 @@ struct NumberedDeal {
 };
 
 // NewGame on the deal numbered `number` (1..kMaxDealNumber; other values are
-// clamped into the range) on game.layout, graded with `bands` (default: the
-// layout's).
+// clamped into the range) on game.layout, graded with `bands` (default:
+// kDifficultyBands).
 //
 // Without a difficulty (Any) it is the deal NewGame makes from
 // DealSeed(number, 0): constructed and proven winnable when
@@ -67,6 +67,15 @@ struct NumberedDeal {
 // number's own constructed deal. Records number and grade in game.deal.
 NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted);
 NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted, GradeBands bands);
+
+// Numbers whose deals TypicalGrade measures on a layout without a census.
+constexpr uint32_t kTypicalGradeSamples = 5;
+
+// The grade of the median deal on `layout` (the numbers with "Unlösbare
+// Spiele verhindern" on and no difficulty): for the built-in layouts from
+// their census (bench/grade), for any other the median of the deals
+// numbered 1..kTypicalGradeSamples, measured (a few milliseconds each).
+Grade TypicalGrade(const Layout& layout);
 
 // The status bar's words for a deal (UTF-8): "Spiel 482913 · mittel", just
 // "Spiel 482913" when ungraded, and empty without a number (a loaded game).

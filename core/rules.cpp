@@ -82,7 +82,7 @@ void TakePair(Game& game, int32_t first, int32_t second) {
 
 void PrepareBoardGeometry(Game& game) {
     const Board& board = game.board;
-    BuildBoardGeometry(game.geometry, board, std::max(board.SlotCount, board.DealtCount));
+    BuildBoardGeometry(game.geometry, board, LayoutCount(board));
 }
 
 void AnalyzeBoard(Game& game) {
@@ -101,11 +101,8 @@ void AnalyzeBoard(Game& game) {
         if (!present.test(s)) {
             continue;
         }
-        const auto si = static_cast<size_t>(s);
-        const bool free =
-            !g.Covers[si].intersects(present) &&
-            (!g.LeftOfBand[si].intersects(present) || !g.RightOfBand[si].intersects(present));
-        board.Slots[si].Free = free;
+        const bool free = FreeAmong(g, s, present);
+        board.Slots[static_cast<size_t>(s)].Free = free;
         if (free) {
             play.FreeList[static_cast<size_t>(++play.FreeCount)] = s;
         }

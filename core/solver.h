@@ -40,11 +40,10 @@ struct SolverMove {
 constexpr int64_t kDealCheckNodeBudget = 1500;
 
 // Decides whether all present tiles of `board` (slots 1..SlotCount; slot 0
-// is ignored) can be taken. A tile is free when no present tile of a higher
-// layer lies less than 38 px away in X and in Y, and its band (same layer,
-// Y less than 38 px away) is empty on its left (X <= own X - 38) or on its
-// right (X >= own X + 38). Two tiles of kinds a and b can be taken together
-// when KindsMatch holds in either order (a player may click them in either
+// is ignored) can be taken. A tile is free by the game's free rule
+// (core/board_geometry.h): nothing of a higher layer on it, and its row
+// (which a gap of half a face ends) empty on its left or on its right. Two tiles of kinds a and b
+// can be taken together when KindsMatch holds in either order (a player may click them in either
 // order) with the board's MatchRange.
 //
 // Method. The tiles that can be taken together form classes (four of a
@@ -86,9 +85,9 @@ constexpr int64_t kDealCheckNodeBudget = 1500;
 // is Undecided; a larger budget never decides less, as the search runs the
 // same way until the smaller budget would have stopped it. On the census
 // positions (bench/solver: 3,000 random deals per layout, positions reached
-// by play) no call took more than about 11,500 nodes, under 0.2 s (12 to
-// 16 us a node), the most on random deals of the layout of long rows on
-// two layers (Weites Feld); positions built to be hard can take far more,
+// by play) no call took more than about 8,500 nodes, under 0.2 s (12 to
+// 16 us a node), the most on random deals of the pyramid; positions built
+// to be hard can take far more,
 // so only the budget or the caller's stop bounds a call.
 //
 // `stats`, when given, receives the effort. `solution`, when given, is

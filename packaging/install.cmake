@@ -1,7 +1,8 @@
 # Installation as a Linux desktop game and the Debian package.
 #   bin/kelmar                  launcher: prepares the per-user game folder, starts the game there
 #   libexec/kelmar/kelmar       the program
-#   share/kelmar/               pictures and help page (read-only, linked into the game folder)
+#   share/kelmar/               pictures and help page (read-only, linked into the game folder),
+#                               the other tile sets and felts in sets/ and felts/
 #   share/applications/, share/icons/hicolor/, share/metainfo/
 include(GNUInstallDirs)
 
@@ -18,6 +19,9 @@ foreach(level 150 200 250 300)
                   ${KELMAR_GAME_DIR}/KLTFrame${level}.bmp ${KELMAR_GAME_DIR}/KLMRLogo${level}.jpg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/kelmar)
 endforeach()
+# The other tile sets and felts, every level of each (sets/NAME, felts/NAME).
+install(DIRECTORY ${KELMAR_GAME_DIR}/sets ${KELMAR_GAME_DIR}/felts
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/kelmar)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/kelmar.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/kelmar.metainfo.xml

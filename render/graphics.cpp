@@ -4,6 +4,7 @@
 #include "render/display_image.h"
 #include "render/graphics_error.h"
 #include "render/logo_screen.h"
+#include "render/looks.h"
 #include "render/picture_file.h"
 #include "render/renderer.h"
 #include "render/scaled_pictures.h"
@@ -108,18 +109,38 @@ QString PicturePath(const Graphics& graphics, const QString& name) {
     return QDir(graphics.PictureFolder).filePath(name);
 }
 
+QString LookFolder(const Graphics& graphics, const QString& name) {
+    QString folder;
+    if (name == TileSheetFileName() || name == TileFrameFileName()) {
+        folder = graphics.TileSetFolder;
+    } else if (name == BackgroundFileName()) {
+        folder = graphics.BackgroundFolder;
+    }
+    if (folder.isEmpty() || QDir::isAbsolutePath(folder) || graphics.PictureFolder.isEmpty()) {
+        return folder.isEmpty() ? graphics.PictureFolder : folder;
+    }
+    return QDir(graphics.PictureFolder).filePath(folder);
+}
+
 LevelPicturePath FindLevelPicture(const Graphics& graphics, const QString& name) {
+    const QString folder = LookFolder(graphics, name);
+    const auto inFolder = [&folder](const QString& file) {
+        return folder.isEmpty() ? file : QDir(folder).filePath(file);
+    };
+    // A set or felt of its own may hold any of the levels; the game folder
+    // always holds the 100 % file, and only a missing one there is an error.
+    const bool anyLevel = folder != graphics.PictureFolder;
     for (int level : SourceLevelOrder(graphics.ScalePercent)) {
-        if (level == kDefaultZoom) {
+        if (level == kDefaultZoom && !anyLevel) {
             break; // the 100 % file: below
         }
-        const QString path = PicturePath(
-            graphics, QString::fromStdString(ZoomedFileName(name.toStdString(), level)));
+        const QString path =
+            inFolder(QString::fromStdString(ZoomedFileName(name.toStdString(), level)));
         if (QFile::exists(path)) {
             return {path, level};
         }
     }
-    return {PicturePath(graphics, name), kDefaultZoom};
+    return {inFolder(name), kDefaultZoom};
 }
 
 namespace {
@@ -222,8 +243,10 @@ void LoadGraphics(Graphics& graphics, PixelFormatSetting format) {
     CreateBitmaps(graphics, format);
     // Each picture is read completely before it replaces the old one, so a
     // failing step leaves its bitmap and the later ones as they were.
-    Bitmap background = LoadLevelPicture(graphics, BackgroundFileName(), format, ColourKey::None,
-                                         PictureUse::Repeating);
+    Bitmap background = graphics.PlainBackground
+                            ? PlainBackgroundTile(*graphics.PlainBackground, format)
+                            : LoadLevelPicture(graphics, BackgroundFileName(), format,
+                                               ColourKey::None, PictureUse::Repeating);
     graphics.BackgroundWidth = background.width();
     graphics.BackgroundHeight = background.height();
     *graphics.BackgroundTile = std::move(background);

@@ -28,6 +28,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace kelmar {
 
@@ -81,6 +82,15 @@ struct Graphics {
 
     // Folder the picture files are read from; empty = the working directory.
     QString PictureFolder;
+
+    // The looks (looks.h): the folder of the tile set (KLTiles*.bmp and
+    // KLTFrame*.bmp) and of the background (KLBack*.bmp), each relative to
+    // PictureFolder unless absolute; empty = PictureFolder itself. With
+    // PlainBackground set, the background is that one colour and no
+    // background file is read.
+    QString TileSetFolder;
+    QString BackgroundFolder;
+    std::optional<QRgb> PlainBackground;
 
     // The scale of the bitmaps, kMinScale..kMaxScale percent; set before
     // LoadGraphics (RescaleGraphics changes it and reloads).
@@ -147,9 +157,13 @@ void LoadGraphics(Graphics& graphics, PixelFormatSetting format);
 Bitmap LoadLevelPicture(Graphics& graphics, const QString& name, PixelFormatSetting format,
                         ColourKey key = ColourKey::None, PictureUse use = PictureUse::Repeating);
 
-// The file of the picture `name` for ScalePercent and the level it was
-// drawn for: the first that exists of the level files from ScalePercent up,
-// then those below it, nearest first; the 100 % file when none does.
+// The file of the picture `name` (in the folder of its look, LookFolder) for
+// ScalePercent and the level it was drawn for: the first that exists of the
+// level files from ScalePercent up, then those below it, nearest first; the
+// 100 % file when none does. In the game folder the 100 % file ends the
+// search (it must exist); in a set or felt folder of its own
+// (TileSetFolder, BackgroundFolder) every level is looked for, so a folder
+// holding any one level serves every scale.
 struct LevelPicturePath {
     QString Path;
     int Percent;
@@ -194,5 +208,9 @@ QString TileSheetFileName();  // "KLTiles.bmp"
 QString TileFrameFileName();  // "KLTFrame.bmp"
 // `name` inside PictureFolder (just `name` when the folder is empty).
 QString PicturePath(const Graphics& graphics, const QString& name);
+// The folder a board picture is read from: TileSetFolder for the sheet and
+// the frame, BackgroundFolder for the background, PictureFolder for any
+// other name; a relative folder lies inside PictureFolder.
+QString LookFolder(const Graphics& graphics, const QString& name);
 
 } // namespace kelmar

@@ -2,12 +2,12 @@
 
 #include "core/deal.h"
 #include "core/layout_text.h"
+#include "storage/player_folder.h"
 #include "storage/regular_file.h"
 #include "storage/storage_error.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -27,10 +27,6 @@ std::string lowered(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
-}
-
-bool absolute(const char* path) {
-    return path != nullptr && path[0] == '/';
 }
 
 std::string skipped(const std::string& file, int line, const std::string& rule) {
@@ -118,15 +114,7 @@ std::vector<std::filesystem::path> textFiles(const std::string& folder) {
 } // namespace
 
 std::string PlayerLayoutFolder() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (absolute(data)) {
-        return std::string(data) + "/kelmar/layouts";
-    }
-    const char* home = std::getenv("HOME");
-    if (absolute(home)) {
-        return std::string(home) + "/.local/share/kelmar/layouts";
-    }
-    return {};
+    return PlayerDataFolder("layouts");
 }
 
 PlayerLayouts ReadPlayerLayouts(const std::string& folder, const std::vector<Layout>& known) {

@@ -84,9 +84,9 @@ std::string randomTemporaryName() {
     return name;
 }
 
-// What the files we write start with: a settings file and a saved game
-// ("KLMR", the saved-game magic word in file order).
-constexpr std::string_view kOurContentStarts[] = {"[Kelmar]\r\n", "KLMR"};
+// What the files we write start with: a settings file, a saved game
+// ("KLMR", the saved-game magic word in file order) and the records file.
+constexpr std::string_view kOurContentStarts[] = {"[Kelmar]\r\n", "KLMR", "Kelmar-Spiele "};
 
 bool startsAsOurContent(int folder, const char* name) {
     const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);

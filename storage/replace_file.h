@@ -72,8 +72,8 @@ bool IsTemporaryName(std::string_view name);
 // Removes from `folder` our temporary files that a killed write left
 // behind: regular files of this user with a temporary name, last modified
 // more than kStaleTemporarySeconds before `now`, whose content starts as a
-// settings file or a saved game does. Every other file stays, whatever its
-// name. Returns how many were removed; a folder that cannot be read removes
+// settings file, a saved game or the records file does. Every other file
+// stays, whatever its name. Returns how many were removed; a folder that cannot be read removes
 // nothing.
 int RemoveStaleTemporaries(const std::string& folder, std::time_t now);
 

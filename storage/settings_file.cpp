@@ -10,6 +10,7 @@
 #include "storage/options.h"
 #include "storage/regular_file.h"
 #include "storage/replace_file.h"
+#include "storage/settings_lock.h"
 #include "storage/storage_error.h"
 
 #include <algorithm>
@@ -129,7 +130,6 @@ void applyLayoutScores(LayoutScores* layouts, const IniFile& ini) {
 namespace {
 
 // A copy closing while another one writes waits this long at most.
-constexpr std::chrono::milliseconds kLockTimeout{3000};
 
 std::string readWarning(const std::string& path, const std::string& reason) {
     return "Kann Einstellungen " + QuotedFileName(path) + " nicht lesen: " + reason +
@@ -351,8 +351,8 @@ struct WriteOutcome {
 // points to). Without it the file is written all the same, as a write that
 // waited too long would be, and the warning says so.
 std::string lockSettings(FileLock& lock, const std::string& path) {
-    const std::string lockPath = WriteTargetOf(path) + ".lock";
-    const int error = lock.acquire(lockPath, kLockTimeout);
+    const std::string lockPath = SettingsLockPath(path);
+    const int error = lock.acquire(lockPath, kSettingsLockTimeout);
     if (error == 0) {
         return {};
     }

@@ -5,7 +5,8 @@
 // verhindern" on and no difficulty,
 // measures each, and prints the deciles of the measure with the bands that
 // split the deals into thirds, beside the share of each grade under the
-// bands the game uses.
+// bands the game uses. With "all" it ends with the one scale: the thirds of
+// every layout's measures together, and each layout's median grade.
 //
 // kelmar_grade_census check [COUNT [FIRST [LAYOUT]]]: deals COUNT numbers
 // per grade and lets a more careful player than the measure's play each
@@ -52,12 +53,13 @@ double ThreadCpuMs() {
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-void Measure(const Layout& layout, int count, uint32_t first) {
+// The measures of the numbers first+1 .. first+count, sorted.
+std::vector<int> Measure(const Layout& layout, int count, uint32_t first) {
     std::vector<int> cleared;
     std::array<int, 4> byGrade{};
     long long wins = 0;
     int anyWin = 0;
-    const GradeBands used = BandsForLayout(layout.ShortName);
+    const GradeBands used = kDifficultyBands;
     Game game;
     game.layout = &layout;
     game.settings.AvoidUnsolveableGames = true;
@@ -95,6 +97,34 @@ void Measure(const Layout& layout, int count, uint32_t first) {
         "bands in use: hard <= %d, easy >= %d: easy %.1f %%, medium %.1f %%, hard %.1f %%\n",
         used.hardMax, used.easyMin, 100.0 * byGrade[1] / count, 100.0 * byGrade[2] / count,
         100.0 * byGrade[3] / count);
+    return cleared;
+}
+
+// One scale for every layout: the thirds of all layouts' measures together,
+// each layout weighing the same, and each layout's median under them.
+void Scale(const std::vector<std::pair<std::string, std::vector<int>>>& all) {
+    std::vector<int> pooled;
+    for (const auto& [name, cleared] : all) {
+        pooled.insert(pooled.end(), cleared.begin(), cleared.end());
+    }
+    std::sort(pooled.begin(), pooled.end());
+    if (pooled.size() < 3) {
+        return;
+    }
+    const GradeBands bands{pooled[pooled.size() * 2 / 3], pooled[pooled.size() / 3 - 1]};
+    std::printf("one scale over all layouts: hard <= %d, easy >= %d\n", bands.hardMax,
+                bands.easyMin);
+    for (const auto& [name, cleared] : all) {
+        std::array<int, 4> byGrade{};
+        for (int c : cleared) {
+            ++byGrade[static_cast<size_t>(GradeOf(c, bands))];
+        }
+        const double n = static_cast<double>(cleared.size());
+        const int median = cleared[cleared.size() / 2];
+        std::printf("  %-9s median %d (%s): easy %.1f %%, medium %.1f %%, hard %.1f %%\n",
+                    name.c_str(), median, std::string(GradeWord(GradeOf(median, bands))).c_str(),
+                    100.0 * byGrade[1] / n, 100.0 * byGrade[2] / n, 100.0 * byGrade[3] / n);
+    }
 }
 
 // The careful player: true when it clears the board.
@@ -179,6 +209,7 @@ int main(int argc, char** argv) {
     const int count = argc > 2 ? std::atoi(argv[2]) : (what == "latency" ? 3000 : 10000);
     const auto first = static_cast<uint32_t>(argc > 3 ? std::atoll(argv[3]) : 0);
     const std::string layoutName = argc > 4 ? argv[4] : "Pyramide";
+    std::vector<std::pair<std::string, std::vector<int>>> measured;
     for (const Layout& layout : BuiltInLayouts()) {
         const bool all =
             layoutName == "all" || (layoutName == "others" && &layout != &BuiltInLayouts().front());
@@ -190,9 +221,12 @@ int main(int argc, char** argv) {
         } else if (what == "check") {
             Check(layout, count, first);
         } else {
-            Measure(layout, count, first);
+            measured.emplace_back(layout.ShortName, Measure(layout, count, first));
         }
         std::fflush(stdout);
+    }
+    if (layoutName == "all" && measured.size() > 1) {
+        Scale(measured);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "core/board.h"
 #include "core/deal.h"
 #include "core/rules.h"
+#include "core/solver/search.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -102,7 +103,38 @@ bool DealPosition(Kind kind, int index, Game& game, DealCheckReport* deal, const
     return true;
 }
 
-Report Run(Kind kind, int first, int count, int64_t nodeBudget, const Layout& layout) {
+namespace {
+
+Judged Judge(const Board& board, int index, int64_t nodeBudget, RowRule rule) {
+    SolverStats stats;
+    const double start = ThreadCpuMs();
+    const SolveResult r = solver::solveBoard(board, nodeBudget, &stats, nullptr, {}, {}, rule);
+    return {index, SeedOf(index), r, ThreadCpuMs() - start, stats.nodes, stats.learned};
+}
+
+std::string Line(const char* name, const std::vector<Judged>& judged) {
+    std::vector<double> ms;
+    int undecided = 0;
+    int unwinnable = 0;
+    for (const Judged& j : judged) {
+        ms.push_back(j.ms);
+        undecided += j.result == SolveResult::Undecided ? 1 : 0;
+        unwinnable += j.result == SolveResult::Unwinnable ? 1 : 0;
+    }
+    const double n = std::max<double>(1, static_cast<double>(judged.size()));
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "%-8s positions %5zu  decided %6.2f%%  unwinnable %5.2f%%  undecided %d  "
+                  "median %.3f ms  p99 %.2f ms  worst %.1f ms",
+                  name, judged.size(), 100.0 * (n - undecided) / n, 100.0 * unwinnable / n,
+                  undecided, Percentile(ms, 0.5), Percentile(ms, 0.99), Percentile(ms, 1.0));
+    return line;
+}
+
+} // namespace
+
+Report Run(Kind kind, int first, int count, int64_t nodeBudget, const Layout& layout,
+           bool compareRules) {
     Report report;
     report.kind = kind;
     Game game;
@@ -111,7 +143,6 @@ Report Run(Kind kind, int first, int count, int64_t nodeBudget, const Layout& la
     for (int index = first; kind == Kind::Played ? static_cast<int>(report.judged.size()) < count
                                                  : index < first + count;
          ++index) {
-        const uint32_t seed = SeedOf(index);
         DealCheckReport deal;
         const double dealStart = ThreadCpuMs();
         const bool dealt = DealPosition(kind, index, game, &deal, layout);
@@ -124,12 +155,11 @@ Report Run(Kind kind, int first, int count, int64_t nodeBudget, const Layout& la
             ++report.skipped;
             continue;
         }
-        SolverStats stats;
-        const double start = ThreadCpuMs();
-        const SolveResult r = SolvePosition(game.board, nodeBudget, &stats);
-        report.judged.push_back(
-            {index, seed, r, ThreadCpuMs() - start, stats.nodes, stats.learned});
-        if (kind == Kind::NewGame && r != SolveResult::Winnable) {
+        report.judged.push_back(Judge(game.board, index, nodeBudget, RowRule::GapEndsRow));
+        if (compareRules) {
+            report.wholeBand.push_back(Judge(game.board, index, nodeBudget, RowRule::WholeBand));
+        }
+        if (kind == Kind::NewGame && report.judged.back().result != SolveResult::Winnable) {
             ++report.notProvenWinnable;
         }
     }
@@ -137,16 +167,8 @@ Report Run(Kind kind, int first, int count, int64_t nodeBudget, const Layout& la
 }
 
 std::string Summary(const Report& r) {
-    const double n = std::max<double>(1, static_cast<double>(r.judged.size()));
+    std::string out = Line(Name(r.kind).c_str(), r.judged);
     char line[256];
-    std::snprintf(line, sizeof line,
-                  "%-8s positions %5zu  decided %6.2f%%  unwinnable %5.2f%%  undecided %d  "
-                  "median %.3f ms  p99 %.2f ms  worst %.1f ms",
-                  Name(r.kind).c_str(), r.judged.size(),
-                  100.0 * (n - r.count(SolveResult::Undecided)) / n,
-                  100.0 * r.count(SolveResult::Unwinnable) / n, r.count(SolveResult::Undecided),
-                  r.percentileMs(0.5), r.percentileMs(0.99), r.percentileMs(1.0));
-    std::string out = line;
     if (r.kind == Kind::Played) {
         std::snprintf(line, sizeof line, "  (%d seeds stuck before their k-th pair, skipped)",
                       r.skipped);
@@ -161,6 +183,9 @@ std::string Summary(const Report& r) {
             Percentile(r.newGameMs, 1.0), r.notProvenWinnable, r.attemptLimitReached,
             r.mostAttempts);
         out += line;
+    }
+    if (!r.wholeBand.empty()) {
+        out += "\n" + Line("band", r.wholeBand) + "  (a band is one row, same positions)";
     }
     return out;
 }

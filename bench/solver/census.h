@@ -36,6 +36,9 @@ struct Judged {
 struct Report {
     Kind kind = Kind::NewGame;
     std::vector<Judged> judged;
+    // With compareRules: the same positions judged under the row rule of
+    // earlier versions (a band is one row), right after each judgement.
+    std::vector<Judged> wholeBand;
     int skipped = 0;               // Played: seeds whose play got stuck
     std::vector<double> newGameMs; // NewGame: the time of NewGame itself
     int notProvenWinnable = 0;     // NewGame: handed-out deals not proven winnable
@@ -64,15 +67,16 @@ bool DealPosition(Kind kind, int index, Game& game, DealCheckReport* deal = null
                   const Layout& layout = PyramidLayout());
 
 // Judges `count` positions from seed index `first` on, with the given node
-// budget.
+// budget; with compareRules each also under the earlier row rule.
 Report Run(Kind kind, int first, int count, int64_t nodeBudget,
-           const Layout& layout = PyramidLayout());
+           const Layout& layout = PyramidLayout(), bool compareRules = false);
 
 std::string Name(Kind kind);
 
 // One line per census: decided share, proven-unwinnable share, median, p99,
 // worst; for Played also the skipped seeds, for NewGame a second line with
-// the times of NewGame itself (its deal checks included).
+// the times of NewGame itself (its deal checks included); with the earlier
+// rule's judgements a last line for them.
 std::string Summary(const Report& report);
 
 } // namespace kelmar::census

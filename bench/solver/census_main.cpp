@@ -4,7 +4,8 @@
 // nodes at p99 (which, unlike the times, do not depend on the machine's
 // load), then every undecided seed and the ten slowest positions. With
 // CENSUS_NODES set it also prints the nodes at several percentiles, with
-// CENSUS_ALL one line "all INDEX MS NODES" per position.
+// CENSUS_ALL one line "all INDEX MS NODES" per position, with CENSUS_COMPARE
+// each position also judged under the earlier row rule (a band is one row).
 #include "bench/solver/census.h"
 #include "core/builtin_layouts.h"
 
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("layout %s\n", layout->ShortName.c_str());
-    Report r = Run(kind, first, count, budget, *layout);
+    Report r = Run(kind, first, count, budget, *layout, std::getenv("CENSUS_COMPARE") != nullptr);
     std::printf("%s\n", Summary(r).c_str());
     long long nodes = 0;
     long long worstNodes = 0;

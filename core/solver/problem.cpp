@@ -3,33 +3,55 @@
 #include "core/board.h"
 
 #include <algorithm>
+#include <bit>
+#include <memory>
 
 namespace kelmar::solver {
 namespace {
 
-void buildGeometry(const Board& board, Problem& p) {
+// The layout's neighbour sets, kept per thread: the positions of one game,
+// and of every position reached in it, are the same, so they are built once
+// per layout and rule rather than once per call.
+const BoardGeometry& layoutGeometry(const Board& board, RowRule rule) {
+    thread_local std::array<std::unique_ptr<BoardGeometry>, 2> kept; // by rule
+    std::unique_ptr<BoardGeometry>& g = kept[rule == RowRule::GapEndsRow ? 0 : 1];
+    if (!g) {
+        g = std::make_unique<BoardGeometry>();
+    }
+    if (!BoardGeometryMatches(*g, board, rule)) {
+        BuildBoardGeometry(*g, board, LayoutCount(board), rule);
+    }
+    return *g;
+}
+
+void buildGeometry(const Board& board, Problem& p, RowRule rule) {
+    const BoardGeometry& g = layoutGeometry(board, rule);
+    std::array<int, kMaxTiles + 1> index{};
+    index.fill(-1);
     for (int i = 0; i < p.n; ++i) {
-        const TileSlot& s = board.Slots[p.slot[i]];
-        for (int j = 0; j < p.n; ++j) {
-            if (j == i) {
-                continue;
-            }
-            const TileSlot& t = board.Slots[p.slot[j]];
-            const int64_t dx = int64_t{t.X} - s.X;
-            const int64_t dy = int64_t{t.Y} - s.Y;
-            const bool nearY = dy > -kReach && dy < kReach;
-            if (t.Layer > s.Layer && nearY && dx > -kReach && dx < kReach) {
-                p.coveredBy[i].set(j);
-                p.covers[j].set(i);
-            }
-            if (t.Layer == s.Layer && nearY) {
-                if (dx <= -kReach) {
-                    p.leftOf[i].set(j);
-                } else if (dx >= kReach) {
-                    p.rightOf[i].set(j);
+        index[static_cast<size_t>(p.slot[i])] = i;
+    }
+    const auto toTiles = [&index](const SlotMask& mask, TileSet& into) {
+        for (size_t w = 0; w < mask.words.size(); ++w) {
+            for (uint64_t bits = mask.words[w]; bits != 0; bits &= bits - 1) {
+                const size_t slot = w * 64 + static_cast<size_t>(std::countr_zero(bits));
+                if (slot < index.size() && index[slot] >= 0) {
+                    into.set(index[slot]);
                 }
             }
-            if (KindsMatch(board, s.Kind, t.Kind) || KindsMatch(board, t.Kind, s.Kind)) {
+        }
+    };
+    for (int i = 0; i < p.n; ++i) {
+        const auto si = static_cast<size_t>(p.slot[i]);
+        toTiles(g.Covers[si], p.coveredBy[i]);
+        toTiles(g.LeftInRow[si], p.leftOf[i]);
+        toTiles(g.RightInRow[si], p.rightOf[i]);
+        forEachTile(p.coveredBy[i], [&](int j) { p.covers[j].set(i); });
+        const TileSlot& s = board.Slots[si];
+        for (int j = 0; j < p.n; ++j) {
+            const TileSlot& t = board.Slots[static_cast<size_t>(p.slot[j])];
+            if (j != i &&
+                (KindsMatch(board, s.Kind, t.Kind) || KindsMatch(board, t.Kind, s.Kind))) {
                 p.partners[i].set(j);
             }
         }
@@ -66,7 +88,7 @@ void buildClasses(Problem& p) {
 
 } // namespace
 
-void buildProblem(const Board& board, Problem& p) {
+void buildProblem(const Board& board, Problem& p, RowRule rule) {
     const int32_t last = std::clamp<int32_t>(board.SlotCount, 0, kMaxTiles);
     for (int32_t s = 1; s <= last; ++s) {
         if (board.Slots[s].Present) {
@@ -74,9 +96,12 @@ void buildProblem(const Board& board, Problem& p) {
             p.slot[p.n++] = s;
         }
     }
-    buildGeometry(board, p);
+    buildGeometry(board, p, rule);
+    // Rows need not be mutual (a band can hold the half-row tiles that join
+    // one tile's row and not another's), so i affects those whose row holds i.
     for (int i = 0; i < p.n; ++i) {
-        p.affects[i] = p.covers[i] | p.leftOf[i] | p.rightOf[i];
+        p.affects[i] = p.affects[i] | p.covers[i];
+        forEachTile(p.leftOf[i] | p.rightOf[i], [&](int j) { p.affects[j].set(i); });
     }
     buildClasses(p);
     for (int i = 0; i < p.n; ++i) {

@@ -1,9 +1,10 @@
 // Problem set-up: the present tiles of a board turned into compact indices
-// with their cover, band and partner sets, and the classes of tiles that can
+// with their cover, row and partner sets, and the classes of tiles that can
 // be taken with each other. Built once per SolvePosition call from the
 // board alone; read-only afterwards.
 #pragma once
 
+#include "core/board_geometry.h"
 #include "core/solver/tile_set.h"
 
 #include <vector>
@@ -17,11 +18,11 @@ struct Problem {
     std::array<int, kMaxTiles> classOf{};
     std::array<TileSet, kMaxTiles> coveredBy{}; // tiles lying on i
     std::array<TileSet, kMaxTiles> covers{};    // tiles i lies on
-    std::array<TileSet, kMaxTiles> leftOf{};    // band tiles at X <= X[i] - 38
-    std::array<TileSet, kMaxTiles> rightOf{};   // band tiles at X >= X[i] + 38
+    std::array<TileSet, kMaxTiles> leftOf{};    // row tiles at X <= X[i] - 38
+    std::array<TileSet, kMaxTiles> rightOf{};   // row tiles at X >= X[i] + 38
     std::array<TileSet, kMaxTiles> partners{};  // tiles i can be taken with
     // Tiles whose freedom can change when i goes: those it lies on and
-    // those of its band.
+    // those whose row holds i.
     std::array<TileSet, kMaxTiles> affects{};
     TileSet all;
     // When "can be taken together" splits the tiles into cliques (always so
@@ -32,7 +33,9 @@ struct Problem {
 };
 
 // Fills `p` (default-constructed) from the present slots 1..SlotCount of
-// `board` (clamped to the slot array).
-void buildProblem(const Board& board, Problem& p);
+// `board` (clamped to the slot array). Covering and rows come from the free
+// rule's neighbour sets (core/board_geometry.h) of the board's layout, slots
+// 1..LayoutCount(board).
+void buildProblem(const Board& board, Problem& p, RowRule rule = RowRule::GapEndsRow);
 
 } // namespace kelmar::solver

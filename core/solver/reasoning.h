@@ -17,7 +17,7 @@ bool hopeless(const Problem& p, const TileSet& r);
 // Order reasoning: before[i] collects tiles that must be taken strictly
 // before tile i in every winning order, mate[i] the tile i must be taken
 // with (-1 while open). Sources: a tile lying on i; when one side of i's
-// band holds a tile that cannot go before i, the whole other side; and the
+// row holds a tile that cannot go before i, the whole other side; and the
 // closure over mates and transitivity. A tile that would have to precede
 // itself or its mate, or that has no partner left that can go at its time,
 // proves the position lost.

@@ -769,12 +769,12 @@ private:
     }
 
     // A tile matters more the more tiles it holds down: those under it and
-    // those of its band that it keeps blocked.
+    // those of its row that it keeps blocked.
     int weight(int i, const TileSet& r) const {
         return 4 * (p_.covers[i] & r).count() + ((p_.leftOf[i] | p_.rightOf[i]) & r).count();
     }
 
-    // Tiles still in the way of i: those on it and the smaller side of its band.
+    // Tiles still in the way of i: those on it and the smaller side of its row.
     int blockers(int i, const TileSet& r) const {
         const int side = std::min((p_.leftOf[i] & r).count(), (p_.rightOf[i] & r).count());
         return (p_.coveredBy[i] & r).count() + side;

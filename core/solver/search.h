@@ -38,9 +38,10 @@ SolveResult searchPosition(const Problem& problem, int64_t nodeBudget, SolverSta
                            std::vector<SolverMove>* solution, const SolveStop& stop,
                            const LatePace& pace = {});
 
-// SolvePosition with the given pace.
+// SolvePosition with the given pace and row rule (benchmarks compare the
+// rules on the same positions; the game always uses GapEndsRow).
 SolveResult solveBoard(const Board& board, int64_t nodeBudget, SolverStats* stats,
                        std::vector<SolverMove>* solution, const SolveStop& stop,
-                       const LatePace& pace = {});
+                       const LatePace& pace = {}, RowRule rule = RowRule::GapEndsRow);
 
 } // namespace kelmar::solver

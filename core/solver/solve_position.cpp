@@ -11,7 +11,7 @@ namespace solver {
 
 SolveResult solveBoard(const Board& board, int64_t nodeBudget, SolverStats* stats,
                        std::vector<SolverMove>* solution, const SolveStop& stop,
-                       const LatePace& pace) {
+                       const LatePace& pace, RowRule rule) {
     SolverStats local;
     SolverStats& st = stats != nullptr ? *stats : local;
     st = SolverStats{};
@@ -20,7 +20,7 @@ SolveResult solveBoard(const Board& board, int64_t nodeBudget, SolverStats* stat
     }
 
     auto problem = std::make_unique<Problem>();
-    buildProblem(board, *problem);
+    buildProblem(board, *problem, rule);
     if (problem->n == 0) {
         return SolveResult::Winnable;
     }

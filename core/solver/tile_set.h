@@ -14,7 +14,6 @@ namespace kelmar::solver {
 
 constexpr int kMaxTiles = kSlotCapacity - 1; // slots 1..255
 constexpr int kWords = (kMaxTiles + 63) / 64;
-constexpr int64_t kReach = kFaceWidth; // 38 px: cover window in X and Y, band height, side gap
 
 // A set of tiles by compact index 0..254: bit i % 64 of word i / 64.
 struct TileSet {

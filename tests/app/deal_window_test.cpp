@@ -144,8 +144,9 @@ TEST_F(DealWindow, TheDifficultyActsAtTheNextDealAndIsKeptInTheSettings) {
         "\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame=1\r\nDifficulty=1\r\n"));
 }
 
-// A layout chosen in the chooser deals a fresh number on it, graded by that
-// layout's bands, and the number then means that layout's deal.
+// A layout chosen in the chooser deals a fresh number on it, graded on the
+// one scale (Sechs Türme: mostly hard deals), and the number then means
+// that layout's deal.
 TEST_F(DealWindow, ADealOnAChosenLayoutIsNumberedAndGradedOnThatLayout) {
     QFile ini(QStringLiteral("Kelmar.ini"));
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
@@ -153,17 +154,17 @@ TEST_F(DealWindow, ADealOnAChosenLayoutIsNumberedAndGradedOnThatLayout) {
     ini.close();
     createWindow();
     const std::vector<Layout>& layouts = Inside(*form).layouts();
-    ASSERT_GT(layouts.size(), 1u);
+    ASSERT_GT(layouts.size(), 2u);
     const uint32_t before = game().deal.Number;
-    layoutAnswer = 1;
+    layoutAnswer = 2;
     form->MLayoutClick();
-    ASSERT_EQ(game().layout, &layouts[1]);
+    ASSERT_EQ(game().layout, &layouts[2]);
     EXPECT_NE(game().deal.Number, before);
     EXPECT_EQ(game().deal.DealGrade, Grade::Hard);
-    EXPECT_EQ(GradeOf(MeasureGrade(game().board).cleared, BandsForLayout(layouts[1].ShortName)),
+    EXPECT_EQ(GradeOf(MeasureGrade(game().board).cleared, BandsForLayout(layouts[2].ShortName)),
               Grade::Hard);
     auto alone = std::make_unique<Game>();
-    alone->layout = &layouts[1];
+    alone->layout = &layouts[2];
     NewNumberedGame(*alone, game().deal.Number, Grade::Hard);
     EXPECT_EQ(Kinds(game().board), Kinds(alone->board));
     typedNumber = game().deal.Number;

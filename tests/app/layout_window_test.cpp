@@ -59,6 +59,7 @@ TEST_F(LayoutWindow, TheChooserShowsEveryLayoutAndDealsOnTheChosenOneAtOnce) {
     EXPECT_EQ(layoutChoices[0].name, QStringLiteral("Pyramide"));
     EXPECT_EQ(layoutChoices[0].layers, 5);
     EXPECT_EQ(layoutChoices[0].bestTime, QStringLiteral("–")) << "only the initial rows";
+    EXPECT_EQ(layoutChoices[0].typicalGrade, QStringLiteral("schwer"));
     for (const LayoutChoice& c : layoutChoices) {
         EXPECT_FALSE(c.picture.isNull()) << c.name.toStdString();
     }

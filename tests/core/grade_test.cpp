@@ -2,8 +2,10 @@
 #include "core/builtin_layouts.h"
 #include "core/grade.h"
 #include "core/layout.h"
+#include "core/numbered_deal.h"
 
 #include <gtest/gtest.h>
+#include <string_view>
 
 namespace kelmar {
 namespace {
@@ -114,23 +116,33 @@ TEST(GradeBands, EdgesOfTheBandsAndOverlappingBands) {
     EXPECT_EQ(GradeOf(601, GradeBands{600, 600}), Grade::Easy);
 }
 
-// A built-in layout without bands of its own would grade by the pyramid's,
-// and on most layouts one grade would then be all but empty.
-TEST(GradeBands, EveryBuiltInLayoutHasBandsOfItsOwnWithAMediumBandInsideTheScale) {
-    const GradeBands pyramid = BandsForLayout(PyramidLayout().ShortName);
-    for (const Layout& layout : BuiltInLayouts()) {
-        const GradeBands bands = BandsForLayout(layout.ShortName);
-        EXPECT_GT(bands.hardMax, 0) << layout.ShortName;
-        EXPECT_GT(bands.easyMin, bands.hardMax + 1) << layout.ShortName;
-        EXPECT_LT(bands.easyMin, kGradeScale) << layout.ShortName;
-        if (&layout != &BuiltInLayouts().front()) {
-            EXPECT_FALSE(bands.easyMin == pyramid.easyMin && bands.hardMax == pyramid.hardMax)
-                << layout.ShortName << " has no bands of its own";
-        }
+// One scale: a grade means the same on every layout, built-in or not.
+TEST(GradeBands, EveryLayoutIsGradedOnTheOneScaleWithAMediumBandInsideIt) {
+    EXPECT_GT(kDifficultyBands.hardMax, 0);
+    EXPECT_GT(kDifficultyBands.easyMin, kDifficultyBands.hardMax + 1);
+    EXPECT_LT(kDifficultyBands.easyMin, kGradeScale);
+    for (const std::string_view name : {"Pyramide", "Feld", "Selbstgemacht"}) {
+        EXPECT_EQ(BandsForLayout(name).easyMin, kDifficultyBands.easyMin) << name;
+        EXPECT_EQ(BandsForLayout(name).hardMax, kDifficultyBands.hardMax) << name;
     }
-    const GradeBands unknown = BandsForLayout("Selbstgemacht");
-    EXPECT_EQ(unknown.easyMin, pyramid.easyMin);
-    EXPECT_EQ(unknown.hardMax, pyramid.hardMax);
+}
+
+// The chooser's typical grade: from the census for a built-in layout, and
+// measured for any other; a player's copy of a built-in layout gets the
+// same grade both ways.
+TEST(TypicalGrade, TheCensusAndTheMeasureOfACopyAgree) {
+    const struct {
+        const char* layout;
+        Grade grade;
+    } cases[] = {{"Pyramide", Grade::Hard}, {"Feld", Grade::Easy}, {"Kreuz", Grade::Medium}};
+    for (const auto& c : cases) {
+        const Layout* builtIn = FindLayout(BuiltInLayouts(), c.layout);
+        ASSERT_NE(builtIn, nullptr) << c.layout;
+        EXPECT_EQ(TypicalGrade(*builtIn), c.grade) << c.layout;
+        Layout copy = *builtIn;
+        copy.ShortName = "Kopie";
+        EXPECT_EQ(TypicalGrade(copy), c.grade) << c.layout;
+    }
 }
 
 TEST(GradeCode, SettingsCodesAndWords) {

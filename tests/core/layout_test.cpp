@@ -202,6 +202,27 @@ TEST_P(DealOnLayout, CreatesTheLayoutsSlotsWithTheWholeTileSet) {
     }
 }
 
+// Six towers side by side in two bands: felt between them ends every row,
+// so each top tile is free at the start.
+TEST(DealOnLayout, EveryTopTileOfTheSixTowersIsFreeAtTheStart) {
+    const Layout* towers = FindLayout(BuiltInLayouts(), "Tuerme");
+    ASSERT_NE(towers, nullptr);
+    auto game = std::make_unique<Game>();
+    game->layout = towers;
+    SeedRandom(*game, 5);
+    NewGame(*game);
+    AnalyzeBoard(*game);
+    const int top = towers->LayerCount();
+    int topTiles = 0;
+    for (int32_t s = 1; s <= kLayoutSize; ++s) {
+        const TileSlot& t = game->board.Slots[static_cast<size_t>(s)];
+        EXPECT_EQ(t.Free, t.Layer == top) << s;
+        topTiles += t.Layer == top ? 1 : 0;
+    }
+    EXPECT_EQ(topTiles, 24);
+    EXPECT_EQ(game->play.FreeCount, 24);
+}
+
 INSTANTIATE_TEST_SUITE_P(Every, DealOnLayout, ::testing::Range(size_t{0}, BuiltInLayouts().size()),
                          [](const auto& info) { return BuiltInLayouts()[info.param].ShortName; });
 

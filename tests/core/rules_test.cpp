@@ -176,6 +176,72 @@ TEST(Analysis, StaysExactWhenPositionsChangeWithoutPreparation) {
     ExpectAnalysisMatchesReference(game, "moved slot 42", 0);
 }
 
+// The row rule on small layouts: every position is a slot of the layout,
+// `absent` lists the slots that have been taken (they still shape the rows).
+struct RowCase {
+    const char* name;
+    std::vector<SlotPosition> positions; // slots 1.. in order
+    std::vector<int32_t> absent;
+    std::vector<int32_t> free;
+};
+
+class RowRuleCase : public ::testing::TestWithParam<RowCase> {};
+
+TEST_P(RowRuleCase, FreeTilesAreThoseWithAnEmptySideInTheirRow) {
+    const RowCase& c = GetParam();
+    Game game;
+    ResetBoard(game);
+    for (const SlotPosition& p : c.positions) {
+        AddSlot(game.board, p.X, p.Y, p.Layer, 1);
+    }
+    game.board.DealtCount = game.board.SlotCount;
+    for (int32_t s : c.absent) {
+        game.board.Slots[static_cast<size_t>(s)].Present = false;
+    }
+    AnalyzeBoard(game);
+    EXPECT_EQ(FreeListOf(game.play), c.free);
+    for (int32_t s : c.free) {
+        EXPECT_TRUE(test::ReferenceFree(game.board, s)) << s;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RowRuleCase,
+    ::testing::Values(
+        RowCase{"TouchingFacesAreOneRow", {{0, 0, 1}, {38, 0, 1}, {76, 0, 1}}, {}, {1, 3}},
+        RowCase{"FeltUnderHalfAFaceKeepsTheRow", {{0, 0, 1}, {56, 0, 1}, {112, 0, 1}}, {}, {1, 3}},
+        RowCase{"HalfAFaceOfFeltEndsTheRow", {{0, 0, 1}, {57, 0, 1}, {95, 0, 1}}, {}, {1, 2, 3}},
+        RowCase{"ThreeTowersOfABandAreThreeRows",
+                {{0, 0, 1}, {38, 0, 1}, {190, 0, 1}, {228, 0, 1}, {380, 0, 1}, {418, 0, 1}},
+                {},
+                {1, 2, 3, 4, 5, 6}},
+        // A taken tile still joins its row: the gap is a property of the layout.
+        RowCase{"ATakenTileStillJoinsTheRow", {{0, 0, 1}, {38, 0, 1}, {76, 0, 1}}, {2}, {1, 3}},
+        // Half a row lower is the same band, so it bridges the gap between them.
+        RowCase{"AHalfLowerTileBridgesTheGap",
+                {{0, 0, 1}, {76, 0, 1}, {38, 27, 1}, {114, 0, 1}},
+                {},
+                {1, 4}},
+        // 38 px lower is another band and bridges nothing.
+        RowCase{"AnotherBandBridgesNothing", {{0, 0, 1}, {76, 0, 1}, {38, 38, 1}}, {}, {1, 2, 3}},
+        RowCase{
+            "AnotherLayerBridgesNothing", {{0, 0, 1}, {76, 0, 1}, {38, 100, 2}}, {}, {1, 2, 3}}),
+    [](const ::testing::TestParamInfo<RowCase>& info) { return info.param.name; });
+
+// On the pyramid every band is one row, so reading rows by their gaps
+// changes no neighbour set and no free flag in any position.
+TEST(Analysis, EveryBandOfThePyramidIsOneRow) {
+    Game game;
+    Deal(game, 1, false);
+    BoardGeometry whole;
+    BuildBoardGeometry(whole, game.board, kLayoutSize, RowRule::WholeBand);
+    for (int32_t s = 1; s <= kLayoutSize; ++s) {
+        const auto si = static_cast<size_t>(s);
+        EXPECT_EQ(game.geometry.LeftInRow[si], whole.LeftInRow[si]) << s;
+        EXPECT_EQ(game.geometry.RightInRow[si], whole.RightInRow[si]) << s;
+    }
+}
+
 struct MoveCase {
     std::array<uint8_t, 4> kinds;
     int32_t moves;

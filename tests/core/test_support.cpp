@@ -41,6 +41,40 @@ std::vector<int32_t> Range(int32_t first, int32_t last, std::vector<int32_t> ext
     return extra;
 }
 
+namespace {
+
+bool SameBand(const TileSlot& a, const TileSlot& b) {
+    return b.Layer == a.Layer && b.Y + 38 > a.Y && b.Y - 38 < a.Y;
+}
+
+// True when no felt of half a face (19 px) or more lies between positions
+// at X `from` < `to` of the band of `a`: every band position from `from` up
+// to `to` has a next band position at most 56 px (38 + 18) further right.
+bool RowJoins(const Board& board, const TileSlot& a, int32_t from, int32_t to) {
+    const int32_t last = std::max(board.SlotCount, board.DealtCount);
+    const auto inBand = [&](int32_t j) {
+        const TileSlot& b = board.Slots[static_cast<size_t>(j)];
+        return &b == &a || SameBand(a, b);
+    };
+    for (int32_t p = 1; p <= last; ++p) {
+        const int32_t px = board.Slots[static_cast<size_t>(p)].X;
+        if (!inBand(p) || px < from || px >= to) {
+            continue;
+        }
+        bool next = false;
+        for (int32_t q = 1; q <= last && !next; ++q) {
+            const int32_t qx = board.Slots[static_cast<size_t>(q)].X;
+            next = inBand(q) && qx > px && qx - px <= 56;
+        }
+        if (!next) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 bool ReferenceFree(const Board& board, int32_t s) {
     const TileSlot& a = board.Slots[static_cast<size_t>(s)];
     bool covered = false;
@@ -53,9 +87,9 @@ bool ReferenceFree(const Board& board, int32_t s) {
         }
         covered = covered || (b.Layer > a.Layer && b.X + 38 > a.X && b.X - 38 < a.X &&
                               b.Y + 38 > a.Y && b.Y - 38 < a.Y);
-        const bool band = b.Layer == a.Layer && b.Y + 38 > a.Y && b.Y - 38 < a.Y;
-        blockedLeft = blockedLeft || (band && b.X + 37 < a.X);
-        blockedRight = blockedRight || (band && b.X - 37 > a.X);
+        const bool band = SameBand(a, b);
+        blockedLeft = blockedLeft || (band && b.X + 37 < a.X && RowJoins(board, a, b.X, a.X));
+        blockedRight = blockedRight || (band && b.X - 37 > a.X && RowJoins(board, a, a.X, b.X));
     }
     return !covered && (!blockedLeft || !blockedRight);
 }

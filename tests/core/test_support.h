@@ -59,7 +59,8 @@ void KeepOnly(Game& game, const std::vector<int32_t>& slots);
 // Slots first..last followed by `extra`.
 std::vector<int32_t> Range(int32_t first, int32_t last, std::vector<int32_t> extra = {});
 
-// The free test exactly as worded, by a scan over slots 1..SlotCount.
+// The free test exactly as worded, by a scan over slots 1..SlotCount; rows
+// are read from the positions of slots 1..max(SlotCount, DealtCount).
 bool ReferenceFree(const Board& board, int32_t slot);
 
 // Ordered pairs of different free tiles that match, halved.

@@ -57,27 +57,6 @@ struct Exhaustive {
 
 } // namespace
 
-bool ReferenceFree(const Board& board, int32_t s) {
-    const TileSlot& t = board.Slots[s];
-    bool blockedLeft = false;
-    bool blockedRight = false;
-    for (int32_t j = 1; j <= board.SlotCount; ++j) {
-        const TileSlot& o = board.Slots[j];
-        if (j == s || !o.Present) {
-            continue;
-        }
-        const bool nearY = o.Y + 38 > t.Y && o.Y - 38 < t.Y;
-        if (o.Layer > t.Layer && o.X + 38 > t.X && o.X - 38 < t.X && nearY) {
-            return false;
-        }
-        if (o.Layer == t.Layer && nearY) {
-            blockedLeft = blockedLeft || o.X + 37 < t.X;
-            blockedRight = blockedRight || o.X - 37 > t.X;
-        }
-    }
-    return !blockedLeft || !blockedRight;
-}
-
 bool ReferenceWinnable(const Board& board) {
     Exhaustive search{board, {}, {}};
     for (int32_t s = 1; s <= board.SlotCount; ++s) {

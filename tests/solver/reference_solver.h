@@ -10,7 +10,8 @@
 
 namespace kelmar::test {
 
-// The free test from the slot fields of the present tiles 1..SlotCount.
+// The free test from the slot fields, written out plainly: ReferenceFree of
+// the core tests (tests/core/test_support.h).
 bool ReferenceFree(const Board& board, int32_t slot);
 
 // True when the present tiles can all be taken. Meant for up to about 30 present tiles;

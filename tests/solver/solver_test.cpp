@@ -84,11 +84,15 @@ INSTANTIATE_TEST_SUITE_P(
                  U},
         HandMade{
             "NestedPairsInARow", {{0, 0, 1, 1}, {38, 0, 1, 2}, {76, 0, 1, 2}, {114, 0, 1, 1}}, W},
-        // A tile far away in the band still blocks: the inner tiles stay
+        // Felt of 18 px between faces keeps one row: the inner tiles stay
         // blocked and the two ends do not match.
-        HandMade{"DistantBandTilesBlock",
-                 {{0, 0, 1, 1}, {100, 0, 1, 2}, {400, 0, 1, 1}, {500, 0, 1, 2}},
+        HandMade{"GapUnderHalfAFaceKeepsTheRow",
+                 {{0, 0, 1, 1}, {56, 0, 1, 2}, {112, 0, 1, 1}, {168, 0, 1, 2}},
                  U},
+        // 19 px, half a face, ends it: four rows of one tile each.
+        HandMade{"GapOfHalfAFaceEndsTheRow",
+                 {{0, 0, 1, 1}, {57, 0, 1, 2}, {114, 0, 1, 1}, {171, 0, 1, 2}},
+                 W},
         HandMade{"BandReachesThirtySevenInY",
                  {{0, 0, 1, 1}, {38, 0, 1, 2}, {76, 37, 1, 1}, {114, 37, 1, 2}},
                  U},

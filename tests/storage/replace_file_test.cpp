@@ -123,6 +123,7 @@ TEST(ReplaceFile, StartUpRemovesOnlyOldTemporariesThatAreOursByNameAndContent) {
     const LeftoverCase cases[] = {
         {".kelmar-part-0123456789abcdef.tmp", ours, 120, true},
         {".kelmar-part-fedcba9876543210.tmp", "KLMR\x05\x01", 3600, true},
+        {".kelmar-part-0123456789abcde0.tmp", "Kelmar-Spiele 1\n", 120, true},
         {".kelmar-part-00000000000000aa.tmp", ours, 30, false},       // a write may be busy with it
         {".kelmar-part-00000000000000bb.tmp", "Notizen", 120, false}, // not our content
         {".kelmar-part-00000000000000cc.tmp", "", 120, false},

@@ -6,8 +6,10 @@
 #include "felt_background.h"
 #include "format_review.h"
 #include "logo_picture.h"
+#include "render/looks.h"
 #include "symbol_icons.h"
 #include "tile_frame.h"
+#include "tile_sets.h"
 #include "tile_sheet.h"
 
 #include <QDir>
@@ -38,6 +40,39 @@ QString levelPath(const QDir& dir, const char* name, int percent) {
     return dir.filePath(QString::fromStdString(ZoomedFileName(name, percent)));
 }
 
+// The pictures of every tile set and felt but the game's own (which
+// writeGameFiles writes into the game folder itself) into their folders
+// (BuiltInTileSets, BuiltInBackgrounds), at every level.
+QString writeLookFiles(const QDir& game) {
+    const auto& setFolders = BuiltInTileSets();
+    const auto& feltFolders = BuiltInBackgrounds();
+    for (std::size_t i = 1; i < tileSetArts().size(); ++i) {
+        const QString folder = game.filePath(setFolders[i].Folder);
+        if (!QDir().mkpath(folder))
+            return QStringLiteral("cannot create %1").arg(folder);
+        const QDir dir(folder);
+        for (int percent : kZoomLevels)
+            for (const QString& error : {saveBmp(makeSetSheet(tileSetArts()[i], percent),
+                                                 levelPath(dir, "KLTiles.bmp", percent)),
+                                         saveBmp(makeSetFrame(tileSetArts()[i], percent),
+                                                 levelPath(dir, "KLTFrame.bmp", percent))})
+                if (!error.isEmpty())
+                    return error;
+    }
+    for (std::size_t i = 1; i < feltArts().size(); ++i) {
+        const QString folder = game.filePath(feltFolders[i].Folder);
+        if (!QDir().mkpath(folder))
+            return QStringLiteral("cannot create %1").arg(folder);
+        for (int percent : kZoomLevels) {
+            const QString error = saveBmp(makeFelt(feltArts()[i], percent),
+                                          levelPath(QDir(folder), "KLBack.bmp", percent));
+            if (!error.isEmpty())
+                return error;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 QString writeGameFiles(const QString& gameDir) {
@@ -53,7 +88,7 @@ QString writeGameFiles(const QString& gameDir) {
             if (!error.isEmpty())
                 return error;
     }
-    return {};
+    return writeLookFiles(dir);
 }
 
 QString writeIcons(const QString& iconDir) {

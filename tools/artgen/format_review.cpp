@@ -92,44 +92,66 @@ HighlightDifference measureHighlight(const QImage& sheet, int percent) {
     return {sum / double(count), ringSum / double(ringCount)};
 }
 
+namespace {
+
+constexpr int kStep = kFaceWidth + 2;
+
+// All 42 faces twice, and the felt, drawn and then converted to `format`
+// as the game converts pictures; the second row highlighted by the game's
+// HighlightTile. Shown back as RGB.
+QImage formatBlock(const TilePictures& pictures, const QImage& felt, PixelFormatSetting format) {
+    const QSize blockSize(42 * kStep + 8 + felt.width(), 2 * kFaceHeight + 4);
+    QImage block(blockSize, QImage::Format_RGB32);
+    block.fill(QColor(214, 214, 210));
+    {
+        QPainter p(&block);
+        for (int kind = 1; kind <= 42; ++kind)
+            for (int row = 0; row < 2; ++row)
+                p.drawImage(QPoint((kind - 1) * kStep, row * (kFaceHeight + 4)), pictures.sheet,
+                            QRect(sheetCellOrigin(kind), QSize(kFaceWidth, kFaceHeight)));
+        p.drawImage(42 * kStep + 8, 0, felt);
+    }
+    Graphics graphics;
+    graphics.TileSheet = std::make_unique<Bitmap>(BitmapFromImage(pictures.sheet, format));
+    graphics.BackBuffer = std::make_unique<Bitmap>(BitmapFromImage(block, format));
+    const QPoint mask = sheetCellOrigin(0);
+    graphics.HighlightMask = {mask.x(), mask.y(), mask.x() + kFaceWidth, mask.y() + kFaceHeight};
+    for (int kind = 1; kind <= 42; ++kind) {
+        const int left = (kind - 1) * kStep;
+        const int top = kFaceHeight + 4;
+        HighlightTile(graphics, {left, top, left + kFaceWidth, top + kFaceHeight});
+    }
+    return BitmapToImage(*graphics.BackBuffer);
+}
+
+} // namespace
+
+double highlightDifferenceIn(const TilePictures& pictures, PixelFormatSetting format) {
+    const QImage block = formatBlock(pictures, QImage(1, 1, QImage::Format_RGB32), format);
+    double sum = 0;
+    for (int kind = 1; kind <= 42; ++kind)
+        for (int y = 0; y < kFaceHeight; ++y)
+            for (int x = 0; x < kFaceWidth; ++x) {
+                const int left = (kind - 1) * kStep + x;
+                sum += deltaE76(block.pixel(left, y), block.pixel(left, y + kFaceHeight + 4));
+            }
+    return sum / (42.0 * kFaceWidth * kFaceHeight);
+}
+
 QImage makeFormatSheet(const TilePictures& pictures, const QImage& felt) {
-    constexpr int kStep = kFaceWidth + 2;
     constexpr int kLabel = 20;
     constexpr int kBlock = kLabel + 2 * kFaceHeight + 12;
     const int width = 42 * kStep + 8 + felt.width();
-    const QSize blockSize(width, 2 * kFaceHeight + 4);
     QImage out(width, int(kAllPixelFormats.size()) * kBlock, QImage::Format_RGB32);
     out.fill(QColor(214, 214, 210));
     QPainter painter(&out);
     for (std::size_t f = 0; f < kAllPixelFormats.size(); ++f) {
         const PixelFormatSetting format = kAllPixelFormats[f];
-        // The block as drawn, then converted as the game converts pictures.
-        QImage block(blockSize, QImage::Format_RGB32);
-        block.fill(QColor(214, 214, 210));
-        {
-            QPainter p(&block);
-            for (int kind = 1; kind <= 42; ++kind)
-                for (int row = 0; row < 2; ++row)
-                    p.drawImage(QPoint((kind - 1) * kStep, row * (kFaceHeight + 4)), pictures.sheet,
-                                QRect(sheetCellOrigin(kind), QSize(kFaceWidth, kFaceHeight)));
-            p.drawImage(42 * kStep + 8, 0, felt);
-        }
-        Graphics graphics;
-        graphics.TileSheet = std::make_unique<Bitmap>(BitmapFromImage(pictures.sheet, format));
-        graphics.BackBuffer = std::make_unique<Bitmap>(BitmapFromImage(block, format));
-        const QPoint mask = sheetCellOrigin(0);
-        graphics.HighlightMask = {mask.x(), mask.y(), mask.x() + kFaceWidth,
-                                  mask.y() + kFaceHeight};
-        for (int kind = 1; kind <= 42; ++kind) {
-            const int left = (kind - 1) * kStep;
-            const int top = kFaceHeight + 4;
-            HighlightTile(graphics, {left, top, left + kFaceWidth, top + kFaceHeight});
-        }
         const int y = int(f) * kBlock;
         painter.setPen(QColor(30, 30, 30));
         painter.setFont(glyphFont(14, true));
         painter.drawText(4, y + 15, QString::fromLatin1(formatLabel(format)));
-        painter.drawImage(0, y + kLabel, BitmapToImage(*graphics.BackBuffer));
+        painter.drawImage(0, y + kLabel, formatBlock(pictures, felt, format));
     }
     return out;
 }

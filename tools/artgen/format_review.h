@@ -4,6 +4,7 @@
 #pragma once
 
 #include "board_preview.h"
+#include "core/pixel_format.h"
 
 #include <QImage>
 #include <QRgb>
@@ -27,5 +28,9 @@ HighlightDifference measureHighlight(const QImage& sheet, int percent = 100);
 // face once as drawn and once highlighted, converted and highlighted by the
 // game's renderer, shown back as RGB.
 QImage makeFormatSheet(const TilePictures& pictures, const QImage& felt);
+
+// Mean CIE76 difference the game's highlight makes on the faces (kinds
+// 1..42) of `pictures` in `format`, after the game's conversion.
+double highlightDifferenceIn(const TilePictures& pictures, PixelFormatSetting format);
 
 } // namespace kelmar::art

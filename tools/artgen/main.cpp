@@ -10,10 +10,14 @@
 //                                       prints the mean colour difference
 //                                       (CIE76) the Device highlight makes on
 //                                       the faces of a KLTiles picture
+//   kelmar_artgen --pictures DIR        the game folder the look review reads
+//   kelmar_artgen --look-review DIR     review pictures and figures of every
+//                                       tile set and felt (see look_review.h)
 //
 // Options may be combined. Needs no display: it always runs on the
 // offscreen platform.
 #include "art_files.h"
+#include "look_review.h"
 
 #include <QGuiApplication>
 #include <QStringList>
@@ -24,7 +28,8 @@ namespace {
 int usage() {
     std::fputs(
         "usage: kelmar_artgen [--game-dir DIR] [--icons DIR] [--svg FILE] [--contact-sheet FILE]\n"
-        "                     [--format-sheet FILE] [--measure-highlight SHEET]\n",
+        "                     [--format-sheet FILE] [--measure-highlight SHEET]\n"
+        "                     [--pictures DIR] [--look-review DIR]\n",
         stderr);
     return 2;
 }
@@ -37,6 +42,7 @@ int main(int argc, char* argv[]) {
     const QStringList args = QGuiApplication::arguments().mid(1);
     if (args.isEmpty() || args.size() % 2 != 0)
         return usage();
+    QString pictures = QStringLiteral(".");
     for (qsizetype i = 0; i < args.size(); i += 2) {
         const QString& option = args[i];
         const QString& value = args[i + 1];
@@ -53,6 +59,10 @@ int main(int argc, char* argv[]) {
             error = kelmar::art::writeFormatSheet(value);
         else if (option == QLatin1String("--measure-highlight"))
             error = kelmar::art::printHighlightDifference(value);
+        else if (option == QLatin1String("--pictures"))
+            pictures = value;
+        else if (option == QLatin1String("--look-review"))
+            error = kelmar::art::writeLookReview(pictures, value);
         else
             return usage();
         if (!error.isEmpty()) {

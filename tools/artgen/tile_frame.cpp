@@ -56,18 +56,14 @@ QColor mix(const QColor& a, const QColor& b, double f) {
 // each layer reads as a raised block against the dark rims of the faces
 // below. `depth` is in board pixels (1..8, fractional above 100 %); `band` is
 // the board pixel it falls in (1..8), which decides slab or back.
-QColor sideColor(double depth, int band, bool bottomSide) {
-    const QColor boneLight(252, 246, 228), boneDark(224, 214, 184);
-    const QColor jadeLight(96, 184, 132), jadeDark(58, 138, 96);
+QColor sideColor(const FrameColours& colours, double depth, int band, bool bottomSide) {
     const double shade = bottomSide ? 0.6 : 1.0;
-    QColor c = band <= 4 ? mix(boneLight, boneDark, std::clamp((depth - 1) / 3.0, 0.0, 1.0))
-                         : mix(jadeLight, jadeDark, std::clamp((depth - 5) / 3.0, 0.0, 1.0));
+    QColor c =
+        band <= 4
+            ? mix(colours.slabLight, colours.slabDark, std::clamp((depth - 1) / 3.0, 0.0, 1.0))
+            : mix(colours.backLight, colours.backDark, std::clamp((depth - 5) / 3.0, 0.0, 1.0));
     return QColor::fromRgbF(c.redF() * shade, c.greenF() * shade, c.blueF() * shade);
 }
-
-const QColor kOutline(34, 38, 36);
-const QColor kSeam(120, 108, 86); // between ivory slab and jade back
-const QColor kEdge(70, 78, 70);   // the diagonal edge of the body
 
 // Within `outline` pixels (in both directions) of the body.
 bool touchesBody(const FrameShape& f, int x, int y) {
@@ -80,7 +76,14 @@ bool touchesBody(const FrameShape& f, int x, int y) {
 
 } // namespace
 
-QImage makeTileFrame(int percent) {
+const FrameColours kClassicFrame{
+    {252, 246, 228}, {224, 214, 184}, {96, 184, 132},
+    {58, 138, 96},   {120, 108, 86}, // between ivory slab and jade back
+    {70, 78, 70},                    // the diagonal edge of the body
+    {34, 38, 36},    kIvory,
+};
+
+QImage makeTileFrame(int percent, const FrameColours& colours) {
     const FrameShape f = frameShape(percent);
     const TileFrameGeometry g = FrameGeometryAt(percent);
     QImage frame(g.Width, g.Height, QImage::Format_RGB32);
@@ -90,20 +93,21 @@ QImage makeTileFrame(int percent) {
             const int depth = bodyDepth(f, x, y);
             QColor color;
             if (depth == 0) {
-                color = kIvory; // covered by the face, kept opaque anyway
+                color = colours.hidden; // covered by the face, kept opaque anyway
             } else if (depth > 0) {
                 const int leftDepth = f.faceLeft - x;
                 const int bottomDepth = y - (f.faceBottom - 1);
                 // The board pixel the depth falls in: 1..8 at every level.
                 const int band = (depth * 100 + percent - 1) / percent;
                 if (std::abs(leftDepth - bottomDepth) < f.outline)
-                    color = kEdge; // as wide as the outline
+                    color = colours.edge; // as wide as the outline
                 else if (band == 5)
-                    color = kSeam;
+                    color = colours.seam;
                 else
-                    color = sideColor(depth * 100.0 / percent, band, bottomDepth > leftDepth);
+                    color =
+                        sideColor(colours, depth * 100.0 / percent, band, bottomDepth > leftDepth);
             } else if (touchesBody(f, x, y)) {
-                color = kOutline;
+                color = colours.outline;
             } else {
                 continue;
             }

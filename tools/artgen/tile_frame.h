@@ -7,6 +7,7 @@
 // zoom levels every length is scaled as FrameGeometryAt describes.
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QPoint>
 
@@ -19,8 +20,25 @@ constexpr QPoint kFaceOffsetInFrame{9, 1};
 // Depth of the visible side in pixels, outline excluded.
 constexpr int kSideDepth = 8;
 
+// The colours of a frame: the side is an upper slab (light to dark with
+// depth) over a back (light to dark), a seam between them, the diagonal
+// edge of the body and the outline around it. None may be pure black.
+struct FrameColours {
+    QColor slabLight;
+    QColor slabDark;
+    QColor backLight;
+    QColor backDark;
+    QColor seam;
+    QColor edge;
+    QColor outline;
+    QColor hidden; // under the face, never seen
+};
+
+// The classic set's ivory slab over a jade back.
+extern const FrameColours kClassicFrame;
+
 // The frame drawn for zoom level `percent` (FrameGeometryAt(percent) gives
 // its size and where the face lies in it).
-QImage makeTileFrame(int percent = 100);
+QImage makeTileFrame(int percent = 100, const FrameColours& colours = kClassicFrame);
 
 } // namespace kelmar::art

@@ -57,10 +57,10 @@ bool inHighlightRing(int x, int y, int percent) {
     return std::min({x, y, width - 1 - x, height - 1 - y}) < (kFaceRimWidth * percent + 99) / 100;
 }
 
-QRgb highlightMaskColor(int x, int y, int percent) {
+QRgb highlightMaskColor(int x, int y, int percent, const QColor& ring, const QColor& tint) {
     // The mask holds the inverse of the bits to set: a ring over the face's
     // rim, a tint inside.
-    const QColor& set = inHighlightRing(x, y, percent) ? kHighlightRing : kHighlightTint;
+    const QColor& set = inHighlightRing(x, y, percent) ? ring : tint;
     return qRgb(~set.red() & 0xFF, ~set.green() & 0xFF, ~set.blue() & 0xFF);
 }
 
@@ -80,7 +80,9 @@ void mergePaint(QImage& dest, QPoint at, const QImage& sheet, QPoint maskOrigin,
     }
 }
 
-QImage makeTileSheet(int percent) {
+const SheetArt kClassicSheetArt{paintTileFace, kHighlightRing, kHighlightTint};
+
+QImage makeTileSheet(int percent, const SheetArt& art) {
     const int cellWidth = ScaleLength(kFaceWidth, percent);
     const int cellHeight = ScaleLength(kFaceHeight, percent);
     QImage sheet(ScaleLength(kSheetWidth, percent), ScaleLength(kSheetHeight, percent),
@@ -98,14 +100,15 @@ QImage makeTileSheet(int percent) {
         // same outlines scaled, so they stay sharp.
         if (percent != 100)
             painter.scale(percent / 100.0, percent / 100.0);
-        paintTileFace(painter, kind);
+        art.paintFace(painter, kind);
         painter.restore();
     }
     painter.end();
     const QPoint maskOrigin = sheetCellOrigin(0, percent);
     for (int y = 0; y < cellHeight; ++y)
         for (int x = 0; x < cellWidth; ++x) {
-            sheet.setPixel(maskOrigin + QPoint(x, y), highlightMaskColor(x, y, percent));
+            sheet.setPixel(maskOrigin + QPoint(x, y),
+                           highlightMaskColor(x, y, percent, art.ring, art.tint));
         }
     return sheet;
 }

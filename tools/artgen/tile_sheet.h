@@ -26,11 +26,23 @@ QPoint sheetCellOrigin(int kind);
 // The same corner in the sheet drawn for zoom level `percent`.
 QPoint sheetCellOrigin(int kind, int percent);
 
+// What a tile set draws into its sheet: each face (kind 1..42, drawn in
+// 38 x 54 units from the painter's origin, ground included) and the bits its
+// highlight sets over the rim (ring) and inside (tint); see kHighlightRing.
+struct SheetArt {
+    void (*paintFace)(QPainter& painter, int kind);
+    QColor ring;
+    QColor tint;
+};
+
+// The classic faces (tile_faces.h) with kHighlightRing and kHighlightTint.
+extern const SheetArt kClassicSheetArt;
+
 // The whole sheet, RGB32, every cell drawn; unused cells are plain grey.
 // At zoom level `percent` every length is percent/100 times as long (a
 // 684 x 540 sheet of 76 x 108 cells at 200), the faces drawn from the same
 // outlines.
-QImage makeTileSheet(int percent = 100);
+QImage makeTileSheet(int percent = 100, const SheetArt& art = kClassicSheetArt);
 
 // Whether (x, y) of a face at `percent` lies on the face's rim, within
 // kFaceRimWidth board pixels (scaled, rounded up) of its edge.
@@ -40,7 +52,8 @@ bool inHighlightRing(int x, int y, int percent = 100);
 // (38 x 54 at 100): the inverse of kHighlightRing on the rim
 // (inHighlightRing), of kHighlightTint inside. A merge-paint sets the bits
 // that are clear in the mask (result = NOT mask OR face, per bit).
-QRgb highlightMaskColor(int x, int y, int percent = 100);
+QRgb highlightMaskColor(int x, int y, int percent = 100, const QColor& ring = kHighlightRing,
+                        const QColor& tint = kHighlightTint);
 
 // The merge-paint raster operation, per bit of every colour byte:
 // dest := (NOT mask) OR dest, for the mask's cell of `cell` pixels at
