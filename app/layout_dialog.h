@@ -22,7 +22,7 @@ struct Layout;
 struct LayoutChoice {
     QString name;         // the German name
     int layers = 0;       // the highest layer
-    QString bestTime;     // "m:ss" of row 1 of its table, "–" without a table
+    QString bestTime;     // "mm:ss" of the player's fastest row, "–" without one
     QImage picture;       // the whole board, shrunk
     QString typicalGrade; // "leicht", "mittel" or "schwer" (TypicalGradeWord)
 };

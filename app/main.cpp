@@ -55,17 +55,10 @@ int main(int argc, char* argv[]) {
     kelmar::SteadyTickSource ticks;
     kelmar::MessageBoxSink messages;
     kelmar::DialogFileRequester files;
-    kelmar::MainFormServices services{&ticks,
-                                      &messages,
-                                      &files,
-                                      kelmar::DesktopHelpOpener(),
-                                      {},
-                                      {},
-                                      kelmar::AskStuckChoice,
-                                      {},
-                                      {},
-                                      kelmar::AskDealNumber,
-                                      {}};
+    kelmar::MainFormServices services{.ticks = &ticks,
+                                      .messages = &messages,
+                                      .files = &files,
+                                      .openHelp = kelmar::DesktopHelpOpener()};
 
     kelmar::TMainForm form(services);
     kelmar::TScoreForm scoreForm(form.scores(), form.game().settings, &form);

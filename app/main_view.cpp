@@ -9,6 +9,11 @@
 
 namespace kelmar {
 
+namespace {
+const QColor kWhite(255, 255, 255);
+const QColor kVersionBlue(160, 180, 192);
+} // namespace
+
 MainView::MainView(Game& game, TField& field, TStatusBar& status, TickSource& ticks)
     : game_(game), field_(field), status_(status), ticks_(ticks) {
     field_.setPictureSource([this] { return graphics_.BackBuffer.get(); });
@@ -82,6 +87,37 @@ void MainView::clearStatusNote() {
 
 void MainView::drawSurfaceText(int x, int y, const QColor& color, const QString& text) {
     field_.drawTextLine(x, y, color, text);
+}
+
+void MainView::ShowStartScreen(bool continuing) {
+    ShowLogoScreen();
+    WriteLogoLine(kWhite, continuing
+                              ? QStringLiteral("Start mit Mausklick – das letzte Spiel geht weiter")
+                              : QStringLiteral("Start mit Mausklick"));
+    WriteLogoLine(kWhite, QString());
+    WriteLogoLine(kVersionBlue, QStringLiteral("Kelmar SR1 (12.12.2000)"));
+}
+
+void MainView::ShowScreen(Screen screen) {
+    switch (screen) {
+    case Screen::Keep:
+        break;
+    case Screen::Board:
+        ResumeFromLogo();
+        break;
+    case Screen::Pause:
+        ShowLogoScreen();
+        WriteLogoLine(kWhite, QStringLiteral("weiter mit Mausklick"));
+        WriteLogoLine(kWhite, QStringLiteral("PAUSE-MODUS"));
+        break;
+    case Screen::About:
+        ShowLogoScreen();
+        WriteLogoLine(kWhite, QStringLiteral("Entwickelt mit C++ und Qt 6"));
+        WriteLogoLine(kWhite, QString());
+        WriteLogoLine(kWhite, QStringLiteral("Hilfe: Kelmar.htm (F1)"));
+        WriteLogoLine(kWhite, QStringLiteral("Kelmar SR1 (2000)"));
+        break;
+    }
 }
 
 void MainView::ShowLogoScreen() {

@@ -6,6 +6,7 @@
 
 #include "core/game_view.h"
 #include "core/solvability.h"
+#include "play/play_controller.h"
 #include "render/board_surface.h"
 #include "render/graphics.h"
 
@@ -53,7 +54,11 @@ public:
     // (the board was replaced by a position that may look the same).
     void clearStatusNote();
 
-    // Logo, pause and about screens.
+    // Logo, pause and about screens. ShowStartScreen: the logo with the
+    // start lines (saying that the kept game goes on when `continuing`);
+    // ShowScreen: the pause or about screen, or back to the board.
+    void ShowStartScreen(bool continuing);
+    void ShowScreen(Screen screen);
     void ShowLogoScreen();
     void WriteLogoLine(const QColor& colour, const QString& text);
     void ResumeFromLogo();

@@ -1,19 +1,14 @@
 // TMainForm, the main window: tool bar, menu, the board surface `Field` in its
-// sunken frame, the two-panel status bar and the paced timer. A thin
-// switchboard: every handler is a guard plus calls into the game core, the
-// renderer (through MainView), saved games and the score window.
+// sunken frame, the two-panel status bar and the paced timer. A switchboard:
+// every handler hands the command to the PlayController and turns the
+// Effects it returns into calls of the renderer (through MainView), the
+// workers, the dialogs and the score window.
 #pragma once
 
-#include "app/clock.h"
-#include "app/deal_number_dialog.h"
-#include "app/help.h"
-#include "app/layout_dialog.h"
-#include "app/stuck_dialog.h"
-#include "core/game.h"
+#include "app/main_form_services.h"
+#include "app/window_geometry.h"
 #include "core/solvability.h"
-#include "scores/high_score_table.h"
-#include "storage/layout_scores.h"
-#include "storage/settings_file.h"
+#include "play/play_controller.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -34,53 +29,20 @@ class QToolButton;
 
 namespace kelmar {
 
+class ClockPacer;
+class TMainMenu;
 class FileRequester;
 class MainView;
 class MessageSink;
 class ResumeKeeper;
 class SafeHintCheck;
 class SolvabilityCheck;
-enum class SolvabilityAction;
-struct SolvabilityAnswer;
 struct HintJudgement;
 struct SolverMove;
 class TField;
 class TickSource;
 class TScoreForm;
 class TStatusBar;
-
-// What the window needs from the outside world; every pointer must outlive
-// the window. Production passes the real counter, message boxes and dialogs;
-// tests pass fakes.
-struct MainFormServices {
-    TickSource* ticks = nullptr;
-    MessageSink* messages = nullptr;
-    FileRequester* files = nullptr;
-    HelpOpener openHelp;
-    // Milliseconds since midnight UTC for seeding the deal generator; empty
-    // means the system clock.
-    std::function<uint32_t()> msSinceMidnightUtc;
-    // The solver of the solvability check, called on a worker thread; empty
-    // means SolvePosition.
-    SolveFunction solve;
-    // The dialog after a game got stuck; empty means none ("Schließen").
-    StuckChoiceAsker askStuck;
-    // The folder of the player's layout files; unset means
-    // PlayerLayoutFolder(), empty means none.
-    std::optional<std::string> layoutFolder;
-    // The layout chooser; empty means the dialog (AskLayout).
-    LayoutAsker askLayout;
-    // The dialog of "Spiel Nummer ..."; empty means the real one.
-    DealNumberAsker askDealNumber;
-    // Today's local date as year, month, day for the game of the day; empty
-    // means the system clock.
-    std::function<std::array<int, 3>()> today;
-};
-
-// Whether a window going from the states `before` to `now` returns to the
-// chosen level's size: it was maximised or full screen and is now neither
-// (nor minimised).
-bool ReturnsToChosenSize(Qt::WindowStates before, Qt::WindowStates now);
 
 class TMainForm final : public QMainWindow {
     Q_OBJECT
@@ -92,23 +54,15 @@ public:
 
     // The score window, created after this one; EnterHighScore and the best
     // times command reach it from then on. A best time it enters is written
-    // to the settings file at once (and again at close, with its name).
+    // to the settings file at once, its name when confirmed, both again at
+    // close.
     void setScoreForm(TScoreForm* form);
 
-    Game& game() { return game_; }
-    HighScoreTable& scores() { return scores_; }
-    MainView& view() { return *view_; }
-    SolvabilityCheck& solvability() { return *solvability_; }
-    ResumeKeeper& resume() { return *resume_; }
-    // Every layout of this run: the built-in ones, then the player's.
-    const std::vector<Layout>& layouts() const { return layouts_; }
-    // The best times of the layouts other than the pyramid.
-    LayoutScores& layoutScores() { return layoutScores_; }
-    // The layout the board on the screen was dealt on; null for a loaded
-    // board whose positions match no layout (its win enters no table).
-    const Layout* boardLayout() const { return boardLayout_; }
-    SafeHintCheck& safeHint() { return *safeHint_; }
-    const QString& SaveFileName() const { return saveFileName_; }
+    // The game's flow: the game, its layouts, best times and settings.
+    PlayController& play() { return play_; }
+    Game& game() { return play_.game(); }
+    // The pyramid's best times (the table of [Highscores]).
+    HighScoreTable& scores() { return play_.scores().pyramid(); }
     bool ShutDownDone() const { return shutDownDone_; }
 
     // Once-only shutdown: settings written (an error is shown and the
@@ -119,74 +73,42 @@ public:
     // for the window's own message boxes.
     void setShutdownMessages(MessageSink* sink) { shutdownMessages_ = sink; }
 
-    // Controls, named as in the window layout.
-    QWidget* Client = nullptr; // the client area below the menu bar
-    QWidget* ToolBar = nullptr;
-    QFrame* Bevel1 = nullptr;
-    TField* Field = nullptr;
-    TStatusBar* Status = nullptr;
-    QTimer* TimerObject = nullptr;
-    std::array<QIcon, 20>* Symbols = nullptr;
-    QToolButton *BNew = nullptr, *BLoad = nullptr, *BSave = nullptr, *BHint = nullptr,
-                *BUndo = nullptr, *BRedo = nullptr, *BPause = nullptr, *BHelp = nullptr;
-    QAction *MNew = nullptr, *MLoad = nullptr, *MSave = nullptr, *MSaveAs = nullptr,
-            *MExit = nullptr;
-    QAction *MUndo = nullptr, *MRedo = nullptr, *MHint = nullptr, *MPause = nullptr;
-    QAction *MNoUnsolveableGames = nullptr, *MShowSpeed = nullptr, *MForceRepaint = nullptr;
-    QAction* MResumeGame = nullptr;
-    QAction* MSafeHint = nullptr; // "&Hinweis hält das Spiel lösbar"
-
-    QAction *MFDevice = nullptr, *MF32 = nullptr, *MF24 = nullptr, *MF16 = nullptr, *MF15 = nullptr,
-            *MF8 = nullptr, *MF4 = nullptr;
-    QActionGroup* MFormat = nullptr;
-    // "Grö&ße": one radio item per zoom level (MZoomItems[i] for
-    // kZoomLevels[i]), a step up and down, full screen.
-    std::array<QAction*, 5> MZoomItems{};
-    QAction *MZoomIn = nullptr, *MZoomOut = nullptr, *MFullScreen = nullptr;
-    QActionGroup* MZoom = nullptr;
-    QAction *MHelpStart = nullptr, *MScore = nullptr, *MAbout = nullptr;
-    QAction *MCheckSolvable = nullptr, *MBackToSolvable = nullptr, *MSameGame = nullptr;
-    QAction* MLayout = nullptr;
-    QAction *MDealNumber = nullptr, *MDayGame = nullptr;
-    // "&Schwierigkeit": one radio item per Grade, indexed by its code (0 is
-    // "&Beliebig").
-    std::array<QAction*, 4> MDifficultyItems{};
-    QActionGroup* MDifficulty = nullptr;
-
+    // The commands, named after their tool button (B) and menu item (M). A
+    // button and its menu item do the same.
 public Q_SLOTS:
-    void BNewClick();
-    void MNewClick();
+    void BNewClick() { newGameCommand(); }
+    void MNewClick() { newGameCommand(); }
     void BLoadClick();
     void MLoadClick();
-    void BSaveClick();
-    void MSaveClick();
+    void BSaveClick() { saveCommand(); }
+    void MSaveClick() { saveCommand(); }
     void MSaveAsClick();
     void MExitClick();
-    void BUndoClick();
-    void MUndoClick();
-    void BRedoClick();
-    void MRedoClick();
-    void BHintClick();
-    void MHintClick();
-    void BPauseClick();
-    void MPauseClick();
-    void MNoUnsolveableGamesClick();
-    void MSafeHintClick();
-    void MFDeviceClick();
-    void MF32Click();
-    void MF24Click();
-    void MF16Click();
-    void MF15Click();
-    void MF8Click();
-    void MF4Click();
-    void MShowSpeedClick();
-    void MForceRepaintClick();
-    void MResumeGameClick();
+    void BUndoClick() { undoCommand(); }
+    void MUndoClick() { undoCommand(); }
+    void BRedoClick() { redoCommand(); }
+    void MRedoClick() { redoCommand(); }
+    void BHintClick() { hintCommand(); }
+    void MHintClick() { hintCommand(); }
+    void BPauseClick() { pauseCommand(); }
+    void MPauseClick() { pauseCommand(); }
+    void MNoUnsolveableGamesClick() { toggleOption("AvoidUnsolveableGames"); }
+    void MSafeHintClick() { toggleOption("SafeHint"); }
+    void MFDeviceClick() { chooseFormat(PixelFormatSetting::Device); }
+    void MF32Click() { chooseFormat(PixelFormatSetting::Bits32); }
+    void MF24Click() { chooseFormat(PixelFormatSetting::Bits24); }
+    void MF16Click() { chooseFormat(PixelFormatSetting::Bits16); }
+    void MF15Click() { chooseFormat(PixelFormatSetting::Bits15); }
+    void MF8Click() { chooseFormat(PixelFormatSetting::Bits8); }
+    void MF4Click() { chooseFormat(PixelFormatSetting::Bits4); }
+    void MShowSpeedClick() { toggleOption("ShowRenderSpeed"); }
+    void MForceRepaintClick() { toggleOption("ForceRepaint"); }
+    void MResumeGameClick() { toggleOption("ResumeGame"); }
     void MZoomInClick();
     void MZoomOutClick();
     void MFullScreenClick();
-    void BHelpClick();
-    void MHelpStartClick();
+    void BHelpClick() { helpCommand(); }
+    void MHelpStartClick() { helpCommand(); }
     void MScoreClick();
     void MAboutClick();
     void TimerObjectTimer();
@@ -212,17 +134,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Layout (main_window_layout.cpp).
+    // Controls and their geometry (main_window_widgets.cpp).
+    friend struct TMainFormInside;
     void createControls();
-    void createToolBar();
-    void createMenu();
-    void createFormatMenu(QMenu* options);
-    void createZoomMenu(QMenu* options);
     void layoutClient(int width, int height);
-    QAction* addMenuItem(QMenu* menu, const QString& caption, int image,
-                         void (TMainForm::*handler)(), QKeySequence shortcut = {});
-    QToolButton* addToolButton(int left, const QString& hint, int image,
-                               void (TMainForm::*handler)());
     void placeWindow();
     void centreWindow();
 
@@ -232,9 +147,13 @@ private:
     void setCheckMarks();
     void FormCloseQuery(QCloseEvent* event);
 
-    // Shared actions of a button and its menu item (main_window_commands.cpp).
+    // Every command runs through handle(): the clock caught up, the command,
+    // the timer paced, the kept game written, the stuck dialog offered
+    // (main_window_commands.cpp). apply() carries a command's Effects out.
     template <typename Fn> void handle(Fn&& fn);
-    void handleAction(const std::function<void()>& fn); // handle() for other files
+    void command(const std::function<Effects()>& fn);
+    void apply(const Effects& effects);
+    void askWorker(Ask ask);
     void newGameCommand();
     void quickLoadCommand();
     void saveCommand();
@@ -243,7 +162,14 @@ private:
     void hintCommand();
     void pauseCommand();
     void helpCommand();
-    void chooseFormat(QAction* item, PixelFormatSetting format);
+    void chooseFormat(PixelFormatSetting format);
+    void toggleOption(const char* key);
+    void chooseDifficulty(Grade grade);
+    void loadFrom(const QString& fileName);
+    void saveTo(const QString& fileName);
+    void showDeal();
+    void showTime();
+    void offerWayOut();
 
     // Zoom (main_window_zoom.cpp). The chosen level (settings.Zoom) is the
     // size of the normal window: choosing one sizes a normal window to show
@@ -253,82 +179,47 @@ private:
     void chooseZoom(int percent);
     void fitWindowToZoom();
     void fitBoard();
-    void loadFrom(const QString& fileName);
-    void saveTo(const QString& fileName);
 
-    // Numbered and graded deals (main_window_deals.cpp).
-    void createDealMenu(QMenu* game);
-    void createDifficultyMenu(QMenu* options);
-    void chooseDifficulty(Grade grade);
-    // Deals the game numbered `number` with the chosen difficulty, as a new
-    // game (guard, analysis, render); shows its number and grade.
-    void dealNumbered(uint32_t number);
-    void showDeal();
-
-    // Still winnable? (main_window_solvability.cpp)
-    void createSolvability();
-    void createSolvabilityMenu(QMenu* game);
-    void askSolvability(SolvabilityAction action);
-    void solvabilityAnswered(const SolvabilityAnswer& answer, SolvabilityAction action);
-    void chargeCheckOnce(const SolvabilityAnswer& answer);
-    void sameGameCommand();
-
-    // The hint that keeps the game winnable (main_window_hint.cpp).
-    void createSafeHint();
-    void safeHintAnswered(const std::vector<SolverMove>& candidates,
-                          const std::optional<HintJudgement>& judgement);
-    // The board was replaced: answers and penalties of the old one are gone.
-    void boardReplaced();
-    bool stuck() const;
-    void offerWayOut();
-
-    // Layouts (main_window_layouts.cpp).
+    // The workers that judge positions off this thread, and the layouts
+    // (main_window_workers.cpp).
+    void createWorkers();
     void readLayouts();
     void chooseLayoutCommand();
-    void dealOn(const Layout& layout);
-    void takeLayoutOfLoadedBoard();
-    // The table a win on the board's layout enters (created when the time
-    // ranks and the layout has none yet); null for no table.
-    HighScoreTable* scoreTableFor(int32_t timeMs);
-    HighScoreTable* shownScoreTable();
-    void showLayoutName();
     void enterHighScore(int32_t timeMs);
     // Merges the options and best times into the settings file now;
     // failures and a lock warning go to `messages`.
     void writeSettings(MessageSink& messages);
 
-    // The paced timer (main_window_commands.cpp): every 10 ms where each
-    // step can be seen, only when the time text changes where nothing else
-    // moves, stopped where nothing can change; set after every handler.
-    bool pacesTimer() const;
+    // The clock caught up with the counter before a command (ClockPacer).
     void catchUpClock();
-    void paceTimer();
-    void showClockText(const std::optional<std::string>& text);
-    TimerPace timerPace_ = TimerPace::Steps;
     bool maximizedBeforeFullScreen_ = false;
     bool restoringLevel_ = false; // just left maximised or full screen
 
-    Game game_;
-    HighScoreTable scores_;
-    std::vector<Layout> layouts_; // filled once at start; game_.layout points into it
-    LayoutScores layoutScores_;
-    HighScoreTable initialRows_; // shown for a layout that has no table yet
-    const Layout* boardLayout_ = &PyramidLayout();
+    // Controls, named as in the window layout; every menu item and tool
+    // button carries its name (BNew, MNew, ...) as object name.
+    QWidget* Client = nullptr; // the client area below the menu bar
+    QWidget* ToolBar = nullptr;
+    QFrame* Bevel1 = nullptr;
+    TField* Field = nullptr;
+    TStatusBar* Status = nullptr;
+    QTimer* TimerObject = nullptr;
+    std::unique_ptr<TMainMenu> menu_; // tool bar buttons and menu bar
+
+    PlayController play_;
+    Game& game_; // play_'s
     MainFormServices services_;
     std::unique_ptr<MainView> view_;
+    std::unique_ptr<ClockPacer> pacer_;
     std::unique_ptr<std::array<QIcon, 20>> symbols_;
     TScoreForm* scoreForm_ = nullptr;
     THelpForm* helpForm_ = nullptr; // created by the first help command
-    SettingsSession settingsFile_;
     MessageSink* shutdownMessages_ = nullptr;
-    QString saveFileName_;
     bool shutDownDone_ = false;
     // The game kept for the next start (resume_keeper.h).
     std::unique_ptr<ResumeKeeper> resume_;
     bool continuing_ = false; // the start continued the kept game
-    // Last: it refers to game_ and waits for its worker when destroyed.
+    // Last: they refer to the game and wait for their workers when destroyed.
     std::unique_ptr<SolvabilityCheck> solvability_;
-    // After it: it shares the check's known verdicts.
     std::unique_ptr<SafeHintCheck> safeHint_;
 };
 

@@ -1,6 +1,7 @@
 // The board's size: the zoom menu, the window's size, full screen.
 #include "app/board_field.h"
 #include "app/error_guard.h"
+#include "app/main_menu.h"
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "core/zoom.h"
@@ -15,11 +16,6 @@
 namespace kelmar {
 
 namespace {
-// The client area around the board: the sunken frame's two pixels across,
-// and tool bar (29), status bar (19) and the frame's two pixels down; so
-// 642 x 530 at 100 %.
-constexpr int kClientExtraWidth = 2;
-constexpr int kClientExtraHeight = 50;
 // How long after leaving maximised or full screen a resize is taken for the
 // window manager's restore, in ms.
 constexpr int kRestoreMs = 500;
@@ -30,9 +26,7 @@ void TMainForm::chooseZoom(int percent) {
         return;
     }
     game_.settings.Zoom = ZoomFromPercent(percent);
-    for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
-        MZoomItems[i]->setChecked(kZoomLevels[i] == game_.settings.Zoom);
-    }
+    setCheckMarks();
     fitWindowToZoom();
     fitBoard();
 }
@@ -57,7 +51,7 @@ void TMainForm::MFullScreenClick() {
         maximizedBeforeFullScreen_ = isMaximized();
         showFullScreen();
     }
-    MFullScreen->setChecked(isFullScreen());
+    menu_->MFullScreen->setChecked(isFullScreen());
 }
 
 // A normal window is sized so that the board shows at the chosen level,
@@ -74,8 +68,8 @@ void TMainForm::fitWindowToZoom() {
     // The menu bar: as laid out in a shown window (it may wrap in a narrow
     // one); a hidden window has placed nothing yet, so its size hints.
     const QSize chrome = isVisible() ? size() - Client->size() : sizeHint() - Client->sizeHint();
-    QSize wanted = chrome + QSize(ScaleLength(640, percent) + kClientExtraWidth,
-                                  ScaleLength(480, percent) + kClientExtraHeight);
+    QSize wanted = chrome + QSize(ScaleLength(kBoardWidth, percent) + kClientFrame.width(),
+                                  ScaleLength(kBoardHeight, percent) + kClientFrame.height());
     const QScreen* screen = this->screen();
     if (screen != nullptr) {
         const QRect available = screen->availableGeometry();
@@ -121,10 +115,10 @@ void TMainForm::fitBoard() {
 // already the level's asks for nothing).
 void TMainForm::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || MFullScreen == nullptr) {
+    if (event->type() != QEvent::WindowStateChange || menu_ == nullptr) {
         return;
     }
-    MFullScreen->setChecked(isFullScreen());
+    menu_->MFullScreen->setChecked(isFullScreen());
     const Qt::WindowStates before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
     if (ReturnsToChosenSize(before, windowState())) {
         restoringLevel_ = true;

@@ -6,7 +6,7 @@
 // user-interface thread.
 #pragma once
 
-#include "app/resume_rules.h"
+#include "play/resume_rules.h"
 #include "storage/kept_game.h"
 
 #include <QFutureWatcher>

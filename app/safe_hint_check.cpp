@@ -1,31 +1,19 @@
 #include "app/safe_hint_check.h"
 
-#include <QtConcurrent/QtConcurrentRun>
-
 namespace kelmar {
 
-QString LostHintText() {
-    return QString::fromUtf8("Nicht mehr lösbar – Strg+B geht zurück bis lösbar.");
-}
-
-SafeHintCheck::SafeHintCheck(const Game& game, VerdictCache& known, SolveFunction solve,
-                             AnswerSink sink, QObject* parent)
-    : QObject(parent), game_(game), known_(known),
-      solve_(HintSolverOf(solve, [cancelled = cancelled_] { return cancelled->load(); })),
-      sink_(std::move(sink)) {
+SafeHintCheck::SafeHintCheck(const Game& game, VerdictCache& known, TickSource& ticks,
+                             SolveFunction solve, AnswerSink sink, QObject* parent)
+    : QObject(parent), game_(game), known_(known), worker_(known, ticks),
+      solve_(HintSolverOf(solve, worker_.stopSignal())), sink_(std::move(sink)) {
     wait_.setSingleShot(true);
     connect(&wait_, &QTimer::timeout, this, &SafeHintCheck::waitEnded);
-    connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &SafeHintCheck::workerDone);
 }
 
-SafeHintCheck::~SafeHintCheck() {
-    watcher_.disconnect(this);
-    cancel();
-    watcher_.waitForFinished();
-}
+SafeHintCheck::~SafeHintCheck() = default;
 
 void SafeHintCheck::cancel() {
-    cancelled_->store(true);
+    worker_.cancel();
 }
 
 bool SafeHintCheck::ask() {
@@ -48,25 +36,22 @@ bool SafeHintCheck::ask() {
     }
     asked_ = std::move(question);
     wait_.start(waitMs_);
-    if (!working_) {
+    if (!worker_.busy()) {
         start();
     }
     return false;
 }
 
+// Copies only: the worker never touches the game.
 void SafeHintCheck::start() {
-    working_ = true;
     workingOn_ = asked_->number;
-    // Copies only: the worker never touches the game.
-    watcher_.setFuture(
-        QtConcurrent::run([board = game_.board, candidates = asked_->candidates, known = known_,
-                           solve = solve_, line = lineOf(asked_->position)]() mutable {
-            Outcome outcome;
-            outcome.judgement =
-                RunHintCheck(board, candidates, known, solve, kSafeHintNodeBudget, line);
-            outcome.verdicts = std::move(known);
-            return outcome;
-        }));
+    worker_.run([this, board = game_.board, candidates = asked_->candidates, solve = solve_,
+                 line = lineOf(asked_->position)](VerdictCache& known,
+                                                  const SolveStop&) -> PositionWorker::Finish {
+        const HintJudgement judgement =
+            RunHintCheck(board, candidates, known, solve, kSafeHintNodeBudget, line);
+        return [this, judgement] { judged(judgement); };
+    });
 }
 
 const WinningLine& SafeHintCheck::lineOf(const PositionKey& position) const {
@@ -104,10 +89,7 @@ void SafeHintCheck::forget() {
     asked_.reset();
 }
 
-void SafeHintCheck::workerDone() {
-    const Outcome outcome = watcher_.result();
-    working_ = false;
-    known_.merge(outcome.verdicts);
+void SafeHintCheck::judged(const HintJudgement& judgement) {
     if (!asked_) {
         return; // answered by the wait, or forgotten
     }
@@ -116,8 +98,8 @@ void SafeHintCheck::workerDone() {
         return;
     }
     if (asked_->number == workingOn_) {
-        learnLine(outcome.judgement);
-        answer(outcome.judgement);
+        learnLine(judgement);
+        answer(judgement);
         return;
     }
     // Asked again while the worker judged an older question.

@@ -7,21 +7,17 @@
 // longer there, is dropped (its verdicts are kept, they stay true).
 #pragma once
 
+#include "app/position_worker.h"
 #include "core/safe_hint.h"
 
-#include <QFutureWatcher>
 #include <QObject>
 #include <QTimer>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 namespace kelmar {
-
-// The German note of a hint on a position that can no longer be won.
-QString LostHintText();
 
 class SafeHintCheck final : public QObject {
     Q_OBJECT
@@ -31,11 +27,11 @@ public:
     using AnswerSink = std::function<void(const std::vector<SolverMove>& candidates,
                                           const std::optional<HintJudgement>& judgement)>;
 
-    // `game` and `known` must outlive this. `solve` empty means
+    // `game`, `known` and `ticks` must outlive this. `solve` empty means
     // SolvePosition (with its winning orders). The sink runs on the window's
     // thread, at once from ask() or later.
-    SafeHintCheck(const Game& game, VerdictCache& known, SolveFunction solve, AnswerSink sink,
-                  QObject* parent = nullptr);
+    SafeHintCheck(const Game& game, VerdictCache& known, TickSource& ticks, SolveFunction solve,
+                  AnswerSink sink, QObject* parent = nullptr);
     // Stops a running worker and waits for it: it holds the solve function.
     ~SafeHintCheck() override;
 
@@ -66,17 +62,13 @@ public:
     void setWaitMs(int ms) { waitMs_ = ms; }
 
     bool waiting() const { return asked_.has_value(); }
-    bool busy() const { return working_; }
+    bool busy() const { return worker_.busy(); }
 
 private:
     struct Question {
         uint64_t number = 0;
         PositionKey position;
         std::vector<SolverMove> candidates;
-    };
-    struct Outcome {
-        HintJudgement judgement;
-        VerdictCache verdicts;
     };
     // A winning order of the position after the last pair judged safe: when
     // the player takes that pair, the next hint starts from it.
@@ -89,23 +81,19 @@ private:
     const WinningLine& lineOf(const PositionKey& position) const;
     void learnLine(const HintJudgement& judgement);
     void answer(const std::optional<HintJudgement>& judgement);
-    void workerDone();
+    void judged(const HintJudgement& judgement);
 
     const Game& game_;
     VerdictCache& known_;
-    // Set by cancel(); read by the worker's solver. Before solve_, which
-    // holds it.
-    std::shared_ptr<std::atomic<bool>> cancelled_ = std::make_shared<std::atomic<bool>>(false);
+    PositionWorker worker_; // before solve_, which holds its stop signal
     HintSolveFunction solve_;
     AnswerSink sink_;
     std::optional<KnownLine> line_;
     uint64_t questions_ = 0;
     std::optional<Question> asked_; // open question, answered by worker or wait
     uint64_t workingOn_ = 0;        // number of the question the worker judges
-    bool working_ = false;
     int waitMs_ = kSafeHintWaitMs;
     QTimer wait_;
-    QFutureWatcher<Outcome> watcher_;
 };
 
 } // namespace kelmar

@@ -1,66 +1,24 @@
 #include "app/solvability_check.h"
 
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
 namespace kelmar {
 
-QString SolvabilityText(const SolvabilityAnswer& answer, int32_t position) {
-    switch (answer.kind) {
-    case Solvability::Winnable:
-        return QString::fromUtf8("Noch lösbar.");
-    case Solvability::LostSince:
-        if (answer.MovesBack == 1) {
-            return QString::fromUtf8("Nicht mehr lösbar. Vor einem Zug war es noch lösbar.");
-        }
-        return QString::fromUtf8("Nicht mehr lösbar. Vor %1 Zügen war es noch lösbar.")
-            .arg(answer.MovesBack);
-    case Solvability::LostFromStart:
-        if (position == 0) {
-            return QString::fromUtf8(
-                "Nicht lösbar. Diese Ausgangsstellung lässt sich nicht abräumen.");
-        }
-        return QString::fromUtf8("Nicht lösbar. Schon die Ausgangsstellung war nicht lösbar.");
-    case Solvability::LostUnknownBefore:
-        return QString::fromUtf8(
-            "Nicht mehr lösbar. Ob es vorher lösbar war, ließ sich nicht entscheiden.");
-    case Solvability::Undecided:
-        break;
-    }
-    return QString::fromUtf8("Lösbarkeit nicht entschieden. Diese Prüfung kostet keine Zeit.");
-}
-
-QString CheckingText() {
-    return QStringLiteral("Prüfe ...");
-}
-
-SolvabilityCheck::SolvabilityCheck(const Game& game, SolveFunction solve, AnswerSink sink,
-                                   QObject* parent)
-    : QObject(parent), game_(game), solve_(std::move(solve)), sink_(std::move(sink)) {
+SolvabilityCheck::SolvabilityCheck(const Game& game, VerdictCache& verdicts, TickSource& ticks,
+                                   SolveFunction solve, AnswerSink sink, QObject* parent)
+    : QObject(parent), game_(game), worker_(verdicts, ticks), solve_(std::move(solve)),
+      sink_(std::move(sink)), verdicts_(verdicts) {
     if (!solve_) {
         solve_ = [stopped = stopSignal()](const Board& board, int64_t budget, SolverStats* stats) {
             return SolvePosition(board, budget, stats, nullptr, stopped);
         };
     }
-    connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &SolvabilityCheck::workerDone);
 }
 
-SolvabilityCheck::~SolvabilityCheck() {
-    cancel();
-    watcher_.waitForFinished();
-}
-
-SolveStop SolvabilityCheck::stopSignal() const {
-    return [stop = stop_] {
-        return stop->cancelled.load(std::memory_order_relaxed) ||
-               std::chrono::steady_clock::now().time_since_epoch().count() >
-                   stop->deadline.load(std::memory_order_relaxed);
-    };
-}
+SolvabilityCheck::~SolvabilityCheck() = default;
 
 void SolvabilityCheck::cancel() {
-    stop_->cancelled = true;
-    watcher_.disconnect(this);
+    worker_.cancel();
     pending_.reset();
 }
 
@@ -118,27 +76,21 @@ bool SolvabilityCheck::ask(SolvabilityAction action) {
 void SolvabilityCheck::newRun() {
     ++run_;
     pending_.reset();
-    verdicts_.forgetTold();
 }
 
+// Copies only: the worker never touches the game.
 void SolvabilityCheck::start() {
     running_ = pending_;
-    const auto deadline = std::chrono::steady_clock::now() + timeLimit_;
-    stop_->deadline =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(deadline.time_since_epoch()).count();
-    // Copies only: the worker never touches the game.
-    watcher_.setFuture(QtConcurrent::run([board = game_.board, history = game_.history,
-                                          known = verdicts_, solve = solve_]() mutable {
-        Outcome outcome;
-        outcome.answer = RunSolvabilityCheck(board, history, known, solve);
-        outcome.verdicts = std::move(known);
-        return outcome;
-    }));
+    worker_.run(
+        [this, board = game_.board, history = game_.history,
+         solve = solve_](VerdictCache& known, const SolveStop&) -> PositionWorker::Finish {
+            const SolvabilityAnswer answer = RunSolvabilityCheck(board, history, known, solve);
+            return [this, answer] { finished(answer); };
+        },
+        static_cast<uint32_t>(timeLimit_.count()));
 }
 
-void SolvabilityCheck::workerDone() {
-    const Outcome outcome = watcher_.result();
-    verdicts_.merge(outcome.verdicts);
+void SolvabilityCheck::finished(const SolvabilityAnswer& answer) {
     const Request done = *running_;
     running_.reset();
     if (!pending_) {
@@ -152,7 +104,7 @@ void SolvabilityCheck::workerDone() {
     if (sameState(done, now)) {
         const SolvabilityAction action = pending_->action;
         pending_.reset();
-        sink_(outcome.answer, action);
+        sink_(answer, action);
         return;
     }
     // Asked about a later position while the worker was busy.

@@ -6,29 +6,17 @@
 // kept, they stay true).
 #pragma once
 
+#include "app/position_worker.h"
 #include "core/solvability.h"
+#include "play/play_controller.h"
 
-#include <QFutureWatcher>
 #include <QObject>
-#include <QString>
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 
 namespace kelmar {
-
-// What the player asked for: only the answer, or to go back to where the
-// game could last be won.
-enum class SolvabilityAction { Show, GoBack };
-
-// The German text for status panel 0. `position` is the history position of
-// the board the answer is for (0 = the start of the game).
-QString SolvabilityText(const SolvabilityAnswer& answer, int32_t position);
-
-// Shown in status panel 0 while a worker check runs.
-QString CheckingText();
 
 // The real solver's time for one check (the walk back included): past it
 // the check answers "nicht entschieden", so no board keeps "Prüfe ..." up
@@ -41,11 +29,13 @@ class SolvabilityCheck final : public QObject {
 public:
     using AnswerSink = std::function<void(const SolvabilityAnswer&, SolvabilityAction)>;
 
-    // `game` must outlive this. `solve` empty means SolvePosition, stopped
-    // after kSolvabilityTimeLimit and by cancel(). The sink is called on the
+    // `game`, `verdicts` (the known verdicts, shared with the safe hint) and
+    // `ticks` (the counter the time limit is measured on) must outlive this.
+    // `solve` empty means SolvePosition, stopped after kSolvabilityTimeLimit
+    // and by cancel(). The sink is called on the
     // window's thread, at once from ask() or later when the worker is done.
-    SolvabilityCheck(const Game& game, SolveFunction solve, AnswerSink sink,
-                     QObject* parent = nullptr);
+    SolvabilityCheck(const Game& game, VerdictCache& verdicts, TickSource& ticks,
+                     SolveFunction solve, AnswerSink sink, QObject* parent = nullptr);
     // Cancels and waits for a running worker: it holds the solve function.
     ~SolvabilityCheck() override;
 
@@ -55,7 +45,7 @@ public:
 
     // True once cancel() ran or the running check has used its time; the
     // real solver asks it, and an injected one may (thread-safe).
-    SolveStop stopSignal() const;
+    SolveStop stopSignal() const { return worker_.stopSignal(); }
 
     // The time a check may take from now on (kSolvabilityTimeLimit).
     void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
@@ -66,12 +56,10 @@ public:
     bool ask(SolvabilityAction action);
 
     // The board was replaced (new game, the same game anew, a load): nothing
-    // asked before is answered any more, and every position costs the
-    // penalty again.
+    // asked before is answered any more.
     void newRun();
 
     bool busy() const { return running_.has_value(); }
-    VerdictCache& verdicts() { return verdicts_; }
 
 private:
     struct Request {
@@ -80,33 +68,21 @@ private:
         PositionKey position;
         MoveHistory history; // only Position and Records[1..Position] count
     };
-    struct Outcome {
-        SolvabilityAnswer answer;
-        VerdictCache verdicts;
-    };
-
     Request requestNow(SolvabilityAction action) const;
     bool sameState(const Request& a, const Request& b) const;
     bool answerFromKnown(SolvabilityAction action);
     void start();
-    void workerDone();
-
-    // Shared with the worker's solve function.
-    struct Stop {
-        std::atomic<bool> cancelled{false};
-        std::atomic<int64_t> deadline{0}; // steady clock, ns since its epoch
-    };
+    void finished(const SolvabilityAnswer& answer);
 
     const Game& game_;
-    std::shared_ptr<Stop> stop_ = std::make_shared<Stop>();
+    PositionWorker worker_; // before solve_, which holds its stop signal
     std::chrono::milliseconds timeLimit_ = kSolvabilityTimeLimit;
     SolveFunction solve_;
     AnswerSink sink_;
-    VerdictCache verdicts_;
+    VerdictCache& verdicts_;
     uint64_t run_ = 0;
     std::optional<Request> pending_; // the latest question not yet answered
     std::optional<Request> running_; // what the worker is checking
-    QFutureWatcher<Outcome> watcher_;
 };
 
 } // namespace kelmar

@@ -121,7 +121,7 @@ struct GameSettings {
     // (core/safe_hint.h); off: the plain hint.
     bool SafeHint = true;
     // Keep a game in progress across the end of the program and continue it
-    // at the next start (app/resume_rules.h).
+    // at the next start (play/resume_rules.h).
     bool ResumeGame = true;
     // Only deals of this grade (and proven winnable) unless Any.
     Grade Difficulty = Grade::Any;

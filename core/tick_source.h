@@ -1,7 +1,9 @@
 // The 32-bit millisecond counter. Production reads a steady clock; tests
-// inject their own counter (also near the 32-bit wrap).
+// inject their own counter (also near the 32-bit wrap). now() may be called
+// from any thread.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 
@@ -24,16 +26,17 @@ public:
     }
 };
 
-// A counter that moves only when told to; for tests and benchmarks.
+// A counter that moves only when told to; for tests and benchmarks. Safe to
+// read from another thread while it is moved.
 class ManualTickSource final : public TickSource {
 public:
     explicit ManualTickSource(uint32_t start = 0) : ticks_(start) {}
-    uint32_t now() override { return ticks_; }
+    uint32_t now() override { return ticks_.load(); }
     void advance(uint32_t ms) { ticks_ += ms; }
     void set(uint32_t ms) { ticks_ = ms; }
 
 private:
-    uint32_t ticks_;
+    std::atomic<uint32_t> ticks_;
 };
 
 } // namespace kelmar

@@ -61,7 +61,8 @@ QImage DisplayImage(const Bitmap& src, QImage& scratch, const Rect& area) {
     }
     const Rect clipped{std::max(area.Left, 0), std::max(area.Top, 0),
                        std::min(area.Right, src.width()), std::min(area.Bottom, src.height())};
-    if (PrepareImage(src, scratch) && clipped.Left < clipped.Right && clipped.Top < clipped.Bottom) {
+    if (PrepareImage(src, scratch) && clipped.Left < clipped.Right &&
+        clipped.Top < clipped.Bottom) {
         ConvertArea(src, scratch, clipped);
     }
     return scratch;

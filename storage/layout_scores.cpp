@@ -2,52 +2,24 @@
 
 #include "storage/high_score_record.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace kelmar {
 
 namespace {
 
 constexpr std::string_view kSectionPrefix = "highscores ";
 
-std::string lowered(std::string_view text) {
-    std::string s(text);
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
 } // namespace
 
 std::optional<std::string> LayoutOfScoreSection(std::string_view sectionName) {
     if (sectionName.size() <= kSectionPrefix.size() ||
-        lowered(sectionName.substr(0, kSectionPrefix.size())) != kSectionPrefix) {
+        LayoutScoreKey(sectionName.substr(0, kSectionPrefix.size())) != kSectionPrefix) {
         return std::nullopt;
     }
     return std::string(sectionName.substr(kSectionPrefix.size()));
 }
 
-std::string LayoutScoreKey(std::string_view shortName) {
-    return lowered(shortName);
-}
-
 std::string LayoutScoreSection(const std::string& shortName) {
     return "Highscores " + shortName;
-}
-
-HighScoreTable& LayoutScoreTableFor(LayoutScores& scores, const std::string& shortName) {
-    auto [it, added] = scores.try_emplace(lowered(shortName));
-    if (added) {
-        it->second.ShortName = shortName;
-    }
-    return it->second.Table;
-}
-
-const HighScoreTable* FindLayoutScoreTable(const LayoutScores& scores,
-                                           const std::string& shortName) {
-    const auto it = scores.find(lowered(shortName));
-    return it == scores.end() ? nullptr : &it->second.Table;
 }
 
 LayoutScores ReadLayoutScores(const IniFile& ini) {

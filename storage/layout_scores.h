@@ -12,40 +12,21 @@
 // removed), is carried over line for line as the file holds it.
 #pragma once
 
-#include "scores/high_score_table.h"
+#include "scores/score_book.h"
 #include "storage/ini_reader.h"
 
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace kelmar {
 
-struct LayoutScoreTable {
-    std::string ShortName; // as written in the section name
-    HighScoreTable Table;
-};
-
-// Key: the short name in lower case (section names match in any case).
-using LayoutScores = std::map<std::string, LayoutScoreTable>;
-
 // The section name of a layout's table, "Highscores NAME".
 std::string LayoutScoreSection(const std::string& shortName);
-
-// The table of `shortName`, created with the initial rows when there is none.
-HighScoreTable& LayoutScoreTableFor(LayoutScores& scores, const std::string& shortName);
-
-// The table of `shortName`, or null.
-const HighScoreTable* FindLayoutScoreTable(const LayoutScores& scores,
-                                           const std::string& shortName);
 
 // The NAME of a section name "Highscores NAME" (any letter case; NAME not
 // empty, as written), else nullopt.
 std::optional<std::string> LayoutOfScoreSection(std::string_view sectionName);
-
-// The key of `shortName` in LayoutScores.
-std::string LayoutScoreKey(std::string_view shortName);
 
 // Every [Highscores NAME] section of `ini` (NAME not empty, kept as the file
 // writes it); each row is read as in [Highscores], over the initial rows, so

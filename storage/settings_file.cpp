@@ -7,6 +7,7 @@
 #include "storage/file_lock.h"
 #include "storage/high_score_record.h"
 #include "storage/ini_reader.h"
+#include "storage/options.h"
 #include "storage/regular_file.h"
 #include "storage/replace_file.h"
 #include "storage/settings_lock.h"
@@ -87,18 +88,29 @@ PixelFormatSetting PixelFormatFromBits(int32_t bits) {
 namespace {
 
 void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile& ini) {
-    settings.AvoidUnsolveableGames =
-        ini.getBool(kOptionsSection, "AvoidUnsolveableGames", settings.AvoidUnsolveableGames);
-    settings.PlayerName = ini.getString(kOptionsSection, "PlayerName", settings.PlayerName);
-    settings.PixelFormat = PixelFormatFromBits(ini.getNumber(kOptionsSection, "PixelFormat", 0));
-    settings.ShowRenderSpeed =
-        ini.getBool(kOptionsSection, "ShowRenderSpeed", settings.ShowRenderSpeed);
-    settings.ForceRepaint = ini.getBool(kOptionsSection, "ForceRepaint", settings.ForceRepaint);
-    settings.Zoom = ZoomFromPercent(ini.getNumber(kOptionsSection, "Zoom", kDefaultZoom));
-    settings.LayoutName = ini.getString(kOptionsSection, "Layout", PyramidLayout().ShortName);
-    settings.SafeHint = ini.getBool(kOptionsSection, "SafeHint", settings.SafeHint);
-    settings.ResumeGame = ini.getBool(kOptionsSection, "ResumeGame", settings.ResumeGame);
-    settings.Difficulty = GradeFromCode(ini.getNumber(kOptionsSection, "Difficulty", 0));
+    for (const OptionSpec& option : kOptions) {
+        const char* key = option.key;
+        switch (option.kind) {
+        case OptionKind::Flag:
+            settings.*option.flag = ini.getBool(kOptionsSection, key, settings.*option.flag);
+            break;
+        case OptionKind::PlayerName:
+            settings.PlayerName = ini.getString(kOptionsSection, key, settings.PlayerName);
+            break;
+        case OptionKind::PixelFormat:
+            settings.PixelFormat = PixelFormatFromBits(ini.getNumber(kOptionsSection, key, 0));
+            break;
+        case OptionKind::Zoom:
+            settings.Zoom = ZoomFromPercent(ini.getNumber(kOptionsSection, key, kDefaultZoom));
+            break;
+        case OptionKind::Layout:
+            settings.LayoutName = ini.getString(kOptionsSection, key, PyramidLayout().ShortName);
+            break;
+        case OptionKind::Difficulty:
+            settings.Difficulty = GradeFromCode(ini.getNumber(kOptionsSection, key, 0));
+            break;
+        }
+    }
     for (int row = 1; row <= kScoreRows; ++row) {
         const std::string value =
             ini.getString(kScoresSection, std::to_string(row), kMissingScoreValue);
@@ -467,22 +479,36 @@ std::string SettingsSession::Write(const GameSettings& settings, const HighScore
     return outcome.warning;
 }
 
+namespace {
+
+std::string optionValue(const GameSettings& settings, const OptionSpec& option) {
+    switch (option.kind) {
+    case OptionKind::Flag:
+        return flag(settings.*option.flag);
+    case OptionKind::PlayerName:
+        return nameOnOneLine(settings.PlayerName);
+    case OptionKind::PixelFormat:
+        return std::to_string(PixelFormatToBits(settings.PixelFormat));
+    case OptionKind::Zoom:
+        return std::to_string(ZoomFromPercent(settings.Zoom));
+    case OptionKind::Layout:
+        return nameOnOneLine(settings.LayoutName);
+    case OptionKind::Difficulty:
+        return std::to_string(
+            static_cast<int>(GradeFromCode(static_cast<int32_t>(settings.Difficulty))));
+    }
+    return {};
+}
+
+} // namespace
+
 std::string SettingsText(const GameSettings& settings, const HighScoreTable& table,
                          const LayoutScores& layouts) {
     std::string text;
     addLine(text, "[Kelmar]");
-    addOption(text, "AvoidUnsolveableGames", flag(settings.AvoidUnsolveableGames));
-    addOption(text, "PlayerName", nameOnOneLine(settings.PlayerName));
-    addOption(text, "PixelFormat", std::to_string(PixelFormatToBits(settings.PixelFormat)));
-    addOption(text, "ShowRenderSpeed", flag(settings.ShowRenderSpeed));
-    addOption(text, "ForceRepaint", flag(settings.ForceRepaint));
-    addOption(text, "Zoom", std::to_string(ZoomFromPercent(settings.Zoom)));
-    addOption(text, "Layout", nameOnOneLine(settings.LayoutName));
-    addOption(text, "SafeHint", flag(settings.SafeHint));
-    addOption(text, "ResumeGame", flag(settings.ResumeGame));
-    addOption(
-        text, "Difficulty",
-        std::to_string(static_cast<int>(GradeFromCode(static_cast<int32_t>(settings.Difficulty)))));
+    for (const OptionSpec& option : kOptions) {
+        addOption(text, option.key, optionValue(settings, option));
+    }
     addLine(text, "");
     addLine(text, "[Highscores]");
     for (int row = 1; row <= kScoreRows; ++row) {

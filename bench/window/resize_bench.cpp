@@ -12,6 +12,7 @@
 #include "app/file_requester.h"
 #include "app/main_view.h"
 #include "app/main_window.h"
+#include "app/main_window_inside.h"
 #include "app/message_sink.h"
 #include "core/tick_source.h"
 #include "core/zoom.h"
@@ -99,6 +100,7 @@ public:
         services_.ticks = &ticks_;
         services_.messages = &messages_;
         services_.files = &files_;
+        services_.askStuck = [](QWidget*) { return StuckChoice::Close; };
         form_ = std::make_unique<TMainForm>(services_);
     }
     ~BenchWindow() {
@@ -124,7 +126,7 @@ void BM_ResizeToPaintedBoard(benchmark::State& state) {
     form.show();
     form.FieldMouseUp(Qt::LeftButton, 0, 0); // leaves the logo: a board to paint
     PaintCounter counter;
-    form.Field->installEventFilter(&counter);
+    Inside(form).Field->installEventFilter(&counter);
     QCoreApplication::processEvents();
 
     const std::vector<QSize> script = DragScript();
@@ -141,8 +143,8 @@ void BM_ResizeToPaintedBoard(benchmark::State& state) {
         // Until the board has been painted at the scale that fits.
         for (int round = 0; round < 1000; ++round) {
             QCoreApplication::processEvents(QEventLoop::AllEvents);
-            const int fit = FitScale(form.Field->width(), form.Field->height());
-            if (counter.paints > paintsBefore && form.Field->boardLevel() == fit) {
+            const int fit = FitScale(Inside(form).Field->width(), Inside(form).Field->height());
+            if (counter.paints > paintsBefore && Inside(form).Field->boardLevel() == fit) {
                 break;
             }
         }
@@ -168,7 +170,7 @@ void BM_RescaleAndCompose(benchmark::State& state) {
     form.FieldMouseUp(Qt::LeftButton, 0, 0);
     int scale = 201;
     for (auto _ : state) {
-        form.view().setScalePercent(scale);
+        Inside(form).view().setScalePercent(scale);
         scale = scale == 249 ? 201 : scale + 1;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "app/board_field.h"
 #include "app/close_requests.h"
+#include "app/main_window_inside.h"
 #include "app/quit_signals.h"
 #include "app/safe_hint_check.h"
 #include "app/status_panels.h"
@@ -28,7 +29,7 @@ const char* const kGameFiles[] = {"KLBack.bmp", "KLTiles.bmp", "KLTFrame.bmp", "
 } // namespace
 
 void WaitForHint(TMainForm& form) {
-    ASSERT_TRUE(QTest::qWaitFor([&form] { return !form.safeHint().waiting(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&form] { return !Inside(form).safeHint().waiting(); }, 20000));
 }
 
 void ProvideGameFiles(const QString& folder) {
@@ -121,7 +122,7 @@ void WindowTest::createWindow() {
     };
     services.today = [this] { return today; };
     form = std::make_unique<TMainForm>(services);
-    form->TimerObject->stop();
+    Inside(*form).TimerObject->stop();
 }
 
 void WindowTest::closeByTerminationSignal(RecordingSink& standardError) {
@@ -185,11 +186,11 @@ void WindowTest::takePairThatLeavesNoMove() {
 }
 
 QImage WindowTest::shownPicture() const {
-    return form->Field->picture();
+    return Inside(*form).Field->picture();
 }
 
 QString WindowTest::panel(int index) const {
-    return form->Status->panelText(index);
+    return Inside(*form).Status->panelText(index);
 }
 
 } // namespace kelmar::testing

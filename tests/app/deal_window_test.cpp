@@ -2,6 +2,7 @@
 // number, the game of the day, fresh numbers, the difficulty menu and its
 // settings line, and the number dialog's input check.
 #include "app/deal_number_dialog.h"
+#include "app/main_window_inside.h"
 #include "app/status_panels.h"
 #include "core/grade.h"
 #include "core/layout.h"
@@ -42,8 +43,8 @@ TEST_F(DealWindow, TheStartUpDealHasANumberAndAGradeInTheStatusBar) {
     ASSERT_GE(deal.Number, 1u);
     ASSERT_LE(deal.Number, kMaxDealNumber);
     EXPECT_NE(deal.DealGrade, Grade::Any) << "graded also with \"Beliebig\"";
-    EXPECT_EQ(form->Status->dealText(), QString::fromStdString(DealLabel(deal)));
-    EXPECT_TRUE(form->Status->dealTextShown());
+    EXPECT_EQ(Inside(*form).Status->dealText(), QString::fromStdString(DealLabel(deal)));
+    EXPECT_TRUE(Inside(*form).Status->dealTextShown());
     EXPECT_EQ(Kinds(game().board), KindsOfDeal(game().settings, deal.Number));
 }
 
@@ -58,7 +59,8 @@ TEST_F(DealWindow, ATypedNumberDealsThatGameFromTheMomentTheDialogCloses) {
     EXPECT_EQ(game().deal.Number, 482913u);
     EXPECT_TRUE(game().Running);
     EXPECT_EQ(Kinds(game().board), KindsOfDeal(game().settings, 482913));
-    EXPECT_TRUE(form->Status->dealText().startsWith(QStringLiteral("Spiel 482913 \u00B7 ")));
+    EXPECT_TRUE(
+        Inside(*form).Status->dealText().startsWith(QStringLiteral("Spiel 482913 \u00B7 ")));
     tick(10);
     EXPECT_LT(game().clock.Elapsed, 100) << "the typing time is not the new game's";
 }
@@ -108,8 +110,8 @@ TEST_F(DealWindow, NewGameDrawsAFreshNumberTheRestartKeepsItALoadShowsNone) {
     form->BLoadClick();
     ASSERT_TRUE(sink.messages.empty());
     EXPECT_EQ(game().deal.Number, 0u);
-    EXPECT_TRUE(form->Status->dealText().isEmpty());
-    EXPECT_FALSE(form->Status->dealTextShown());
+    EXPECT_TRUE(Inside(*form).Status->dealText().isEmpty());
+    EXPECT_FALSE(Inside(*form).Status->dealTextShown());
 }
 
 TEST_F(DealWindow, TheDifficultyActsAtTheNextDealAndIsKeptInTheSettings) {
@@ -118,23 +120,24 @@ TEST_F(DealWindow, TheDifficultyActsAtTheNextDealAndIsKeptInTheSettings) {
     ini.write("[Kelmar]\r\nAvoidUnsolveableGames=0\r\nDifficulty=2\r\n");
     ini.close();
     createWindow();
-    EXPECT_TRUE(form->MDifficultyItems[2]->isChecked()) << "\"&Mittel\" from the file";
+    EXPECT_TRUE(Inside(*form).MDifficultyItems[2]->isChecked()) << "\"&Mittel\" from the file";
     EXPECT_EQ(game().deal.DealGrade, Grade::Medium);
-    EXPECT_FALSE(form->MNoUnsolveableGames->isChecked()) << "the option keeps its own value";
+    EXPECT_FALSE(Inside(*form).action("MNoUnsolveableGames")->isChecked())
+        << "the option keeps its own value";
 
     const auto board = Kinds(game().board);
-    form->MDifficultyItems[3]->trigger();
+    Inside(*form).MDifficultyItems[3]->trigger();
     EXPECT_EQ(game().settings.Difficulty, Grade::Hard);
-    EXPECT_TRUE(form->MDifficultyItems[3]->isChecked());
-    EXPECT_FALSE(form->MDifficultyItems[2]->isChecked());
+    EXPECT_TRUE(Inside(*form).MDifficultyItems[3]->isChecked());
+    EXPECT_FALSE(Inside(*form).MDifficultyItems[2]->isChecked());
     EXPECT_EQ(Kinds(game().board), board) << "the current game goes on";
     for (int i = 0; i < 3; ++i) {
         form->MNewClick();
         EXPECT_EQ(game().deal.DealGrade, Grade::Hard);
     }
-    form->MDifficultyItems[0]->trigger();
+    Inside(*form).MDifficultyItems[0]->trigger();
     EXPECT_EQ(game().settings.Difficulty, Grade::Any);
-    form->MDifficultyItems[1]->trigger();
+    Inside(*form).MDifficultyItems[1]->trigger();
     form->ShutDownGame();
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     EXPECT_TRUE(ini.readAll().contains(
@@ -150,7 +153,7 @@ TEST_F(DealWindow, ADealOnAChosenLayoutIsNumberedAndGradedOnThatLayout) {
     ini.write("[Kelmar]\r\nDifficulty=3\r\n");
     ini.close();
     createWindow();
-    const std::vector<Layout>& layouts = form->layouts();
+    const std::vector<Layout>& layouts = Inside(*form).layouts();
     ASSERT_GT(layouts.size(), 2u);
     const uint32_t before = game().deal.Number;
     layoutAnswer = 2;
@@ -171,7 +174,7 @@ TEST_F(DealWindow, ADealOnAChosenLayoutIsNumberedAndGradedOnThatLayout) {
 
 TEST_F(DealWindow, ALongAnswerInThePanelHidesTheDealTextUntilItEnds) {
     createWindow();
-    TStatusBar& status = *form->Status;
+    TStatusBar& status = *Inside(*form).Status;
     ASSERT_TRUE(status.dealTextShown());
     status.setPanelText(0, QString(120, QLatin1Char('W')));
     EXPECT_FALSE(status.dealTextShown());

@@ -2,6 +2,7 @@
 // won games, saving and loading, the after-win replay and the shutdown paths.
 #include "app/close_requests.h"
 #include "app/main_view.h"
+#include "app/main_window_inside.h"
 #include "app/quit_signals.h"
 #include "app/status_panels.h"
 #include "core/board.h"
@@ -38,7 +39,7 @@ protected:
         const std::vector<Move> moves = arrangeWinnableDeal(game());
         ASSERT_EQ(moves.size(), 72u);
         AnalyzeBoard(game());
-        form->view().RenderBoard();
+        Inside(*form).view().RenderBoard();
         for (const Move& move : moves) {
             tick(msPerMove);
             clickPair(move.first, move.second);
@@ -49,7 +50,7 @@ protected:
     // A small running board, drawn, that becomes stuck after the pair (1, 5).
     void makeStuckAfterOneMove() {
         buildStuckAfterOneMoveBoard();
-        form->view().RenderBoard();
+        Inside(*form).view().RenderBoard();
         takePairThatLeavesNoMove();
     }
 
@@ -182,13 +183,13 @@ TEST_F(GameFlow, LoadDialogCancelChangesNothingAndConfirmTakesTheFile) {
     form->MLoadClick();
     ASSERT_EQ(files.presets.size(), 1u);
     EXPECT_EQ(files.presets[0], QStringLiteral("QuickSave.klmr"));
-    EXPECT_EQ(form->SaveFileName(), QStringLiteral("QuickSave.klmr"));
+    EXPECT_EQ(Inside(*form).SaveFileName(), QStringLiteral("QuickSave.klmr"));
 
     const auto [a, b] = freeMatchingPair();
     clickPair(a, b);
     files.answer = other;
     form->MLoadClick();
-    EXPECT_EQ(form->SaveFileName(), other);
+    EXPECT_EQ(Inside(*form).SaveFileName(), other);
     EXPECT_EQ(game().history.Length, 0);
     EXPECT_EQ(game().board.SlotCount, 144);
     EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).absolutePath());
@@ -215,7 +216,7 @@ TEST_F(GameFlow, ExitWritesTheSettingsOnceAndFreesTheBitmaps) {
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     EXPECT_TRUE(ini.readAll().contains("ShowRenderSpeed=1\r\n"));
     ini.close();
-    EXPECT_EQ(form->view().graphics().BackBuffer, nullptr);
+    EXPECT_EQ(Inside(*form).view().graphics().BackBuffer, nullptr);
     ASSERT_TRUE(QFile::remove(QStringLiteral("Kelmar.ini")));
     form->close();
     form->ShutDownGame();
@@ -241,7 +242,7 @@ TEST_F(GameFlow, FailedSettingsWriteIsShownAndTheShutdownGoesOn) {
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_TRUE(sink.messages[0].error);
     EXPECT_TRUE(form->ShutDownDone());
-    EXPECT_EQ(form->view().graphics().TileSheet, nullptr);
+    EXPECT_EQ(Inside(*form).view().graphics().TileSheet, nullptr);
 }
 
 // Not run by itself: the child process of the test below. Wins a game in
@@ -335,7 +336,7 @@ TEST_F(GameFlow, AFileNameIsTakenOnlyWhenItsSaveOrLoadWorked) {
     files.answer = QDir(folder.path()).filePath(QStringLiteral("missing/game.klmr"));
     form->MSaveAsClick();
     ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_EQ(form->SaveFileName(), QStringLiteral("QuickSave.klmr"));
+    EXPECT_EQ(Inside(*form).SaveFileName(), QStringLiteral("QuickSave.klmr"));
     form->BSaveClick();
     EXPECT_TRUE(QFile::exists(QStringLiteral("QuickSave.klmr")));
     EXPECT_EQ(sink.messages.size(), 1u);
@@ -349,7 +350,7 @@ TEST_F(GameFlow, AFileNameIsTakenOnlyWhenItsSaveOrLoadWorked) {
     ASSERT_EQ(sink.messages.size(), 2u);
     EXPECT_EQ(sink.messages[1].text,
               QStringLiteral("Die Datei „%1“ ist kein Kelmar-Spielstand.").arg(*files.answer));
-    EXPECT_EQ(form->SaveFileName(), QStringLiteral("QuickSave.klmr"));
+    EXPECT_EQ(Inside(*form).SaveFileName(), QStringLiteral("QuickSave.klmr"));
     EXPECT_EQ(game().board.SlotCount, 144) << "the game goes on";
 }
 

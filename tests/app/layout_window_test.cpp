@@ -2,6 +2,7 @@
 // saved games of every layout, a win on another layout and the player's
 // layout files.
 #include "app/main_view.h"
+#include "app/main_window_inside.h"
 #include "core/board.h"
 #include "core/builtin_layouts.h"
 #include "core/rules.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -20,7 +22,7 @@ namespace {
 class LayoutWindow : public WindowTest {
 protected:
     int indexOf(const std::string& shortName) const {
-        const std::vector<Layout>& all = form->layouts();
+        const std::vector<Layout>& all = Inside(*form).layouts();
         for (std::size_t i = 0; i < all.size(); ++i) {
             if (all[i].ShortName == shortName) {
                 return static_cast<int>(i);
@@ -108,7 +110,7 @@ TEST_F(LayoutWindow, ASavedGameOfEveryLayoutLoadsBackOnItsLayout) {
         choose(layout.ShortName == "Ring" ? "Kreuz" : "Ring");
         form->BLoadClick();
         EXPECT_EQ(game().layout->ShortName, layout.ShortName);
-        EXPECT_EQ(form->boardLayout(), game().layout);
+        EXPECT_EQ(Inside(*form).boardLayout(), game().layout);
         for (int32_t s = 1; s <= 144; ++s) {
             const TileSlot& x = game().board.Slots[static_cast<std::size_t>(s)];
             const TileSlot& y = saved.Slots[static_cast<std::size_t>(s)];
@@ -119,6 +121,23 @@ TEST_F(LayoutWindow, ASavedGameOfEveryLayoutLoadsBackOnItsLayout) {
         EXPECT_EQ(game().history.Position, 1);
     }
     EXPECT_TRUE(sink.messages.empty());
+}
+
+// A start-up that stopped at a missing tile sheet still shows the player's
+// stored pyramid times, not the initial rows.
+TEST_F(LayoutWindow, BestTimesAfterAStartWithoutTheTileSheetAreThePlayersOwn) {
+    HighScoreTable stored;
+    RecordHighScore(stored, "Anna", 95000, 45000.5);
+    writeFile(QStringLiteral("Kelmar.ini"),
+              QByteArray::fromStdString(SettingsText(GameSettings{}, stored)));
+    ASSERT_TRUE(QFile::remove(QStringLiteral("KLTiles.bmp")));
+    createWindow();
+    TScoreForm scores(form->scores(), game().settings);
+    form->setScoreForm(&scores);
+    form->MScoreClick();
+    EXPECT_EQ(scores.ScoreBox->item(0, 1)->text(), QStringLiteral("Anna"));
+    EXPECT_EQ(scores.ScoreBox->item(0, 2)->text(), QStringLiteral("01:35"));
+    form->setScoreForm(nullptr);
 }
 
 // Winning on the ring enters the ring's table and leaves the pyramid's
@@ -146,7 +165,7 @@ TEST_F(LayoutWindow, AWinOnAnotherLayoutEntersOnlyThatLayoutsTable) {
         clickPair(a, b);
     }
     ASSERT_TRUE(game().play.GameWon);
-    const HighScoreTable* ring = FindLayoutScoreTable(form->layoutScores(), "Ring");
+    const HighScoreTable* ring = FindLayoutScoreTable(Inside(*form).layoutScores(), "Ring");
     ASSERT_NE(ring, nullptr);
     EXPECT_EQ(ring->Rows[1].Time, 72 * 500);
     EXPECT_EQ(form->scores().Rows[1].Time, 3 * 60000);
@@ -178,7 +197,7 @@ TEST_F(LayoutWindow, ABoardOfNoKnownLayoutIsPlayedButItsWinEntersNoTable) {
     }
     form->MSaveClick();
     form->BLoadClick();
-    EXPECT_EQ(form->boardLayout(), nullptr);
+    EXPECT_EQ(Inside(*form).boardLayout(), nullptr);
     EXPECT_EQ(game().layout->ShortName, "Feld") << "the next deal stays on the last layout";
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Kelmar – unbekannte Aufstellung"));
     const auto moves = arrangeWinnableDeal(game());
@@ -189,7 +208,7 @@ TEST_F(LayoutWindow, ABoardOfNoKnownLayoutIsPlayedButItsWinEntersNoTable) {
         clickPair(a, b);
     }
     ASSERT_TRUE(game().play.GameWon);
-    EXPECT_TRUE(form->layoutScores().empty());
+    EXPECT_TRUE(Inside(*form).layoutScores().empty());
     EXPECT_EQ(form->scores().Rows[1].Time, 3 * 60000);
     EXPECT_FALSE(scores.isVisible());
     form->setScoreForm(nullptr);
@@ -208,14 +227,14 @@ TEST_F(LayoutWindow, PlayerFilesJoinTheListAndEachBrokenOneIsNamedOnceAtStart) {
     writeFile(QStringLiteral("layouts/meins.txt"), good);
     writeFile(QStringLiteral("layouts/kaputt.txt"), "Name: Kaputt\nEbene 1\n##\n");
     createWindow();
-    ASSERT_EQ(form->layouts().size(), BuiltInLayouts().size() + 1);
-    EXPECT_EQ(form->layouts().back().Name, "Mein Feld");
+    ASSERT_EQ(Inside(*form).layouts().size(), BuiltInLayouts().size() + 1);
+    EXPECT_EQ(Inside(*form).layouts().back().Name, "Mein Feld");
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("kaputt.txt")));
     EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("Zeile 3")));
     startPlaying();
     choose("meins");
-    EXPECT_TRUE(BoardHasLayout(game().board, form->layouts().back()));
+    EXPECT_TRUE(BoardHasLayout(game().board, Inside(*form).layouts().back()));
     EXPECT_EQ(sink.messages.size(), 1u);
 }
 

@@ -3,6 +3,7 @@
 #include "app/board_field.h"
 #include "app/help.h"
 #include "app/main_view.h"
+#include "app/main_window_inside.h"
 #include "core/board.h"
 #include "core/rules.h"
 #include "render/bitmap_ops.h"
@@ -46,7 +47,7 @@ TEST_F(MainWindow, StartsDealtAndAnalysedBehindTheStartScreen) {
     EXPECT_EQ(game().board.SlotCount, 144);
     EXPECT_EQ(panel(0), QStringLiteral("mögliche Züge: %1").arg(game().play.MoveCount));
     EXPECT_EQ(panel(1), QStringLiteral("Zeit: "));
-    const auto lines = readableLines(*form->Field);
+    const auto lines = readableLines(*Inside(*form).Field);
     ASSERT_EQ(lines.size(), 2u); // the empty middle line draws nothing
     EXPECT_EQ(lines[0].text, QStringLiteral("Start mit Mausklick"));
     EXPECT_EQ(lines[0].y, 460);
@@ -78,10 +79,10 @@ TEST_F(MainWindow, SettingsDecideTheCheckMarks) {
     ini.write("[Kelmar]\r\nPixelFormat=12\r\nForceRepaint=1\r\nAvoidUnsolveableGames=0\r\n");
     ini.close();
     createWindow();
-    EXPECT_TRUE(form->MFDevice->isChecked());
-    EXPECT_TRUE(form->MForceRepaint->isChecked());
-    EXPECT_FALSE(form->MNoUnsolveableGames->isChecked());
-    EXPECT_FALSE(form->MShowSpeed->isChecked());
+    EXPECT_TRUE(Inside(*form).action("MFDevice")->isChecked());
+    EXPECT_TRUE(Inside(*form).action("MForceRepaint")->isChecked());
+    EXPECT_FALSE(Inside(*form).action("MNoUnsolveableGames")->isChecked());
+    EXPECT_FALSE(Inside(*form).action("MShowSpeed")->isChecked());
 }
 
 TEST_F(MainWindow, FirstReleaseOnlyResumes) {
@@ -93,7 +94,7 @@ TEST_F(MainWindow, FirstReleaseOnlyResumes) {
     form->FieldMouseUp(Qt::LeftButton, at.x(), at.y());
     EXPECT_TRUE(game().Running);
     EXPECT_FALSE(game().play.SelectionActive);
-    EXPECT_TRUE(form->Field->textLines().empty());
+    EXPECT_TRUE(Inside(*form).Field->textLines().empty());
 }
 
 TEST_F(MainWindow, PressHighlightsEvenACoveredTileAndChangesNoState) {
@@ -124,10 +125,10 @@ TEST_F(MainWindow, DoubleClickSelectsAndDeselects) {
     const int32_t slot = freeMatchingPair().first;
     const QPointF at = centreOf(game().board, slot);
     const auto send = [&](QEvent::Type type) {
-        QMouseEvent event(type, at, form->Field->mapToGlobal(at), Qt::LeftButton,
+        QMouseEvent event(type, at, Inside(*form).Field->mapToGlobal(at), Qt::LeftButton,
                           type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
                           Qt::NoModifier);
-        QApplication::sendEvent(form->Field, &event);
+        QApplication::sendEvent(Inside(*form).Field, &event);
     };
     send(QEvent::MouseButtonPress);
     send(QEvent::MouseButtonRelease);
@@ -192,7 +193,7 @@ TEST_F(MainWindow, PausedTimeIsNotCounted) {
     tick(7000);
     form->BPauseClick();
     EXPECT_FALSE(game().Running);
-    const auto lines = readableLines(*form->Field);
+    const auto lines = readableLines(*Inside(*form).Field);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1].text, QStringLiteral("PAUSE-MODUS"));
     EXPECT_EQ(lines[1].y, 446);
@@ -211,7 +212,7 @@ TEST_F(MainWindow, AboutOverThePauseScreenAndTheNextClickResumes) {
     form->BPauseClick();
     form->MAboutClick();
     EXPECT_FALSE(game().Running);
-    const auto lines = readableLines(*form->Field);
+    const auto lines = readableLines(*Inside(*form).Field);
     ASSERT_EQ(lines.size(), 3u); // the second line from the bottom is empty
     EXPECT_EQ(lines[1].y, 432);
     EXPECT_EQ(lines[2].y, 418);
@@ -282,22 +283,22 @@ TEST_F(MainWindow, UnreadableSettingsAreReportedOnceAndLeftAlone) {
 
 TEST_F(MainWindow, PixelFormatWhilePausedReloadsButDoesNotDraw) {
     createWindow();
-    const Bitmap logo = *form->view().graphics().BackBuffer;
-    const std::size_t lines = form->Field->textLines().size();
+    const Bitmap logo = *Inside(*form).view().graphics().BackBuffer;
+    const std::size_t lines = Inside(*form).Field->textLines().size();
     ASSERT_GT(lines, 0u);
-    form->MF8->trigger();
+    Inside(*form).action("MF8")->trigger();
     EXPECT_EQ(game().settings.PixelFormat, PixelFormatSetting::Bits8);
-    EXPECT_TRUE(form->MF8->isChecked());
-    EXPECT_FALSE(form->MFDevice->isChecked());
-    EXPECT_EQ(form->view().graphics().TileSheet->format(), PixelFormatSetting::Bits8);
+    EXPECT_TRUE(Inside(*form).action("MF8")->isChecked());
+    EXPECT_FALSE(Inside(*form).action("MFDevice")->isChecked());
+    EXPECT_EQ(Inside(*form).view().graphics().TileSheet->format(), PixelFormatSetting::Bits8);
     // The logo is converted, not replaced by a board, and the lines stay
     // until the next repaint.
     EXPECT_EQ(shownPicture(), BitmapToImage(ConvertedBitmap(logo, PixelFormatSetting::Bits8)));
-    EXPECT_EQ(form->Field->textLines().size(), lines);
+    EXPECT_EQ(Inside(*form).Field->textLines().size(), lines);
     startPlaying();
-    EXPECT_EQ(form->view().graphics().BackBuffer->format(), PixelFormatSetting::Bits8);
+    EXPECT_EQ(Inside(*form).view().graphics().BackBuffer->format(), PixelFormatSetting::Bits8);
     form->MF24Click();
-    EXPECT_EQ(form->view().graphics().BackBuffer->format(), PixelFormatSetting::Bits24);
+    EXPECT_EQ(Inside(*form).view().graphics().BackBuffer->format(), PixelFormatSetting::Bits24);
 }
 
 } // namespace

@@ -7,9 +7,11 @@
 // late, early or too often changes what the player sees.
 #include "app/file_requester.h"
 #include "app/main_view.h"
+#include "app/main_window_inside.h"
 #include "app/status_panels.h"
 #include "core/board.h"
 #include "core/rules.h"
+#include "play/clock.h"
 #include "tests/app/app_test_support.h"
 
 #include <QFile>
@@ -47,19 +49,20 @@ public:
     // decides when they happen.
     void createWindowWithRunningTimer() {
         MainFormServices services;
+        services.askStuck = [](QWidget*) { return StuckChoice::Close; };
         services.ticks = &ticks;
         services.messages = &sink;
         services.files = &slowDialog;
         services.openHelp = [](const QUrl&) { return true; };
         services.msSinceMidnightUtc = [] { return 4711u; };
         form = std::make_unique<TMainForm>(services);
-        ASSERT_TRUE(form->TimerObject->isActive());
+        ASSERT_TRUE(Inside(*form).TimerObject->isActive());
     }
     void timerEvent(uint32_t ms) {
         ticks.advance(ms);
         form->TimerObjectTimer();
     }
-    bool timerRuns() const { return form->TimerObject->isActive(); }
+    bool timerRuns() const { return Inside(*form).TimerObject->isActive(); }
     TMainForm& window() { return *form; }
     void play() { startPlaying(); }
 
@@ -156,7 +159,7 @@ TEST_F(RestingTimer, KeepsRunningWhileTheClockMovesAndLeavesATimerStoppedFromOut
     EXPECT_TRUE(timerRuns());
     EXPECT_EQ(panel(1), QStringLiteral("Zeit: 0:00"));
 
-    form->TimerObject->stop(); // a caller that delivers the events itself
+    Inside(*form).TimerObject->stop(); // a caller that delivers the events itself
     form->BPauseClick();
     timerEvent(10);
     form->BPauseClick();
@@ -292,6 +295,7 @@ protected:
         ticks.set(script.startTick);
         createWindow(); // the reference, `form`
         MainFormServices services;
+        services.askStuck = [](QWidget*) { return StuckChoice::Close; };
         services.ticks = &ticks;
         services.messages = &sink;
         services.files = &files;
@@ -301,8 +305,8 @@ protected:
         // The second window in the folder says once that it keeps no game.
         ASSERT_EQ(sink.messages.size(), 1u);
         sink.messages.clear();
-        form->view().setHighScoreSink([this](int32_t ms) { bestTimes[0].push_back(ms); });
-        quiet->view().setHighScoreSink([this](int32_t ms) { bestTimes[1].push_back(ms); });
+        Inside(*form).view().setHighScoreSink([this](int32_t ms) { bestTimes[0].push_back(ms); });
+        Inside(*quiet).view().setHighScoreSink([this](int32_t ms) { bestTimes[1].push_back(ms); });
         script.setUp(*form);
         script.setUp(*quiet);
         armQuiet();
@@ -310,8 +314,8 @@ protected:
     // The quiet window's timer was (re)started at the present count.
     void armQuiet() {
         wakeAt.reset();
-        if (quiet->TimerObject->isActive()) {
-            wakeAt = ticks.now() + static_cast<uint32_t>(quiet->TimerObject->interval());
+        if (Inside(*quiet).TimerObject->isActive()) {
+            wakeAt = ticks.now() + static_cast<uint32_t>(Inside(*quiet).TimerObject->interval());
         }
     }
     Stored stored(TMainForm& w, int index) {
@@ -323,8 +327,8 @@ protected:
                  g.clock.NextStatusTick,
                  {},
                  bestTimes[index],
-                 w.Status->panelText(0),
-                 w.Status->panelText(1)};
+                 Inside(w).Status->panelText(0),
+                 Inside(w).Status->panelText(1)};
         for (int32_t i = 1; i <= g.history.Length; ++i) {
             s.moveTimes.push_back(g.history.Records[static_cast<std::size_t>(i)].Time);
         }
@@ -373,7 +377,8 @@ TEST_P(QuietTimer, ShowsAndStoresWhatATimerEvery10MsWouldAndWakesAtMostTwiceASec
         if (TimerPaceFor(quiet->game()) != TimerPace::Quiet) {
             wakeUps.erase(second);
         }
-        ASSERT_EQ(quiet->Status->panelText(1), form->Status->panelText(1)) << ms << " ms";
+        ASSERT_EQ(Inside(*quiet).Status->panelText(1), Inside(*form).Status->panelText(1))
+            << ms << " ms";
     }
     EXPECT_TRUE(sink.messages.empty());
     std::size_t idleSeconds = 0;

@@ -1,6 +1,7 @@
 // The kept game through the window: close, signal, next start, damaged
 // copies, the option and a second copy of the game in the same folder.
 #include "app/close_requests.h"
+#include "app/main_window_inside.h"
 #include "app/quit_signals.h"
 #include "app/resume_keeper.h"
 #include "core/history.h"
@@ -65,7 +66,7 @@ protected:
             ASSERT_NE(a, 0);
             clickPair(a, b);
         }
-        form->resume().waitForWrites();
+        Inside(*form).resume().waitForWrites();
     }
     void restart() {
         form->close();
@@ -142,18 +143,18 @@ TEST_F(ResumeWindow, WhilePlayingTheCopyFollowsTheMovesAtMostEveryFiveSeconds) {
     play(2);
     EXPECT_EQ(keptGame().history.Length, 1) << "two seconds later: not yet";
     ticks.advance(2999);
-    form->resume().afterCommand(); // what the due timer does
-    form->resume().waitForWrites();
+    Inside(*form).resume().afterCommand(); // what the due timer does
+    Inside(*form).resume().waitForWrites();
     EXPECT_EQ(keptGame().history.Length, 1);
     ticks.advance(1);
-    form->resume().afterCommand();
-    form->resume().waitForWrites();
+    Inside(*form).resume().afterCommand();
+    Inside(*form).resume().waitForWrites();
     EXPECT_EQ(keptGame().history.Length, 3) << "five seconds after the last write";
     const int32_t keptTime = keptGame().clock.Elapsed;
     form->MHintClick();
     ticks.advance(6000);
-    form->resume().afterCommand();
-    form->resume().waitForWrites();
+    Inside(*form).resume().afterCommand();
+    Inside(*form).resume().waitForWrites();
     EXPECT_EQ(keptGame().clock.Elapsed, keptTime) << "a hint is no move";
 }
 
@@ -235,7 +236,7 @@ TEST_F(ResumeWindow, WithTheOptionOffTheStartIsAsBeforeAndNothingIsWritten) {
     writeFile(QStringLiteral("Kelmar.ini"), ini.replace("ResumeGame=1", "ResumeGame=0"));
 
     createWindow();
-    EXPECT_FALSE(form->MResumeGame->isChecked());
+    EXPECT_FALSE(Inside(*form).action("MResumeGame")->isChecked());
     EXPECT_EQ(game().history.Length, 0) << "a new deal";
     startPlaying();
     play(2);
@@ -255,8 +256,8 @@ TEST_F(ResumeWindow, ACopyThatCannotBeWrittenIsTriedAgainAndReportedAtTheClose) 
     EXPECT_TRUE(sink.messages.empty());
     ASSERT_TRUE(QDir().rmdir(kKept));
     ticks.advance(kResumeWriteIntervalMs);
-    form->resume().afterCommand(); // the due timer, no change since
-    form->resume().waitForWrites();
+    Inside(*form).resume().afterCommand(); // the due timer, no change since
+    Inside(*form).resume().waitForWrites();
     EXPECT_EQ(keptGame().history.Length, 1);
 
     ASSERT_TRUE(QFile::remove(kKept));
@@ -276,18 +277,19 @@ TEST_F(ResumeWindow, ASecondCopyInTheSameFolderDoesNotTakeTheGameOver) {
     play(2);
     restart(); // continues, holds the lock
     ASSERT_EQ(game().history.Length, 2);
-    ASSERT_TRUE(form->resume().lockHeld());
+    ASSERT_TRUE(Inside(*form).resume().lockHeld());
     const QByteArray kept = bytesOf(kKept);
 
     RecordingSink secondSink;
     MainFormServices services;
+    services.askStuck = [](QWidget*) { return StuckChoice::Close; };
     services.ticks = &ticks;
     services.messages = &secondSink;
     services.files = &files;
     services.msSinceMidnightUtc = [] { return 815u; };
     auto second = std::make_unique<TMainForm>(services);
-    second->TimerObject->stop();
-    EXPECT_FALSE(second->resume().lockHeld());
+    Inside(*second).TimerObject->stop();
+    EXPECT_FALSE(Inside(*second).resume().lockHeld());
     EXPECT_EQ(second->game().history.Length, 0) << "a new deal";
     second->FieldMouseUp(Qt::LeftButton, 5, 5);
     const auto pairs = FreeMatchingPairs(second->game());

@@ -2,6 +2,7 @@
 // the worker thread running. The wait for the worker is made long, so only
 // the tests end it (waitEnded), never the machine's speed.
 #include "app/main_view.h"
+#include "app/main_window_inside.h"
 #include "app/safe_hint_check.h"
 #include "app/solvability_check.h"
 #include "core/board.h"
@@ -34,7 +35,7 @@ protected:
     }
     void start() {
         createWindow();
-        form->safeHint().setWaitMs(600'000);
+        Inside(*form).safeHint().setWaitMs(600'000);
         startPlaying();
         buildTrap(false);
     }
@@ -56,13 +57,16 @@ protected:
         g.play.GameWon = false;
         PrepareBoardGeometry(g);
         AnalyzeBoard(g);
-        form->view().RenderBoard();
+        Inside(*form).view().RenderBoard();
     }
 
     // Waits (processing events, not sleeping) for the hint's answer.
     void settle() {
         ASSERT_TRUE(QTest::qWaitFor(
-            [this] { return !form->safeHint().waiting() && !form->safeHint().busy(); }, 20000));
+            [this] {
+                return !Inside(*form).safeHint().waiting() && !Inside(*form).safeHint().busy();
+            },
+            20000));
         QCoreApplication::processEvents();
     }
     void hint() {
@@ -71,7 +75,7 @@ protected:
     }
     void checkSolvable() {
         form->MCheckSolvableClick();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !form->solvability().busy(); }, 20000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !Inside(*form).solvability().busy(); }, 20000));
         QCoreApplication::processEvents();
     }
     std::pair<int32_t, int32_t> shown() {
@@ -85,7 +89,7 @@ protected:
 };
 
 TEST_F(SafeHint, ShowsTheFirstPairThatKeepsTheGameWinnableAndTakesItOnTheSecondPress) {
-    ASSERT_TRUE(form->MSafeHint->isChecked()) << "on by default";
+    ASSERT_TRUE(Inside(*form).action("MSafeHint")->isChecked()) << "on by default";
     tick(10);
     const int32_t start = game().clock.Elapsed;
     hint();
@@ -101,15 +105,15 @@ TEST_F(SafeHint, ShowsTheFirstPairThatKeepsTheGameWinnableAndTakesItOnTheSecondP
     // Following the hint, the next one comes at once from the winning order
     // the solver found, without the worker.
     form->MHintClick();
-    EXPECT_FALSE(form->safeHint().waiting());
+    EXPECT_FALSE(Inside(*form).safeHint().waiting());
     EXPECT_EQ(shown(), std::pair(4, 1));
 }
 
 TEST_F(SafeHint, TurnedOffTheHintIsThePlainOneAndTheLineIsWritten) {
-    form->MSafeHint->trigger();
-    EXPECT_FALSE(form->MSafeHint->isChecked());
+    Inside(*form).action("MSafeHint")->trigger();
+    EXPECT_FALSE(Inside(*form).action("MSafeHint")->isChecked());
     form->MHintClick();
-    EXPECT_FALSE(form->safeHint().waiting()) << "no judgement asked for";
+    EXPECT_FALSE(Inside(*form).safeHint().waiting()) << "no judgement asked for";
     EXPECT_EQ(shown(), std::pair(6, 5));
     form->ShutDownGame();
     QFile ini(QStringLiteral("Kelmar.ini"));
@@ -118,7 +122,7 @@ TEST_F(SafeHint, TurnedOffTheHintIsThePlainOneAndTheLineIsWritten) {
 
     form.reset();
     start(); // reads SafeHint=0 back
-    EXPECT_FALSE(form->MSafeHint->isChecked());
+    EXPECT_FALSE(Inside(*form).action("MSafeHint")->isChecked());
     form->MHintClick();
     EXPECT_EQ(shown(), std::pair(6, 5));
 }
@@ -127,7 +131,7 @@ TEST_F(SafeHint, AfterGoingBackToWinnableItShowsAPairThatKeepsItSo) {
     clickPair(6, 5); // stuck: 2 and 4 are left free and do not match
     ASSERT_TRUE(game().play.NoMovesLeft);
     form->MBackToSolvableClick();
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !form->solvability().busy(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !Inside(*form).solvability().busy(); }, 20000));
     QCoreApplication::processEvents();
     ASSERT_EQ(game().history.Position, 0);
     hint();
@@ -182,7 +186,7 @@ protected:
 TEST_F(SafeHintSlowWorker, AnAnswerForABoardThatChangedMeanwhileIsDropped) {
     buildTrap(true); // the clock starts again at 0
     form->MHintClick();
-    EXPECT_TRUE(form->safeHint().waiting());
+    EXPECT_TRUE(Inside(*form).safeHint().waiting());
     EXPECT_FALSE(game().play.HintShowing) << "nothing shown before the judgement";
     form->MHintClick(); // pressed again while waiting: still one question
     clickPair(8, 7);    // the board changes while the worker is busy; moves are left
@@ -202,7 +206,7 @@ TEST_F(SafeHintSlowWorker, AnAnswerForABoardThatChangedMeanwhileIsDropped) {
 
 TEST_F(SafeHintSlowWorker, WhenTheWaitEndsFirstThePlainPairIsShownAndTheLateAnswerChangesNothing) {
     form->MHintClick();
-    form->safeHint().waitEnded();
+    Inside(*form).safeHint().waitEnded();
     EXPECT_EQ(shown(), std::pair(6, 5));
     EXPECT_NE(panel(0), kLostNote) << "nothing said without a judgement";
     gate.release(3); // the position, (6, 5) lost, (6, 2) safe
@@ -229,8 +233,8 @@ TEST_F(SafeHintSlowWorker, APauseMeanwhileShowsNothing) {
 
 TEST_F(SafeHintSlowWorker, TurningTheOptionOffMeanwhileShowsNothing) {
     form->MHintClick();
-    form->MSafeHint->trigger();
-    EXPECT_FALSE(form->safeHint().waiting());
+    Inside(*form).action("MSafeHint")->trigger();
+    EXPECT_FALSE(Inside(*form).safeHint().waiting());
     gate.release(3);
     settle();
     EXPECT_FALSE(game().play.HintShowing);

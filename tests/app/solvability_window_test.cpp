@@ -1,6 +1,7 @@
 // Still winnable? The check, the way back, the same game anew and the stuck
 // dialog, through the window's handlers, with the worker thread running.
 #include "app/main_view.h"
+#include "app/main_window_inside.h"
 #include "app/solvability_check.h"
 #include "app/stuck_dialog.h"
 #include "core/board.h"
@@ -49,12 +50,12 @@ protected:
         g.play.GameWon = false;
         PrepareBoardGeometry(g);
         AnalyzeBoard(g);
-        form->view().RenderBoard();
+        Inside(*form).view().RenderBoard();
     }
 
     // Waits (processing events, not sleeping) for the worker's answer.
     void settle() {
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !form->solvability().busy(); }, 20000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !Inside(*form).solvability().busy(); }, 20000));
         QCoreApplication::processEvents();
     }
     void check() {
@@ -70,35 +71,6 @@ protected:
         return game().clock.Elapsed;
     }
 };
-
-TEST(SolvabilityText, GermanForEveryAnswerWithTheSingularForOneMove) {
-    const struct {
-        SolvabilityAnswer answer;
-        int32_t position;
-        const char* text;
-    } cases[] = {
-        {{Solvability::Winnable, 0}, 3, "Noch lösbar."},
-        {{Solvability::LostSince, 1}, 3, "Nicht mehr lösbar. Vor einem Zug war es noch lösbar."},
-        {{Solvability::LostSince, 2}, 3, "Nicht mehr lösbar. Vor 2 Zügen war es noch lösbar."},
-        {{Solvability::LostSince, 21}, 30, "Nicht mehr lösbar. Vor 21 Zügen war es noch lösbar."},
-        {{Solvability::LostFromStart, 0},
-         0,
-         "Nicht lösbar. Diese Ausgangsstellung lässt sich nicht abräumen."},
-        {{Solvability::LostFromStart, 0},
-         4,
-         "Nicht lösbar. Schon die Ausgangsstellung war nicht lösbar."},
-        {{Solvability::LostUnknownBefore, 0},
-         4,
-         "Nicht mehr lösbar. Ob es vorher lösbar war, ließ sich nicht entscheiden."},
-        {{Solvability::Undecided, 0},
-         4,
-         "Lösbarkeit nicht entschieden. Diese Prüfung kostet keine Zeit."},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(SolvabilityText(c.answer, c.position), QString::fromUtf8(c.text));
-    }
-    EXPECT_EQ(CheckingText(), QStringLiteral("Prüfe ..."));
-}
 
 TEST_F(StillWinnable, TellsWinnableUnwinnableAndStuckAndStaysUntilTheBoardChanges) {
     check();

@@ -3,6 +3,7 @@
 // the tile drawn under the pointer at every level.
 #include "app/board_field.h"
 #include "app/main_view.h"
+#include "app/main_window_inside.h"
 #include "core/board.h"
 #include "core/zoom.h"
 #include "tests/app/app_test_support.h"
@@ -31,21 +32,21 @@ protected:
     }
     void chooseLevel(int percent) {
         const auto at = std::find(kZoomLevels.begin(), kZoomLevels.end(), percent);
-        form->MZoomItems[static_cast<std::size_t>(at - kZoomLevels.begin())]->trigger();
+        Inside(*form).MZoomItems[static_cast<std::size_t>(at - kZoomLevels.begin())]->trigger();
         settle();
     }
     // Sizes the client area (the offscreen screen may be smaller than a
     // window at 300 %, so the test sets the size itself).
     void sizeClient(int width, int height) {
         form->show();
-        form->resize(form->size() + QSize(width, height) - form->Client->size());
+        form->resize(form->size() + QSize(width, height) - Inside(*form).Client->size());
         settle();
     }
     // At the board's current scale `percent`: a click at the centre of a
     // free tile and clicks on the first and the last device pixel of its
     // face select that very tile; just left of the face does not.
     void clicksSelectTheTileDrawnThere(int percent) {
-        const QPoint origin = form->Field->boardRect().topLeft();
+        const QPoint origin = Inside(*form).Field->boardRect().topLeft();
         // A free tile whose face shows whole (no higher tile drawn over it).
         int32_t slot = 0;
         for (int32_t i = 1; i <= game().play.FreeCount && slot == 0; ++i) {
@@ -87,31 +88,31 @@ protected:
     // window's pixels in an image).
     QImage shownField() const {
         const auto* window = dynamic_cast<QImage*>(form->backingStore()->paintDevice());
-        const QRect field =
-            form->Field->rect().translated(form->Field->mapTo(form.get(), QPoint(0, 0)));
+        const QRect field = Inside(*form).Field->rect().translated(
+            Inside(*form).Field->mapTo(form.get(), QPoint(0, 0)));
         return window->copy(field).convertToFormat(QImage::Format_RGB32);
     }
     // A press and a release of the left button at a point of Field.
     void clickField(QPoint at) {
-        QTest::mousePress(form->Field, Qt::LeftButton, {}, at);
-        QTest::mouseRelease(form->Field, Qt::LeftButton, {}, at);
+        QTest::mousePress(Inside(*form).Field, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(Inside(*form).Field, Qt::LeftButton, {}, at);
     }
 };
 
 TEST_F(ZoomWindow, At100PercentTheWindowAndTheBoardAreAsBefore) {
     createWindow();
     settle();
-    EXPECT_EQ(form->Client->size(), QSize(642, 530));
-    EXPECT_EQ(form->Field->geometry(), QRect(1, 30, 640, 480));
-    EXPECT_EQ(form->Field->boardRect(), QRect(0, 0, 640, 480));
-    EXPECT_EQ(form->view().scalePercent(), 100);
-    EXPECT_EQ(form->Field->picture().size(), QSize(640, 480));
-    EXPECT_TRUE(form->MZoomItems[0]->isChecked());
+    EXPECT_EQ(Inside(*form).Client->size(), QSize(642, 530));
+    EXPECT_EQ(Inside(*form).Field->geometry(), QRect(1, 30, 640, 480));
+    EXPECT_EQ(Inside(*form).Field->boardRect(), QRect(0, 0, 640, 480));
+    EXPECT_EQ(Inside(*form).view().scalePercent(), 100);
+    EXPECT_EQ(Inside(*form).Field->picture().size(), QSize(640, 480));
+    EXPECT_TRUE(Inside(*form).MZoomItems[0]->isChecked());
     // Smaller than today only by the player's hand: down to the board at 50 %.
     sizeClient(100, 100);
-    EXPECT_EQ(form->Client->size(), QSize(322, 290));
-    EXPECT_EQ(form->Field->boardLevel(), 50);
-    EXPECT_EQ(form->Field->boardRect(), QRect(0, 0, 320, 240));
+    EXPECT_EQ(Inside(*form).Client->size(), QSize(322, 290));
+    EXPECT_EQ(Inside(*form).Field->boardLevel(), 50);
+    EXPECT_EQ(Inside(*form).Field->boardRect(), QRect(0, 0, 320, 240));
 }
 
 // For every level: the chosen level sets the board's size, a click at the
@@ -125,9 +126,9 @@ TEST_F(ZoomWindow, AClickOnATileSelectsThatTileAtEveryLevel) {
         chooseLevel(percent);
         // The window the level asks for (the offscreen screen is smaller).
         sizeClient(ScaleLength(640, percent) + 2, ScaleLength(480, percent) + 50);
-        ASSERT_EQ(form->Field->boardLevel(), percent);
-        ASSERT_EQ(form->view().scalePercent(), percent);
-        ASSERT_EQ(form->Field->picture().width(), ScaleLength(640, percent));
+        ASSERT_EQ(Inside(*form).Field->boardLevel(), percent);
+        ASSERT_EQ(Inside(*form).view().scalePercent(), percent);
+        ASSERT_EQ(Inside(*form).Field->picture().width(), ScaleLength(640, percent));
         clicksSelectTheTileDrawnThere(percent);
     }
     form->ShutDownGame();
@@ -146,7 +147,7 @@ TEST_F(ZoomWindow, TheBoardFillsTheWindowAtAnyScale) {
     ini.close();
     createWindow();
     settle();
-    EXPECT_TRUE(form->MZoomItems[3]->isChecked());
+    EXPECT_TRUE(Inside(*form).MZoomItems[3]->isChecked());
     struct Case {
         int width, height; // client area
         int scale;
@@ -161,17 +162,17 @@ TEST_F(ZoomWindow, TheBoardFillsTheWindowAtAnyScale) {
     };
     for (const Case& c : cases) {
         sizeClient(c.width, c.height);
-        EXPECT_EQ(form->Field->boardLevel(), c.scale) << c.width << "x" << c.height;
-        EXPECT_EQ(form->Field->boardRect(), c.board) << c.width << "x" << c.height;
-        EXPECT_EQ(form->view().scalePercent(), c.scale);
-        EXPECT_EQ(form->Field->picture().size(), c.board.size());
-        EXPECT_TRUE(form->MZoomItems[3]->isChecked());
+        EXPECT_EQ(Inside(*form).Field->boardLevel(), c.scale) << c.width << "x" << c.height;
+        EXPECT_EQ(Inside(*form).Field->boardRect(), c.board) << c.width << "x" << c.height;
+        EXPECT_EQ(Inside(*form).view().scalePercent(), c.scale);
+        EXPECT_EQ(Inside(*form).Field->picture().size(), c.board.size());
+        EXPECT_TRUE(Inside(*form).MZoomItems[3]->isChecked());
     }
-    form->MZoomOut->trigger();
-    EXPECT_TRUE(form->MZoomItems[2]->isChecked());
-    form->MZoomIn->trigger();
-    form->MZoomIn->trigger();
-    form->MZoomIn->trigger();
+    Inside(*form).action("MZoomOut")->trigger();
+    EXPECT_TRUE(Inside(*form).MZoomItems[2]->isChecked());
+    Inside(*form).action("MZoomIn")->trigger();
+    Inside(*form).action("MZoomIn")->trigger();
+    Inside(*form).action("MZoomIn")->trigger();
     EXPECT_EQ(game().settings.Zoom, 300);
 }
 
@@ -183,38 +184,39 @@ TEST_F(ZoomWindow, LeavingMaximisedOrFullScreenReturnsToTheChosenLevel) {
     createWindow();
     settle();
     sizeClient(700, 560);
-    ASSERT_EQ(form->Field->boardLevel(), 106);
+    ASSERT_EQ(Inside(*form).Field->boardLevel(), 106);
     form->showMaximized();
     settle();
-    EXPECT_EQ(form->Field->boardLevel(), FitScale(form->Field->width(), form->Field->height()));
+    EXPECT_EQ(Inside(*form).Field->boardLevel(),
+              FitScale(Inside(*form).Field->width(), Inside(*form).Field->height()));
     form->showNormal();
     settle();
-    EXPECT_EQ(form->Client->size(), QSize(642, 530));
-    EXPECT_EQ(form->Field->boardLevel(), 100);
+    EXPECT_EQ(Inside(*form).Client->size(), QSize(642, 530));
+    EXPECT_EQ(Inside(*form).Field->boardLevel(), 100);
 
     form->showMaximized();
     settle();
     const QSize maximised = form->size();
     chooseLevel(150);
     EXPECT_EQ(form->size(), maximised) << "a maximised window keeps its size";
-    EXPECT_TRUE(form->MZoomItems[1]->isChecked());
+    EXPECT_TRUE(Inside(*form).MZoomItems[1]->isChecked());
     form->showNormal();
     settle();
-    const QSize chrome = form->size() - form->Client->size();
+    const QSize chrome = form->size() - Inside(*form).Client->size();
     const QSize level150 = (chrome + QSize(962, 770))
                                .boundedTo(form->screen()->availableGeometry().size() -
                                           (form->frameGeometry().size() - form->size()));
     EXPECT_EQ(form->size(), level150);
-    EXPECT_TRUE(form->MZoomItems[1]->isChecked());
+    EXPECT_TRUE(Inside(*form).MZoomItems[1]->isChecked());
 
     chooseLevel(100);
     sizeClient(900, 700);
-    form->MFullScreen->trigger();
+    Inside(*form).MFullScreen->trigger();
     settle();
-    form->MFullScreen->trigger();
+    Inside(*form).MFullScreen->trigger();
     settle();
     EXPECT_FALSE(form->isFullScreen());
-    EXPECT_EQ(form->Client->size(), QSize(642, 530));
+    EXPECT_EQ(Inside(*form).Client->size(), QSize(642, 530));
 }
 
 // The logo screen fills the whole board surface at any size: its edge
@@ -225,9 +227,9 @@ TEST_F(ZoomWindow, TheLogoScreenShowsNoBoxAtAnySize) {
     for (const QSize& client : {QSize(1300, 800), QSize(700, 900), QSize(1366, 738)}) {
         sizeClient(client.width(), client.height());
         const QImage shown = shownField();
-        const QImage picture = form->Field->picture();
-        const QRect board = form->Field->boardRect();
-        ASSERT_NE(board, form->Field->rect()) << "felt would show";
+        const QImage picture = Inside(*form).Field->picture();
+        const QRect board = Inside(*form).Field->boardRect();
+        ASSERT_NE(board, Inside(*form).Field->rect()) << "felt would show";
         for (int y : {board.top() + 5, board.top() + board.height() / 2, board.bottom() - 5}) {
             EXPECT_EQ(shown.pixel(0, y), picture.pixel(0, y - board.top())) << y;
             EXPECT_EQ(shown.pixel(shown.width() - 1, y),
@@ -241,8 +243,8 @@ TEST_F(ZoomWindow, TheLogoScreenShowsNoBoxAtAnySize) {
     startPlaying();
     settle();
     const QImage shown = shownField();
-    const QRect board = form->Field->boardRect();
-    EXPECT_NE(shown.pixel(0, board.top() + 5), form->Field->picture().pixel(0, 5))
+    const QRect board = Inside(*form).Field->boardRect();
+    EXPECT_NE(shown.pixel(0, board.top() + 5), Inside(*form).Field->picture().pixel(0, 5))
         << "the felt, not the board's edge";
 }
 
@@ -277,8 +279,8 @@ TEST_F(ZoomWindow, AClickOnATileSelectsThatTileBetweenTheLevels) {
     for (const auto& [width, height, scale] :
          {std::tuple{878, 710, 137}, {1173, 930, 183}, {500, 400, 73}, {1366, 738, 143}}) {
         sizeClient(width, height);
-        ASSERT_EQ(form->Field->boardLevel(), scale);
-        ASSERT_EQ(form->view().scalePercent(), scale);
+        ASSERT_EQ(Inside(*form).Field->boardLevel(), scale);
+        ASSERT_EQ(Inside(*form).view().scalePercent(), scale);
         clicksSelectTheTileDrawnThere(scale);
     }
 }
@@ -319,8 +321,8 @@ TEST_F(ZoomWindow, MovesRepaintOnlyWhatChangedAndLeaveNothingStale) {
     const auto shownBoard = [this] {
         // The offscreen platform keeps the window's pixels in an image.
         const auto* window = dynamic_cast<QImage*>(form->backingStore()->paintDevice());
-        const QRect board =
-            form->Field->boardRect().translated(form->Field->mapTo(form.get(), QPoint(0, 0)));
+        const QRect board = Inside(*form).Field->boardRect().translated(
+            Inside(*form).Field->mapTo(form.get(), QPoint(0, 0)));
         return window->copy(board).convertToFormat(QImage::Format_RGB32);
     };
     // The window sizes of 100 %, 200 % with felt around the board, and a
@@ -340,17 +342,17 @@ TEST_F(ZoomWindow, MovesRepaintOnlyWhatChangedAndLeaveNothingStale) {
         SCOPED_TRACE(::testing::Message()
                      << c.scale << " %, format " << int(game().settings.PixelFormat));
         sizeClient(c.client.width(), c.client.height());
-        ASSERT_EQ(form->Field->boardLevel(), c.scale);
-        ASSERT_EQ(shownBoard(), form->Field->picture());
-        PaintedPixels painted(form->Field);
-        const int64_t board =
-            int64_t{form->Field->picture().width()} * form->Field->picture().height();
+        ASSERT_EQ(Inside(*form).Field->boardLevel(), c.scale);
+        ASSERT_EQ(shownBoard(), Inside(*form).Field->picture());
+        PaintedPixels painted(Inside(*form).Field);
+        const int64_t board = int64_t{Inside(*form).Field->picture().width()} *
+                              Inside(*form).Field->picture().height();
 
         const auto check = [&](const char* step) {
             SCOPED_TRACE(step);
             painted.count = 0;
             settle();
-            EXPECT_EQ(shownBoard(), form->Field->picture());
+            EXPECT_EQ(shownBoard(), Inside(*form).Field->picture());
             EXPECT_GT(painted.count, 0);
             EXPECT_LT(painted.count, board / 4);
         };
@@ -398,37 +400,37 @@ TEST_F(ZoomWindow, LargeRepaintsTakeTheWholeWindowAndMovesOnlyTheirTiles) {
     settle();
     const auto shownBoard = [this] {
         const auto* window = dynamic_cast<QImage*>(form->backingStore()->paintDevice());
-        const QRect board =
-            form->Field->boardRect().translated(form->Field->mapTo(form.get(), QPoint(0, 0)));
+        const QRect board = Inside(*form).Field->boardRect().translated(
+            Inside(*form).Field->mapTo(form.get(), QPoint(0, 0)));
         return window->copy(board).convertToFormat(QImage::Format_RGB32);
     };
     PaintCount menu(form->menuBar());
-    PaintCount field(form->Field);
+    PaintCount field(Inside(*form).Field);
     const auto [a, b] = freeMatchingPair();
     ASSERT_NE(a, 0);
     clickPair(a, b);
     settle();
     EXPECT_GT(field.count, 0);
     EXPECT_EQ(menu.count, 0) << "a move repaints its tiles, not the window";
-    EXPECT_EQ(shownBoard(), form->Field->picture());
+    EXPECT_EQ(shownBoard(), Inside(*form).Field->picture());
 
     // What the logo screen's lines and a new scale ask for.
-    form->Field->requestFullPaint();
+    Inside(*form).Field->requestFullPaint();
     settle();
     EXPECT_GT(menu.count, 0) << "the whole window";
-    EXPECT_EQ(shownBoard(), form->Field->picture()) << "the field with it";
+    EXPECT_EQ(shownBoard(), Inside(*form).Field->picture()) << "the field with it";
 }
 
 TEST_F(ZoomWindow, FullScreenTogglesAndTheCheckMarkFollows) {
     createWindow();
     sizeClient(642, 530);
-    form->MFullScreen->trigger();
+    Inside(*form).MFullScreen->trigger();
     EXPECT_TRUE(form->isFullScreen());
-    EXPECT_TRUE(form->MFullScreen->isChecked());
-    form->MFullScreen->trigger();
+    EXPECT_TRUE(Inside(*form).MFullScreen->isChecked());
+    Inside(*form).MFullScreen->trigger();
     EXPECT_FALSE(form->isFullScreen());
-    EXPECT_FALSE(form->MFullScreen->isChecked());
-    EXPECT_EQ(form->MFullScreen->shortcut(), QKeySequence(Qt::Key_F11));
+    EXPECT_FALSE(Inside(*form).MFullScreen->isChecked());
+    EXPECT_EQ(Inside(*form).MFullScreen->shortcut(), QKeySequence(Qt::Key_F11));
 }
 
 } // namespace

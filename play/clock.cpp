@@ -1,4 +1,4 @@
-#include "app/clock.h"
+#include "play/clock.h"
 
 #include "core/history.h"
 

@@ -1,4 +1,4 @@
-#include "app/resume_rules.h"
+#include "play/resume_rules.h"
 
 namespace kelmar {
 

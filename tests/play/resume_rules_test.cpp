@@ -1,8 +1,8 @@
 // The rules of the kept game, without a window.
-#include "app/resume_rules.h"
 #include "core/deal.h"
 #include "core/history.h"
 #include "core/rules.h"
+#include "play/resume_rules.h"
 
 #include <gtest/gtest.h>
 #include <optional>

@@ -1,7 +1,7 @@
 // The timer step of the game clock and the time display.
-#include "app/clock.h"
 #include "core/board.h"
 #include "core/game.h"
+#include "play/clock.h"
 
 #include <gtest/gtest.h>
 #include <optional>

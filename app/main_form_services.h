@@ -1,0 +1,50 @@
+// What the main window needs from the outside world.
+#pragma once
+
+#include "app/deal_number_dialog.h"
+#include "app/help.h"
+#include "app/layout_dialog.h"
+#include "app/stuck_dialog.h"
+#include "core/solvability.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace kelmar {
+
+class FileRequester;
+class MessageSink;
+class TickSource;
+
+// What the window needs from the outside world; every pointer must outlive
+// the window. Production passes the real counter, message boxes and file
+// dialogs; tests pass fakes. Every asker left empty means the real dialog.
+struct MainFormServices {
+    TickSource* ticks = nullptr;
+    MessageSink* messages = nullptr;
+    FileRequester* files = nullptr;
+    HelpOpener openHelp{};
+    // Milliseconds since midnight UTC for seeding the deal generator; empty
+    // means the system clock.
+    std::function<uint32_t()> msSinceMidnightUtc{};
+    // The solver of the solvability check, called on a worker thread; empty
+    // means SolvePosition.
+    SolveFunction solve{};
+    // The dialog after a game got stuck; empty means the real one.
+    StuckChoiceAsker askStuck{};
+    // The folder of the player's layout files; unset means
+    // PlayerLayoutFolder(), empty means none.
+    std::optional<std::string> layoutFolder{};
+    // The layout chooser; empty means the dialog (AskLayout).
+    LayoutAsker askLayout{};
+    // The dialog of "Spiel Nummer ..."; empty means the real one.
+    DealNumberAsker askDealNumber{};
+    // Today's local date as year, month, day for the game of the day; empty
+    // means the system clock.
+    std::function<std::array<int, 3>()> today{};
+};
+
+} // namespace kelmar

@@ -1,0 +1,354 @@
+#include "play/play_controller.h"
+
+#include "core/board.h"
+#include "core/builtin_layouts.h"
+#include "core/deal.h"
+#include "core/grade.h"
+#include "core/history.h"
+#include "core/numbered_deal.h"
+#include "core/rules.h"
+#include "core/zoom.h"
+#include "storage/layout_files.h"
+#include "storage/replace_file.h"
+#include "storage/saved_game.h"
+
+#include <ctime>
+
+namespace kelmar {
+
+std::string SolvabilityText(const SolvabilityAnswer& answer, int32_t position) {
+    switch (answer.kind) {
+    case Solvability::Winnable:
+        return "Noch lösbar.";
+    case Solvability::LostSince:
+        if (answer.MovesBack == 1) {
+            return "Nicht mehr lösbar. Vor einem Zug war es noch lösbar.";
+        }
+        return "Nicht mehr lösbar. Vor " + std::to_string(answer.MovesBack) +
+               " Zügen war es noch lösbar.";
+    case Solvability::LostFromStart:
+        if (position == 0) {
+            return "Nicht lösbar. Diese Ausgangsstellung lässt sich nicht abräumen.";
+        }
+        return "Nicht lösbar. Schon die Ausgangsstellung war nicht lösbar.";
+    case Solvability::LostUnknownBefore:
+        return "Nicht mehr lösbar. Ob es vorher lösbar war, ließ sich nicht entscheiden.";
+    case Solvability::Undecided:
+        break;
+    }
+    return "Lösbarkeit nicht entschieden. Diese Prüfung kostet keine Zeit.";
+}
+
+std::string CheckingText() {
+    return "Prüfe ...";
+}
+
+std::string LostHintText() {
+    return "Nicht mehr lösbar – Strg+B geht zurück bis lösbar.";
+}
+
+bool Savable(const Game& game) {
+    return !game.play.GameWon && game.board.SlotCount > 0;
+}
+
+PlayController::PlayController(const std::string& settingsPath)
+    : layouts_(BuiltInLayouts()), settingsFile_(settingsPath),
+      boardLayout_(PyramidLayout().ShortName), saveFileName_(kDefaultSaveFileName) {
+    game_.layout = &layouts_.front();
+}
+
+// --- Start and close ------------------------------------------------------
+
+void PlayController::seed(uint32_t msSinceMidnightUtc) {
+    SeedRandom(game_, msSinceMidnightUtc);
+    // Fresh deal numbers come from a generator of their own: every deal
+    // reseeds the deal generator from its number.
+    game_.NumberSeed = game_.Seed;
+}
+
+std::string PlayController::readSettings() {
+    // None of our writes is busy yet.
+    RemoveStaleTemporaries(".", std::time(nullptr));
+    std::string warning = settingsFile_.Read(game_.settings, scores_.pyramid(), &scores_.others());
+    GameSettings& settings = game_.settings;
+    settings.PixelFormat = PixelFormatFromCode(static_cast<int>(settings.PixelFormat));
+    settings.Difficulty = GradeFromCode(static_cast<int32_t>(settings.Difficulty));
+    settings.Zoom = ZoomFromPercent(settings.Zoom);
+    return warning;
+}
+
+std::string PlayController::writeSettings() {
+    return settingsFile_.Write(game_.settings, scores_.pyramid(), scores_.others());
+}
+
+std::vector<std::string> PlayController::readLayouts(const std::string& folder) {
+    layouts_ = BuiltInLayouts();
+    PlayerLayouts own = ReadPlayerLayouts(folder, layouts_);
+    for (Layout& l : own.layouts) {
+        layouts_.push_back(std::move(l));
+    }
+    const Layout* chosen = FindLayout(layouts_, game_.settings.LayoutName);
+    game_.layout = chosen != nullptr ? chosen : &layouts_.front();
+    game_.settings.LayoutName = game_.layout->ShortName;
+    return std::move(own.messages);
+}
+
+Effects PlayController::continueKept() {
+    takeLayoutOfBoard();
+    Effects effects = replaced({});
+    effects.showTime = true;
+    return effects;
+}
+
+// --- Board and commands ---------------------------------------------------
+
+Effects PlayController::press(int x, int y) {
+    if (game_.play.GameWon || !game_.Running) {
+        return {};
+    }
+    Effects effects;
+    effects.pressed = HitTest(game_.board, x, y);
+    return effects;
+}
+
+// A release behind a screen only leaves the screen; otherwise it clicks the
+// tile under it, if any, and renders also when none was hit.
+Effects PlayController::release(int x, int y) {
+    Effects effects;
+    if (!game_.Running) {
+        effects.screen = Screen::Board;
+        return effects;
+    }
+    if (game_.play.GameWon) {
+        return effects;
+    }
+    const int32_t slot = HitTest(game_.board, x, y);
+    if (slot > 0) {
+        ClickTile(game_, slot);
+    }
+    if (game_.play.BoardChanged) {
+        AnalyzeBoard(game_);
+    }
+    game_.play.BoardChanged = false;
+    effects.render = true;
+    return effects;
+}
+
+Effects PlayController::newGame() {
+    return dealNumbered(DrawDealNumber(game_.NumberSeed));
+}
+
+Effects PlayController::dealNumber(uint32_t number) {
+    return dealNumbered(number);
+}
+
+Effects PlayController::dayGame(int year, int month, int day) {
+    return dealNumbered(DealNumberOfDay(year, month, day));
+}
+
+Effects PlayController::dealNumbered(uint32_t number) {
+    NewNumberedGame(game_, number, game_.settings.Difficulty);
+    boardLayout_ = game_.layout->ShortName;
+    AnalyzeBoard(game_);
+    Effects effects;
+    effects.render = true;
+    return replaced(effects);
+}
+
+Effects PlayController::sameGame() {
+    RestartGame(game_);
+    AnalyzeBoard(game_);
+    Effects effects;
+    effects.render = true;
+    return replaced(effects);
+}
+
+Effects PlayController::chooseLayout(int index) {
+    if (index < 0 || index >= static_cast<int>(layouts_.size())) {
+        return {};
+    }
+    game_.layout = &layouts_[static_cast<std::size_t>(index)];
+    game_.settings.LayoutName = game_.layout->ShortName;
+    return newGame();
+}
+
+// Answers and penalties of the old board are gone.
+Effects PlayController::replaced(Effects effects) {
+    verdicts_.forgetTold();
+    effects.newBoard = true;
+    return effects;
+}
+
+Effects PlayController::undo() {
+    if (game_.Running && !game_.play.GameWon) {
+        UndoMove(game_);
+    }
+    return {};
+}
+
+Effects PlayController::redo() {
+    if (game_.Running && !game_.play.GameWon) {
+        RedoMove(game_);
+    }
+    return {};
+}
+
+// The second press takes the shown pair; with the option off, and on a
+// stuck board, the hint is the plain one. Otherwise the worker judges the
+// pairs first.
+Effects PlayController::hint() {
+    const PlayState& play = game_.play;
+    if (!game_.Running || play.GameWon) {
+        return {};
+    }
+    if (!game_.settings.SafeHint || play.HintShowing || play.NoMovesLeft) {
+        GiveHint(game_);
+        return {};
+    }
+    Effects effects;
+    effects.ask = Ask::SafeHint;
+    return effects;
+}
+
+// A pause, a won or stuck board, or a hint shown meanwhile leaves the
+// answer unused.
+Effects PlayController::hintJudged(const std::vector<SolverMove>& candidates,
+                                   const std::optional<HintJudgement>& judgement) {
+    const PlayState& play = game_.play;
+    if (!game_.Running || play.GameWon || play.NoMovesLeft || play.HintShowing) {
+        return {};
+    }
+    const HintShown shown = ChooseHintPair(game_.settings.SafeHint, candidates, judgement);
+    ShowHintPair(game_, shown.pair.First, shown.pair.Second);
+    Effects effects;
+    if (shown.sayLost && play.HintShowing) {
+        // The hint's price covers the answer: a check of this position
+        // costs nothing more.
+        effects.note = LostHintText();
+        verdicts_.markTold(PositionKey::Of(game_.board));
+    }
+    return effects;
+}
+
+// The hint's guards: nothing behind the logo, pause or about screen, and
+// nothing on a won board.
+Effects PlayController::check(SolvabilityAction action) {
+    if (!game_.Running || game_.play.GameWon) {
+        return {};
+    }
+    Effects effects;
+    effects.ask = action == SolvabilityAction::GoBack ? Ask::CheckGoBack : Ask::Check;
+    return effects;
+}
+
+// Going back undoes exactly as the undo command, one move at a time, clock
+// included. Otherwise a decided answer costs the hint's 10 s once per
+// position and clock run; an undecided one tells nothing and a stuck board,
+// like the hint, costs nothing: its clock stands still and an undo would
+// set it back anyway.
+Effects PlayController::checkAnswered(const SolvabilityAnswer& answer, SolvabilityAction action) {
+    Effects effects;
+    const bool goBack = action == SolvabilityAction::GoBack &&
+                        answer.kind == Solvability::LostSince && game_.Running &&
+                        !game_.play.GameWon;
+    if (goBack) {
+        for (int32_t i = 0; i < answer.MovesBack; ++i) {
+            UndoMove(game_);
+        }
+        effects.note = SolvabilityText({Solvability::Winnable, 0}, game_.history.Position);
+        verdicts_.markTold(PositionKey::Of(game_.board));
+        return effects;
+    }
+    effects.note = SolvabilityText(answer, game_.history.Position);
+    if (answer.kind == Solvability::Undecided) {
+        return effects;
+    }
+    const PositionKey position = PositionKey::Of(game_.board);
+    if (!game_.play.NoMovesLeft && !verdicts_.told(position)) {
+        ChargeCheckPenalty(game_.clock);
+    }
+    verdicts_.markTold(position);
+    return effects;
+}
+
+// Toggles: the pause screen while the game runs; otherwise (logo, pause or
+// about screen showing) back to the board.
+Effects PlayController::pause() {
+    Effects effects;
+    effects.screen = game_.Running ? Screen::Pause : Screen::Board;
+    return effects;
+}
+
+Effects PlayController::about() {
+    Effects effects;
+    effects.screen = Screen::About;
+    return effects;
+}
+
+bool PlayController::stuck() const {
+    return game_.Running && game_.play.NoMovesLeft && !game_.play.GameWon;
+}
+
+// --- Files ----------------------------------------------------------------
+
+// A saved game holds the board, not its number. The name is taken only once
+// the file loaded: a later quick save must not overwrite a file that is no
+// saved game of ours.
+Effects PlayController::load(const std::string& fileName) {
+    LoadGame(game_, fileName);
+    saveFileName_ = fileName;
+    game_.deal = DealIdentity{};
+    takeLayoutOfBoard();
+    Effects effects = replaced({});
+    effects.showTime = true;
+    return effects;
+}
+
+// After a failed save the previous name stays, so quick saves go on working.
+void PlayController::save(const std::string& fileName) {
+    SaveGame(game_, fileName);
+    saveFileName_ = fileName;
+}
+
+// --- Layouts and best times -----------------------------------------------
+
+int PlayController::currentLayoutIndex() const {
+    return static_cast<int>(game_.layout - layouts_.data());
+}
+
+void PlayController::takeLayoutOfBoard() {
+    const Layout* layout = LayoutOfBoard(layouts_, game_.board);
+    boardLayout_ = layout != nullptr ? layout->ShortName : std::string();
+    if (layout != nullptr) {
+        game_.layout = layout;
+        game_.settings.LayoutName = layout->ShortName;
+    }
+}
+
+const Layout* PlayController::boardLayout() const {
+    return boardLayout_.empty() ? nullptr : FindLayout(layouts_, boardLayout_);
+}
+
+std::string PlayController::boardLayoutName() const {
+    const Layout* layout = boardLayout();
+    return layout != nullptr ? layout->Name : "unbekannte Aufstellung";
+}
+
+HighScoreTable* PlayController::tableForWin(int32_t timeMs) {
+    return boardLayout_.empty() ? nullptr : scores_.tableForWin(boardLayout_, timeMs);
+}
+
+std::string PlayController::shownShortName() const {
+    return boardLayout_.empty() ? game_.layout->ShortName : boardLayout_;
+}
+
+HighScoreTable& PlayController::shownTable() {
+    return scores_.table(shownShortName());
+}
+
+std::string PlayController::shownLayoutName() const {
+    const Layout* layout = FindLayout(layouts_, shownShortName());
+    return layout != nullptr ? layout->Name : PyramidLayout().Name;
+}
+
+} // namespace kelmar

@@ -1,0 +1,161 @@
+// The game's flow between the window and the core, without Qt: owns the
+// Game, the layouts of the run (named by short name), the best-times tables,
+// the ledger of what a check or a hint has already cost, the deal on the
+// board and the settings file. Every player command is one method; it runs
+// the core's rules and returns the few things only the window can do
+// (Effects). The core reaches the screen itself through Game::view.
+#pragma once
+
+#include "core/game.h"
+#include "core/safe_hint.h"
+#include "core/solvability.h"
+#include "scores/score_book.h"
+#include "storage/settings_file.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelmar {
+
+// What the player asked the check for: only the answer, or to go back to
+// where the game could last be won.
+enum class SolvabilityAction { Show, GoBack };
+
+// Which screen covers the board after a command.
+enum class Screen : uint8_t {
+    Keep,  // as it is
+    Board, // leave the logo, pause or about screen (ResumeFromLogo)
+    Pause, // the pause screen
+    About, // the about screen
+};
+
+// A question for the worker that judges positions off the window's thread.
+enum class Ask : uint8_t { Nothing, SafeHint, Check, CheckGoBack };
+
+// What the window does after a command, in this order: forget the old
+// board, change the screen, highlight, render, show the note and the time,
+// ask the worker.
+struct Effects {
+    // The board was replaced: nothing asked about the old one is answered
+    // any more, its status note goes, and the deal's label and the layout's
+    // name are shown anew.
+    bool newBoard = false;
+    Screen screen = Screen::Keep;
+    int32_t pressed = 0;             // press feedback: highlight this tile and present it
+    bool render = false;             // compose and show the board (RenderBoard)
+    bool showTime = false;           // write the time text now: a stuck game's clock stands still
+    std::optional<std::string> note; // status panel 0 until the position changes (UTF-8)
+    Ask ask = Ask::Nothing;
+};
+
+// The German texts of the check and the lost hint, UTF-8. `position` is the
+// history position of the board the answer is for (0: the start).
+std::string SolvabilityText(const SolvabilityAnswer& answer, int32_t position);
+std::string CheckingText();
+std::string LostHintText();
+
+// A won game cannot be saved, and neither can a board that was never dealt
+// (a start-up that stopped at a missing picture): its file would hold no
+// tile.
+bool Savable(const Game& game);
+
+class PlayController {
+public:
+    // `settingsPath`: the settings file this run reads and writes.
+    explicit PlayController(const std::string& settingsPath = kSettingsFileName);
+    PlayController(const PlayController&) = delete;
+    PlayController& operator=(const PlayController&) = delete;
+
+    Game& game() { return game_; }
+    const Game& game() const { return game_; }
+    ScoreBook& scores() { return scores_; }
+    // Known verdicts of positions and the ledger of which were told (and
+    // paid for) in this run of the clock; the workers share them.
+    VerdictCache& verdicts() { return verdicts_; }
+
+    // --- Start and close ----------------------------------------------
+    // Seeds the deal generator and the draw of fresh deal numbers.
+    void seed(uint32_t msSinceMidnightUtc);
+    // Removes leftovers of writes killed half way and reads the settings
+    // file; returns a German warning to show once, else empty. A
+    // stored value outside its range reads as its default.
+    std::string readSettings();
+    // The settings file at close, and whenever a best time or its name is
+    // entered. Returns a German warning to show (the file's lock was not
+    // had), else empty; throws IoError.
+    std::string writeSettings();
+    // The built-in layouts, then those of `folder` (empty: none); the
+    // layout of the settings, the pyramid when no layout has that short
+    // name. Returns a German message per skipped file.
+    std::vector<std::string> readLayouts(const std::string& folder);
+    // The kept game of the last run is on the board now (loaded).
+    Effects continueKept();
+
+    // --- Board and commands -------------------------------------------
+    Effects press(int x, int y);
+    Effects release(int x, int y);
+    Effects newGame();
+    Effects dealNumber(uint32_t number);
+    Effects dayGame(int year, int month, int day);
+    Effects sameGame();
+    // Deals a new game on layouts()[index] and keeps that layout; an index
+    // out of range does nothing.
+    Effects chooseLayout(int index);
+    Effects undo();
+    Effects redo();
+    Effects hint();
+    // The safe hint's answer for the position on the board now (nullopt:
+    // the wait ran out first).
+    Effects hintJudged(const std::vector<SolverMove>& candidates,
+                       const std::optional<HintJudgement>& judgement);
+    Effects check(SolvabilityAction action);
+    // The check's answer for the position on the board now.
+    Effects checkAnswered(const SolvabilityAnswer& answer, SolvabilityAction action);
+    Effects pause();
+    Effects about();
+
+    // Files. load() throws StorageError as LoadGame does and then keeps the
+    // file name; a loaded file becomes the quick-load and quick-save name.
+    Effects load(const std::string& fileName);
+    bool savable() const { return Savable(game_); }
+    // Throws as SaveGame; the name is taken once the file is written.
+    void save(const std::string& fileName);
+    const std::string& saveFileName() const { return saveFileName_; }
+
+    // In play with no move left and not won: the stuck dialog follows the
+    // command that got the game there.
+    bool stuck() const;
+
+    // --- Layouts and best times ---------------------------------------
+    const std::vector<Layout>& layouts() const { return layouts_; }
+    int currentLayoutIndex() const;
+    // The layout the board on the screen was dealt on; null for a loaded
+    // board whose positions match no layout (its win enters no table).
+    const Layout* boardLayout() const;
+    // The name in the title: the board's layout, "unbekannte Aufstellung".
+    std::string boardLayoutName() const;
+    // The table a win of `timeMs` on the board enters, or null.
+    HighScoreTable* tableForWin(int32_t timeMs);
+    // The table "Bestenliste zeigen" shows, and the name it shows it under.
+    HighScoreTable& shownTable();
+    std::string shownLayoutName() const;
+
+private:
+    Effects dealNumbered(uint32_t number);
+    Effects replaced(Effects effects);
+    void takeLayoutOfBoard();
+    std::string shownShortName() const;
+
+    Game game_;
+    std::vector<Layout> layouts_; // game_.layout points into it once read
+    ScoreBook scores_;
+    VerdictCache verdicts_;
+    SettingsSession settingsFile_;
+    // Short name of the layout of the board on the screen; empty: none.
+    std::string boardLayout_;
+    std::string saveFileName_;
+};
+
+} // namespace kelmar

@@ -1,0 +1,43 @@
+// The options of the [Kelmar] section, in the order the settings file holds
+// them: the five of the first version, then the newer ones in the order they
+// were added. The on/off options carry their field of GameSettings and their
+// menu item; their initial values are those of GameSettings.
+#pragma once
+
+#include "core/game.h"
+
+#include <array>
+#include <cstdint>
+
+namespace kelmar {
+
+enum class OptionKind : uint8_t { Flag, PlayerName, PixelFormat, Zoom, Layout, Difficulty };
+
+struct OptionSpec {
+    const char* key; // as the settings file writes it
+    OptionKind kind;
+    bool GameSettings::*flag = nullptr; // Flag only
+    const char* item = nullptr;         // Flag only: the menu item's name
+    const char* caption = nullptr;      // Flag only: its caption, with its access key
+    int image = -1;                     // Flag only: its picture in the symbol list, -1 none
+};
+
+inline constexpr std::array<OptionSpec, 10> kOptions{{
+    {"AvoidUnsolveableGames", OptionKind::Flag, &GameSettings::AvoidUnsolveableGames,
+     "MNoUnsolveableGames", "&Unlösbare Spiele verhindern", 18},
+    {"PlayerName", OptionKind::PlayerName},
+    {"PixelFormat", OptionKind::PixelFormat},
+    {"ShowRenderSpeed", OptionKind::Flag, &GameSettings::ShowRenderSpeed, "MShowSpeed",
+     "&Render-Zeiten anzeigen", 15},
+    {"ForceRepaint", OptionKind::Flag, &GameSettings::ForceRepaint, "MForceRepaint",
+     "&Neuzeichnen erzwingen", 19},
+    {"Zoom", OptionKind::Zoom},
+    {"Layout", OptionKind::Layout},
+    {"SafeHint", OptionKind::Flag, &GameSettings::SafeHint, "MSafeHint",
+     "&Hinweis hält das Spiel lösbar"},
+    {"ResumeGame", OptionKind::Flag, &GameSettings::ResumeGame, "MResumeGame",
+     "Spiel beim Beenden &merken"},
+    {"Difficulty", OptionKind::Difficulty},
+}};
+
+} // namespace kelmar
