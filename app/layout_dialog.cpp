@@ -1,11 +1,10 @@
 #include "app/layout_dialog.h"
 
+#include "app/captured_surface.h"
 #include "core/deal.h"
 #include "core/layout.h"
 #include "core/numbered_deal.h"
 #include "core/tick_source.h"
-#include "render/board_surface.h"
-#include "render/display_image.h"
 #include "render/graphics.h"
 #include "render/renderer.h"
 
@@ -19,15 +18,6 @@
 namespace kelmar {
 
 namespace {
-
-// Keeps the picture the renderer presents; texts are not wanted.
-class CapturedSurface final : public BoardSurface {
-public:
-    void present(const Bitmap& backBuffer) override { picture = BitmapToImage(backBuffer); }
-    void setStatusText(const QString&) override {}
-    void drawSurfaceText(int, int, const QColor&, const QString&) override {}
-    QImage picture;
-};
 
 class StillTicks final : public TickSource {
 public:

@@ -1,10 +1,9 @@
 #include "app/look_dialog.h"
 
+#include "app/captured_surface.h"
 #include "core/deal.h"
 #include "core/rules.h"
 #include "core/tick_source.h"
-#include "render/board_surface.h"
-#include "render/display_image.h"
 #include "render/graphics.h"
 #include "render/graphics_error.h"
 #include "render/renderer.h"
@@ -18,14 +17,6 @@
 namespace kelmar {
 
 namespace {
-
-class CapturedSurface final : public BoardSurface {
-public:
-    void present(const Bitmap& backBuffer) override { picture = BitmapToImage(backBuffer); }
-    void setStatusText(const QString&) override {}
-    void drawSurfaceText(int, int, const QColor&, const QString&) override {}
-    QImage picture;
-};
 
 // The part of the 640 x 480 board shown: tiles of every layer at their
 // own size, so that their faces can be read.
