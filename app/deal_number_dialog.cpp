@@ -12,7 +12,7 @@ namespace kelmar {
 
 TDealNumberForm::TDealNumberForm(QWidget* owner, uint32_t current) : QDialog(owner) {
     setWindowTitle(QStringLiteral("Spiel Nummer"));
-    LPrompt = new QLabel(QString::fromUtf8("Nummer des Spiels (1 bis 999999999):"), this);
+    LPrompt = new QLabel(QString::fromUtf8("Nummer des Spiels (1 bis 999.999.999):"), this);
     InpNumber = new QLineEdit(this);
     // Nine digits at most; the check below decides what counts.
     InpNumber->setMaxLength(12);
@@ -21,6 +21,8 @@ TDealNumberForm::TDealNumberForm(QWidget* owner, uint32_t current) : QDialog(own
         InpNumber->setText(QString::number(current));
         InpNumber->selectAll();
     }
+    LRange = new QLabel(QString::fromUtf8("Bitte eine Zahl von 1 bis 999.999.999 eingeben."), this);
+    LRange->hide();
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     Buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
     connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -29,6 +31,7 @@ TDealNumberForm::TDealNumberForm(QWidget* owner, uint32_t current) : QDialog(own
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LPrompt);
     layout->addWidget(InpNumber);
+    layout->addWidget(LRange);
     layout->addWidget(Buttons);
     InpNumberChange();
 }
@@ -38,7 +41,9 @@ std::optional<uint32_t> TDealNumberForm::number() const {
 }
 
 void TDealNumberForm::InpNumberChange() {
-    Buttons->button(QDialogButtonBox::Ok)->setEnabled(number().has_value());
+    const bool valid = number().has_value();
+    Buttons->button(QDialogButtonBox::Ok)->setEnabled(valid);
+    LRange->setVisible(!valid && !InpNumber->text().trimmed().isEmpty());
 }
 
 std::optional<uint32_t> AskDealNumber(QWidget* owner, uint32_t current) {

@@ -1,6 +1,7 @@
 // The small dialog of "Spiel Nummer ...": one line for the number of the
 // deal to play, 1 to 999.999.999. OK is enabled only while the line holds
-// a valid number, so the dialog never hands back anything else.
+// a valid number, so the dialog never hands back anything else; while the
+// line holds something else, a note under it names the allowed range.
 #pragma once
 
 #include <QDialog>
@@ -28,6 +29,7 @@ public:
 
     QLineEdit* InpNumber = nullptr;
     QLabel* LPrompt = nullptr;
+    QLabel* LRange = nullptr; // shown while the line holds text but no valid number
     QDialogButtonBox* Buttons = nullptr;
 
 private:

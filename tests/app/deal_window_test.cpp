@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -205,6 +206,8 @@ TEST(DealNumberDialog, OkOnlyForAValidNumber) {
         form.InpNumber->setText(QString::fromUtf8(c.text));
         EXPECT_EQ(ok->isEnabled(), c.number.has_value()) << c.text;
         EXPECT_EQ(form.number(), c.number) << c.text;
+        EXPECT_EQ(form.LRange->isHidden(), c.number.has_value() || *c.text == '\0')
+            << "the range is named for " << c.text;
     }
     TDealNumberForm empty(nullptr, 0);
     EXPECT_TRUE(empty.InpNumber->text().isEmpty()) << "no number to offer";
