@@ -59,7 +59,7 @@ protected:
 // each does its part.
 TEST_F(Play, GuardedCommandsDoNothingBehindAScreenOrOnAWonBoard) {
     takePair();
-    const auto [x, y] = centre(FreeMatchingPairs(game())[0].first);
+    const auto at = centre(FreeMatchingPairs(game())[0].first);
     const struct {
         const char* name;
         std::function<Effects(PlayController&)> run;
@@ -73,7 +73,8 @@ TEST_F(Play, GuardedCommandsDoNothingBehindAScreenOrOnAWonBoard) {
          false},
         {"back", [](PlayController& p) { return p.check(SolvabilityAction::GoBack); },
          Ask::CheckGoBack, false},
-        {"press", [&](PlayController& p) { return p.press(x, y); }, Ask::Nothing, true},
+        {"press", [&](PlayController& p) { return p.press(at.first, at.second); }, Ask::Nothing,
+         true},
     };
     for (const auto& c : commands) {
         for (const char* state : {"paused", "won"}) {
