@@ -1,6 +1,6 @@
 #include "app/layout_dialog.h"
 
-#include "app/captured_surface.h"
+#include "app/chooser_parts.h"
 #include "core/deal.h"
 #include "core/layout.h"
 #include "core/numbered_deal.h"
@@ -97,15 +97,7 @@ std::optional<int> AskLayout(QWidget* owner, const std::vector<LayoutChoice>& ch
     }
     list->setGridSize(QSize(iconWidth + 24, iconWidth * 3 / 4 + 74));
     list->setCurrentRow(current);
-    auto* buttons = new QDialogButtonBox(&dialog);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
-    auto* column = new QVBoxLayout(&dialog);
-    column->addWidget(list);
-    column->addWidget(buttons);
+    AddChooserColumn(dialog, list);
     const int columns = 4;
     const int rows = (static_cast<int>(choices.size()) + columns - 1) / columns;
     dialog.resize(columns * (iconWidth + 24) + 40,

@@ -1,6 +1,6 @@
 #include "app/look_dialog.h"
 
-#include "app/captured_surface.h"
+#include "app/chooser_parts.h"
 #include "core/deal.h"
 #include "core/rules.h"
 #include "core/tick_source.h"
@@ -87,15 +87,7 @@ std::optional<int> AskLook(QWidget* owner, const QString& title,
     }
     list->setGridSize(icon + QSize(24, 40));
     list->setCurrentRow(current);
-    auto* buttons = new QDialogButtonBox(&dialog);
-    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
-    auto* column = new QVBoxLayout(&dialog);
-    column->addWidget(list);
-    column->addWidget(buttons);
+    AddChooserColumn(dialog, list);
     const int columns = std::min(4, std::max(1, static_cast<int>(entries.size())));
     const int rows = (static_cast<int>(entries.size()) + columns - 1) / columns;
     dialog.resize(columns * (icon.width() + 24) + 40,
