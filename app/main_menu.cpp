@@ -18,7 +18,7 @@ using Slot = void (TMainForm::*)();
 constexpr int kButtonWidth = 25;
 constexpr int kButtonHeight = 23;
 
-struct ToolSpec {
+struct ToolEntry {
     const char* name;
     int left; // separators are 8 px gaps, already in these
     const char* hint;
@@ -26,7 +26,7 @@ struct ToolSpec {
     Slot slot;
 };
 
-const ToolSpec kTools[] = {
+const ToolEntry kTools[] = {
     {"BNew", 0, "Neues Spiel beginnen", 0, &TMainForm::BNewClick},
     {"BLoad", 25, "Spielstand laden", 7, &TMainForm::BLoadClick},
     {"BSave", 50, "Spielstand speichern", 6, &TMainForm::BSaveClick},
@@ -41,7 +41,7 @@ const ToolSpec kTools[] = {
 // Ctrl+B ("zurück bis lösbar") were free; the restart, the numbered game
 // and the game of the day have no shortcut (the restart throws the game's
 // progress away).
-struct ItemSpec {
+struct MenuEntry {
     const char* name;
     const char* caption = nullptr;
     int image = -1; // -1: none
@@ -49,7 +49,7 @@ struct ItemSpec {
     Slot slot = nullptr;
 };
 
-const ItemSpec kFileItems[] = {
+const MenuEntry kFileItems[] = {
     {"MNew", "&Neues Spiel", 0, Qt::CTRL | Qt::Key_N, &TMainForm::MNewClick},
     {"MLoad", "Spiel &Laden ...", 7, Qt::CTRL | Qt::Key_L, &TMainForm::MLoadClick},
     {"MSave", "Spiel &Speichern", 6, Qt::CTRL | Qt::Key_S, &TMainForm::MSaveClick},
@@ -57,7 +57,7 @@ const ItemSpec kFileItems[] = {
     {"MExit", "&Beenden", 5, Qt::CTRL | Qt::Key_Q, &TMainForm::MExitClick},
 };
 
-const ItemSpec kGameItems[] = {
+const MenuEntry kGameItems[] = {
     {"MUndo", "&Rückgängig", 2, Qt::CTRL | Qt::Key_Z, &TMainForm::MUndoClick},
     {"MRedo", "&Wiederholen", 3, Qt::CTRL | Qt::Key_Y, &TMainForm::MRedoClick},
     {"MHint", "&Hinweis", 1, Qt::CTRL | Qt::Key_H, &TMainForm::MHintClick},
@@ -75,7 +75,7 @@ const ItemSpec kGameItems[] = {
     {"MLayout", "&Aufstellung ...", 10, Qt::CTRL | Qt::Key_A, &TMainForm::MLayoutClick},
 };
 
-const ItemSpec kHelpItems[] = {
+const MenuEntry kHelpItems[] = {
     {"MHelpStart", "H&ilfe anzeigen", 17, Qt::Key_F1, &TMainForm::MHelpStartClick},
     {"MScore", "&Bestenliste zeigen ...", 16, {}, &TMainForm::MScoreClick},
     {"MAbout", "Inf&o ...", 4, {}, &TMainForm::MAboutClick},
@@ -114,7 +114,7 @@ QAction* addItem(QMenu* menu, const char* name, const char* caption, int image,
 } // namespace
 
 void TMainMenu::createToolBar(TMainForm& form, QWidget& toolBar) {
-    for (const ToolSpec& tool : kTools) {
+    for (const ToolEntry& tool : kTools) {
         auto* button = new QToolButton(&toolBar);
         button->setObjectName(QString::fromLatin1(tool.name));
         button->setAutoRaise(true);
@@ -131,14 +131,14 @@ void TMainMenu::createToolBar(TMainForm& form, QWidget& toolBar) {
 void TMainMenu::createMenu(TMainForm& form, QMenuBar& bar) {
     const auto menu = [&](const char* caption, const auto& items) {
         QMenu* m = bar.addMenu(QString::fromUtf8(caption));
-        for (const ItemSpec& spec : items) {
-            if (spec.name == nullptr) {
+        for (const MenuEntry& entry : items) {
+            if (entry.name == nullptr) {
                 m->addSeparator();
                 continue;
             }
-            QAction* item = addItem(m, spec.name, spec.caption, spec.image, symbols_);
-            item->setShortcut(QKeySequence(spec.key));
-            QObject::connect(item, &QAction::triggered, &form, spec.slot);
+            QAction* item = addItem(m, entry.name, entry.caption, entry.image, symbols_);
+            item->setShortcut(QKeySequence(entry.key));
+            QObject::connect(item, &QAction::triggered, &form, entry.slot);
         }
         return m;
     };
@@ -172,10 +172,10 @@ void TMainMenu::createOptionsMenu(QObject& owner, QMenu* options) {
 }
 
 void TMainMenu::addOptionItem(QMenu* menu, std::size_t option) {
-    const OptionSpec& spec = kOptions[option];
-    QAction* item = addItem(menu, spec.item, spec.caption, spec.image, symbols_);
+    const OptionEntry& entry = kOptions[option];
+    QAction* item = addItem(menu, entry.item, entry.caption, entry.image, symbols_);
     item->setCheckable(true);
-    const char* key = spec.key;
+    const char* key = entry.key;
     QObject::connect(item, &QAction::triggered, [this, key] { choices_.toggle(key); });
     optionItems[option] = item;
 }

@@ -49,9 +49,7 @@ bool PlayDemoStep(Game& game, SolverMove step) {
     if (game.play.GameWon || !DemoStepValid(game, step)) {
         return false;
     }
-    RemoveTile(game.board, step.First);
-    RemoveTile(game.board, step.Second);
-    AppendMove(game, game.clock.Elapsed, step.First, step.Second);
+    TakePair(game, step.First, step.Second);
     game.Aids.Demonstrated = true;
     game.play.SelectionActive = false;
     game.play.BoardChanged = true;

@@ -72,13 +72,13 @@ bool FindHintPair(const Game& game, int32_t& a, int32_t& b) {
     return false;
 }
 
+} // namespace
+
 void TakePair(Game& game, int32_t first, int32_t second) {
     RemoveTile(game.board, first);
     RemoveTile(game.board, second);
     AppendMove(game, game.clock.Elapsed, first, second);
 }
-
-} // namespace
 
 void PrepareBoardGeometry(Game& game) {
     const Board& board = game.board;

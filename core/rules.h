@@ -22,6 +22,11 @@ void AnalyzeBoard(Game& game);
 // take a matching pair (recorded with Elapsed, BoardChanged set).
 void ClickTile(Game& game, int32_t slot);
 
+// Takes the two tiles off the board and records the pair at Elapsed; the
+// caller has checked that they are a free matching pair, and analyses and
+// redraws after.
+void TakePair(Game& game, int32_t first, int32_t second);
+
 // First press: show the highest free pair and charge 10 s. Second press with
 // nothing redrawn in between: take the shown pair, analyse and redraw. No
 // effect when stuck.

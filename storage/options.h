@@ -13,7 +13,7 @@ namespace kelmar {
 
 enum class OptionKind : uint8_t { Flag, PlayerName, PixelFormat, Zoom, Layout, Difficulty };
 
-struct OptionSpec {
+struct OptionEntry {
     const char* key; // as the settings file writes it
     OptionKind kind;
     bool GameSettings::*flag = nullptr; // Flag only
@@ -22,7 +22,7 @@ struct OptionSpec {
     int image = -1;                     // Flag only: its picture in the symbol list, -1 none
 };
 
-inline constexpr std::array<OptionSpec, 10> kOptions{{
+inline constexpr std::array<OptionEntry, 10> kOptions{{
     {"AvoidUnsolveableGames", OptionKind::Flag, &GameSettings::AvoidUnsolveableGames,
      "MNoUnsolveableGames", "&Unlösbare Spiele verhindern", 18},
     {"PlayerName", OptionKind::PlayerName},

@@ -88,7 +88,7 @@ PixelFormatSetting PixelFormatFromBits(int32_t bits) {
 namespace {
 
 void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile& ini) {
-    for (const OptionSpec& option : kOptions) {
+    for (const OptionEntry& option : kOptions) {
         const char* key = option.key;
         switch (option.kind) {
         case OptionKind::Flag:
@@ -481,7 +481,7 @@ std::string SettingsSession::Write(const GameSettings& settings, const HighScore
 
 namespace {
 
-std::string optionValue(const GameSettings& settings, const OptionSpec& option) {
+std::string optionValue(const GameSettings& settings, const OptionEntry& option) {
     switch (option.kind) {
     case OptionKind::Flag:
         return flag(settings.*option.flag);
@@ -506,7 +506,7 @@ std::string SettingsText(const GameSettings& settings, const HighScoreTable& tab
                          const LayoutScores& layouts) {
     std::string text;
     addLine(text, "[Kelmar]");
-    for (const OptionSpec& option : kOptions) {
+    for (const OptionEntry& option : kOptions) {
         addOption(text, option.key, optionValue(settings, option));
     }
     addLine(text, "");

@@ -38,14 +38,14 @@ std::vector<uint8_t> Bmp(int32_t width, int32_t height, int bits = 24, int compr
     return bytes;
 }
 
-struct FileSpec {
+struct FileEntry {
     const char* name;
     std::vector<uint8_t> bytes;
 };
 
 struct FolderCase {
     const char* what;
-    std::vector<FileSpec> files;
+    std::vector<FileEntry> files;
     const char* expected; // a part of the message; empty: the set is usable
 };
 
@@ -80,7 +80,7 @@ TEST(CheckTileSetFolder, AcceptsGoodSetsAndNamesTheFileOfABrokenOne) {
     };
     for (const FolderCase& c : cases) {
         TempFolder folder;
-        for (const FileSpec& f : c.files) {
+        for (const FileEntry& f : c.files) {
             WriteBytes(folder.file(f.name), f.bytes);
         }
         const std::string message = CheckTileSetFolder(folder.path().string(), "eigen");
