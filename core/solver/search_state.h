@@ -58,13 +58,6 @@ public:
     // propagate() paired after it changed too.
     Outcome run(TileSet r, int depth, int changedClass = -1, size_t changedSince = SIZE_MAX);
 
-    // Commits t with z (a choice of the node at r) and checks it before
-    // it is searched: the pair lies on each other, the pairing was ruled
-    // out, or it completes a learned conflict (in the late dives: its
-    // propagation ends in a contradiction). True when one of them refutes
-    // the choice; `why` then holds the classes the refutation rests on.
-    bool refutedAtOnce(int t, int z, const TileSet& r, TileSet& why);
-
     // The caller's stop, asked every kStopCheckNodes nodes; once true it
     // stays true for this call.
     bool stopped();
@@ -118,6 +111,13 @@ private:
     // and no tile outside the class pairs with them. Repeats until nothing
     // changes; returns the free tiles of the resulting position.
     TileSet takeForcedPairs(TileSet& r);
+
+    // Commits t with z (a choice of the node at r) and checks it before
+    // it is searched: the pair lies on each other, the pairing was ruled
+    // out, or it completes a learned conflict (in the late dives: its
+    // propagation ends in a contradiction). True when one of them refutes
+    // the choice; `why` then holds the classes the refutation rests on.
+    bool refutedAtOnce(int t, int z, const TileSet& r, TileSet& why);
 
     void take(TileSet& r, int a, int b);
 
