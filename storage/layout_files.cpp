@@ -122,11 +122,17 @@ PlayerLayouts ReadPlayerLayouts(const std::string& folder, const std::vector<Lay
     if (folder.empty()) {
         return result;
     }
+    const std::vector<std::filesystem::path> files = textFiles(folder);
+    if (files.empty()) {
+        // The names' keys need ICU's confusables data, about a mebibyte of
+        // memory: a player without layouts of their own never pays for it.
+        return result;
+    }
     LayoutIndex index;
     for (std::size_t i = 0; i < known.size(); ++i) {
         index.add(known, i);
     }
-    for (const std::filesystem::path& path : textFiles(folder)) {
+    for (const std::filesystem::path& path : files) {
         const std::string file = path.filename().string();
         const std::string shortName = path.stem().string();
         if (!ValidLayoutShortName(shortName)) {
