@@ -3,6 +3,7 @@
 // command given while its guard holds is ignored without a message.
 #include "app/board_field.h"
 #include "app/clock_pacer.h"
+#include "app/demo_runner.h"
 #include "app/error_guard.h"
 #include "app/file_requester.h"
 #include "app/main_view.h"
@@ -62,7 +63,11 @@ void TMainForm::command(const std::function<Effects()>& fn) {
     handle([&] { apply(fn()); });
 }
 
+// A new board or a screen over it ends a demonstration.
 void TMainForm::apply(const Effects& effects) {
+    if (effects.newBoard || effects.screen != Screen::Keep) {
+        demo_->stop();
+    }
     if (effects.newBoard) {
         solvability_->newRun();
         safeHint_->forget();
@@ -157,6 +162,14 @@ void TMainForm::MSameGameClick() {
     command([this] { return play_.sameGame(); });
 }
 
+void TMainForm::MShuffleClick() {
+    command([this] { return play_.shuffle(); });
+}
+
+void TMainForm::MDemoClick() {
+    command([this] { return play_.demo(); });
+}
+
 // Like the new-game command: no guard, ends a pause.
 void TMainForm::MDealNumberClick() {
     handle([this] {
@@ -191,6 +204,9 @@ void TMainForm::offerWayOut() {
     switch (choice) {
     case StuckChoice::BackToSolvable:
         MBackToSolvableClick();
+        break;
+    case StuckChoice::Shuffle:
+        MShuffleClick();
         break;
     case StuckChoice::SameGame:
         MSameGameClick();
