@@ -77,18 +77,16 @@ TEST_F(Demo, ALostPositionIsToldAndNothingPlayed) {
 TEST_F(Demo, InputANewBoardOrAScreenStopsItAndNothingIsPlayedAfter) {
     const struct {
         const char* name;
-        std::function<void(Demo&)> interrupt;
+        std::function<void()> interrupt;
         bool keepsBoard;
     } cases[] = {
-        {"key", [](Demo& t) { QTest::keyClick(t.form.get(), Qt::Key_Space); }, true},
+        {"key", [this] { QTest::keyClick(form.get(), Qt::Key_Space); }, true},
         {"click on the board",
-         [](Demo& t) {
-             QTest::mouseClick(Inside(*t.form).Field, Qt::LeftButton, {}, QPoint(320, 240));
-         },
+         [this] { QTest::mouseClick(Inside(*form).Field, Qt::LeftButton, {}, QPoint(320, 240)); },
          true},
-        {"pause", [](Demo& t) { t.form->MPauseClick(); }, true},
-        {"new deal", [](Demo& t) { t.form->MNewClick(); }, false},
-        {"load", [](Demo& t) { t.form->BLoadClick(); }, false},
+        {"pause", [this] { form->MPauseClick(); }, true},
+        {"new deal", [this] { form->MNewClick(); }, false},
+        {"load", [this] { form->BLoadClick(); }, false},
     };
     form->MSaveClick(); // the quick-load file
     for (const auto& c : cases) {
@@ -104,7 +102,7 @@ TEST_F(Demo, InputANewBoardOrAScreenStopsItAndNothingIsPlayedAfter) {
         demo().advance(); // the second pair is highlighted
         ASSERT_EQ(game().history.Position, start + 1) << c.name;
         const Board board = game().board;
-        c.interrupt(*this);
+        c.interrupt();
         EXPECT_FALSE(demo().playing()) << c.name;
         for (int i = 0; i < 4; ++i) {
             demo().advance();
