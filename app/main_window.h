@@ -119,8 +119,12 @@ public Q_SLOTS:
     void MLayoutClick();
     void MDealNumberClick();
     void MDayGameClick();
-    void MShuffleClick();
-    void MDemoClick();
+    void MShuffleClick() {
+        command([this] { return play_.shuffle(); });
+    }
+    void MDemoClick() {
+        command([this] { return play_.demo(); });
+    }
 
 Q_SIGNALS:
     // The window has closed after the shutdown; the program ends.

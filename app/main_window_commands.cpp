@@ -162,14 +162,6 @@ void TMainForm::MSameGameClick() {
     command([this] { return play_.sameGame(); });
 }
 
-void TMainForm::MShuffleClick() {
-    command([this] { return play_.shuffle(); });
-}
-
-void TMainForm::MDemoClick() {
-    command([this] { return play_.demo(); });
-}
-
 // Like the new-game command: no guard, ends a pause.
 void TMainForm::MDealNumberClick() {
     handle([this] {
@@ -199,23 +191,14 @@ void TMainForm::MDayGameClick() {
 }
 
 // After the handler that got the game stuck, its "VERLOREN!" already drawn.
+// Indexed by StuckChoice; "Schließen" does nothing.
 void TMainForm::offerWayOut() {
+    using Way = void (TMainForm::*)();
+    constexpr Way kWays[] = {&TMainForm::MBackToSolvableClick, &TMainForm::MShuffleClick,
+                             &TMainForm::MSameGameClick, &TMainForm::MNewClick, nullptr};
     const StuckChoice choice = services_.askStuck ? services_.askStuck(this) : AskStuckChoice(this);
-    switch (choice) {
-    case StuckChoice::BackToSolvable:
-        MBackToSolvableClick();
-        break;
-    case StuckChoice::Shuffle:
-        MShuffleClick();
-        break;
-    case StuckChoice::SameGame:
-        MSameGameClick();
-        break;
-    case StuckChoice::NewGame:
-        MNewClick();
-        break;
-    case StuckChoice::Close:
-        break;
+    if (const Way way = kWays[static_cast<std::size_t>(choice)]) {
+        (this->*way)();
     }
 }
 

@@ -10,6 +10,7 @@ class QWidget;
 
 namespace kelmar {
 
+// The main window indexes its answers by these values, in this order.
 enum class StuckChoice { BackToSolvable, Shuffle, SameGame, NewGame, Close };
 
 // How the main window asks; empty in MainFormServices means no dialog, the
