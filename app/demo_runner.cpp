@@ -20,7 +20,7 @@ DemoRunner::DemoRunner(Game& game, VerdictCache& known, TickSource& ticks, QWidg
 // A worker still planning is a child: QObject's destructor deletes it, which
 // waits for its stopped job.
 DemoRunner::~DemoRunner() {
-    stop();
+    halt();
     swallowRelease_ = false;
     listen(false);
 }
@@ -42,6 +42,14 @@ void DemoRunner::start() {
 }
 
 void DemoRunner::stop() {
+    const bool busy = planning_ || playing();
+    halt();
+    if (busy && sinks_.stopped) {
+        sinks_.stopped();
+    }
+}
+
+void DemoRunner::halt() {
     if (worker_ != nullptr) {
         // Its answer is never handed on; it is deleted once its job ended.
         worker_->cancel();
@@ -65,14 +73,14 @@ void DemoRunner::planned(const DemoPlan& plan) {
     worker_ = nullptr;
     planning_ = false;
     if (!PlanFits(plan, game_.board)) {
-        stop();
+        halt();
         return;
     }
     sinks_.planned(plan.verdict);
     const bool play = plan.verdict == DemoVerdict::Winnable && !plan.pairs.empty() &&
                       game_.Running && !game_.play.GameWon && PlanFits(plan, game_.board);
     if (!play) {
-        stop();
+        halt();
         return;
     }
     playing_ = plan;

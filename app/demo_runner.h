@@ -36,6 +36,9 @@ public:
         std::function<void(DemoVerdict)> planned;
         // Take this pair now (the controller's demoStep through a command).
         std::function<void(SolverMove)> take;
+        // Planning or playing ended before the plan's end or at it (not
+        // after a verdict that plays nothing): the running note goes.
+        std::function<void()> stopped;
     };
 
     // Runs on the worker thread with a copy of the board.
@@ -70,6 +73,8 @@ protected:
 
 private:
     void planned(const DemoPlan& plan);
+    // stop() without telling.
+    void halt();
     // Watches the program's input (an event filter on the application).
     void listen(bool on);
 

@@ -40,7 +40,8 @@ void TMainForm::createWorkers() {
         game_, play_.verdicts(), *services_.ticks, *Field,
         DemoRunner::Sinks{
             [this](DemoVerdict verdict) { command([&] { return play_.demoPlanned(verdict); }); },
-            [this](SolverMove step) { command([&] { return play_.demoStep(step); }); }});
+            [this](SolverMove step) { command([&] { return play_.demoStep(step); }); },
+            [this] { view_->clearStatusNote(); }});
 }
 
 // A check that cannot answer at once says so until its answer comes.

@@ -375,11 +375,13 @@ Effects PlayController::demoPlanned(DemoVerdict verdict) {
     return effects;
 }
 
+// Until the last pair the note says how to stop it.
 Effects PlayController::demoStep(SolverMove step) {
-    if (game_.Running) {
-        PlayDemoStep(game_, step);
+    Effects effects;
+    if (game_.Running && PlayDemoStep(game_, step) && !game_.play.GameWon) {
+        effects.note = DemoRunningText();
     }
-    return {};
+    return effects;
 }
 
 bool PlayController::stuck() const {

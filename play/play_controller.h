@@ -144,8 +144,9 @@ public:
     // The plan's verdict for the position on the board now: a lost or
     // undecided one says so and nothing is played.
     Effects demoPlanned(DemoVerdict verdict);
-    // Takes the demonstration's next pair (PlayDemoStep); nothing when the
-    // game does not run or the pair cannot be taken now.
+    // Takes the demonstration's next pair (PlayDemoStep) and, unless that
+    // won the game, says the demonstration runs; nothing when the game does
+    // not run or the pair cannot be taken now.
     Effects demoStep(SolverMove step);
 
     // Files. load() throws StorageError as LoadGame does and then keeps the

@@ -42,6 +42,7 @@ TEST_F(Demo, PlaysEveryPairHighlightedFirstToTheEmptyBoard) {
         const int32_t before = game().history.Position;
         demo().advance();
         EXPECT_EQ(game().history.Position - before, ++steps % 2 == 0 ? 1 : 0) << steps;
+        EXPECT_EQ(panel(0).toStdString() == DemoRunningText(), demo().playing()) << steps;
     }
     EXPECT_EQ(steps, 144);
     EXPECT_TRUE(game().play.GameWon);
@@ -85,6 +86,7 @@ TEST_F(Demo, InputANewBoardOrAScreenStopsItAndNothingIsPlayedAfter) {
         const PositionKey shown = PositionKey::Of(game().board);
         interrupt();
         EXPECT_FALSE(demo().playing());
+        EXPECT_NE(panel(0).toStdString(), DemoRunningText());
         for (int i = 0; i < 4; ++i) {
             demo().advance();
         }
