@@ -40,7 +40,8 @@ const ToolEntry kTools[] = {
 // A menu item; a null name is a separator line. Ctrl+T ("testen") and
 // Ctrl+B ("zurück bis lösbar") were free; the restart, the numbered game
 // and the game of the day have no shortcut (the restart throws the game's
-// progress away).
+// progress away), nor have the shuffle and the demonstration (a slip of the
+// keys would cost the game its place in the best times).
 struct MenuEntry {
     const char* name;
     const char* caption = nullptr;
@@ -68,6 +69,8 @@ const MenuEntry kGameItems[] = {
     {"MBackToSolvable", "&Zurück bis lösbar", -1, Qt::CTRL | Qt::Key_B,
      &TMainForm::MBackToSolvableClick},
     {"MSameGame", "&Gleiches Spiel neu", -1, {}, &TMainForm::MSameGameClick},
+    {"MShuffle", "&Mischen", -1, {}, &TMainForm::MShuffleClick},
+    {"MDemo", "&Vorführen", -1, {}, &TMainForm::MDemoClick},
     {nullptr},
     {"MDealNumber", "Spiel &Nummer ...", -1, {}, &TMainForm::MDealNumberClick},
     {"MDayGame", "Spiel des &Tages", -1, {}, &TMainForm::MDayGameClick},

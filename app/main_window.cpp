@@ -3,6 +3,7 @@
 
 #include "app/board_field.h"
 #include "app/clock_pacer.h"
+#include "app/demo_runner.h"
 #include "app/error_guard.h"
 #include "app/main_menu.h"
 #include "app/main_view.h"
@@ -105,9 +106,11 @@ void TMainForm::ShutDownGame() {
     if (shutDownDone_) {
         return;
     }
-    // A running check or hint judgement would keep the ending process alive.
+    // A running check, hint judgement or demonstration would keep the
+    // ending process alive, or play on.
     solvability_->cancel();
     safeHint_->cancel();
+    demo_->stop();
     MessageSink& messages = shutdownMessages_ != nullptr ? *shutdownMessages_ : *services_.messages;
     // Before the timer stops: the clock is caught up for the kept copy.
     guarded(messages, this, [this] { resume_->close(); });

@@ -30,6 +30,7 @@ class QToolButton;
 namespace kelmar {
 
 class ClockPacer;
+class DemoRunner;
 class TMainMenu;
 class FileRequester;
 class MainView;
@@ -118,6 +119,12 @@ public Q_SLOTS:
     void MLayoutClick();
     void MDealNumberClick();
     void MDayGameClick();
+    void MShuffleClick() {
+        command([this] { return play_.shuffle(); });
+    }
+    void MDemoClick() {
+        command([this] { return play_.demo(); });
+    }
 
 Q_SIGNALS:
     // The window has closed after the shutdown; the program ends.
@@ -221,6 +228,7 @@ private:
     // Last: they refer to the game and wait for their workers when destroyed.
     std::unique_ptr<SolvabilityCheck> solvability_;
     std::unique_ptr<SafeHintCheck> safeHint_;
+    std::unique_ptr<DemoRunner> demo_;
 };
 
 } // namespace kelmar

@@ -3,6 +3,7 @@
 // command given while its guard holds is ignored without a message.
 #include "app/board_field.h"
 #include "app/clock_pacer.h"
+#include "app/demo_runner.h"
 #include "app/error_guard.h"
 #include "app/file_requester.h"
 #include "app/main_view.h"
@@ -62,7 +63,11 @@ void TMainForm::command(const std::function<Effects()>& fn) {
     handle([&] { apply(fn()); });
 }
 
+// A new board or a screen over it ends a demonstration.
 void TMainForm::apply(const Effects& effects) {
+    if (effects.newBoard || effects.screen != Screen::Keep) {
+        demo_->stop();
+    }
     if (effects.newBoard) {
         solvability_->newRun();
         safeHint_->forget();
@@ -186,20 +191,14 @@ void TMainForm::MDayGameClick() {
 }
 
 // After the handler that got the game stuck, its "VERLOREN!" already drawn.
+// Indexed by StuckChoice; "Schließen" does nothing.
 void TMainForm::offerWayOut() {
+    using Way = void (TMainForm::*)();
+    constexpr Way kWays[] = {&TMainForm::MBackToSolvableClick, &TMainForm::MShuffleClick,
+                             &TMainForm::MSameGameClick, &TMainForm::MNewClick, nullptr};
     const StuckChoice choice = services_.askStuck ? services_.askStuck(this) : AskStuckChoice(this);
-    switch (choice) {
-    case StuckChoice::BackToSolvable:
-        MBackToSolvableClick();
-        break;
-    case StuckChoice::SameGame:
-        MSameGameClick();
-        break;
-    case StuckChoice::NewGame:
-        MNewClick();
-        break;
-    case StuckChoice::Close:
-        break;
+    if (const Way way = kWays[static_cast<std::size_t>(choice)]) {
+        (this->*way)();
     }
 }
 

@@ -23,6 +23,7 @@ struct TMainFormInside {
     MainView& view() const { return *form.view_; }
     SolvabilityCheck& solvability() const { return *form.solvability_; }
     SafeHintCheck& safeHint() const { return *form.safeHint_; }
+    DemoRunner& demo() const { return *form.demo_; }
     ResumeKeeper& resume() const { return *form.resume_; }
     const std::vector<Layout>& layouts() const { return form.play_.layouts(); }
     LayoutScores& layoutScores() const { return form.play_.scores().others(); }

@@ -1,5 +1,7 @@
 // The workers that judge positions off the window's thread (the check and
 // the safe hint), the layouts and the best-times table a win enters.
+#include "app/board_field.h"
+#include "app/demo_runner.h"
 #include "app/error_guard.h"
 #include "app/layout_dialog.h"
 #include "app/main_view.h"
@@ -34,6 +36,12 @@ void TMainForm::createWorkers() {
                const std::optional<HintJudgement>& judgement) {
             command([&] { return play_.hintJudged(candidates, judgement); });
         });
+    demo_ = std::make_unique<DemoRunner>(
+        game_, play_.verdicts(), *services_.ticks, *Field,
+        DemoRunner::Sinks{
+            [this](DemoVerdict verdict) { command([&] { return play_.demoPlanned(verdict); }); },
+            [this](SolverMove step) { command([&] { return play_.demoStep(step); }); },
+            [this] { view_->clearStatusNote(); }});
 }
 
 // A check that cannot answer at once says so until its answer comes.
@@ -43,6 +51,9 @@ void TMainForm::askWorker(Ask ask) {
         break;
     case Ask::SafeHint:
         safeHint_->ask();
+        break;
+    case Ask::Demo:
+        demo_->start();
         break;
     case Ask::Check:
     case Ask::CheckGoBack:

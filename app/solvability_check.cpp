@@ -1,6 +1,6 @@
 #include "app/solvability_check.h"
 
-#include <algorithm>
+#include "core/history.h"
 
 namespace kelmar {
 
@@ -27,18 +27,7 @@ SolvabilityCheck::Request SolvabilityCheck::requestNow(SolvabilityAction action)
 }
 
 bool SolvabilityCheck::sameState(const Request& a, const Request& b) const {
-    if (a.run != b.run || a.history.Position != b.history.Position || !(a.position == b.position)) {
-        return false;
-    }
-    const int32_t applied = std::clamp(a.history.Position, 0, kHistoryCapacity);
-    for (int32_t i = 1; i <= applied; ++i) {
-        const MoveRecord& x = a.history.Records[static_cast<std::size_t>(i)];
-        const MoveRecord& y = b.history.Records[static_cast<std::size_t>(i)];
-        if (x.First != y.First || x.Second != y.Second) {
-            return false;
-        }
-    }
-    return true;
+    return a.run == b.run && a.position == b.position && SameSteps(a.history, b.history);
 }
 
 // The whole answer from verdicts already found, without the solver.

@@ -16,8 +16,9 @@ struct ChoiceButton {
 
 // Left to right as the player reads them; "Schließen" rejects, so Escape and
 // the close button of the window choose it.
-constexpr std::array<ChoiceButton, 4> kButtons = {{
+constexpr std::array<ChoiceButton, 5> kButtons = {{
     {"Zurück bis lösbar", StuckChoice::BackToSolvable, QMessageBox::AcceptRole},
+    {"Mischen", StuckChoice::Shuffle, QMessageBox::AcceptRole},
     {"Gleiches Spiel neu", StuckChoice::SameGame, QMessageBox::AcceptRole},
     {"Neues Spiel", StuckChoice::NewGame, QMessageBox::AcceptRole},
     {"Schließen", StuckChoice::Close, QMessageBox::RejectRole},

@@ -10,15 +10,16 @@ class QWidget;
 
 namespace kelmar {
 
-enum class StuckChoice { BackToSolvable, SameGame, NewGame, Close };
+// The main window indexes its answers by these values, in this order.
+enum class StuckChoice { BackToSolvable, Shuffle, SameGame, NewGame, Close };
 
 // How the main window asks; empty in MainFormServices means no dialog, the
 // same as "Schließen" (window tests that are not about the dialog).
 using StuckChoiceAsker = std::function<StuckChoice(QWidget* owner)>;
 
-// The dialog, not yet shown: caption "Kelmar", a question and the four
-// buttons "Zurück bis lösbar", "Gleiches Spiel neu", "Neues Spiel",
-// "Schließen" (the escape button).
+// The dialog, not yet shown: caption "Kelmar", a question and the five
+// buttons "Zurück bis lösbar", "Mischen", "Gleiches Spiel neu", "Neues
+// Spiel", "Schließen" (the escape button).
 std::unique_ptr<QMessageBox> CreateStuckDialog(QWidget* owner);
 
 // The choice a finished dialog stands for; Close when no button was pressed.

@@ -54,6 +54,28 @@ int32_t ShuffleCount(const MoveHistory& history, int32_t upTo) {
     return count;
 }
 
+bool SameSteps(const MoveHistory& a, const MoveHistory& b) {
+    if (a.Position != b.Position) {
+        return false;
+    }
+    const int32_t applied = std::clamp(a.Position, 0, kHistoryCapacity);
+    for (int32_t i = 1; i <= applied; ++i) {
+        const MoveRecord& x = a.Records[static_cast<size_t>(i)];
+        const MoveRecord& y = b.Records[static_cast<size_t>(i)];
+        if (x.First != y.First || x.Second != y.Second) {
+            return false;
+        }
+        if (IsShuffleRecord(x)) {
+            const ShuffleRecord* sx = ShuffleOf(a, x);
+            const ShuffleRecord* sy = ShuffleOf(b, y);
+            if ((sx == nullptr) != (sy == nullptr) || (sx != nullptr && !(*sx == *sy))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 void AppendShuffle(Game& game, int32_t time, const ShuffleRecord& shuffle) {
     MoveHistory& h = game.history;
     const int32_t number = ShuffleCount(h, h.Position) + 1;

@@ -29,6 +29,12 @@ int32_t ShuffleCount(const MoveHistory& history, int32_t upTo);
 // history is full or already holds kShuffleCapacity shuffles up to Position.
 void AppendShuffle(Game& game, int32_t time, const ShuffleRecord& shuffle);
 
+// True when `a` and `b` have applied the same steps: the same Position
+// (clamped to 0..80) and, up to it, records of the same pairs and shuffles
+// that moved the tiles alike (a shuffle is compared by its moves, not by
+// its number). Times do not count.
+bool SameSteps(const MoveHistory& a, const MoveHistory& b);
+
 // What undoing / redoing `record` does to the board alone: a pair's two
 // tiles put back / taken off, a shuffle's tiles moved back / moved again. A
 // shuffle record naming no shuffle of `history` changes nothing.

@@ -7,6 +7,7 @@
 #include "core/history.h"
 #include "core/numbered_deal.h"
 #include "core/rules.h"
+#include "core/shuffle.h"
 #include "core/zoom.h"
 #include "storage/layout_files.h"
 #include "storage/replace_file.h"
@@ -45,6 +46,40 @@ std::string CheckingText() {
 
 std::string LostHintText() {
     return "Nicht mehr lösbar – Strg+B geht zurück bis lösbar.";
+}
+
+std::string ShuffleFailedText() {
+    return "Keine gewinnbare Mischung gefunden – Strg+B geht zurück bis lösbar.";
+}
+
+std::string ShuffleLimitText() {
+    return "Öfter lässt sich dieses Spiel nicht mischen.";
+}
+
+std::string DemoPlanningText() {
+    return "Suche einen Lösungsweg ...";
+}
+
+std::string DemoRunningText() {
+    return "Vorführung – eine Taste oder ein Klick hält sie an.";
+}
+
+std::string DemoUndecidedText() {
+    return "Kein Lösungsweg gefunden – die Vorführung fällt aus.";
+}
+
+// FNV-1a over slot and kind of every tile on the board.
+uint32_t ShuffleSeedOf(const Board& board) {
+    uint32_t hash = 2166136261u;
+    const auto mix = [&hash](uint32_t value) { hash = (hash ^ value) * 16777619u; };
+    for (int32_t s = 1; s <= board.SlotCount && s < kSlotCapacity; ++s) {
+        const TileSlot& slot = board.Slots[static_cast<std::size_t>(s)];
+        if (slot.Present) {
+            mix(static_cast<uint32_t>(s));
+            mix(slot.Kind);
+        }
+    }
+    return hash;
 }
 
 bool Savable(const Game& game) {
@@ -285,6 +320,70 @@ Effects PlayController::about() {
     return effects;
 }
 
+// --- Shuffle and demonstration -------------------------------------------
+
+// The hint's guards. The clock runs on after the shuffle: a stuck game's
+// time stood still until now.
+Effects PlayController::shuffle() {
+    if (!game_.Running || game_.play.GameWon) {
+        return {};
+    }
+    Effects effects;
+    if (!ShuffleHasRoom(game_)) {
+        effects.note = ShuffleLimitText();
+        return effects;
+    }
+    const std::optional<ShuffleRecord> found = FindShuffle(game_.board, ShuffleSeedOf(game_.board));
+    if (!found || !ShuffleGame(game_, *found)) {
+        effects.note = ShuffleFailedText();
+        return effects;
+    }
+    effects.showTime = true;
+    return effects;
+}
+
+Effects PlayController::demo() {
+    if (!game_.Running || game_.play.GameWon) {
+        return {};
+    }
+    Effects effects;
+    if (game_.play.NoMovesLeft) {
+        effects.note = LostHintText();
+        return effects;
+    }
+    effects.note = DemoPlanningText();
+    effects.ask = Ask::Demo;
+    return effects;
+}
+
+Effects PlayController::demoPlanned(DemoVerdict verdict) {
+    if (!game_.Running || game_.play.GameWon) {
+        return {};
+    }
+    Effects effects;
+    switch (verdict) {
+    case DemoVerdict::Winnable:
+        effects.note = DemoRunningText();
+        break;
+    case DemoVerdict::Lost:
+        effects.note = LostHintText();
+        break;
+    case DemoVerdict::Undecided:
+        effects.note = DemoUndecidedText();
+        break;
+    }
+    return effects;
+}
+
+// Until the last pair the note says how to stop it.
+Effects PlayController::demoStep(SolverMove step) {
+    Effects effects;
+    if (game_.Running && PlayDemoStep(game_, step) && !game_.play.GameWon) {
+        effects.note = DemoRunningText();
+    }
+    return effects;
+}
+
 bool PlayController::stuck() const {
     return game_.Running && game_.play.NoMovesLeft && !game_.play.GameWon;
 }
@@ -334,8 +433,12 @@ std::string PlayController::boardLayoutName() const {
     return layout != nullptr ? layout->Name : "unbekannte Aufstellung";
 }
 
+// A shuffled or demonstrated game enters no table (EntersBestTimes).
 HighScoreTable* PlayController::tableForWin(int32_t timeMs) {
-    return boardLayout_.empty() ? nullptr : scores_.tableForWin(boardLayout_, timeMs);
+    if (boardLayout_.empty() || !EntersBestTimes(game_.Aids)) {
+        return nullptr;
+    }
+    return scores_.tableForWin(boardLayout_, timeMs);
 }
 
 std::string PlayController::shownShortName() const {

@@ -6,6 +6,7 @@
 // (Effects). The core reaches the screen itself through Game::view.
 #pragma once
 
+#include "core/demo_plan.h"
 #include "core/game.h"
 #include "core/safe_hint.h"
 #include "core/solvability.h"
@@ -32,7 +33,8 @@ enum class Screen : uint8_t {
 };
 
 // A question for the worker that judges positions off the window's thread.
-enum class Ask : uint8_t { Nothing, SafeHint, Check, CheckGoBack };
+// Demo: plan the demonstration of the position on the board.
+enum class Ask : uint8_t { Nothing, SafeHint, Check, CheckGoBack, Demo };
 
 // What the window does after a command, in this order: forget the old
 // board, change the screen, highlight, render, show the note and the time,
@@ -55,6 +57,18 @@ struct Effects {
 std::string SolvabilityText(const SolvabilityAnswer& answer, int32_t position);
 std::string CheckingText();
 std::string LostHintText();
+
+// The shuffle's and the demonstration's German texts, UTF-8.
+std::string ShuffleFailedText();
+std::string ShuffleLimitText();
+std::string DemoPlanningText();
+std::string DemoRunningText();
+std::string DemoUndecidedText();
+
+// The seed of the shuffle of `board`: a pure function of the tiles on it,
+// so one position always shuffles the same way and taking a shuffle back
+// cannot draw a better one.
+uint32_t ShuffleSeedOf(const Board& board);
 
 // A won game cannot be saved, and neither can a board that was never dealt
 // (a start-up that stopped at a missing picture): its file would hold no
@@ -115,6 +129,25 @@ public:
     Effects checkAnswered(const SolvabilityAnswer& answer, SolvabilityAction action);
     Effects pause();
     Effects about();
+
+    // --- Shuffle and demonstration --------------------------------------
+    // The tiles on the board change places into an arrangement the solver
+    // proves winnable (core/shuffle.h), at kShufflePenaltyMs, as one step
+    // of the history. Found by the solver here, within a few dozen
+    // milliseconds at worst (bench/shuffle). When none is proven, or the
+    // game has had its kShuffleCapacity shuffles, it says so and changes
+    // nothing.
+    Effects shuffle();
+    // Asks the worker for the demonstration's plan; a stuck board is lost
+    // without asking.
+    Effects demo();
+    // The plan's verdict for the position on the board now: a lost or
+    // undecided one says so and nothing is played.
+    Effects demoPlanned(DemoVerdict verdict);
+    // Takes the demonstration's next pair (PlayDemoStep) and, unless that
+    // won the game, says the demonstration runs; nothing when the game does
+    // not run or the pair cannot be taken now.
+    Effects demoStep(SolverMove step);
 
     // Files. load() throws StorageError as LoadGame does and then keeps the
     // file name; a loaded file becomes the quick-load and quick-save name.

@@ -243,6 +243,11 @@ TEST_P(StuckDialogChoice, EachChoiceDoesWhatItSays) {
         EXPECT_EQ(game().history.Position, 1);
         EXPECT_EQ(panel(0), QStringLiteral("Noch lösbar."));
         break;
+    case StuckChoice::Shuffle: // the two stacks get matching tops
+        EXPECT_EQ(game().history.Position, 4);
+        EXPECT_FALSE(game().play.NoMovesLeft);
+        EXPECT_TRUE(game().Aids.Shuffled);
+        break;
     case StuckChoice::SameGame:
         EXPECT_EQ(PositionKey::Of(game().board), start);
         EXPECT_EQ(game().history.Length, 0);
@@ -263,14 +268,16 @@ TEST_P(StuckDialogChoice, EachChoiceDoesWhatItSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(All, StuckDialogChoice,
-                         ::testing::Values(StuckChoice::BackToSolvable, StuckChoice::SameGame,
-                                           StuckChoice::NewGame, StuckChoice::Close));
+                         ::testing::Values(StuckChoice::BackToSolvable, StuckChoice::Shuffle,
+                                           StuckChoice::SameGame, StuckChoice::NewGame,
+                                           StuckChoice::Close));
 
-TEST_F(StillWinnable, TheDialogsButtonsEscapeAndCloseButtonMapToTheFourChoices) {
+TEST_F(StillWinnable, TheDialogsButtonsEscapeAndCloseButtonMapToTheirChoices) {
     const struct {
         const char* button;
         StuckChoice choice;
     } buttons[] = {{"Zurück bis lösbar", StuckChoice::BackToSolvable},
+                   {"Mischen", StuckChoice::Shuffle},
                    {"Gleiches Spiel neu", StuckChoice::SameGame},
                    {"Neues Spiel", StuckChoice::NewGame},
                    {"Schließen", StuckChoice::Close}};

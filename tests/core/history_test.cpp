@@ -140,6 +140,32 @@ TEST(History, DamagedPositionsNeverReachOutsideTheRecords) {
 }
 
 // A won game of 72 moves, played by clicks along a solver's winning order.
+// A check's answer is kept only for the same steps: two shuffles under one
+// number that moved the tiles differently are different steps.
+TEST(History, SameStepsTellsShufflesApartByTheirMovesNotTheirNumbers) {
+    MoveHistory base;
+    base.Records[1] = {1000, 3, 4};
+    base.Records[2] = {2000, 0, 1};
+    base.Shuffles[1].From[5] = 6;
+    base.Position = base.Length = 2;
+    const std::pair<void (*)(MoveHistory&), bool> cases[] = {
+        {[](MoveHistory& h) { h.Records[1].Time = 7; }, true},
+        {[](MoveHistory& h) {
+             h.Records[3] = {1, 2, 3};
+         },
+         true}, // beyond Position
+        {[](MoveHistory& h) { h.Position = 1; }, false},
+        {[](MoveHistory& h) { h.Records[1].Second = 9; }, false},
+        {[](MoveHistory& h) { h.Shuffles[1].From[5] = 5; }, false},
+    };
+    for (const auto& [change, same] : cases) {
+        MoveHistory other = base;
+        change(other);
+        EXPECT_EQ(SameSteps(base, other), same);
+        EXPECT_EQ(SameSteps(other, base), same);
+    }
+}
+
 TEST(Replay, RunsBackAndForthWithOneIdleStepAtEachEnd) {
     Fixture f;
     Game& game = f.game;

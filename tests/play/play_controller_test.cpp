@@ -1,6 +1,7 @@
 #include "core/board.h"
 #include "core/history.h"
 #include "core/rules.h"
+#include "core/shuffle.h"
 #include "play/play_controller.h"
 
 #include <filesystem>
@@ -198,6 +199,57 @@ TEST_F(Play, TheHintIsThePlainOneWithTheOptionOffAndTheSecondPressTakesThePair) 
         play.hintJudged({{pairs[0].first, pairs[0].second}}, std::optional<HintJudgement>(lost));
     EXPECT_EQ(effects.note, LostHintText());
     EXPECT_TRUE(play.verdicts().told(PositionKey::Of(game().board)));
+}
+
+// The shuffle costs 30 s as one undoable step; the limit and a board no
+// arrangement can win (two tiles of one kind stacked) change nothing and
+// say why; a shuffled or demonstrated game enters no best-times table,
+// also after "Gleiches Spiel neu", until a new deal.
+TEST_F(Play, TheShuffleCostsItsPenaltyOrSaysWhyNotAndMarksTheGame) {
+    const auto stackOfTwo = [](Game& g) {
+        ResetBoard(g);
+        AddSlot(g.board, 0, 0, 1, 1);
+        AddSlot(g.board, 0, 0, 2, 1);
+        g.board.DealtCount = 2;
+        PrepareBoardGeometry(g);
+        AnalyzeBoard(g);
+    };
+    const auto eightShuffles = [this](Game&) {
+        for (int i = 0; i < kShuffleCapacity; ++i) {
+            ASSERT_FALSE(play.shuffle().note) << i;
+        }
+    };
+    const struct {
+        std::function<void(Game&)> prepare;
+        std::optional<std::string> note; // nullopt: shuffled
+    } cases[] = {{[](Game&) {}, std::nullopt},
+                 {eightShuffles, ShuffleLimitText()},
+                 {stackOfTwo, ShuffleFailedText()}};
+    for (const auto& c : cases) {
+        play.newGame();
+        EXPECT_NE(play.tableForWin(60000), nullptr);
+        c.prepare(game());
+        const Game before = game();
+        const Effects effects = play.shuffle();
+        const bool shuffled = !c.note;
+        EXPECT_EQ(effects.note, c.note);
+        EXPECT_EQ(game().history.Position - before.history.Position, shuffled ? 1 : 0);
+        EXPECT_EQ(game().clock.BaseElapsed - before.clock.BaseElapsed,
+                  shuffled ? kShufflePenaltyMs : 0);
+        EXPECT_EQ(PositionKey::Of(game().board) == PositionKey::Of(before.board), !shuffled);
+        if (shuffled) { // undo puts every tile back
+            play.undo();
+            EXPECT_TRUE(PositionKey::Of(game().board) == PositionKey::Of(before.board));
+            play.redo();
+        }
+        EXPECT_EQ(play.tableForWin(60000) == nullptr, game().Aids.Shuffled);
+        play.sameGame();
+        EXPECT_EQ(play.tableForWin(60000) == nullptr, game().Aids.Shuffled);
+    }
+    game().Aids.Demonstrated = true;
+    EXPECT_EQ(play.tableForWin(60000), nullptr);
+    game().Running = false;
+    EXPECT_TRUE(nothing(play.shuffle()));
 }
 
 TEST_F(Play, PauseTogglesAndAReleaseBehindAScreenOnlyLeavesIt) {
