@@ -11,6 +11,7 @@
 #include "app/safe_hint_check.h"
 #include "app/solvability_check.h"
 #include "app/status_panels.h"
+#include "app/window_sizer.h"
 #include "core/numbered_deal.h"
 #include "core/tick_source.h"
 #include "core/zoom.h"
@@ -36,13 +37,20 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     createControls();
     view_ = std::make_unique<MainView>(game_, *Field, *Status, *services_.ticks);
     game_.view = view_.get();
+    sizer_ = std::make_unique<WindowSizer>(
+        *this, *Client, *Field, *menu_, game_.settings,
+        WindowSizer::Hooks{[this](int w, int h) { layoutClient(w, h); },
+                           [this](int scale) {
+                               guarded(*services_.messages, this,
+                                       [&] { view_->setScalePercent(scale); });
+                           }});
     pacer_ = std::make_unique<ClockPacer>(game_, *services_.ticks, *TimerObject, *Status,
                                           [this] { return view_->LastRenderMs(); });
     resume_ = std::make_unique<ResumeKeeper>(game_, *services_.ticks, [this] { catchUpClock(); });
     createWorkers();
-    placeWindow();
+    sizer_->placeWindow();
     FormCreate();
-    centreWindow();
+    sizer_->centreWindow();
     TimerObject->start();
 }
 
@@ -87,8 +95,8 @@ void TMainForm::InitializeGame() {
     setCheckMarks();
     // The window takes the chosen size before the pictures are first read,
     // so that they are read once, at the level they are shown at.
-    fitWindowToZoom();
-    fitBoard();
+    sizer_->fitWindowToZoom();
+    sizer_->fitBoard();
     view_->CreateBitmaps();
     view_->LoadGraphics();
     view_->BuildSheetIndex();
@@ -114,6 +122,7 @@ void TMainForm::ShutDownGame() {
     TimerObject->stop();
     writeSettings(messages);
     view_->FreeBitmaps();
+    sizer_->stop();
     shutDownDone_ = true;
 }
 

@@ -128,10 +128,14 @@ struct GameSettings {
 };
 
 // The deal on the board as the player knows it: its number (0 for a loaded
-// game, which has none) and its grade (Any when not graded).
+// game, which has none), its grade (Any when not graded) and, for the game
+// of the day, that day as a day count (days since 30 December 1899; 0: not
+// a game of the day).
 struct DealIdentity {
     uint32_t Number = 0;
     Grade DealGrade = Grade::Any;
+    int32_t DayGame = 0;
+    friend bool operator==(const DealIdentity&, const DealIdentity&) = default;
 };
 
 // Help this game had beyond the hint and undo. Cleared by every new deal,

@@ -142,12 +142,18 @@ Effects PlayController::dealNumber(uint32_t number) {
     return dealNumbered(number);
 }
 
+// The difficulty setting has no say: every player gets the same board.
 Effects PlayController::dayGame(int year, int month, int day) {
-    return dealNumbered(DealNumberOfDay(year, month, day));
+    NewDayGame(game_, DayGameOf(year, month, day));
+    return dealt();
 }
 
 Effects PlayController::dealNumbered(uint32_t number) {
     NewNumberedGame(game_, number, game_.settings.Difficulty);
+    return dealt();
+}
+
+Effects PlayController::dealt() {
     boardLayout_ = game_.layout->ShortName;
     AnalyzeBoard(game_);
     Effects effects;

@@ -144,6 +144,7 @@ public:
 
 private:
     Effects dealNumbered(uint32_t number);
+    Effects dealt(); // a deal is on the board: analysed, drawn, the old one forgotten
     Effects replaced(Effects effects);
     void takeLayoutOfBoard();
     std::string shownShortName() const;

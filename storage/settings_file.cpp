@@ -249,11 +249,7 @@ bool ownSection(const std::string& name) {
 std::string tableText(std::string_view header, const HighScoreTable& table) {
     std::string text;
     addLine(text, header);
-    for (int row = 1; row <= kScoreRows; ++row) {
-        addOption(text, std::to_string(row),
-                  EncodeHighScore(table.Rows[static_cast<std::size_t>(row)]));
-    }
-    return text;
+    return text + LayoutScoreRowsText(table);
 }
 
 // The file's sections after the game's own two, each after one empty line:
@@ -403,9 +399,10 @@ WriteOutcome mergeAndWrite(const GameSettings& settings, const HighScoreTable& c
         const auto fileTable = inFile.find(key);
         const auto start = atStartLayouts.find(key);
         LayoutScoreTable& table = rewritten[key];
-        table = fileTable != inFile.end()       ? fileTable->second
-                : start != atStartLayouts.end() ? start->second
-                                                : LayoutScoreTable{entry.ShortName, {}};
+        table = fileTable != inFile.end() ? fileTable->second
+                : start != atStartLayouts.end()
+                    ? start->second
+                    : LayoutScoreTable{entry.ShortName, EmptyScoreTable()};
         table.ShortName = entry.ShortName;
         result[key] = mergeTable(table.Table, entry.Table, writtenOf(key));
     }
