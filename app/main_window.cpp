@@ -46,11 +46,13 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
                            }});
     pacer_ = std::make_unique<ClockPacer>(game_, *services_.ticks, *TimerObject, *Status,
                                           [this] { return view_->LastRenderMs(); });
-    resume_ = std::make_unique<ResumeKeeper>(game_, *services_.ticks, [this] { catchUpClock(); });
+    resume_ = std::make_unique<ResumeKeeper>(
+        game_, *services_.ticks, [this] { catchUpClock(); }, [this] { return play_.keptNotes(); });
     createWorkers();
     sizer_->placeWindow();
     FormCreate();
     sizer_->centreWindow();
+    sizer_->restoreState();
     TimerObject->start();
 }
 
@@ -106,7 +108,7 @@ void TMainForm::InitializeGame() {
         services_.messages->showWarning(this, QStringLiteral("Kelmar"),
                                         QString::fromStdString(resumed.warning));
     }
-    apply(continuing_ ? play_.continueKept() : play_.newGame());
+    apply(continuing_ ? play_.continueKept(resumed.notes) : play_.newGame());
 }
 
 void TMainForm::ShutDownGame() {

@@ -45,6 +45,19 @@ void WindowSizer::centreWindow() {
     }
 }
 
+void WindowSizer::restoreState() {
+    switch (settings_.WindowState) {
+    case WindowMode::Normal:
+        break;
+    case WindowMode::Maximized:
+        window_.setWindowState(Qt::WindowMaximized);
+        break;
+    case WindowMode::FullScreen:
+        window_.setWindowState(Qt::WindowFullScreen);
+        break;
+    }
+}
+
 void WindowSizer::chooseZoom(int percent) {
     if (stopped_) {
         return;
@@ -129,6 +142,11 @@ void WindowSizer::fitBoard() {
 // already the level's asks for nothing).
 void WindowSizer::stateChanged(Qt::WindowStates before) {
     menu_.MFullScreen->setChecked(window_.isFullScreen());
+    if (!window_.isMinimized()) {
+        settings_.WindowState = window_.isFullScreen()  ? WindowMode::FullScreen
+                                : window_.isMaximized() ? WindowMode::Maximized
+                                                        : WindowMode::Normal;
+    }
     if (ReturnsToChosenSize(before, window_.windowState())) {
         restoringLevel_ = true;
         QTimer::singleShot(0, this, [this] { fitWindowToZoom(); });

@@ -37,6 +37,10 @@ public:
     void placeWindow();
     // Centred on the primary screen at the size the start-up gave it.
     void centreWindow();
+    // Maximised or full screen as the settings say (WindowState=), for the
+    // window's first showing; a normal window stays as it is. From then on
+    // the settings follow the window's state.
+    void restoreState();
 
     // A level of kZoomLevels chosen from the menu, or the next level up
     // (+1) or down (-1).

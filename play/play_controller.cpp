@@ -93,11 +93,18 @@ std::vector<std::string> PlayController::readLayouts(const std::string& folder) 
     return std::move(own.messages);
 }
 
-Effects PlayController::continueKept() {
+Effects PlayController::continueKept(const KeptGameNotes& notes) {
+    game_.deal = notes.deal;
     takeLayoutOfBoard();
     Effects effects = replaced({});
     effects.showTime = true;
     return effects;
+}
+
+KeptGameNotes PlayController::keptNotes() const {
+    KeptGameNotes notes;
+    notes.deal = game_.deal;
+    return notes;
 }
 
 // --- Board and commands ---------------------------------------------------

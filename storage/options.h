@@ -11,7 +11,15 @@
 
 namespace kelmar {
 
-enum class OptionKind : uint8_t { Flag, PlayerName, PixelFormat, Zoom, Layout, Difficulty };
+enum class OptionKind : uint8_t {
+    Flag,
+    PlayerName,
+    PixelFormat,
+    Zoom,
+    Layout,
+    Difficulty,
+    WindowState
+};
 
 struct OptionEntry {
     const char* key; // as the settings file writes it
@@ -22,7 +30,7 @@ struct OptionEntry {
     int image = -1;                     // Flag only: its picture in the symbol list, -1 none
 };
 
-inline constexpr std::array<OptionEntry, 10> kOptions{{
+inline constexpr std::array<OptionEntry, 11> kOptions{{
     {"AvoidUnsolveableGames", OptionKind::Flag, &GameSettings::AvoidUnsolveableGames,
      "MNoUnsolveableGames", "&Unlösbare Spiele verhindern", 18},
     {"PlayerName", OptionKind::PlayerName},
@@ -38,6 +46,7 @@ inline constexpr std::array<OptionEntry, 10> kOptions{{
     {"ResumeGame", OptionKind::Flag, &GameSettings::ResumeGame, "MResumeGame",
      "Spiel beim Beenden &merken"},
     {"Difficulty", OptionKind::Difficulty},
+    {"WindowState", OptionKind::WindowState},
 }};
 
 } // namespace kelmar

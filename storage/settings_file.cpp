@@ -109,6 +109,9 @@ void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile&
         case OptionKind::Difficulty:
             settings.Difficulty = GradeFromCode(ini.getNumber(kOptionsSection, key, 0));
             break;
+        case OptionKind::WindowState:
+            settings.WindowState = WindowModeFromCode(ini.getNumber(kOptionsSection, key, 0));
+            break;
         }
     }
     for (int row = 1; row <= kScoreRows; ++row) {
@@ -493,6 +496,9 @@ std::string optionValue(const GameSettings& settings, const OptionEntry& option)
     case OptionKind::Difficulty:
         return std::to_string(
             static_cast<int>(GradeFromCode(static_cast<int32_t>(settings.Difficulty))));
+    case OptionKind::WindowState:
+        return std::to_string(
+            static_cast<int>(WindowModeFromCode(static_cast<int64_t>(settings.WindowState))));
     }
     return {};
 }

@@ -35,6 +35,7 @@ constexpr const char* kDefaultFile = "[Kelmar]\r\n"
                                      "SafeHint=1\r\n"
                                      "ResumeGame=1\r\n"
                                      "Difficulty=0\r\n"
+                                     "WindowState=0\r\n"
                                      "\r\n"
                                      "[Highscores]\r\n"
                                      "1=064B656C6D617200B400008EAE\r\n"
@@ -625,6 +626,24 @@ TEST_F(SettingsFile, ARowWrittenAtEntryIsReplacedByItsLaterNameNotEnteredTwice) 
 namespace kelmar {
 namespace {
 
+// The window's state is one line after the last one of the options; a
+// value the game does not write reads as a normal window.
+TEST_F(SettingsFile, TheWindowStateIsTheLastOptionLineAndOddValuesReadAsNormal) {
+    const std::pair<const char*, WindowMode> cases[] = {
+        {"WindowState=1", WindowMode::Maximized}, {"windowstate= 2 ", WindowMode::FullScreen},
+        {"WindowState=0", WindowMode::Normal},    {"WindowState=3", WindowMode::Normal},
+        {"WindowState=-1", WindowMode::Normal},   {"Difficulty=2", WindowMode::Normal},
+    };
+    for (const auto& [line, mode] : cases) {
+        settings.WindowState = WindowMode::FullScreen;
+        read(std::string("[Kelmar]\r\n") + line + "\r\n");
+        EXPECT_EQ(settings.WindowState, mode) << line;
+    }
+    settings.WindowState = WindowMode::FullScreen;
+    EXPECT_NE(SettingsText(settings, table).find("Difficulty=2\r\nWindowState=2\r\n\r\n"),
+              std::string::npos);
+}
+
 TEST_F(SettingsFile, TheLayoutIsOneLineAfterZoomAndAFileWithoutItDealsThePyramid) {
     const std::pair<const char*, const char*> cases[] = {
         {"Layout=Ring", "Ring"}, {"layout=  Feld  ", "Feld"}, {"Zoom=200", "Pyramide"}};
@@ -638,7 +657,8 @@ TEST_F(SettingsFile, TheLayoutIsOneLineAfterZoomAndAFileWithoutItDealsThePyramid
     EXPECT_NE(
         text.find(
             "\r\nLayout=Ring  "
-            "[Highscores]\r\nSafeHint=1\r\nResumeGame=1\r\nDifficulty=0\r\n\r\n[Highscores]\r\n"),
+            "[Highscores]\r\nSafeHint=1\r\nResumeGame=1\r\nDifficulty=0\r\nWindowState=0\r\n\r\n["
+            "Highscores]\r\n"),
         std::string::npos)
         << text;
 }
