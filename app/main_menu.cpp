@@ -196,6 +196,7 @@ void TMainMenu::createRadioMenu(QObject& owner, QMenu* menu, QAction** items, in
 
 void TMainMenu::createZoomMenu(QObject& owner, QMenu* options) {
     QMenu* size = options->addMenu(QString::fromUtf8("Grö&ße"));
+    MSize = size;
     createRadioMenu(owner, size, MZoomItems.data(), 5, kZoomNames, kZoomCaptions, nullptr,
                     [this](int i) { choices_.zoom(kZoomLevels[static_cast<std::size_t>(i)]); });
     size->addSeparator();
@@ -224,9 +225,6 @@ void TMainMenu::showSettings(const GameSettings& settings) {
         MFormatItems[i]->setChecked(kFormats[i] == settings.PixelFormat);
     }
     MDifficultyItems[static_cast<std::size_t>(settings.Difficulty)]->setChecked(true);
-    for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
-        MZoomItems[i]->setChecked(kZoomLevels[i] == settings.Zoom);
-    }
 }
 
 TMainMenu::TMainMenu(TMainForm& form, QWidget& toolBar, QMenuBar& bar,

@@ -43,7 +43,8 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
                            [this](int scale) {
                                guarded(*services_.messages, this,
                                        [&] { view_->setScalePercent(scale); });
-                           }});
+                           },
+                           services_.workArea});
     pacer_ = std::make_unique<ClockPacer>(game_, *services_.ticks, *TimerObject, *Status,
                                           [this] { return view_->LastRenderMs(); });
     resume_ = std::make_unique<ResumeKeeper>(

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QMainWindow>
+#include <QMenu>
 #include <QScreen>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
@@ -29,6 +30,50 @@ WindowSizer::WindowSizer(QMainWindow& window, QWidget& client, TField& field, TM
       hooks_(std::move(hooks)) {
     field_.setGeometryHandler([this] { fitBoard(); });
     window_.installEventFilter(this);
+    QObject::connect(menu_.MSize, &QMenu::aboutToShow, this, [this] { offerLevels(); });
+    offerLevels();
+}
+
+void WindowSizer::offerLevels() {
+    QRect area;
+    if (hooks_.workArea) {
+        area = hooks_.workArea();
+    } else if (const QScreen* screen = window_.screen()) {
+        area = screen->availableGeometry();
+    }
+    const QSize chrome = window_.size() - client_.size();
+    const QSize decoration = window_.frameGeometry().size() - window_.size();
+    const QSize room = area.size() - decoration - chrome;
+    const ZoomOffer offer = OfferedZoomLevels(settings_.Zoom, room.width(), room.height());
+    for (std::size_t i = 0; i < kZoomLevels.size(); ++i) {
+        QAction* item = menu_.MZoomItems[i];
+        item->setEnabled(offer.offered[i]);
+        item->setStatusTip(
+            offer.offered[i]
+                ? QString()
+                : QStringLiteral("Zu groß für diesen Bildschirm: %1 % braucht ein Spielfeld von "
+                                 "%2 × %3 Pixeln, Platz ist für höchstens %4 × %5.")
+                      .arg(kZoomLevels[i])
+                      .arg(ScaleLength(kBoardWidth, kZoomLevels[i]))
+                      .arg(ScaleLength(kBoardHeight, kZoomLevels[i]))
+                      .arg(std::max(0, room.width() - kClientFrame.width()))
+                      .arg(std::max(0, room.height() - kClientFrame.height())));
+        item->setChecked(kZoomLevels[i] == offer.shown);
+    }
+}
+
+ZoomOffer OfferedZoomLevels(int chosen, int roomWidth, int roomHeight) {
+    ZoomOffer offer;
+    for (std::size_t i = 0; i < kZoomLevels.size(); ++i) {
+        const int level = kZoomLevels[i];
+        offer.offered[i] = level == kDefaultZoom ||
+                           (ScaleLength(kBoardWidth, level) + kClientFrame.width() <= roomWidth &&
+                            ScaleLength(kBoardHeight, level) + kClientFrame.height() <= roomHeight);
+        if (offer.offered[i] && level <= chosen) {
+            offer.shown = level;
+        }
+    }
+    return offer;
 }
 
 void WindowSizer::placeWindow() {
@@ -63,13 +108,24 @@ void WindowSizer::chooseZoom(int percent) {
         return;
     }
     settings_.Zoom = ZoomFromPercent(percent);
-    menu_.showSettings(settings_);
     fitWindowToZoom();
     fitBoard();
 }
 
+// From the level the window has, to the next one the screen can give.
 void WindowSizer::zoomStep(int direction) {
-    chooseZoom(NextZoomLevel(settings_.Zoom, direction));
+    offerLevels();
+    const auto checked = std::find_if(menu_.MZoomItems.begin(), menu_.MZoomItems.end(),
+                                      [](const QAction* item) { return item->isChecked(); });
+    const int shown =
+        checked == menu_.MZoomItems.end()
+            ? settings_.Zoom
+            : kZoomLevels[static_cast<std::size_t>(checked - menu_.MZoomItems.begin())];
+    const int next = NextZoomLevel(shown, direction);
+    const auto at = std::find(kZoomLevels.begin(), kZoomLevels.end(), next);
+    if (menu_.MZoomItems[static_cast<std::size_t>(at - kZoomLevels.begin())]->isEnabled()) {
+        chooseZoom(next);
+    }
 }
 
 void WindowSizer::toggleFullScreen() {
@@ -87,6 +143,7 @@ void WindowSizer::toggleFullScreen() {
 }
 
 void WindowSizer::fitWindowToZoom() {
+    offerLevels();
     if (window_.isMaximized() || window_.isFullScreen()) {
         return;
     }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
 #include <functional>
 
 class QMainWindow;
@@ -25,6 +26,9 @@ public:
         std::function<void(int width, int height)> layoutClient;
         // Composes the pictures at this scale (a percentage).
         std::function<void(int scale)> compose;
+        // The work area the size menu measures against; empty: the
+        // screen's available geometry.
+        std::function<QRect()> workArea;
     };
 
     // All references must outlive the sizer. Takes over the board
@@ -56,6 +60,12 @@ public:
     // The largest scale at which the board fits Field, composed with as
     // many pixels as the screen has for it.
     void fitBoard();
+
+    // The size menu: a level whose window does not fit the work area is
+    // disabled, its status tip saying why; the check mark stands on the
+    // level the window really has (OfferedZoomLevels). Also whenever the
+    // menu opens.
+    void offerLevels();
 
     // After the shutdown nothing is composed or resized any more.
     void stop() { stopped_ = true; }
