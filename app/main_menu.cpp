@@ -171,9 +171,11 @@ void TMainMenu::createOptionsMenu(QObject& owner, QMenu* options) {
     addOptionItem(options, 8); // ResumeGame
 }
 
+// Without a picture: a menu draws a checkable item's picture in place of its
+// check box, and the player could not see whether the option is on.
 void TMainMenu::addOptionItem(QMenu* menu, std::size_t option) {
     const OptionEntry& entry = kOptions[option];
-    QAction* item = addItem(menu, entry.item, entry.caption, entry.image, symbols_);
+    QAction* item = addItem(menu, entry.item, entry.caption, -1, symbols_);
     item->setCheckable(true);
     const char* key = entry.key;
     QObject::connect(item, &QAction::triggered, [this, key] { choices_.toggle(key); });
