@@ -140,8 +140,7 @@ TEST_F(SettingsFile, ResumeGameIsOnUnlessTheFileTurnsItOff) {
     settings.ResumeGame = false;
     EXPECT_NE(SettingsText(settings, table)
                   .find("\r\nZoom=200\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame="
-                        "0\r\nDifficulty=0\r\n\r\n["
-                        "Highscores]"),
+                        "0\r\nDifficulty=0\r\n"),
               std::string::npos);
 }
 
@@ -168,7 +167,7 @@ TEST_F(SettingsFile, SafeHintIsABooleanAfterZoomThatStaysOnWhenMissing) {
     settings.Zoom = 150;
     EXPECT_NE(SettingsText(settings, table)
                   .find("\r\nZoom=150\r\nLayout=Pyramide\r\nSafeHint=0\r\nResumeGame="
-                        "1\r\nDifficulty=0\r\n\r\n"),
+                        "1\r\nDifficulty=0\r\n"),
               std::string::npos);
 }
 
@@ -191,7 +190,7 @@ TEST_F(SettingsFile, DifficultyIsReadAsAGradeAndWrittenAfterZoom) {
     settings.Difficulty = Grade::Hard;
     EXPECT_NE(SettingsText(settings, table)
                   .find("\r\nZoom=150\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame="
-                        "1\r\nDifficulty=3\r\n\r\n"),
+                        "1\r\nDifficulty=3\r\n"),
               std::string::npos);
     settings.Difficulty = static_cast<Grade>(9);
     EXPECT_NE(SettingsText(settings, table).find("\r\nDifficulty=0\r\n"), std::string::npos);
