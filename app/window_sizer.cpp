@@ -11,6 +11,7 @@
 #include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
@@ -22,6 +23,18 @@ namespace {
 // How long after leaving maximised or full screen a resize is taken for the
 // window manager's restore, in ms.
 constexpr int kRestoreMs = 500;
+
+// Lets the size menu highlight its disabled levels too, so that the status
+// tip saying why a level is disabled shows when the pointer rests on it.
+class DisabledItemsActive final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        return hint == SH_Menu_AllowActiveAndDisabled
+                   ? 1
+                   : QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
 } // namespace
 
 WindowSizer::WindowSizer(QMainWindow& window, QWidget& client, TField& field, TMainMenu& menu,
@@ -31,6 +44,9 @@ WindowSizer::WindowSizer(QMainWindow& window, QWidget& client, TField& field, TM
     field_.setGeometryHandler([this] { fitBoard(); });
     window_.installEventFilter(this);
     QObject::connect(menu_.MSize, &QMenu::aboutToShow, this, [this] { offerLevels(); });
+    auto* style = new DisabledItemsActive;
+    style->setParent(this);
+    menu_.MSize->setStyle(style);
     offerLevels();
 }
 
