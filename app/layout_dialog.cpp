@@ -136,7 +136,9 @@ std::optional<int> AskLayout(QWidget* owner, const std::vector<LayoutChoice>& ch
     list->setVerticalScrollBarPolicy(grid.visibleRows < grid.rows ? Qt::ScrollBarAlwaysOn
                                                                   : Qt::ScrollBarAlwaysOff);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list->setFixedSize(grid.columns * cell.width() + 2 * list->frameWidth() + scrollBar,
+    // One pixel wider: the list wraps an item whose cell ends exactly at the
+    // viewport's edge.
+    list->setFixedSize(grid.columns * cell.width() + 2 * list->frameWidth() + scrollBar + 1,
                        grid.visibleRows * cell.height() + 2 * list->frameWidth());
     dialog.adjustSize();
     if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) {

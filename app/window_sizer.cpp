@@ -67,8 +67,8 @@ void WindowSizer::offerLevels() {
         item->setStatusTip(
             offer.offered[i]
                 ? QString()
-                : QStringLiteral("Zu groß für diesen Bildschirm: %1 % braucht ein Spielfeld von "
-                                 "%2 × %3 Pixeln, Platz ist für höchstens %4 × %5.")
+                : QStringLiteral("%1 % passt nicht auf diesen Bildschirm: Spielfeld %2 × %3, "
+                                 "Platz für %4 × %5.")
                       .arg(kZoomLevels[i])
                       .arg(ScaleLength(kBoardWidth, kZoomLevels[i]))
                       .arg(ScaleLength(kBoardHeight, kZoomLevels[i]))

@@ -322,9 +322,8 @@ TEST_F(ZoomWindow, LevelsTheScreenCannotGiveAreDisabledWithTheirReason) {
         EXPECT_FALSE(items[i]->isChecked()) << i;
     }
     EXPECT_TRUE(items[0]->statusTip().isEmpty());
-    EXPECT_TRUE(items[2]->statusTip().startsWith(
-        QStringLiteral("Zu groß für diesen Bildschirm: 200 % braucht ein Spielfeld von "
-                       "1280 × 960 Pixeln, Platz ist für höchstens ")))
+    EXPECT_TRUE(items[2]->statusTip().startsWith(QStringLiteral(
+        "200 % passt nicht auf diesen Bildschirm: Spielfeld 1280 × 960, Platz für ")))
         << items[2]->statusTip().toStdString();
     items[2]->showStatusText(form.get());
     EXPECT_EQ(Inside(*form).Status->tip(), items[2]->statusTip());
