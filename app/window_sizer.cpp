@@ -50,7 +50,7 @@ WindowSizer::WindowSizer(QMainWindow& window, QWidget& client, TField& field, TM
     offerLevels();
 }
 
-void WindowSizer::offerLevels() {
+int WindowSizer::offerLevels() {
     QRect area;
     if (hooks_.workArea) {
         area = hooks_.workArea();
@@ -76,6 +76,7 @@ void WindowSizer::offerLevels() {
                       .arg(std::max(0, room.height() - kClientFrame.height())));
         item->setChecked(kZoomLevels[i] == offer.shown);
     }
+    return offer.shown;
 }
 
 ZoomOffer OfferedZoomLevels(int chosen, int roomWidth, int roomHeight) {
@@ -159,14 +160,15 @@ void WindowSizer::toggleFullScreen() {
 }
 
 void WindowSizer::fitWindowToZoom() {
-    offerLevels();
+    // The level the screen can give: a chosen level too large for it sizes
+    // the window as the largest that fits, as its tick says.
+    const int percent = offerLevels();
     if (window_.isMaximized() || window_.isFullScreen()) {
         return;
     }
     if (window_.layout() != nullptr) {
         window_.layout()->activate(); // the client area's size as it is laid out now
     }
-    const int percent = settings_.Zoom;
     // The menu bar: as laid out in a shown window (it may wrap in a narrow
     // one); a hidden window has placed nothing yet, so its size hints.
     const QSize chrome = window_.isVisible() ? window_.size() - client_.size()

@@ -54,8 +54,9 @@ public:
     void toggleFullScreen();
 
     // A normal window is sized so that the board shows at the chosen level,
-    // as far as the screen allows; a maximised or full-screen window keeps
-    // its size (the board fills it) until it becomes normal again.
+    // or at the largest the screen's work area can give when that is
+    // smaller; a maximised or full-screen window keeps its size (the board
+    // fills it) until it becomes normal again.
     void fitWindowToZoom();
     // The largest scale at which the board fits Field, composed with as
     // many pixels as the screen has for it.
@@ -63,9 +64,9 @@ public:
 
     // The size menu: a level whose window does not fit the work area is
     // disabled, its status tip saying why; the check mark stands on the
-    // level the window really has (OfferedZoomLevels). Also whenever the
-    // menu opens.
-    void offerLevels();
+    // level the window really has (OfferedZoomLevels), which is returned.
+    // Also whenever the menu opens.
+    int offerLevels();
 
     // After the shutdown nothing is composed or resized any more.
     void stop() { stopped_ = true; }

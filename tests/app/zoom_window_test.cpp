@@ -302,7 +302,7 @@ TEST(ZoomWindowStates, TheMenuOffersTheLevelsThatFitAndTicksTheOneTheWindowHas) 
     }
 }
 
-// On a 1366 x 768 screen a stored 300 % shows a window at 100 %: the larger
+// On a 1366 x 768 screen a stored 300 % gives a window at 100 %: the larger
 // levels are disabled with their reason in the status bar while the menu
 // highlights them, the tick stands on 100 %, Ctrl++ does nothing, and the
 // chosen level stays in the file for a larger screen.
@@ -314,6 +314,7 @@ TEST_F(ZoomWindow, LevelsTheScreenCannotGiveAreDisabledWithTheirReason) {
     workArea = QRect(0, 0, 1366, 768);
     createWindow();
     settle();
+    EXPECT_EQ(Inside(*form).Client->size(), QSize(642, 530)) << "the window at 100 %";
     const auto& items = Inside(*form).MZoomItems;
     EXPECT_TRUE(items[0]->isEnabled());
     EXPECT_TRUE(items[0]->isChecked());
