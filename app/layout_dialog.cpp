@@ -10,14 +10,22 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 
 namespace kelmar {
 
 namespace {
+
+// What the dialog needs around its list: the window manager's title bar and
+// border, the layout's margins, the buttons under the list, in pixels.
+constexpr QSize kDialogChrome(48, 100);
 
 class StillTicks final : public TickSource {
 public:
@@ -76,6 +84,22 @@ QImage LayoutPreview(const Layout& layout, const Graphics& graphics, int width) 
     return surface.picture.scaledToWidth(width, Qt::SmoothTransformation);
 }
 
+ChooserGrid ChooserGridFor(int count, int cellWidth, int cellHeight, int roomWidth,
+                           int roomHeight) {
+    ChooserGrid grid;
+    count = std::max(count, 1);
+    const int maxColumns = std::max(1, roomWidth / std::max(cellWidth, 1));
+    const int maxRows = std::max(1, roomHeight / std::max(cellHeight, 1));
+    const auto rowsFor = [count](int columns) { return (count + columns - 1) / columns; };
+    grid.columns = std::min({4, maxColumns, count});
+    while (rowsFor(grid.columns) > maxRows && grid.columns < std::min(maxColumns, count)) {
+        ++grid.columns;
+    }
+    grid.rows = rowsFor(grid.columns);
+    grid.visibleRows = std::min(grid.rows, maxRows);
+    return grid;
+}
+
 std::optional<int> AskLayout(QWidget* owner, const std::vector<LayoutChoice>& choices,
                              int current) {
     QDialog dialog(owner);
@@ -95,13 +119,28 @@ std::optional<int> AskLayout(QWidget* owner, const std::vector<LayoutChoice>& ch
         list->addItem(
             new QListWidgetItem(QIcon(QPixmap::fromImage(c.picture)), LayoutChoiceText(c)));
     }
-    list->setGridSize(QSize(iconWidth + 24, iconWidth * 3 / 4 + 74));
+    const QSize cell(iconWidth + 24, iconWidth * 3 / 4 + 74);
+    list->setGridSize(cell);
+    list->setSpacing(0);
     list->setCurrentRow(current);
     AddChooserColumn(dialog, list);
-    const int columns = 4;
-    const int rows = (static_cast<int>(choices.size()) + columns - 1) / columns;
-    dialog.resize(columns * (iconWidth + 24) + 40,
-                  std::min(3, std::max(rows, 1)) * (iconWidth * 3 / 4 + 74) + 80);
+    // The list's viewport holds whole rows and whole columns; the scroll
+    // bar's step is the grid's height, so scrolling never cuts a row.
+    const QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+    const QSize area = screen != nullptr ? screen->availableGeometry().size() : QSize(1024, 768);
+    const ChooserGrid grid = ChooserGridFor(static_cast<int>(choices.size()), cell.width(),
+                                            cell.height(), area.width() - kDialogChrome.width(),
+                                            area.height() - kDialogChrome.height());
+    const int scrollBar =
+        grid.visibleRows < grid.rows ? list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+    list->setVerticalScrollBarPolicy(grid.visibleRows < grid.rows ? Qt::ScrollBarAlwaysOn
+                                                                  : Qt::ScrollBarAlwaysOff);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // One pixel wider: the list wraps an item whose cell ends exactly at the
+    // viewport's edge.
+    list->setFixedSize(grid.columns * cell.width() + 2 * list->frameWidth() + scrollBar + 1,
+                       grid.visibleRows * cell.height() + 2 * list->frameWidth());
+    dialog.adjustSize();
     if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) {
         return std::nullopt;
     }

@@ -44,8 +44,21 @@ QString TypicalGradeWord(const Layout& layout);
 // `width` pixels. A null image when the pictures are not loaded.
 QImage LayoutPreview(const Layout& layout, const Graphics& graphics, int width);
 
+// How the chooser lays out `count` entries of `cell` pixels (a picture with
+// its text) in `room` pixels of the screen: four columns, more when the
+// rows would not fit the room's height and its width has place for them;
+// `visibleRows` whole rows are shown (all when they fit), the rest scrolls
+// a row at a time, so no row is ever cut.
+struct ChooserGrid {
+    int columns = 1;
+    int rows = 1;        // all rows, at least 1
+    int visibleRows = 1; // 1..rows
+};
+ChooserGrid ChooserGridFor(int count, int cellWidth, int cellHeight, int roomWidth, int roomHeight);
+
 // The dialog, modal, with the current entry selected; a double click or
-// "OK" chooses, "Abbrechen" and Escape cancel.
+// "OK" chooses, "Abbrechen" and Escape cancel. Sized by ChooserGridFor to
+// the screen it opens on.
 std::optional<int> AskLayout(QWidget* owner, const std::vector<LayoutChoice>& choices, int current);
 
 } // namespace kelmar

@@ -7,6 +7,7 @@
 #include "app/stuck_dialog.h"
 #include "core/solvability.h"
 
+#include <QRect>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -45,6 +46,9 @@ struct MainFormServices {
     // Today's local date as year, month, day for the game of the day; empty
     // means the system clock.
     std::function<std::array<int, 3>()> today{};
+    // The work area of the window's screen (what the size menu offers);
+    // empty means the screen's available geometry.
+    std::function<QRect()> workArea{};
 };
 
 } // namespace kelmar

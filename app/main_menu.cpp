@@ -174,9 +174,11 @@ void TMainMenu::createOptionsMenu(QObject& owner, QMenu* options) {
     addOptionItem(options, 8); // ResumeGame
 }
 
+// Without a picture: a menu draws a checkable item's picture in place of its
+// check box, and the player could not see whether the option is on.
 void TMainMenu::addOptionItem(QMenu* menu, std::size_t option) {
     const OptionEntry& entry = kOptions[option];
-    QAction* item = addItem(menu, entry.item, entry.caption, entry.image, symbols_);
+    QAction* item = addItem(menu, entry.item, entry.caption, -1, symbols_);
     item->setCheckable(true);
     const char* key = entry.key;
     QObject::connect(item, &QAction::triggered, [this, key] { choices_.toggle(key); });
@@ -199,6 +201,7 @@ void TMainMenu::createRadioMenu(QObject& owner, QMenu* menu, QAction** items, in
 
 void TMainMenu::createZoomMenu(QObject& owner, QMenu* options) {
     QMenu* size = options->addMenu(QString::fromUtf8("Grö&ße"));
+    MSize = size;
     createRadioMenu(owner, size, MZoomItems.data(), 5, kZoomNames, kZoomCaptions, nullptr,
                     [this](int i) { choices_.zoom(kZoomLevels[static_cast<std::size_t>(i)]); });
     size->addSeparator();
@@ -227,9 +230,6 @@ void TMainMenu::showSettings(const GameSettings& settings) {
         MFormatItems[i]->setChecked(kFormats[i] == settings.PixelFormat);
     }
     MDifficultyItems[static_cast<std::size_t>(settings.Difficulty)]->setChecked(true);
-    for (std::size_t i = 0; i < MZoomItems.size(); ++i) {
-        MZoomItems[i]->setChecked(kZoomLevels[i] == settings.Zoom);
-    }
 }
 
 TMainMenu::TMainMenu(TMainForm& form, QWidget& toolBar, QMenuBar& bar,

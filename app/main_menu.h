@@ -38,8 +38,8 @@ public:
     TMainMenu(TMainForm& form, QWidget& toolBar, QMenuBar& bar,
               const std::array<QIcon, 20>& symbols, Choices choices);
 
-    // The check marks of the options, the pixel format, the difficulty and
-    // the size; the only place they are decided.
+    // The check marks of the options, the pixel format and the difficulty;
+    // the only place they are decided. The size's are the WindowSizer's.
     void showSettings(const GameSettings& settings);
 
     // The items with a check mark: the on/off options (by their place in
@@ -51,6 +51,7 @@ public:
     std::array<QAction*, 5> MZoomItems{};
     std::array<QAction*, 4> MDifficultyItems{};
     QAction* MFullScreen = nullptr;
+    QMenu* MSize = nullptr; // "Grö&ße", the zoom levels' menu
 
 private:
     void createToolBar(TMainForm& form, QWidget& toolBar);

@@ -12,6 +12,7 @@
 #include "app/safe_hint_check.h"
 #include "app/solvability_check.h"
 #include "app/status_panels.h"
+#include "app/window_sizer.h"
 #include "core/numbered_deal.h"
 #include "core/tick_source.h"
 #include "core/zoom.h"
@@ -37,13 +38,23 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     createControls();
     view_ = std::make_unique<MainView>(game_, *Field, *Status, *services_.ticks);
     game_.view = view_.get();
+    sizer_ = std::make_unique<WindowSizer>(
+        *this, *Client, *Field, *menu_, game_.settings,
+        WindowSizer::Hooks{[this](int w, int h) { layoutClient(w, h); },
+                           [this](int scale) {
+                               guarded(*services_.messages, this,
+                                       [&] { view_->setScalePercent(scale); });
+                           },
+                           services_.workArea});
     pacer_ = std::make_unique<ClockPacer>(game_, *services_.ticks, *TimerObject, *Status,
                                           [this] { return view_->LastRenderMs(); });
-    resume_ = std::make_unique<ResumeKeeper>(game_, *services_.ticks, [this] { catchUpClock(); });
+    resume_ = std::make_unique<ResumeKeeper>(
+        game_, *services_.ticks, [this] { catchUpClock(); }, [this] { return play_.keptNotes(); });
     createWorkers();
-    placeWindow();
+    sizer_->placeWindow();
     FormCreate();
-    centreWindow();
+    sizer_->centreWindow();
+    sizer_->restoreState();
     TimerObject->start();
 }
 
@@ -88,8 +99,8 @@ void TMainForm::InitializeGame() {
     setCheckMarks();
     // The window takes the chosen size before the pictures are first read,
     // so that they are read once, at the level they are shown at.
-    fitWindowToZoom();
-    fitBoard();
+    sizer_->fitWindowToZoom();
+    sizer_->fitBoard();
     view_->CreateBitmaps();
     view_->LoadGraphics();
     view_->BuildSheetIndex();
@@ -99,7 +110,7 @@ void TMainForm::InitializeGame() {
         services_.messages->showWarning(this, QStringLiteral("Kelmar"),
                                         QString::fromStdString(resumed.warning));
     }
-    apply(continuing_ ? play_.continueKept() : play_.newGame());
+    apply(continuing_ ? play_.continueKept(resumed.notes) : play_.newGame());
 }
 
 void TMainForm::ShutDownGame() {
@@ -117,6 +128,7 @@ void TMainForm::ShutDownGame() {
     TimerObject->stop();
     writeSettings(messages);
     view_->FreeBitmaps();
+    sizer_->stop();
     shutDownDone_ = true;
 }
 

@@ -44,6 +44,7 @@ class TField;
 class TickSource;
 class TScoreForm;
 class TStatusBar;
+class WindowSizer;
 
 class TMainForm final : public QMainWindow {
     Q_OBJECT
@@ -137,16 +138,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override; // FormCloseQuery
-    void changeEvent(QEvent* event) override;     // leaving maximised or full screen
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // Controls and their geometry (main_window_widgets.cpp).
     friend struct TMainFormInside;
     void createControls();
     void layoutClient(int width, int height);
-    void placeWindow();
-    void centreWindow();
 
     // Start-up and shutdown (main_window.cpp).
     void FormCreate();
@@ -178,15 +175,6 @@ private:
     void showTime();
     void offerWayOut();
 
-    // Zoom (main_window_zoom.cpp). The chosen level (settings.Zoom) is the
-    // size of the normal window: choosing one sizes a normal window to show
-    // the board at that level, and a window that stops being maximised or
-    // full screen returns to it. In any window the board takes the largest
-    // scale that fits (FitScale), centred.
-    void chooseZoom(int percent);
-    void fitWindowToZoom();
-    void fitBoard();
-
     // The workers that judge positions off this thread, and the layouts
     // (main_window_workers.cpp).
     void createWorkers();
@@ -199,8 +187,6 @@ private:
 
     // The clock caught up with the counter before a command (ClockPacer).
     void catchUpClock();
-    bool maximizedBeforeFullScreen_ = false;
-    bool restoringLevel_ = false; // just left maximised or full screen
 
     // Controls, named as in the window layout; every menu item and tool
     // button carries its name (BNew, MNew, ...) as object name.
@@ -216,6 +202,7 @@ private:
     Game& game_; // play_'s
     MainFormServices services_;
     std::unique_ptr<MainView> view_;
+    std::unique_ptr<WindowSizer> sizer_; // the window's and the board's size (window_sizer.h)
     std::unique_ptr<ClockPacer> pacer_;
     std::unique_ptr<std::array<QIcon, 20>> symbols_;
     TScoreForm* scoreForm_ = nullptr;

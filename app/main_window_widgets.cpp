@@ -7,16 +7,15 @@
 #include "app/main_window.h"
 #include "app/status_panels.h"
 #include "app/symbols.h"
+#include "app/window_sizer.h"
 #include "core/zoom.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
@@ -80,20 +79,18 @@ void TMainForm::createControls() {
     Field = new TField(client);
     Field->setMouseHandlers([this](Qt::MouseButton b, int x, int y) { FieldMouseDown(b, x, y); },
                             [this](Qt::MouseButton b, int x, int y) { FieldMouseUp(b, x, y); });
-    Field->setGeometryHandler([this] { fitBoard(); });
 
     Status = new TStatusBar(client);
     layoutClient(kClientWidth, kClientHeight);
 
     menu_ = std::make_unique<TMainMenu>(
         *this, *ToolBar, *menuBar(), *symbols_,
-        TMainMenu::Choices{
-            [this](const char* key) { toggleOption(key); },
-            [this](PixelFormatSetting format) { chooseFormat(format); },
-            [this](Grade grade) { chooseDifficulty(grade); },
-            [this](int percent) { chooseZoom(percent); },
-            [this](int direction) { chooseZoom(NextZoomLevel(game_.settings.Zoom, direction)); },
-            [this] { MFullScreenClick(); }});
+        TMainMenu::Choices{[this](const char* key) { toggleOption(key); },
+                           [this](PixelFormatSetting format) { chooseFormat(format); },
+                           [this](Grade grade) { chooseDifficulty(grade); },
+                           [this](int percent) { sizer_->chooseZoom(percent); },
+                           [this](int direction) { sizer_->zoomStep(direction); },
+                           [this] { MFullScreenClick(); }});
     setCheckMarks();
 
     TimerObject = new QTimer(this);
@@ -122,22 +119,16 @@ void TMainForm::setCheckMarks() {
     menu_->showSettings(game_.settings);
 }
 
-// The client area plus whatever the menu bar needs: the size at start; the
-// smallest size holds the board at its smallest.
-void TMainForm::placeWindow() {
-    adjustSize();
-    setMinimumSize(minimumSizeHint());
-    resize(sizeHint());
+void TMainForm::MZoomInClick() {
+    sizer_->zoomStep(+1);
 }
 
-// Centred on the screen the window opens on, at the size the start-up gave
-// it (larger when the settings chose a larger board).
-void TMainForm::centreWindow() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+void TMainForm::MZoomOutClick() {
+    sizer_->zoomStep(-1);
+}
+
+void TMainForm::MFullScreenClick() {
+    sizer_->toggleFullScreen();
 }
 
 } // namespace kelmar

@@ -9,9 +9,9 @@
 namespace kelmar {
 
 ResumeKeeper::ResumeKeeper(Game& game, TickSource& ticks, std::function<void()> catchUpClock,
-                           QObject* parent)
+                           std::function<KeptGameNotes()> notes, QObject* parent)
     : QObject(parent), game_(game), ticks_(ticks), catchUpClock_(std::move(catchUpClock)),
-      snapshot_(std::make_unique<Game>()) {
+      notes_(std::move(notes)), snapshot_(std::make_unique<Game>()) {
     due_.setSingleShot(true);
     connect(&due_, &QTimer::timeout, this, &ResumeKeeper::writeDue);
     connect(&writer_, &QFutureWatcher<bool>::finished, this, &ResumeKeeper::writeFinished);
@@ -40,7 +40,17 @@ ResumeKeeper::StartResult ResumeKeeper::start() {
     onDisk_ = true;
     written_ = GameSignature(game_);
     result.continued = true;
+    result.notes = files_.loadNotes();
     return result;
+}
+
+KeptGameNotes ResumeKeeper::notes() const {
+    if (notes_) {
+        return notes_();
+    }
+    KeptGameNotes notes;
+    notes.deal = game_.deal;
+    return notes;
 }
 
 KeptCopy ResumeKeeper::keptCopy() {
@@ -101,15 +111,17 @@ void ResumeKeeper::writeInBackground() {
     }
     *snapshot_ = game_;
     snapshot_->view = nullptr;
+    snapshotNotes_ = notes();
     written_ = GameSignature(game_);
     onDisk_ = true;
     lastWriteTick_ = ticks_.now();
     const Game* copy = snapshot_.get();
+    const KeptGameNotes* notes = &snapshotNotes_;
     const KeptGameFiles* files = &files_;
     inFlight_ = true;
-    writer_.setFuture(QtConcurrent::run([copy, files] {
+    writer_.setFuture(QtConcurrent::run([copy, notes, files] {
         try {
-            files->write(*copy);
+            files->write(*copy, *notes);
             return true;
         } catch (...) {
             return false;
@@ -151,7 +163,7 @@ void ResumeKeeper::writeNow() {
     if (catchUpClock_) {
         catchUpClock_();
     }
-    files_.write(game_);
+    files_.write(game_, notes());
     written_ = GameSignature(game_);
     onDisk_ = true;
     lastWriteTick_ = ticks_.now();

@@ -26,14 +26,16 @@ class ResumeKeeper final : public QObject {
     Q_OBJECT
 public:
     // `game` and `ticks` must outlive the keeper. `catchUpClock` brings the
-    // game time to the present before a copy is taken.
+    // game time to the present before a copy is taken; `notes` gives the
+    // side record written with it (empty: the deal of `game`).
     ResumeKeeper(Game& game, TickSource& ticks, std::function<void()> catchUpClock,
-                 QObject* parent = nullptr);
+                 std::function<KeptGameNotes()> notes = {}, QObject* parent = nullptr);
     // Waits for a write in flight; writes nothing more.
     ~ResumeKeeper() override;
 
     struct StartResult {
         bool continued = false;
+        KeptGameNotes notes; // the continued copy's side record
         std::string warning; // German, to be shown once; empty when all went well
     };
     // At start, once the pictures are loaded and before a game is dealt.
@@ -70,15 +72,18 @@ private:
     void writeInBackground();
     void writeNow();
     void remove();
+    KeptGameNotes notes() const;
 
     Game& game_;
     TickSource& ticks_;
     std::function<void()> catchUpClock_;
+    std::function<KeptGameNotes()> notes_;
     KeptGameFiles files_;
     QTimer due_;
     QFutureWatcher<bool> writer_;
     // The copy a background write reads; filled only while no write runs.
     std::unique_ptr<Game> snapshot_;
+    KeptGameNotes snapshotNotes_;
     bool onDisk_ = false;
     std::optional<uint64_t> written_; // signature of the game on disk
     std::optional<uint32_t> lastWriteTick_;

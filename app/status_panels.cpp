@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QStatusTipEvent>
 #include <algorithm>
 
 namespace kelmar {
@@ -26,6 +27,35 @@ TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {
     deal_ = new QLabel(panels_[0]);
     deal_->setTextFormat(Qt::PlainText);
     deal_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    tip_ = new QLabel(this);
+    tip_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    tip_->setTextFormat(Qt::PlainText);
+    tip_->setIndent(2);
+    tip_->setAutoFillBackground(true);
+    tip_->hide();
+    // Status tips travel up to the window, which has no QStatusBar.
+    if (parent != nullptr) {
+        parent->window()->installEventFilter(this);
+    }
+}
+
+void TStatusBar::showTip(const QString& tip) {
+    tip_->setText(tip);
+    tip_->setGeometry(rect());
+    tip_->setHidden(tip.isEmpty());
+    tip_->raise();
+}
+
+QString TStatusBar::tip() const {
+    return tip_->isHidden() ? QString() : tip_->text();
+}
+
+bool TStatusBar::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        showTip(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return false;
 }
 
 void TStatusBar::setGeometry(int left, int top, int width, int height) {
@@ -34,6 +64,7 @@ void TStatusBar::setGeometry(int left, int top, int width, int height) {
     const int first = std::max(0, std::min(kPanel0Width, width - kTimePanelRoom));
     panels_[0]->setGeometry(0, 0, first, height);
     panels_[1]->setGeometry(first, 0, width - first, height);
+    tip_->setGeometry(0, 0, width, height);
     placeDealText();
 }
 

@@ -29,10 +29,20 @@ public:
     // False while panel 0's own text needs the room.
     bool dealTextShown() const;
 
+    // A menu item's status tip, shown across both panels while the item is
+    // highlighted (empty: the panels again). The window's status tips come
+    // here by themselves.
+    void showTip(const QString& tip);
+    QString tip() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void placeDealText();
     std::array<QLabel*, 2> panels_{};
     QLabel* deal_ = nullptr;
+    QLabel* tip_ = nullptr;
 };
 
 } // namespace kelmar

@@ -104,6 +104,16 @@ struct GameClock {
 // are those of the settings line Difficulty= (anything else reads as Any).
 enum class Grade : uint8_t { Any = 0, Easy = 1, Medium = 2, Hard = 3 };
 
+// How the main window is shown (WindowState=); the numbers are those of the
+// settings line, anything else reads as Normal.
+enum class WindowMode : uint8_t { Normal = 0, Maximized = 1, FullScreen = 2 };
+
+constexpr WindowMode WindowModeFromCode(int64_t code) {
+    return code == 1   ? WindowMode::Maximized
+           : code == 2 ? WindowMode::FullScreen
+                       : WindowMode::Normal;
+}
+
 // The persisted options: the five of the first version, then the newer ones.
 struct GameSettings {
     bool AvoidUnsolveableGames = true;
@@ -125,13 +135,20 @@ struct GameSettings {
     bool ResumeGame = true;
     // Only deals of this grade (and proven winnable) unless Any.
     Grade Difficulty = Grade::Any;
+    // The main window's state when the game last closed, restored at start
+    // (a minimised window keeps the state it had before).
+    WindowMode WindowState = WindowMode::Normal;
 };
 
 // The deal on the board as the player knows it: its number (0 for a loaded
-// game, which has none) and its grade (Any when not graded).
+// game, which has none), its grade (Any when not graded) and, for the game
+// of the day, that day as a day count (days since 30 December 1899; 0: not
+// a game of the day).
 struct DealIdentity {
     uint32_t Number = 0;
     Grade DealGrade = Grade::Any;
+    int32_t DayGame = 0;
+    friend bool operator==(const DealIdentity&, const DealIdentity&) = default;
 };
 
 // Help this game had beyond the hint and undo. Cleared by every new deal,

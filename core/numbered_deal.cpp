@@ -1,9 +1,11 @@
 #include "core/numbered_deal.h"
 
 #include "core/builtin_layouts.h"
+#include "core/day_count.h"
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -23,15 +25,10 @@ constexpr uint32_t Mix32(uint32_t h) {
 }
 
 // Days from 1 March of year 0 (proleptic Gregorian), so leap days fall at
-// the end of a counted year.
+// the end of a counted year; the count the day's number is mixed from.
 int64_t DayCount(int year, int month, int day) {
-    const int64_t y = month <= 2 ? int64_t{year} - 1 : year;
-    const int64_t m = month <= 2 ? month + 9 : month - 3;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * m + 2) / 5 + day - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe;
+    constexpr int64_t kMarchZeroTo1970 = 719468;
+    return DaysFromCivil(year, month, day) + kMarchZeroTo1970;
 }
 
 // How far a graded deal misses the grade asked for; 0 when it fits. Used to
@@ -50,6 +47,14 @@ int Miss(int cleared, Grade wanted, GradeBands bands) {
         break;
     }
     return 0;
+}
+
+// The deal of `number` when no difficulty is asked for: NewGame from draw 0,
+// constructed and proven winnable when `winnable`.
+GradeMeasure dealUngraded(Game& game, uint32_t number, bool winnable) {
+    game.Seed = DealSeed(number, 0);
+    NewGame(game, winnable);
+    return MeasureGrade(game.board);
 }
 
 } // namespace
@@ -110,9 +115,7 @@ NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted, GradeBan
     result.number = number;
     result.draws = 1;
     if (wanted == Grade::Any) {
-        game.Seed = DealSeed(number, 0);
-        NewGame(game, game.settings.AvoidUnsolveableGames);
-        result.measure = MeasureGrade(game.board);
+        result.measure = dealUngraded(game, number, game.settings.AvoidUnsolveableGames);
     } else {
         // Every finished construction is measured before the solver sees
         // it: one of another grade costs only its playouts, and one that a
@@ -149,14 +152,27 @@ NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted, GradeBan
             result.measure = nearestMeasure;
         } else {
             // No construction a playout cleared: the number's own deal.
-            game.Seed = DealSeed(number, 0);
-            NewGame(game, true);
-            result.measure = MeasureGrade(game.board);
+            result.measure = dealUngraded(game, number, true);
         }
     }
     result.grade = GradeOf(result.measure.cleared, bands);
     result.fits = wanted == Grade::Any || result.grade == wanted;
     game.deal = DealIdentity{number, result.grade};
+    return result;
+}
+
+int32_t DayGameOf(int year, int month, int day) {
+    return static_cast<int32_t>(DaysFromCivil(year, month, day) + kUnixDayCount);
+}
+
+NumberedDeal NewDayGame(Game& game, int32_t dayCount) {
+    const CivilDate date = CivilFromDays(int64_t{dayCount} - kUnixDayCount);
+    NumberedDeal result;
+    result.number = DealNumberOfDay(static_cast<int>(date.Year), date.Month, date.Day);
+    result.draws = 1;
+    result.measure = dealUngraded(game, result.number, true);
+    result.grade = GradeOf(result.measure.cleared, kDifficultyBands);
+    game.deal = DealIdentity{result.number, result.grade, dayCount};
     return result;
 }
 
@@ -196,6 +212,13 @@ std::string DealLabel(const DealIdentity& deal) {
         return {};
     }
     std::string label = "Spiel " + std::to_string(deal.Number);
+    if (deal.DayGame != 0) {
+        const CivilDate date = CivilFromDays(int64_t{deal.DayGame} - kUnixDayCount);
+        char day[48];
+        std::snprintf(day, sizeof day, "Spiel des Tages %02d.%02d.%04lld", date.Day, date.Month,
+                      static_cast<long long>(date.Year));
+        label = day;
+    }
     const std::string_view word = GradeWord(deal.DealGrade);
     if (!word.empty()) {
         label += " \u00B7 "; // middle dot

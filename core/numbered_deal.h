@@ -68,6 +68,17 @@ struct NumberedDeal {
 NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted);
 NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted, GradeBands bands);
 
+// The day count of a date (days since 30 December 1899), as
+// DealIdentity::DayGame holds a game of the day.
+int32_t DayGameOf(int year, int month, int day);
+
+// The game of the day `dayCount` (DayGameOf) on game.layout: one board per
+// day and layout for every player, whatever their difficulty and
+// "Unlösbare Spiele verhindern": the deal numbered DealNumberOfDay of that
+// date, constructed and proven winnable, no difficulty asked for. Its grade
+// is whatever it measures. Records number, grade and day in game.deal.
+NumberedDeal NewDayGame(Game& game, int32_t dayCount);
+
 // Numbers whose deals TypicalGrade measures on a layout without a census.
 constexpr uint32_t kTypicalGradeSamples = 5;
 
@@ -78,7 +89,8 @@ constexpr uint32_t kTypicalGradeSamples = 5;
 Grade TypicalGrade(const Layout& layout);
 
 // The status bar's words for a deal (UTF-8): "Spiel 482913 · mittel", just
-// "Spiel 482913" when ungraded, and empty without a number (a loaded game).
+// "Spiel 482913" when ungraded, "Spiel des Tages 08.12.2026 · leicht" for a
+// game of the day, and empty without a number (a loaded game).
 std::string DealLabel(const DealIdentity& deal);
 
 } // namespace kelmar

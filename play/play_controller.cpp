@@ -128,11 +128,18 @@ std::vector<std::string> PlayController::readLayouts(const std::string& folder) 
     return std::move(own.messages);
 }
 
-Effects PlayController::continueKept() {
+Effects PlayController::continueKept(const KeptGameNotes& notes) {
+    game_.deal = notes.deal;
     takeLayoutOfBoard();
     Effects effects = replaced({});
     effects.showTime = true;
     return effects;
+}
+
+KeptGameNotes PlayController::keptNotes() const {
+    KeptGameNotes notes;
+    notes.deal = game_.deal;
+    return notes;
 }
 
 // --- Board and commands ---------------------------------------------------
@@ -177,12 +184,18 @@ Effects PlayController::dealNumber(uint32_t number) {
     return dealNumbered(number);
 }
 
+// The difficulty setting has no say: every player gets the same board.
 Effects PlayController::dayGame(int year, int month, int day) {
-    return dealNumbered(DealNumberOfDay(year, month, day));
+    NewDayGame(game_, DayGameOf(year, month, day));
+    return dealt();
 }
 
 Effects PlayController::dealNumbered(uint32_t number) {
     NewNumberedGame(game_, number, game_.settings.Difficulty);
+    return dealt();
+}
+
+Effects PlayController::dealt() {
     boardLayout_ = game_.layout->ShortName;
     AnalyzeBoard(game_);
     Effects effects;

@@ -11,6 +11,7 @@
 #include "core/safe_hint.h"
 #include "core/solvability.h"
 #include "scores/score_book.h"
+#include "storage/kept_game.h"
 #include "storage/settings_file.h"
 
 #include <cstdint>
@@ -104,8 +105,11 @@ public:
     // layout of the settings, the pyramid when no layout has that short
     // name. Returns a German message per skipped file.
     std::vector<std::string> readLayouts(const std::string& folder);
-    // The kept game of the last run is on the board now (loaded).
-    Effects continueKept();
+    // The kept game of the last run is on the board now (loaded); `notes`
+    // is its side record (defaults: the game continues without a number).
+    Effects continueKept(const KeptGameNotes& notes);
+    // The side record to keep with the game on the board.
+    KeptGameNotes keptNotes() const;
 
     // --- Board and commands -------------------------------------------
     Effects press(int x, int y);
@@ -177,6 +181,7 @@ public:
 
 private:
     Effects dealNumbered(uint32_t number);
+    Effects dealt(); // a deal is on the board: analysed, drawn, the old one forgotten
     Effects replaced(Effects effects);
     void takeLayoutOfBoard();
     std::string shownShortName() const;

@@ -17,9 +17,24 @@ HighScoreTable::HighScoreTable() {
     }
 }
 
+bool IsEmptyRow(const HighScoreEntry& entry) {
+    return entry.Name.empty() && entry.Time == kEmptyRowTime;
+}
+
+HighScoreTable EmptyScoreTable() {
+    HighScoreTable table;
+    for (int r = 1; r <= kScoreRows; ++r) {
+        table.Rows[r] = HighScoreEntry{{}, kEmptyRowTime, 0, false};
+    }
+    return table;
+}
+
 int32_t PlayerBestTime(const HighScoreTable& table) {
     for (int r = 1; r <= kScoreRows; ++r) {
         const HighScoreEntry& row = table.Rows[static_cast<std::size_t>(r)];
+        if (IsEmptyRow(row)) {
+            break; // the rows after an empty one are empty too
+        }
         if (row.Name != "Kelmar" || row.Date != kInitialDate) {
             return row.Time;
         }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,9 @@ constexpr int kScoreRows = 10;
 constexpr std::size_t kMaxScoreNameLength = 20;
 // The name a row gets while the name field is empty.
 constexpr const char* kShyPlayerName = "Mr. Shy";
+
+// The time of a row no win has taken yet: every playing time beats it.
+constexpr int32_t kEmptyRowTime = INT32_MAX;
 
 struct HighScoreEntry {
     std::string Name; // Windows-1252 bytes, at most 20
@@ -34,8 +38,17 @@ struct HighScoreTable {
     HighScoreTable();
 };
 
+// A row no win has taken: no name and kEmptyRowTime. Shown blank, never
+// written to the settings file.
+bool IsEmptyRow(const HighScoreEntry& entry);
+
+// A table whose ten rows are empty: the start of every layout's table but
+// the pyramid's, so that its first ten wins all enter.
+HighScoreTable EmptyScoreTable();
+
 // The time of the fastest row a player entered (any row but the initial
-// "Kelmar" rows dated 1 January 2000), or -1 when there is none: the
+// "Kelmar" rows dated 1 January 2000 and empty rows), or -1 when there is
+// none: the
 // player's best time, as the layout chooser shows it.
 int32_t PlayerBestTime(const HighScoreTable& table);
 

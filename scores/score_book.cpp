@@ -26,6 +26,7 @@ HighScoreTable& LayoutScoreTableFor(LayoutScores& scores, const std::string& sho
     auto [it, added] = scores.try_emplace(LayoutScoreKey(shortName));
     if (added) {
         it->second.ShortName = shortName;
+        it->second.Table = EmptyScoreTable();
     }
     return it->second.Table;
 }
@@ -42,7 +43,7 @@ const HighScoreTable* ScoreBook::find(const std::string& shortName) const {
 
 HighScoreTable& ScoreBook::table(const std::string& shortName) {
     if (find(shortName) == nullptr) {
-        scratch_ = HighScoreTable();
+        scratch_ = isPyramid(shortName) ? HighScoreTable() : EmptyScoreTable();
         return scratch_;
     }
     return isPyramid(shortName) ? pyramid_ : LayoutScoreTableFor(others_, shortName);
@@ -50,7 +51,7 @@ HighScoreTable& ScoreBook::table(const std::string& shortName) {
 
 HighScoreTable* ScoreBook::tableForWin(const std::string& shortName, int32_t timeMs) {
     if (find(shortName) == nullptr) {
-        HighScoreTable fresh;
+        HighScoreTable fresh = EmptyScoreTable();
         if (FindRank(fresh, timeMs) == 0) {
             return nullptr;
         }

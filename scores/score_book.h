@@ -25,7 +25,8 @@ using LayoutScores = std::map<std::string, LayoutScoreTable>;
 // The key of `shortName` in LayoutScores: the name in lower case.
 std::string LayoutScoreKey(std::string_view shortName);
 
-// The table of `shortName`, created with the initial rows when there is none.
+// The table of `shortName`, created empty (EmptyScoreTable) when there is
+// none.
 HighScoreTable& LayoutScoreTableFor(LayoutScores& scores, const std::string& shortName);
 
 // The table of `shortName`, or null.
@@ -35,13 +36,13 @@ const HighScoreTable* FindLayoutScoreTable(const LayoutScores& scores,
 class ScoreBook {
 public:
     // The table shown for the layout `shortName`: its own, or, for a layout
-    // that has none yet, the initial rows (a scratch copy, never stored).
+    // that has none yet, an empty table (a scratch copy, never stored).
     HighScoreTable& table(const std::string& shortName);
 
     // The table a win of `timeMs` on the layout `shortName` enters: its own,
-    // made with the initial rows when the time ranks there and it has none
-    // yet (a table is only made, and written, for a time that enters it);
-    // null when a layout without a table gets a time that would not enter.
+    // made empty when it has none yet (a table is only made, and written,
+    // for a time that enters it); null when a layout without a table gets a
+    // time that would not enter (a negative one).
     HighScoreTable* tableForWin(const std::string& shortName, int32_t timeMs);
 
     // The table of `shortName` when it has one, else null.

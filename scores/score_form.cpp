@@ -219,11 +219,12 @@ void TScoreForm::ShowScoreList() {
 void TScoreForm::FillScoreGrid() {
     for (int r = 1; r <= kScoreRows; ++r) {
         const HighScoreEntry& entry = table_->Rows[r];
+        const bool empty = IsEmptyRow(entry); // a place still free: blank
         ScoreBox->item(r - 1, kNameColumn)->setText(FromWindows1252(entry.Name));
         ScoreBox->item(r - 1, kTimeColumn)
-            ->setText(QString::fromStdString(FormatScoreTime(entry.Time)));
+            ->setText(empty ? QString() : QString::fromStdString(FormatScoreTime(entry.Time)));
         ScoreBox->item(r - 1, kDateColumn)
-            ->setText(QString::fromStdString(FormatScoreDate(entry.Date)));
+            ->setText(empty ? QString() : QString::fromStdString(FormatScoreDate(entry.Date)));
     }
 }
 

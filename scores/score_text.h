@@ -3,16 +3,12 @@
 // (day 0), the fraction is the time of day.
 #pragma once
 
+#include "core/day_count.h"
+
 #include <cstdint>
 #include <string>
 
 namespace kelmar {
-
-struct CivilDate {
-    int64_t Year = 1899;
-    int Month = 12; // 1..12
-    int Day = 30;   // 1..31
-};
 
 // Playing time as "MM:SS": whole minutes and whole seconds (truncated), two
 // digits each with a leading zero. Minutes are not capped: 100 minutes and
@@ -24,14 +20,6 @@ std::string FormatScoreTime(int32_t timeMs);
 // number (no padding, no cap). The time of day is dropped; a count that is
 // not a finite number shows as day 0.
 std::string FormatScoreDate(double dayCount);
-
-// Calendar date of the whole day containing `dayCount` (proleptic Gregorian).
-CivilDate CivilFromDayCount(double dayCount);
-
-// Day count of a calendar date and time of day (month 1..12, day 1..31,
-// hour 0..23, minute and second 0..59, millisecond 0..999).
-double DayCountFromCivil(int64_t year, int month, int day, int hour = 0, int minute = 0,
-                         int second = 0, int millisecond = 0);
 
 // The system's current local date and time as a day count.
 double CurrentLocalDayCount();

@@ -1,11 +1,15 @@
 #include "storage/kept_game.h"
 
+#include "core/numbered_deal.h"
+#include "storage/replace_file.h"
 #include "storage/saved_game.h"
 #include "storage/storage_error.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,10 +37,79 @@ std::string inFolder(const std::string& folder, const std::string& name) {
     return folder == "." ? name : folder + "/" + name;
 }
 
+// A whole decimal number in [low, high] with nothing around it, else
+// nullopt.
+std::optional<int64_t> numberIn(std::string_view text, int64_t low, int64_t high) {
+    if (text.empty() || text.size() > 12) {
+        return std::nullopt;
+    }
+    int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value >= low && value <= high ? std::optional<int64_t>(value) : std::nullopt;
+}
+
+// The largest side record read; anything larger is no record of ours.
+constexpr std::size_t kMaxNotesBytes = 4096;
+
+void removeFile(const std::string& path, const char* name) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        throw IoError("Kann " + QuotedFileName(name) +
+                      " nicht entfernen: " + GermanErrorText(errno) + ".");
+    }
+}
+
 } // namespace
+
+std::string KeptGameNotesText(const KeptGameNotes& notes) {
+    return "Deal=" + std::to_string(notes.deal.Number) +
+           "\nGrade=" + std::to_string(static_cast<int>(notes.deal.DealGrade)) +
+           "\nDayGame=" + std::to_string(notes.deal.DayGame) +
+           "\nHints=" + std::to_string(notes.Hints) + "\nChecks=" + std::to_string(notes.Checks) +
+           "\n";
+}
+
+KeptGameNotes ParseKeptGameNotes(std::string_view text) {
+    KeptGameNotes notes;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view key = line.substr(0, equals);
+        const std::string_view value = line.substr(equals + 1);
+        if (key == "Deal") {
+            notes.deal.Number =
+                static_cast<uint32_t>(numberIn(value, 0, kMaxDealNumber).value_or(0));
+        } else if (key == "Grade") {
+            notes.deal.DealGrade = static_cast<Grade>(numberIn(value, 0, 3).value_or(0));
+        } else if (key == "DayGame") {
+            notes.deal.DayGame = static_cast<int32_t>(numberIn(value, 0, INT32_MAX).value_or(0));
+        } else if (key == "Hints") {
+            notes.Hints = static_cast<int32_t>(numberIn(value, 0, INT32_MAX).value_or(0));
+        } else if (key == "Checks") {
+            notes.Checks = static_cast<int32_t>(numberIn(value, 0, INT32_MAX).value_or(0));
+        }
+    }
+    if (notes.deal.Number == 0) {
+        notes.deal = DealIdentity{}; // a grade or a day without a deal names nothing
+    }
+    return notes;
+}
 
 KeptGameFiles::KeptGameFiles(const std::string& folder)
     : folder_(folder), path_(inFolder(folder, kResumeFileName)),
+      notesPath_(inFolder(folder, kResumeNotesFileName)),
       lockPath_(inFolder(folder, kResumeLockFileName)) {}
 
 std::string KeptGameFiles::DamagedName(int n) {
@@ -91,15 +164,37 @@ std::string KeptGameFiles::load(Game& game) {
     }
 }
 
-void KeptGameFiles::write(const Game& game) const {
+KeptGameNotes KeptGameFiles::loadNotes() const {
+    // Only a regular file, read without following a link or waiting on a
+    // pipe; whatever goes wrong leaves the defaults.
+    const int fd = ::open(notesPath_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return {};
+    }
+    struct stat info = {};
+    std::string text;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<std::size_t>(info.st_size) <= kMaxNotesBytes) {
+        text.resize(kMaxNotesBytes);
+        const ssize_t got = ::read(fd, text.data(), text.size());
+        text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    }
+    ::close(fd);
+    return ParseKeptGameNotes(text);
+}
+
+void KeptGameFiles::write(const Game& game, const KeptGameNotes& notes) const {
+    removeFile(notesPath_, kResumeNotesFileName);
     SaveGame(game, path_);
+    const std::string action = "Kann " + QuotedFileName(kResumeNotesFileName) + " nicht schreiben";
+    TemporarySibling temporary(notesPath_, action);
+    WriteWholeFile(temporary.path(), KeptGameNotesText(notes), action);
+    temporary.commit();
 }
 
 void KeptGameFiles::remove() const {
-    if (::unlink(path_.c_str()) != 0 && errno != ENOENT) {
-        throw IoError("Kann " + QuotedFileName(kResumeFileName) +
-                      " nicht entfernen: " + GermanErrorText(errno) + ".");
-    }
+    removeFile(path_, kResumeFileName);
+    removeFile(notesPath_, kResumeNotesFileName);
 }
 
 } // namespace kelmar

@@ -7,7 +7,9 @@
 #include "core/game.h"
 #include "storage/file_lock.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kelmar {
 
@@ -20,6 +22,34 @@ constexpr const char* kDamagedResumeFileName = "Fortsetzung.klmr.defekt";
 constexpr const char* kResumeLockFileName = ".Fortsetzung.klmr.lock";
 // Set-aside names tried before giving up.
 constexpr int kMaxDamagedResumeFiles = 999;
+// The kept copy's side record, beside it.
+constexpr const char* kResumeNotesFileName = "Fortsetzung.txt";
+
+// What the saved-game format does not hold about the kept game, kept in its
+// side record: the deal as the player knows it, and the hints and checks
+// the game had. The record is text, one "Key=Value" line each, in this
+// order (CR LF or LF line ends read alike):
+//
+//   Deal=482913      the deal's number, 1..999999999; 0 or missing: none
+//   Grade=2          its grade by Grade code, 0..3
+//   DayGame=46364    the day of a game of the day as a day count; 0: none
+//   Hints=0          hints given in the game, 0 and up
+//   Checks=0         checks answered in the game, 0 and up
+//
+// Unknown keys are ignored; a missing or bad value reads as its default, a
+// bad Deal= as no number at all. The record can never stop the kept game
+// from loading: without it the game continues without a number.
+struct KeptGameNotes {
+    DealIdentity deal;
+    int32_t Hints = 0;
+    int32_t Checks = 0;
+    friend bool operator==(const KeptGameNotes&, const KeptGameNotes&) = default;
+};
+
+// The record's text (LF line ends).
+std::string KeptGameNotesText(const KeptGameNotes& notes);
+// The notes a record's text holds; see KeptGameNotes for what is read how.
+KeptGameNotes ParseKeptGameNotes(std::string_view text);
 
 class KeptGameFiles {
 public:
@@ -43,10 +73,17 @@ public:
     // the game as it was and is set aside under the first free damaged
     // name; the German warning then says so. Empty text when it was read.
     std::string load(Game& game);
-    // Writes `game` as the kept copy (SaveGame; safe on a worker thread
-    // while nothing else writes it). Throws IoError.
-    void write(const Game& game) const;
-    // Removes the kept copy; a missing one is no error. Throws IoError.
+    // The side record of the copy; defaults when it is missing or cannot
+    // be read. Never throws.
+    KeptGameNotes loadNotes() const;
+    // Writes `game` as the kept copy (SaveGame) and `notes` as its side
+    // record, each atomically; safe on a worker thread while nothing else
+    // writes them. The old record goes first, so a copy never comes back
+    // with the notes of another game: a failed write leaves a copy without
+    // notes at worst. Throws IoError.
+    void write(const Game& game, const KeptGameNotes& notes) const;
+    // Removes the kept copy and its side record; missing ones are no
+    // error. Throws IoError.
     void remove() const;
 
     // The name the `n`th copy set aside gets (n from 1).
@@ -56,6 +93,7 @@ public:
 private:
     std::string folder_;
     std::string path_;
+    std::string notesPath_;
     std::string lockPath_;
     FileLock lock_;
     int lockError_ = 0;

@@ -39,14 +39,22 @@ LayoutScores ReadLayoutScores(const IniFile& ini) {
     return scores;
 }
 
+std::string LayoutScoreRowsText(const HighScoreTable& table) {
+    std::string text;
+    for (int row = 1; row <= kScoreRows; ++row) {
+        const HighScoreEntry& entry = table.Rows[static_cast<std::size_t>(row)];
+        if (!IsEmptyRow(entry)) {
+            text += std::to_string(row) + "=" + EncodeHighScore(entry) + "\r\n";
+        }
+    }
+    return text;
+}
+
 std::string LayoutScoresText(const LayoutScores& scores) {
     std::string text;
     for (const auto& [key, entry] : scores) {
         text += "\r\n[" + LayoutScoreSection(entry.ShortName) + "]\r\n";
-        for (int row = 1; row <= kScoreRows; ++row) {
-            text += std::to_string(row) + "=" +
-                    EncodeHighScore(entry.Table.Rows[static_cast<std::size_t>(row)]) + "\r\n";
-        }
+        text += LayoutScoreRowsText(entry.Table);
     }
     return text;
 }

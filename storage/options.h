@@ -11,7 +11,15 @@
 
 namespace kelmar {
 
-enum class OptionKind : uint8_t { Flag, PlayerName, PixelFormat, Zoom, Layout, Difficulty };
+enum class OptionKind : uint8_t {
+    Flag,
+    PlayerName,
+    PixelFormat,
+    Zoom,
+    Layout,
+    Difficulty,
+    WindowState
+};
 
 struct OptionEntry {
     const char* key; // as the settings file writes it
@@ -19,18 +27,17 @@ struct OptionEntry {
     bool GameSettings::*flag = nullptr; // Flag only
     const char* item = nullptr;         // Flag only: the menu item's name
     const char* caption = nullptr;      // Flag only: its caption, with its access key
-    int image = -1;                     // Flag only: its picture in the symbol list, -1 none
 };
 
-inline constexpr std::array<OptionEntry, 10> kOptions{{
+inline constexpr std::array<OptionEntry, 11> kOptions{{
     {"AvoidUnsolveableGames", OptionKind::Flag, &GameSettings::AvoidUnsolveableGames,
-     "MNoUnsolveableGames", "&Unlösbare Spiele verhindern", 18},
+     "MNoUnsolveableGames", "&Unlösbare Spiele verhindern"},
     {"PlayerName", OptionKind::PlayerName},
     {"PixelFormat", OptionKind::PixelFormat},
     {"ShowRenderSpeed", OptionKind::Flag, &GameSettings::ShowRenderSpeed, "MShowSpeed",
-     "&Render-Zeiten anzeigen", 15},
+     "&Render-Zeiten anzeigen"},
     {"ForceRepaint", OptionKind::Flag, &GameSettings::ForceRepaint, "MForceRepaint",
-     "&Neuzeichnen erzwingen", 19},
+     "&Neuzeichnen erzwingen"},
     {"Zoom", OptionKind::Zoom},
     {"Layout", OptionKind::Layout},
     {"SafeHint", OptionKind::Flag, &GameSettings::SafeHint, "MSafeHint",
@@ -38,6 +45,7 @@ inline constexpr std::array<OptionEntry, 10> kOptions{{
     {"ResumeGame", OptionKind::Flag, &GameSettings::ResumeGame, "MResumeGame",
      "Spiel beim Beenden &merken"},
     {"Difficulty", OptionKind::Difficulty},
+    {"WindowState", OptionKind::WindowState},
 }};
 
 } // namespace kelmar

@@ -85,8 +85,10 @@ std::string randomTemporaryName() {
 }
 
 // What the files we write start with: a settings file, a saved game
-// ("KLMR", the saved-game magic word in file order) and the records file.
-constexpr std::string_view kOurContentStarts[] = {"[Kelmar]\r\n", "KLMR", "Kelmar-Spiele "};
+// ("KLMR", the saved-game magic word in file order), the records file and
+// the kept game's side record.
+constexpr std::string_view kOurContentStarts[] = {"[Kelmar]\r\n", "KLMR", "Kelmar-Spiele ",
+                                                  "Deal="};
 
 bool startsAsOurContent(int folder, const char* name) {
     const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);

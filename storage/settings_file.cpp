@@ -109,6 +109,9 @@ void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile&
         case OptionKind::Difficulty:
             settings.Difficulty = GradeFromCode(ini.getNumber(kOptionsSection, key, 0));
             break;
+        case OptionKind::WindowState:
+            settings.WindowState = WindowModeFromCode(ini.getNumber(kOptionsSection, key, 0));
+            break;
         }
     }
     for (int row = 1; row <= kScoreRows; ++row) {
@@ -249,11 +252,7 @@ bool ownSection(const std::string& name) {
 std::string tableText(std::string_view header, const HighScoreTable& table) {
     std::string text;
     addLine(text, header);
-    for (int row = 1; row <= kScoreRows; ++row) {
-        addOption(text, std::to_string(row),
-                  EncodeHighScore(table.Rows[static_cast<std::size_t>(row)]));
-    }
-    return text;
+    return text + LayoutScoreRowsText(table);
 }
 
 // The file's sections after the game's own two, each after one empty line:
@@ -403,9 +402,10 @@ WriteOutcome mergeAndWrite(const GameSettings& settings, const HighScoreTable& c
         const auto fileTable = inFile.find(key);
         const auto start = atStartLayouts.find(key);
         LayoutScoreTable& table = rewritten[key];
-        table = fileTable != inFile.end()       ? fileTable->second
-                : start != atStartLayouts.end() ? start->second
-                                                : LayoutScoreTable{entry.ShortName, {}};
+        table = fileTable != inFile.end() ? fileTable->second
+                : start != atStartLayouts.end()
+                    ? start->second
+                    : LayoutScoreTable{entry.ShortName, EmptyScoreTable()};
         table.ShortName = entry.ShortName;
         result[key] = mergeTable(table.Table, entry.Table, writtenOf(key));
     }
@@ -496,6 +496,9 @@ std::string optionValue(const GameSettings& settings, const OptionEntry& option)
     case OptionKind::Difficulty:
         return std::to_string(
             static_cast<int>(GradeFromCode(static_cast<int32_t>(settings.Difficulty))));
+    case OptionKind::WindowState:
+        return std::to_string(
+            static_cast<int>(WindowModeFromCode(static_cast<int64_t>(settings.WindowState))));
     }
     return {};
 }

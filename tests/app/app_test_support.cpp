@@ -121,6 +121,7 @@ void WindowTest::createWindow() {
         return typedNumber;
     };
     services.today = [this] { return today; };
+    services.workArea = [this] { return workArea; };
     form = std::make_unique<TMainForm>(services);
     Inside(*form).TimerObject->stop();
 }

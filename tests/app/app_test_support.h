@@ -124,6 +124,8 @@ protected:
     std::vector<uint32_t> numberPresets;
     uint32_t numberDialogMs = 0;
     std::array<int, 3> today{2026, 12, 7};
+    // The work area the size menu measures against: room for every level.
+    QRect workArea{0, 0, 3840, 2160};
     std::unique_ptr<TMainForm> form;
 };
 

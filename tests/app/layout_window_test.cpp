@@ -80,6 +80,31 @@ TEST_F(LayoutWindow, TheChooserShowsEveryLayoutAndDealsOnTheChosenOneAtOnce) {
     EXPECT_EQ(layoutCurrent, indexOf("Ring"));
 }
 
+// The chooser on a 1366 x 768 screen cut a thirteenth layout's row in
+// half: it shows whole rows, widening to more columns while the screen has
+// room and scrolling by rows beyond that. Cells of 216 x 218 pixels.
+TEST(LayoutChooserGrid, ShowsWholeRowsAndWidensBeforeItScrolls) {
+    struct Case {
+        int count, roomWidth, roomHeight;
+        ChooserGrid grid;
+    };
+    const Case cases[] = {
+        {12, 1318, 668, {4, 3, 3}}, // 1366 x 768: as always
+        {13, 1318, 668, {5, 3, 3}}, // a player's layout: one column more
+        {13, 1872, 980, {4, 4, 4}}, // 1920 x 1080: room for a fourth row
+        {13, 1318, 653, {6, 3, 2}}, // 2 rows fit: 6 columns, 3 rows scroll
+        {30, 1318, 668, {6, 5, 3}}, // no room for more columns: 3 rows, scrolling
+        {2, 1318, 668, {2, 1, 1}},  {1, 100, 100, {1, 1, 1}},
+        {0, 1318, 668, {1, 1, 1}},  {5, 100, 100, {1, 5, 1}},
+    };
+    for (const Case& c : cases) {
+        const ChooserGrid grid = ChooserGridFor(c.count, 216, 218, c.roomWidth, c.roomHeight);
+        EXPECT_EQ(grid.columns, c.grid.columns) << c.count << " in " << c.roomHeight;
+        EXPECT_EQ(grid.rows, c.grid.rows) << c.count << " in " << c.roomHeight;
+        EXPECT_EQ(grid.visibleRows, c.grid.visibleRows) << c.count << " in " << c.roomHeight;
+    }
+}
+
 TEST_F(LayoutWindow, TheStoredLayoutDealsTheFirstGameAndAnUnknownOneThePyramid) {
     const std::pair<const char*, const char*> cases[] = {
         {"Layout=treppe", "Treppe"}, {"Layout=Gibtsnicht", "Pyramide"}, {"", "Pyramide"}};

@@ -4,7 +4,9 @@
 #include "app/main_window_inside.h"
 #include "app/quit_signals.h"
 #include "app/resume_keeper.h"
+#include "app/status_panels.h"
 #include "core/history.h"
+#include "core/numbered_deal.h"
 #include "core/rules.h"
 #include "storage/saved_game.h"
 #include "tests/app/app_test_support.h"
@@ -106,6 +108,52 @@ TEST_F(ResumeWindow, ClosingKeepsTheGameAndTheNextStartContinuesIt) {
     EXPECT_EQ(game().history.Position, 8);
     play(1); // the tiles of the continued board match as before
     EXPECT_EQ(game().history.Length, 9);
+}
+
+// The kept game keeps its deal: after the restart the status bar names it
+// and "Gleiches Spiel neu" deals it again with its number; a game of the
+// day keeps its day. A copy whose side record is gone continues without a
+// number. The window comes back maximised, full screen or normal.
+TEST_F(ResumeWindow, TheKeptGameKeepsItsDealAndTheWindowItsState) {
+    struct Case {
+        void (TMainForm::*deal)();
+        bool dropRecord;
+        Qt::WindowState state;
+    };
+    const Case cases[] = {
+        {&TMainForm::MDealNumberClick, false, Qt::WindowMaximized},
+        {&TMainForm::MDayGameClick, false, Qt::WindowFullScreen},
+        {&TMainForm::MDealNumberClick, true, Qt::WindowNoState},
+    };
+    typedNumber = 482913;
+    createWindow();
+    for (const Case& c : cases) {
+        form->show();
+        form->setWindowState(c.state);
+        startPlaying();
+        (form.get()->*c.deal)();
+        play(1);
+        const DealIdentity deal = game().deal;
+        ASSERT_NE(deal.Number, 0u);
+        if (c.dropRecord) {
+            form->ShutDownGame();
+            ASSERT_TRUE(QFile::remove(QString::fromLatin1(kResumeNotesFileName)));
+        }
+        restart();
+        SCOPED_TRACE(::testing::Message() << deal.Number << " " << c.state);
+        if (c.deal == &TMainForm::MDayGameClick) {
+            EXPECT_EQ(deal.DayGame, DayGameOf(2026, 12, 7));
+        }
+        EXPECT_EQ(game().history.Length, 1) << "continued";
+        EXPECT_EQ(game().deal, c.dropRecord ? DealIdentity{} : deal);
+        EXPECT_EQ(Inside(*form).Status->dealText(),
+                  QString::fromStdString(c.dropRecord ? std::string() : DealLabel(deal)));
+        EXPECT_EQ(form->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen),
+                  Qt::WindowStates(c.state));
+        startPlaying();
+        form->MSameGameClick();
+        EXPECT_EQ(game().deal, c.dropRecord ? DealIdentity{} : deal);
+    }
 }
 
 TEST_F(ResumeWindow, TheClockAtTheCloseIsKeptNotTheOneOfTheLastMove) {
@@ -232,7 +280,7 @@ TEST_F(ResumeWindow, WithTheOptionOffTheStartIsAsBeforeAndNothingIsWritten) {
     ASSERT_FALSE(kept.isEmpty());
     QByteArray ini = bytesOf(QStringLiteral("Kelmar.ini"));
     ASSERT_TRUE(ini.contains(
-        "\r\nZoom=100\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame=1\r\nDifficulty=0\r\n\r\n"));
+        "\r\nZoom=100\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame=1\r\nDifficulty=0\r\n"));
     writeFile(QStringLiteral("Kelmar.ini"), ini.replace("ResumeGame=1", "ResumeGame=0"));
 
     createWindow();

@@ -4,6 +4,8 @@
 #include "app/board_field.h"
 #include "app/main_view.h"
 #include "app/main_window_inside.h"
+#include "app/status_panels.h"
+#include "app/window_geometry.h"
 #include "core/board.h"
 #include "core/zoom.h"
 #include "tests/app/app_test_support.h"
@@ -269,6 +271,73 @@ TEST(ZoomWindowStates, OnlyLeavingMaximisedOrFullScreenForANormalWindowResizes) 
         EXPECT_EQ(ReturnsToChosenSize(c.before, c.now), c.returns)
             << int(c.before) << " -> " << int(c.now);
     }
+}
+
+// Which levels the size menu offers for the room a screen leaves the client
+// area, and where the check mark stands: the board at the level plus the
+// tool bar, status bar and frame must fit, to the pixel.
+TEST(ZoomWindowStates, TheMenuOffersTheLevelsThatFitAndTicksTheOneTheWindowHas) {
+    struct Case {
+        int chosen, width, height;
+        std::array<bool, 5> offered;
+        int shown;
+    };
+    const Case cases[] = {
+        {300, 1366, 695, {true, false, false, false, false}, 100}, // 1366 x 768 under a WM
+        {300, 962, 770, {true, true, false, false, false}, 150},   // 150 % to the pixel
+        {150, 961, 770, {true, false, false, false, false}, 100},
+        {150, 962, 769, {true, false, false, false, false}, 100},
+        {250, 1920, 1010, {true, true, true, false, false}, 200}, // 1920 x 1080
+        {250, 1920, 1009, {true, true, false, false, false}, 150},
+        {100, 500, 400, {true, false, false, false, false}, 100}, // 100 % always
+        {250, 3840, 2160, {true, true, true, true, true}, 250},
+        {150, 3840, 2160, {true, true, true, true, true}, 150},
+        {300, 1922, 1490, {true, true, true, true, true}, 300},
+        {300, 1921, 1490, {true, true, true, true, false}, 250},
+    };
+    for (const Case& c : cases) {
+        const ZoomOffer offer = OfferedZoomLevels(c.chosen, c.width, c.height);
+        EXPECT_EQ(offer.offered, c.offered) << c.width << "x" << c.height;
+        EXPECT_EQ(offer.shown, c.shown) << c.chosen << " on " << c.width << "x" << c.height;
+    }
+}
+
+// On a 1366 x 768 screen a stored 300 % gives a window at 100 %: the larger
+// levels are disabled with their reason in the status bar while the menu
+// highlights them, the tick stands on 100 %, Ctrl++ does nothing, and the
+// chosen level stays in the file for a larger screen.
+TEST_F(ZoomWindow, LevelsTheScreenCannotGiveAreDisabledWithTheirReason) {
+    QFile ini(QStringLiteral("Kelmar.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Kelmar]\r\nZoom=300\r\n");
+    ini.close();
+    workArea = QRect(0, 0, 1366, 768);
+    createWindow();
+    settle();
+    EXPECT_EQ(Inside(*form).Client->size(), QSize(642, 530)) << "the window at 100 %";
+    const auto& items = Inside(*form).MZoomItems;
+    EXPECT_TRUE(items[0]->isEnabled());
+    EXPECT_TRUE(items[0]->isChecked());
+    for (std::size_t i = 1; i < items.size(); ++i) {
+        EXPECT_FALSE(items[i]->isEnabled()) << i;
+        EXPECT_FALSE(items[i]->isChecked()) << i;
+    }
+    EXPECT_TRUE(items[0]->statusTip().isEmpty());
+    EXPECT_TRUE(items[2]->statusTip().startsWith(QStringLiteral(
+        "200 % passt nicht auf diesen Bildschirm: Spielfeld 1280 × 960, Platz für ")))
+        << items[2]->statusTip().toStdString();
+    items[2]->showStatusText(form.get());
+    EXPECT_EQ(Inside(*form).Status->tip(), items[2]->statusTip());
+    QAction* plain = Inside(*form).action("MNew");
+    plain->showStatusText(form.get());
+    EXPECT_TRUE(Inside(*form).Status->tip().isEmpty());
+
+    Inside(*form).action("MZoomIn")->trigger();
+    EXPECT_EQ(game().settings.Zoom, 300);
+    EXPECT_TRUE(items[0]->isChecked());
+    form->ShutDownGame();
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("\r\nZoom=300\r\n"));
 }
 
 // Clicks land on the tile drawn under the pointer also between the levels,

@@ -241,6 +241,50 @@ TEST(NumberedDeal, TheSameInputsGiveTheSameBoardAndTheLabelSaysWhichItIs) {
     EXPECT_EQ(DealLabel(DealIdentity{}), "");
 }
 
+// The game of the day is one board per day and layout for every player:
+// neither the difficulty nor "Unlösbare Spiele verhindern" changes it (its
+// grade is what it is), another day or layout gives another board, and the
+// label names the day, zero-padded, with the grade.
+TEST(NumberedDeal, TheGameOfTheDayIsOneBoardWhateverTheSettingsAndNamesItsDay) {
+    struct Day {
+        int year, month, day;
+        int32_t count;
+    };
+    for (const Day& d : {Day{2026, 12, 8, 46364}, Day{2000, 1, 1, 36526}, Day{2024, 2, 29, 45351},
+                         Day{1899, 12, 31, 1}}) {
+        EXPECT_EQ(DayGameOf(d.year, d.month, d.day), d.count) << d.year << "-" << d.month;
+    }
+    const auto game = std::make_unique<Game>();
+    std::set<uint64_t> boards;
+    for (const char* layout : {"Pyramide", "Bruecke"}) {
+        game->layout = FindLayout(BuiltInLayouts(), layout);
+        for (const int32_t day : {46364, 46365}) {
+            std::set<uint64_t> seen;
+            Grade grade = Grade::Any;
+            for (const Grade difficulty : {Grade::Any, Grade::Easy, Grade::Medium, Grade::Hard}) {
+                for (const bool avoid : {true, false}) {
+                    game->settings.Difficulty = difficulty;
+                    game->settings.AvoidUnsolveableGames = avoid;
+                    ResetBoard(*game);
+                    const NumberedDeal deal = NewDayGame(*game, day);
+                    seen.insert(KindsDigest(game->board));
+                    grade = deal.grade;
+                    EXPECT_EQ(game->deal, (DealIdentity{deal.number, deal.grade, day}));
+                }
+            }
+            EXPECT_EQ(seen.size(), 1u) << layout << " " << day;
+            boards.insert(*seen.begin());
+            if (day == 46364) {
+                EXPECT_EQ(DealLabel(game->deal),
+                          "Spiel des Tages 08.12.2026 \u00B7 " + std::string(GradeWord(grade)));
+                EXPECT_EQ(game->deal.Number, DealNumberOfDay(2026, 12, 8));
+            }
+        }
+    }
+    EXPECT_EQ(boards.size(), 4u) << "another day or layout, another board";
+    EXPECT_EQ(DealLabel(DealIdentity{5, Grade::Any, 36526}), "Spiel des Tages 01.01.2000");
+}
+
 // The one scale was set on the numbers 1..2,000 of every built-in layout;
 // on numbers it was not set on, the deals of all layouts together still
 // fall about a third into each grade (180 deals: a share's sampling error
