@@ -8,10 +8,13 @@
 #include "core/numbered_deal.h"
 #include "core/rules.h"
 #include "core/zoom.h"
+#include "play/resume_rules.h"
+#include "scores/score_text.h"
 #include "storage/layout_files.h"
 #include "storage/replace_file.h"
 #include "storage/saved_game.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace kelmar {
@@ -53,7 +56,8 @@ bool Savable(const Game& game) {
 
 PlayController::PlayController(const std::string& settingsPath)
     : layouts_(BuiltInLayouts()), settingsFile_(settingsPath),
-      boardLayout_(PyramidLayout().ShortName), saveFileName_(kDefaultSaveFileName) {
+      boardLayout_(PyramidLayout().ShortName), saveFileName_(kDefaultSaveFileName),
+      settingsPath_(settingsPath), localNow_(CurrentLocalDayCount) {
     game_.layout = &layouts_.front();
 }
 
@@ -94,6 +98,7 @@ std::vector<std::string> PlayController::readLayouts(const std::string& folder) 
 }
 
 Effects PlayController::continueKept() {
+    beginGame(false, true, 0);
     takeLayoutOfBoard();
     Effects effects = replaced({});
     effects.showTime = true;
@@ -126,11 +131,21 @@ Effects PlayController::release(int x, int y) {
     if (slot > 0) {
         ClickTile(game_, slot);
     }
+    // The best times take a win while the board is analysed; whether it
+    // enters them is asked before.
+    const bool entersTable = game_.board.SlotCount == 0 && entersBestTimes(game_.clock.Elapsed);
     if (game_.play.BoardChanged) {
         AnalyzeBoard(game_);
     }
     game_.play.BoardChanged = false;
     effects.render = true;
+    if (game_.play.GameWon && inPlay_) {
+        effects.record = recordOf(GameResult::Won);
+        inPlay_ = false;
+        if (!entersTable && !boardLayout_.empty()) {
+            effects.rankUnder = boardLayoutName();
+        }
+    }
     return effects;
 }
 
@@ -143,22 +158,31 @@ Effects PlayController::dealNumber(uint32_t number) {
 }
 
 Effects PlayController::dayGame(int year, int month, int day) {
-    return dealNumbered(DealNumberOfDay(year, month, day));
+    Effects effects = dealNumbered(DealNumberOfDay(year, month, day));
+    dayGame_ = static_cast<int32_t>(DayCountFromCivil(year, month, day));
+    return effects;
 }
 
 Effects PlayController::dealNumbered(uint32_t number) {
+    const std::optional<GameRecord> left = leaveGame();
     NewNumberedGame(game_, number, game_.settings.Difficulty);
+    beginGame(false, false, 0);
     boardLayout_ = game_.layout->ShortName;
     AnalyzeBoard(game_);
     Effects effects;
     effects.render = true;
+    effects.record = left;
     return replaced(effects);
 }
 
+// The restart is a new game of the same deal: from the same file, on the
+// same day's deal, but played in this run.
 Effects PlayController::sameGame() {
-    RestartGame(game_);
-    AnalyzeBoard(game_);
     Effects effects;
+    effects.record = leaveGame();
+    RestartGame(game_);
+    beginGame(loaded_, false, dayGame_);
+    AnalyzeBoard(game_);
     effects.render = true;
     return replaced(effects);
 }
@@ -202,7 +226,11 @@ Effects PlayController::hint() {
         return {};
     }
     if (!game_.settings.SafeHint || play.HintShowing || play.NoMovesLeft) {
+        const bool shownBefore = play.HintShowing;
         GiveHint(game_);
+        if (!shownBefore && play.HintShowing) {
+            ++tally_.Hints;
+        }
         return {};
     }
     Effects effects;
@@ -220,6 +248,9 @@ Effects PlayController::hintJudged(const std::vector<SolverMove>& candidates,
     }
     const HintShown shown = ChooseHintPair(game_.settings.SafeHint, candidates, judgement);
     ShowHintPair(game_, shown.pair.First, shown.pair.Second);
+    if (play.HintShowing) {
+        ++tally_.Hints;
+    }
     Effects effects;
     if (shown.sayLost && play.HintShowing) {
         // The hint's price covers the answer: a check of this position
@@ -247,6 +278,7 @@ Effects PlayController::check(SolvabilityAction action) {
 // like the hint, costs nothing: its clock stands still and an undo would
 // set it back anyway.
 Effects PlayController::checkAnswered(const SolvabilityAnswer& answer, SolvabilityAction action) {
+    ++tally_.Checks;
     Effects effects;
     const bool goBack = action == SolvabilityAction::GoBack &&
                         answer.kind == Solvability::LostSince && game_.Running &&
@@ -295,11 +327,14 @@ bool PlayController::stuck() const {
 // the file loaded: a later quick save must not overwrite a file that is no
 // saved game of ours.
 Effects PlayController::load(const std::string& fileName) {
+    const std::optional<GameRecord> left = leaveGame();
     LoadGame(game_, fileName);
+    beginGame(true, false, 0);
     saveFileName_ = fileName;
     game_.deal = DealIdentity{};
     takeLayoutOfBoard();
     Effects effects = replaced({});
+    effects.record = left;
     effects.showTime = true;
     return effects;
 }
@@ -349,6 +384,69 @@ HighScoreTable& PlayController::shownTable() {
 std::string PlayController::shownLayoutName() const {
     const Layout* layout = FindLayout(layouts_, shownShortName());
     return layout != nullptr ? layout->Name : PyramidLayout().Name;
+}
+
+} // namespace kelmar
+
+namespace kelmar {
+
+// --- Records of ended games ------------------------------------------------
+
+std::optional<GameRecord> PlayController::closeGame(bool keptLockHeld) {
+    if (WorthKeeping(ResumeFactsOf(game_, keptLockHeld))) {
+        return std::nullopt;
+    }
+    std::optional<GameRecord> record = leaveGame();
+    inPlay_ = false;
+    return record;
+}
+
+std::optional<GameRecord> PlayController::leaveGame() const {
+    if (!inPlay_) {
+        return std::nullopt;
+    }
+    const GameResult result = game_.play.NoMovesLeft ? GameResult::Stuck : GameResult::GivenUp;
+    if (!WorthRecording(result, game_.history.Position)) {
+        return std::nullopt;
+    }
+    return recordOf(result);
+}
+
+// Whether the position could still be won comes from the verdicts the check
+// and the safe hint already found; ending a game never starts a search.
+GameRecord PlayController::recordOf(GameResult result) const {
+    GameRecord record;
+    SetEndTime(record, localNow_());
+    record.Layout = boardLayout_.empty() ? std::string(kUnknownLayout) : boardLayout_;
+    record.Deal = game_.deal.Number;
+    record.DealGrade = game_.deal.DealGrade;
+    record.Result = result;
+    record.TimeMs = std::max(0, game_.clock.Elapsed);
+    record.Moves = game_.history.Position;
+    record.Hints = tally_.Hints;
+    record.Checks = tally_.Checks;
+    record.WinnableAtEnd = WinnableAtEnd(result, verdicts_.find(PositionKey::Of(game_.board)));
+    record.DayGame = dayGame_;
+    record.Loaded = loaded_;
+    record.Continued = continued_;
+    return record;
+}
+
+void PlayController::beginGame(bool loaded, bool continued, int32_t dayGame) {
+    tally_ = {};
+    inPlay_ = true;
+    loaded_ = loaded;
+    continued_ = continued;
+    dayGame_ = dayGame;
+}
+
+bool PlayController::entersBestTimes(int32_t timeMs) const {
+    if (boardLayout_.empty()) {
+        return false;
+    }
+    const HighScoreTable* table = scores_.find(boardLayout_);
+    HighScoreTable trial = table != nullptr ? *table : HighScoreTable{};
+    return FindRank(trial, timeMs) != 0;
 }
 
 } // namespace kelmar
