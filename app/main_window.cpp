@@ -7,6 +7,7 @@
 #include "app/main_menu.h"
 #include "app/main_view.h"
 #include "app/message_sink.h"
+#include "app/record_writer.h"
 #include "app/resume_keeper.h"
 #include "app/safe_hint_check.h"
 #include "app/solvability_check.h"
@@ -40,6 +41,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
                                           [this] { return view_->LastRenderMs(); });
     resume_ = std::make_unique<ResumeKeeper>(game_, *services_.ticks, [this] { catchUpClock(); });
     createWorkers();
+    createRecordWriter();
     placeWindow();
     FormCreate();
     centreWindow();
@@ -109,8 +111,16 @@ void TMainForm::ShutDownGame() {
     solvability_->cancel();
     safeHint_->cancel();
     MessageSink& messages = shutdownMessages_ != nullptr ? *shutdownMessages_ : *services_.messages;
-    // Before the timer stops: the clock is caught up for the kept copy.
-    guarded(messages, this, [this] { resume_->close(); });
+    // Before the timer stops: the clock is caught up for the kept copy and
+    // the record. A game not kept ends now.
+    guarded(messages, this, [this] {
+        catchUpClock();
+        if (const auto record = play_.closeGame(resume_->lockHeld())) {
+            records_->append(*record, std::nullopt);
+        }
+        records_->close();
+        resume_->close();
+    });
     TimerObject->stop();
     writeSettings(messages);
     view_->FreeBitmaps();

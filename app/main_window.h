@@ -34,6 +34,7 @@ class TMainMenu;
 class FileRequester;
 class MainView;
 class MessageSink;
+class RecordWriter;
 class ResumeKeeper;
 class SafeHintCheck;
 class SolvabilityCheck;
@@ -118,6 +119,7 @@ public Q_SLOTS:
     void MLayoutClick();
     void MDealNumberClick();
     void MDayGameClick();
+    void MStatisticsClick();
 
 Q_SIGNALS:
     // The window has closed after the shutdown; the program ends.
@@ -183,6 +185,7 @@ private:
     // The workers that judge positions off this thread, and the layouts
     // (main_window_workers.cpp).
     void createWorkers();
+    void createRecordWriter();
     void readLayouts();
     void chooseLayoutCommand();
     void enterHighScore(int32_t timeMs);
@@ -218,6 +221,8 @@ private:
     // The game kept for the next start (resume_keeper.h).
     std::unique_ptr<ResumeKeeper> resume_;
     bool continuing_ = false; // the start continued the kept game
+    // The records of ended games (record_writer.h).
+    std::unique_ptr<RecordWriter> records_;
     // Last: they refer to the game and wait for their workers when destroyed.
     std::unique_ptr<SolvabilityCheck> solvability_;
     std::unique_ptr<SafeHintCheck> safeHint_;

@@ -5,6 +5,7 @@
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "app/message_sink.h"
+#include "app/record_writer.h"
 #include "app/safe_hint_check.h"
 #include "app/solvability_check.h"
 #include "scores/score_form.h"
@@ -33,6 +34,23 @@ void TMainForm::createWorkers() {
         [this](const std::vector<SolverMove>& candidates,
                const std::optional<HintJudgement>& judgement) {
             command([&] { return play_.hintJudged(candidates, judgement); });
+        });
+}
+
+// The records' warnings reach whoever hears the shutdown's; a win's rank is
+// shown while its board is.
+void TMainForm::createRecordWriter() {
+    records_ = std::make_unique<RecordWriter>(
+        play_.settingsPath(),
+        [this](const QString& text) {
+            MessageSink& to =
+                shutdownMessages_ != nullptr ? *shutdownMessages_ : *services_.messages;
+            to.showWarning(this, QStringLiteral("Kelmar"), text);
+        },
+        [this](const QString& note) {
+            if (game_.play.GameWon) {
+                view_->setStatusNote(note);
+            }
         });
 }
 
