@@ -393,10 +393,9 @@ namespace kelmar {
 // --- Records of ended games ------------------------------------------------
 
 std::optional<GameRecord> PlayController::closeGame(bool keptLockHeld) {
-    if (WorthKeeping(ResumeFactsOf(game_, keptLockHeld))) {
-        return std::nullopt;
-    }
-    std::optional<GameRecord> record = leaveGame();
+    const ResumeFacts facts = ResumeFactsOf(game_, keptLockHeld);
+    const bool kept = facts.optionOn && facts.lockHeld && WorthKeeping(facts);
+    std::optional<GameRecord> record = kept ? std::nullopt : leaveGame();
     inPlay_ = false;
     return record;
 }
