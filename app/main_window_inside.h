@@ -24,6 +24,7 @@ struct TMainFormInside {
     SolvabilityCheck& solvability() const { return *form.solvability_; }
     SafeHintCheck& safeHint() const { return *form.safeHint_; }
     ResumeKeeper& resume() const { return *form.resume_; }
+    RecordWriter& records() const { return *form.records_; }
     const std::vector<Layout>& layouts() const { return form.play_.layouts(); }
     LayoutScores& layoutScores() const { return form.play_.scores().others(); }
     const Layout* boardLayout() const { return form.play_.boardLayout(); }

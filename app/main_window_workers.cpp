@@ -49,7 +49,7 @@ void TMainForm::createRecordWriter() {
         },
         [this](const QString& note) {
             if (game_.play.GameWon) {
-                view_->setStatusNote(note);
+                view_->setWinNote(note);
             }
         });
 }

@@ -75,15 +75,16 @@ void RecordWriter::startWrite() {
 }
 
 void RecordWriter::waitForWrites() {
-    if (!inFlight_) {
-        return;
+    while (inFlight_) {
+        writer_.waitForFinished();
+        inFlight_ = false;
+        if (!settle(writer_.result()) && !pending_.empty()) {
+            startWrite();
+        }
     }
-    writer_.waitForFinished();
-    inFlight_ = false;
-    settle(writer_.result());
 }
 
-void RecordWriter::settle(const Written& written) {
+bool RecordWriter::settle(const Written& written) {
     if (!written.openWarning.empty()) {
         warn_(QString::fromStdString(written.openWarning));
     }
@@ -95,12 +96,16 @@ void RecordWriter::settle(const Written& written) {
     if (written.rankNote) {
         tellRank_(QString::fromStdString(*written.rankNote));
     }
+    return written.outcome.retry;
 }
 
 // Records that came while the job ran start the next one; those the lock
-// kept back wait for the next game's end.
+// kept back wait for the next game's end. A report of a job whose result
+// was already taken changes nothing.
 void RecordWriter::writeFinished() {
-    waitForWrites();
+    if (writer_.isFinished()) {
+        waitForWrites();
+    }
 }
 
 void RecordWriter::close() {

@@ -46,7 +46,8 @@ public:
     // Starts the records anew (the old file is kept under the backup name);
     // nullopt, with the player told why, when that failed.
     std::optional<RecordStatistics> reset();
-    // Blocks until the write in flight (if any) has finished and settles it.
+    // Blocks until no write is in flight: settles each, and starts the next
+    // for the records that came meanwhile.
     void waitForWrites();
     std::size_t waiting() const { return pending_.waiting().size(); }
 
@@ -60,7 +61,8 @@ private:
         std::optional<std::string> rankNote;
     };
     void startWrite();
-    void settle(const Written& written);
+    // Returns whether the records left waiting wait for the next try.
+    bool settle(const Written& written);
 
     GameRecordsSession session_;
     PendingRecords pending_;
