@@ -1,6 +1,7 @@
 #include "play/play_controller.h"
 
 #include "core/board.h"
+#include "core/board_geometry.h"
 #include "core/builtin_layouts.h"
 #include "core/deal.h"
 #include "core/grade.h"
@@ -15,6 +16,7 @@
 #include "storage/saved_game.h"
 
 #include <algorithm>
+#include <bit>
 #include <ctime>
 
 namespace kelmar {
@@ -119,6 +121,11 @@ Effects PlayController::press(int x, int y) {
 // A release behind a screen only leaves the screen; otherwise it clicks the
 // tile under it, if any, and renders also when none was hit.
 Effects PlayController::release(int x, int y) {
+    const std::optional<HighScoreTable> table = tableBeforeLastPair();
+    return afterPlay(table, clickAt(x, y));
+}
+
+Effects PlayController::clickAt(int x, int y) {
     Effects effects;
     if (!game_.Running) {
         effects.screen = Screen::Board;
@@ -131,21 +138,11 @@ Effects PlayController::release(int x, int y) {
     if (slot > 0) {
         ClickTile(game_, slot);
     }
-    // The best times take a win while the board is analysed; whether it
-    // enters them is asked before.
-    const bool entersTable = game_.board.SlotCount == 0 && entersBestTimes(game_.clock.Elapsed);
     if (game_.play.BoardChanged) {
         AnalyzeBoard(game_);
     }
     game_.play.BoardChanged = false;
     effects.render = true;
-    if (game_.play.GameWon && inPlay_) {
-        effects.record = recordOf(GameResult::Won);
-        inPlay_ = false;
-        if (!entersTable && !boardLayout_.empty()) {
-            effects.rankUnder = boardLayoutName();
-        }
-    }
     return effects;
 }
 
@@ -211,10 +208,11 @@ Effects PlayController::undo() {
 }
 
 Effects PlayController::redo() {
+    const std::optional<HighScoreTable> table = tableBeforeLastPair();
     if (game_.Running && !game_.play.GameWon) {
         RedoMove(game_);
     }
-    return {};
+    return afterPlay(table, {});
 }
 
 // The second press takes the shown pair; with the option off, and on a
@@ -227,11 +225,12 @@ Effects PlayController::hint() {
     }
     if (!game_.settings.SafeHint || play.HintShowing || play.NoMovesLeft) {
         const bool shownBefore = play.HintShowing;
+        const std::optional<HighScoreTable> table = tableBeforeLastPair();
         GiveHint(game_);
         if (!shownBefore && play.HintShowing) {
             ++tally_.Hints;
         }
-        return {};
+        return afterPlay(table, {});
     }
     Effects effects;
     effects.ask = Ask::SafeHint;
@@ -439,13 +438,32 @@ void PlayController::beginGame(bool loaded, bool continued, int32_t dayGame) {
     dayGame_ = dayGame;
 }
 
-bool PlayController::entersBestTimes(int32_t timeMs) const {
-    if (boardLayout_.empty()) {
-        return false;
+// The best times take a win while the board is analysed, so whether it
+// enters them is asked of the table as it was before the last pair.
+std::optional<HighScoreTable> PlayController::tableBeforeLastPair() const {
+    int tilesLeft = 0;
+    for (const uint64_t word : PresentMask(game_.board).words) {
+        tilesLeft += std::popcount(word);
+    }
+    if (tilesLeft > 2 || boardLayout_.empty()) {
+        return std::nullopt;
     }
     const HighScoreTable* table = scores_.find(boardLayout_);
-    HighScoreTable trial = table != nullptr ? *table : HighScoreTable{};
-    return FindRank(trial, timeMs) != 0;
+    return table != nullptr ? *table : HighScoreTable{};
+}
+
+// Every command that can take the last pair (a click, the hint taking its
+// pair, redo) ends here.
+Effects PlayController::afterPlay(std::optional<HighScoreTable> tableBefore, Effects effects) {
+    if (!game_.play.GameWon || !inPlay_) {
+        return effects;
+    }
+    effects.record = recordOf(GameResult::Won);
+    inPlay_ = false;
+    if (tableBefore && FindRank(*tableBefore, game_.clock.Elapsed) == 0) {
+        effects.rankUnder = boardLayoutName();
+    }
+    return effects;
 }
 
 } // namespace kelmar

@@ -186,7 +186,9 @@ private:
     GameRecord recordOf(GameResult result) const;
     // A new game is on the board: fresh counters, its origin.
     void beginGame(bool loaded, bool continued, int32_t dayGame);
-    bool entersBestTimes(int32_t timeMs) const;
+    Effects clickAt(int x, int y);
+    std::optional<HighScoreTable> tableBeforeLastPair() const;
+    Effects afterPlay(std::optional<HighScoreTable> tableBefore, Effects effects);
     Effects replaced(Effects effects);
     void takeLayoutOfBoard();
     std::string shownShortName() const;
