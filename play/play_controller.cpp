@@ -403,7 +403,11 @@ std::optional<GameRecord> PlayController::leaveGame() const {
     if (!inPlay_) {
         return std::nullopt;
     }
-    const GameResult result = game_.play.NoMovesLeft ? GameResult::Stuck : GameResult::GivenUp;
+    // A win is recorded when it happens; one that came another way is
+    // still no stuck game.
+    const GameResult result = game_.play.GameWon       ? GameResult::Won
+                              : game_.play.NoMovesLeft ? GameResult::Stuck
+                                                       : GameResult::GivenUp;
     if (!WorthRecording(result, game_.history.Position)) {
         return std::nullopt;
     }
