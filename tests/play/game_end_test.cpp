@@ -13,92 +13,84 @@
 namespace kelmar {
 namespace {
 
-constexpr double kNow = 46000.5; // every record ends at noon of one day
-
 class GameEnd : public ::testing::Test {
 protected:
-    GameEnd() : play(folder() + "/Kelmar.ini") {
-        play.game().settings.AvoidUnsolveableGames = false;
-        play.setLocalClock([] { return kNow; });
+    GameEnd() : play(folder + "/Kelmar.ini") {
+        std::filesystem::create_directories(folder);
+        game().settings.AvoidUnsolveableGames = false;
+        game().settings.SafeHint = false;
+        play.setLocalClock([] { return 46000.5; }); // noon of one day
         play.newGame();
     }
-    ~GameEnd() override { std::filesystem::remove_all(folder()); }
-    static std::string folder() {
-        static const std::string path =
-            (std::filesystem::temp_directory_path() / ("kelmar-end-" + std::to_string(::getpid())))
-                .string();
-        std::filesystem::create_directories(path);
-        return path;
-    }
+    ~GameEnd() override { std::filesystem::remove_all(folder); }
     Game& game() { return play.game(); }
-    Effects click(int32_t slot) {
-        const Rect r = TileRect(game().board, slot);
-        return play.release((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-    }
-    Effects take(int32_t a, int32_t b) {
-        click(a);
-        return click(b);
-    }
     void takePair() {
         const auto pairs = FreeMatchingPairs(game());
         ASSERT_FALSE(pairs.empty());
         game().clock.Elapsed += 1000;
-        take(pairs[0].first, pairs[0].second);
+        TakePair(game(), pairs[0].first, pairs[0].second);
+        AnalyzeBoard(game());
     }
+    const std::string folder =
+        (std::filesystem::temp_directory_path() / ("kelmar-end-" + std::to_string(::getpid())))
+            .string();
     PlayController play;
 };
 
 // Each command that puts a new board up ends the game before it; the
 // restart keeps the origin and the day of the game it repeats.
 TEST_F(GameEnd, EveryNewBoardEndsTheGameBeforeItAsGivenUpWithItsOrigin) {
-    const std::string file = folder() + "/Spiel.klmr";
+    const std::string file = folder + "/Spiel.klmr";
     play.save(file);
     const int32_t day = static_cast<int32_t>(DayCountFromCivil(2026, 12, 8));
+    using Run = std::function<Effects(PlayController&)>;
     const struct {
-        const char* name;
-        std::function<Effects(PlayController&)> run;
+        Run run;
         int32_t dayGame; // of the game ended
         bool loaded;
     } rows[] = {
-        {"new", [](PlayController& p) { return p.newGame(); }, 0, false},
-        {"day", [](PlayController& p) { return p.dayGame(2026, 12, 8); }, 0, false},
-        {"same", [](PlayController& p) { return p.sameGame(); }, day, false},
-        {"number", [](PlayController& p) { return p.dealNumber(4711); }, day, false},
-        {"load", [&](PlayController& p) { return p.load(file); }, 0, false},
-        {"same", [](PlayController& p) { return p.sameGame(); }, 0, true},
-        {"layout", [](PlayController& p) { return p.chooseLayout(1); }, 0, true},
-        {"new", [](PlayController& p) { return p.newGame(); }, 0, false},
+        {[](PlayController& p) { return p.newGame(); }, 0, false},
+        {[](PlayController& p) { return p.dayGame(2026, 12, 8); }, 0, false},
+        {[](PlayController& p) { return p.sameGame(); }, day, false},
+        {[](PlayController& p) { return p.dealNumber(4711); }, day, false},
+        {[&](PlayController& p) { return p.load(file); }, 0, false},
+        {[](PlayController& p) { return p.sameGame(); }, 0, true},
+        {[](PlayController& p) { return p.chooseLayout(1); }, 0, true},
+        {[](PlayController& p) { return p.newGame(); }, 0, false},
     };
-    for (const auto& row : rows) {
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
         takePair();
-        const uint32_t deal = game().deal.Number;
-        const std::string layout = play.boardLayout()->ShortName;
-        const int32_t time = game().clock.Elapsed;
-        const Effects effects = row.run(play);
-        ASSERT_TRUE(effects.record) << row.name;
-        const GameRecord& r = *effects.record;
-        EXPECT_EQ(r.Result, GameResult::GivenUp) << row.name;
-        EXPECT_EQ(r.Deal, deal) << row.name;
-        EXPECT_EQ(r.Layout, layout) << row.name;
-        EXPECT_EQ(r.Moves, 1) << row.name;
-        EXPECT_EQ(r.TimeMs, time) << row.name;
-        EXPECT_EQ(r.DayGame, row.dayGame) << row.name;
-        EXPECT_EQ(r.Loaded, row.loaded) << row.name;
-        EXPECT_FALSE(r.Continued) << row.name;
-        EXPECT_EQ(r.Day, 46000) << row.name;
-        EXPECT_EQ(r.Second, 43200) << row.name;
-        EXPECT_FALSE(effects.rankUnder) << row.name;
+        GameRecord expected;
+        expected.Day = 46000;
+        expected.Second = 43200;
+        expected.Layout = play.boardLayout()->ShortName;
+        expected.Deal = game().deal.Number;
+        expected.DealGrade = game().deal.DealGrade;
+        expected.TimeMs = game().clock.Elapsed;
+        expected.Moves = 1;
+        expected.DayGame = rows[i].dayGame;
+        expected.Loaded = rows[i].loaded;
+        const Effects effects = rows[i].run(play);
+        EXPECT_EQ(effects.record, expected) << i;
     }
     EXPECT_EQ(play.boardLayout()->ShortName, play.layouts()[1].ShortName);
 }
 
-// Looking at deals is no game; a pair taken back is no pair taken.
-TEST_F(GameEnd, AGameGivenUpBeforeItsFirstPairIsNotRecorded) {
+// Looking at deals is no game, a pair taken back no pair taken; a game
+// left is stuck when no pair is left, else given up, and winnable as the
+// verdict already known for its position says.
+TEST_F(GameEnd, AGameLeftNeedsAPairAndTakesTheKnownVerdict) {
     const struct {
-        int pairs;
-        int undos;
-        bool recorded;
-    } rows[] = {{0, 0, false}, {1, 1, false}, {2, 1, true}};
+        int pairs, undos;
+        bool stuck;
+        std::optional<SolveResult> known;
+        std::optional<Winnable> recorded; // nullopt: no record
+    } rows[] = {{0, 0, false, SolveResult::Winnable, std::nullopt},
+                {1, 1, false, std::nullopt, std::nullopt},
+                {2, 1, false, std::nullopt, Winnable::Unknown},
+                {1, 0, false, SolveResult::Winnable, Winnable::Yes},
+                {1, 0, false, SolveResult::Unwinnable, Winnable::No},
+                {1, 0, true, SolveResult::Winnable, Winnable::No}};
     for (const auto& row : rows) {
         play.newGame();
         for (int i = 0; i < row.pairs; ++i) {
@@ -107,25 +99,16 @@ TEST_F(GameEnd, AGameGivenUpBeforeItsFirstPairIsNotRecorded) {
         for (int i = 0; i < row.undos; ++i) {
             play.undo();
         }
-        EXPECT_EQ(play.newGame().record.has_value(), row.recorded) << row.pairs << row.undos;
-    }
-}
-
-// A given-up game's verdict is the one already known for its last position.
-TEST_F(GameEnd, AGivenUpGameIsWinnableAsItsKnownVerdictSays) {
-    const struct {
-        std::optional<SolveResult> known;
-        Winnable recorded;
-    } rows[] = {{std::nullopt, Winnable::Unknown},
-                {SolveResult::Winnable, Winnable::Yes},
-                {SolveResult::Unwinnable, Winnable::No}};
-    for (const auto& row : rows) {
-        play.newGame();
-        takePair();
         if (row.known) {
             play.verdicts().store(PositionKey::Of(game().board), *row.known);
         }
-        EXPECT_EQ(play.newGame().record->WinnableAtEnd, row.recorded);
+        game().play.NoMovesLeft = row.stuck; // as the analysis finds it
+        const std::optional<GameRecord> record = play.newGame().record;
+        EXPECT_EQ(record ? std::optional(record->WinnableAtEnd) : std::nullopt, row.recorded)
+            << row.pairs << row.undos << row.stuck;
+        if (record) {
+            EXPECT_EQ(record->Result, row.stuck ? GameResult::Stuck : GameResult::GivenUp);
+        }
     }
 }
 
@@ -136,29 +119,29 @@ TEST_F(GameEnd, AWinIsRecordedOnceAndToldItsRankOnlyOutsideTheBestTimes) {
     enum class Way { Click, Redo, Hint };
     const struct {
         int32_t timeMs;
-        bool ranked;
         Way way;
-    } rows[] = {
-        {60000, false, Way::Click}, {20 * 60000, true, Way::Redo}, {20 * 60000, true, Way::Hint}};
-    game().settings.SafeHint = false;
+        std::optional<std::string> rankUnder;
+    } rows[] = {{60000, Way::Click, std::nullopt},
+                {20 * 60000, Way::Redo, "Pyramide"},
+                {20 * 60000, Way::Hint, "Pyramide"}};
     for (const auto& row : rows) {
         game().settings.AvoidUnsolveableGames = true;
         play.newGame();
-        std::vector<SolverMove> solution;
-        ASSERT_EQ(SolvePosition(game().board, 2000000, nullptr, &solution), SolveResult::Winnable);
+        std::vector<SolverMove> moves;
+        ASSERT_EQ(SolvePosition(game().board, 2000000, nullptr, &moves), SolveResult::Winnable);
         game().clock.Elapsed = row.timeMs;
-        for (std::size_t i = 0; i + 1 < solution.size(); ++i) {
-            TakePair(game(), solution[i].First, solution[i].Second);
+        for (const SolverMove& m : moves) {
+            TakePair(game(), m.First, m.Second);
         }
+        UndoMove(game());
         AnalyzeBoard(game());
-        game().play.HintShowing = false;
         Effects last;
         if (row.way == Way::Click) {
-            last = take(solution.back().First, solution.back().Second);
+            for (const int32_t slot : {moves.back().First, moves.back().Second}) {
+                const Rect r = TileRect(game().board, slot);
+                last = play.release((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+            }
         } else if (row.way == Way::Redo) {
-            TakePair(game(), solution.back().First, solution.back().Second);
-            UndoMove(game());
-            AnalyzeBoard(game());
             last = play.redo();
         } else {
             play.hint();
@@ -167,32 +150,15 @@ TEST_F(GameEnd, AWinIsRecordedOnceAndToldItsRankOnlyOutsideTheBestTimes) {
         ASSERT_TRUE(last.record) << static_cast<int>(row.way);
         EXPECT_EQ(last.record->Result, GameResult::Won);
         EXPECT_EQ(last.record->WinnableAtEnd, Winnable::Yes);
-        EXPECT_EQ(last.record->Moves, static_cast<int32_t>(solution.size()));
-        EXPECT_EQ(last.rankUnder,
-                  row.ranked ? std::optional<std::string>("Pyramide") : std::nullopt)
-            << static_cast<int>(row.way);
+        EXPECT_EQ(last.record->Moves, static_cast<int32_t>(moves.size()));
+        EXPECT_EQ(last.rankUnder, row.rankUnder) << static_cast<int>(row.way);
         EXPECT_FALSE(play.newGame().record);
     }
-}
-
-TEST_F(GameEnd, AStuckGameIsRecordedAsStuckWhenItIsLeft) {
-    for (uint32_t deal = 1; !play.stuck(); ++deal) {
-        ASSERT_LT(deal, 50u);
-        play.dealNumber(deal);
-        while (!game().play.NoMovesLeft) {
-            takePair();
-        }
-    }
-    const Effects effects = play.sameGame();
-    ASSERT_TRUE(effects.record);
-    EXPECT_EQ(effects.record->Result, GameResult::Stuck);
-    EXPECT_EQ(effects.record->WinnableAtEnd, Winnable::No);
 }
 
 // Hints shown and check answers count per game; the tally a kept game
 // brings along goes on counting, and a continued game is one game.
 TEST_F(GameEnd, HintsAndChecksCountPerGameAndAContinuedGameCarriesItsTally) {
-    game().settings.SafeHint = false;
     play.hint();
     play.hint(); // takes the shown pair: a move
     const auto pairs = FreeMatchingPairs(game());
@@ -215,21 +181,17 @@ TEST_F(GameEnd, HintsAndChecksCountPerGameAndAContinuedGameCarriesItsTally) {
     EXPECT_EQ(continued.Checks, 1);
 }
 
-// At close a game is recorded unless it is kept for the next start, and
-// only once.
+// At close a game is recorded unless it is kept for the next start; once.
 TEST_F(GameEnd, ClosingRecordsTheGameUnlessItIsKept) {
     const struct {
-        bool option;
-        bool lockHeld;
-        bool recorded;
+        bool option, lockHeld, recorded;
     } rows[] = {{true, true, false}, {true, false, true}, {false, true, true}};
     for (const auto& row : rows) {
         play.newGame();
         takePair();
         game().settings.ResumeGame = row.option;
-        EXPECT_EQ(play.closeGame(row.lockHeld).has_value(), row.recorded)
-            << row.option << row.lockHeld;
-        EXPECT_FALSE(play.closeGame(false)) << row.option << row.lockHeld;
+        EXPECT_EQ(play.closeGame(row.lockHeld).has_value(), row.recorded) << row.option;
+        EXPECT_FALSE(play.closeGame(false)) << row.option;
     }
 }
 
