@@ -76,6 +76,7 @@ const MenuEntry kGameItems[] = {
     {"MDayGame", "Spiel des &Tages", -1, {}, &TMainForm::MDayGameClick},
     {nullptr},
     {"MLayout", "&Aufstellung ...", 10, Qt::CTRL | Qt::Key_A, &TMainForm::MLayoutClick},
+    {"MStatistics", "&Statistik ...", -1, {}, &TMainForm::MStatisticsClick},
 };
 
 const MenuEntry kHelpItems[] = {

@@ -65,6 +65,10 @@ void MainView::present(const Bitmap&) {
 
 void MainView::setStatusText(const QString& text) {
     outcomeText_ = text;
+    if (game_.play.GameWon && !winNote_.isEmpty()) {
+        status_.setPanelText(0, winNote_);
+        return;
+    }
     if (note_ && note_->position == PositionKey::Of(game_.board)) {
         status_.setPanelText(0, note_->text);
         return;
@@ -79,10 +83,16 @@ void MainView::setStatusNote(const QString& text) {
 }
 
 void MainView::clearStatusNote() {
-    if (note_) {
+    if (note_ || !winNote_.isEmpty()) {
         note_.reset();
+        winNote_.clear();
         status_.setPanelText(0, outcomeText_);
     }
+}
+
+void MainView::setWinNote(const QString& text) {
+    winNote_ = text;
+    status_.setPanelText(0, text);
 }
 
 void MainView::drawSurfaceText(int x, int y, const QColor& color, const QString& text) {

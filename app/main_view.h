@@ -53,6 +53,10 @@ public:
     // Ends the note at once and shows the last text of the renderer again
     // (the board was replaced by a position that may look the same).
     void clearStatusNote();
+    // The rank of the win on the board: stands in panel 0 instead of the
+    // outcome while the won board stays, its replay included; the next
+    // board ends it (clearStatusNote). Shown at once.
+    void setWinNote(const QString& text);
 
     // Logo, pause and about screens. ShowStartScreen: the logo with the
     // start lines (saying that the kept game goes on when `continuing`);
@@ -90,6 +94,7 @@ private:
     };
     std::optional<StatusNote> note_;
     QString outcomeText_; // the renderer's last panel-0 text
+    QString winNote_;     // empty: none
     static constexpr int kKeepSourcesMs = 1000;
     QTimer releaseSources_; // drops graphics_.Sources after the last rescale
 };

@@ -8,6 +8,7 @@
 #include "app/main_menu.h"
 #include "app/main_view.h"
 #include "app/message_sink.h"
+#include "app/record_writer.h"
 #include "app/resume_keeper.h"
 #include "app/safe_hint_check.h"
 #include "app/solvability_check.h"
@@ -51,6 +52,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     resume_ = std::make_unique<ResumeKeeper>(
         game_, *services_.ticks, [this] { catchUpClock(); }, [this] { return play_.keptNotes(); });
     createWorkers();
+    createRecordWriter();
     sizer_->placeWindow();
     FormCreate();
     sizer_->centreWindow();
@@ -123,8 +125,16 @@ void TMainForm::ShutDownGame() {
     safeHint_->cancel();
     demo_->stop();
     MessageSink& messages = shutdownMessages_ != nullptr ? *shutdownMessages_ : *services_.messages;
-    // Before the timer stops: the clock is caught up for the kept copy.
-    guarded(messages, this, [this] { resume_->close(); });
+    // Before the timer stops: the clock is caught up for the kept copy and
+    // the record. A game not kept ends now.
+    guarded(messages, this, [this] {
+        catchUpClock();
+        if (const auto record = play_.closeGame(resume_->lockHeld())) {
+            records_->append(*record, std::nullopt);
+        }
+        records_->close();
+        resume_->close();
+    });
     TimerObject->stop();
     writeSettings(messages);
     view_->FreeBitmaps();

@@ -35,6 +35,7 @@ class TMainMenu;
 class FileRequester;
 class MainView;
 class MessageSink;
+class RecordWriter;
 class ResumeKeeper;
 class SafeHintCheck;
 class SolvabilityCheck;
@@ -126,6 +127,7 @@ public Q_SLOTS:
     void MDemoClick() {
         command([this] { return play_.demo(); });
     }
+    void MStatisticsClick();
 
 Q_SIGNALS:
     // The window has closed after the shutdown; the program ends.
@@ -178,6 +180,7 @@ private:
     // The workers that judge positions off this thread, and the layouts
     // (main_window_workers.cpp).
     void createWorkers();
+    void createRecordWriter();
     void readLayouts();
     void chooseLayoutCommand();
     void enterHighScore(int32_t timeMs);
@@ -212,6 +215,8 @@ private:
     // The game kept for the next start (resume_keeper.h).
     std::unique_ptr<ResumeKeeper> resume_;
     bool continuing_ = false; // the start continued the kept game
+    // The records of ended games (record_writer.h).
+    std::unique_ptr<RecordWriter> records_;
     // Last: they refer to the game and wait for their workers when destroyed.
     std::unique_ptr<SolvabilityCheck> solvability_;
     std::unique_ptr<SafeHintCheck> safeHint_;

@@ -9,6 +9,7 @@
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "app/message_sink.h"
+#include "app/record_writer.h"
 #include "app/resume_keeper.h"
 #include "app/safe_hint_check.h"
 #include "app/solvability_check.h"
@@ -89,6 +90,9 @@ void TMainForm::apply(const Effects& effects) {
     }
     if (effects.showTime) {
         showTime();
+    }
+    if (effects.record) {
+        records_->append(*effects.record, effects.rankUnder);
     }
     askWorker(effects.ask);
 }
@@ -303,6 +307,10 @@ void TMainForm::chooseDifficulty(Grade grade) {
 
 void TMainForm::helpCommand() {
     handle([this] { ShowHelp(helpForm_, services_.openHelp, *services_.messages, this); });
+}
+
+void TMainForm::MStatisticsClick() {
+    handle([this] { ShowStatistics(this, *records_, play_.layouts()); });
 }
 
 void TMainForm::MScoreClick() {

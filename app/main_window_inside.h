@@ -25,6 +25,7 @@ struct TMainFormInside {
     SafeHintCheck& safeHint() const { return *form.safeHint_; }
     DemoRunner& demo() const { return *form.demo_; }
     ResumeKeeper& resume() const { return *form.resume_; }
+    RecordWriter& records() const { return *form.records_; }
     const std::vector<Layout>& layouts() const { return form.play_.layouts(); }
     LayoutScores& layoutScores() const { return form.play_.scores().others(); }
     const Layout* boardLayout() const { return form.play_.boardLayout(); }

@@ -7,6 +7,7 @@
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "app/message_sink.h"
+#include "app/record_writer.h"
 #include "app/safe_hint_check.h"
 #include "app/solvability_check.h"
 #include "scores/score_form.h"
@@ -42,6 +43,23 @@ void TMainForm::createWorkers() {
             [this](DemoVerdict verdict) { command([&] { return play_.demoPlanned(verdict); }); },
             [this](SolverMove step) { command([&] { return play_.demoStep(step); }); },
             [this] { view_->clearStatusNote(); }});
+}
+
+// The records' warnings reach whoever hears the shutdown's; a win's rank is
+// shown while its board is.
+void TMainForm::createRecordWriter() {
+    records_ = std::make_unique<RecordWriter>(
+        play_.settingsPath(),
+        [this](const QString& text) {
+            MessageSink& to =
+                shutdownMessages_ != nullptr ? *shutdownMessages_ : *services_.messages;
+            to.showWarning(this, QStringLiteral("Kelmar"), text);
+        },
+        [this](const QString& note) {
+            if (game_.play.GameWon) {
+                view_->setWinNote(note);
+            }
+        });
 }
 
 // A check that cannot answer at once says so until its answer comes.

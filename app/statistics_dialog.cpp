@@ -151,7 +151,16 @@ StatisticsDialog::StatisticsDialog(LayoutNamer name,
     dayGames_->setHeaderLabels({QStringLiteral("Spiel des Tages"), QStringLiteral("Aufstellung"),
                                 QStringLiteral("Ergebnis"), QStringLiteral("Zeit")});
     dayGames_->setRootIsDecorated(false);
-    dayGames_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Years of games of the day make thousands of rows: sizing the columns
+    // to their contents would measure every row at each layout pass, so the
+    // widths come from the longest text each column can hold.
+    dayGames_->setUniformRowHeights(true);
+    const QFontMetrics metrics = dayGames_->fontMetrics();
+    const QString widest[] = {QStringLiteral("Spiel des Tages"), QStringLiteral("Aufstellung"),
+                              QStringLiteral("festgefahren"), QStringLiteral("999:59")};
+    for (int column = 0; column < 4; ++column) {
+        dayGames_->header()->resizeSection(column, metrics.horizontalAdvance(widest[column]) + 24);
+    }
     empty_ = new QLabel(QStringLiteral("Noch keine Spiele aufgezeichnet."), this);
 
     reset_ = new QPushButton(QStringLiteral("&Zurücksetzen"), this);
@@ -197,6 +206,15 @@ void StatisticsDialog::setStatistics(const RecordStatistics& statistics) {
             table_->setItem(row, column, item);
         }
     }
+    // The layout column as wide as the longest name shown in it.
+    const QFontMetrics metrics = dayGames_->fontMetrics();
+    int layoutWidth = metrics.horizontalAdvance(QStringLiteral("Aufstellung"));
+    for (const GroupStatistics& group : groups) {
+        if (group.Layout != kAllLayouts) {
+            layoutWidth = std::max(layoutWidth, metrics.horizontalAdvance(name_(group.Layout)));
+        }
+    }
+    dayGames_->header()->resizeSection(1, layoutWidth + 24);
     dayGames_->clear();
     for (const DayGameResult& day : statistics_.DayGames) {
         dayGames_->addTopLevelItem(

@@ -1,6 +1,7 @@
 #include "play/play_controller.h"
 
 #include "core/board.h"
+#include "core/board_geometry.h"
 #include "core/builtin_layouts.h"
 #include "core/deal.h"
 #include "core/grade.h"
@@ -9,10 +10,14 @@
 #include "core/rules.h"
 #include "core/shuffle.h"
 #include "core/zoom.h"
+#include "play/resume_rules.h"
+#include "scores/score_text.h"
 #include "storage/layout_files.h"
 #include "storage/replace_file.h"
 #include "storage/saved_game.h"
 
+#include <algorithm>
+#include <bit>
 #include <ctime>
 
 namespace kelmar {
@@ -88,7 +93,8 @@ bool Savable(const Game& game) {
 
 PlayController::PlayController(const std::string& settingsPath)
     : layouts_(BuiltInLayouts()), settingsFile_(settingsPath),
-      boardLayout_(PyramidLayout().ShortName), saveFileName_(kDefaultSaveFileName) {
+      boardLayout_(PyramidLayout().ShortName), saveFileName_(kDefaultSaveFileName),
+      settingsPath_(settingsPath), localNow_(CurrentLocalDayCount) {
     game_.layout = &layouts_.front();
 }
 
@@ -129,7 +135,9 @@ std::vector<std::string> PlayController::readLayouts(const std::string& folder) 
 }
 
 Effects PlayController::continueKept(const KeptGameNotes& notes) {
+    beginGame(false, true);
     game_.deal = notes.deal;
+    tally_ = {notes.Hints, notes.Checks};
     takeLayoutOfBoard();
     Effects effects = replaced({});
     effects.showTime = true;
@@ -139,6 +147,8 @@ Effects PlayController::continueKept(const KeptGameNotes& notes) {
 KeptGameNotes PlayController::keptNotes() const {
     KeptGameNotes notes;
     notes.deal = game_.deal;
+    notes.Hints = tally_.Hints;
+    notes.Checks = tally_.Checks;
     return notes;
 }
 
@@ -156,6 +166,11 @@ Effects PlayController::press(int x, int y) {
 // A release behind a screen only leaves the screen; otherwise it clicks the
 // tile under it, if any, and renders also when none was hit.
 Effects PlayController::release(int x, int y) {
+    const std::optional<HighScoreTable> table = tableBeforeLastPair();
+    return afterPlay(table, clickAt(x, y));
+}
+
+Effects PlayController::clickAt(int x, int y) {
     Effects effects;
     if (!game_.Running) {
         effects.screen = Screen::Board;
@@ -186,27 +201,35 @@ Effects PlayController::dealNumber(uint32_t number) {
 
 // The difficulty setting has no say: every player gets the same board.
 Effects PlayController::dayGame(int year, int month, int day) {
+    const std::optional<GameRecord> left = leaveGame();
     NewDayGame(game_, DayGameOf(year, month, day));
-    return dealt();
+    return dealt(left);
 }
 
 Effects PlayController::dealNumbered(uint32_t number) {
+    const std::optional<GameRecord> left = leaveGame();
     NewNumberedGame(game_, number, game_.settings.Difficulty);
-    return dealt();
+    return dealt(left);
 }
 
-Effects PlayController::dealt() {
+Effects PlayController::dealt(std::optional<GameRecord> left) {
+    beginGame(false, false);
     boardLayout_ = game_.layout->ShortName;
     AnalyzeBoard(game_);
     Effects effects;
     effects.render = true;
+    effects.record = left;
     return replaced(effects);
 }
 
+// The restart is a new game of the same deal: from the same file, on the
+// same day's deal, but played in this run.
 Effects PlayController::sameGame() {
-    RestartGame(game_);
-    AnalyzeBoard(game_);
     Effects effects;
+    effects.record = leaveGame();
+    RestartGame(game_);
+    beginGame(loaded_, false);
+    AnalyzeBoard(game_);
     effects.render = true;
     return replaced(effects);
 }
@@ -235,10 +258,11 @@ Effects PlayController::undo() {
 }
 
 Effects PlayController::redo() {
+    const std::optional<HighScoreTable> table = tableBeforeLastPair();
     if (game_.Running && !game_.play.GameWon) {
         RedoMove(game_);
     }
-    return {};
+    return afterPlay(table, {});
 }
 
 // The second press takes the shown pair; with the option off, and on a
@@ -250,8 +274,13 @@ Effects PlayController::hint() {
         return {};
     }
     if (!game_.settings.SafeHint || play.HintShowing || play.NoMovesLeft) {
+        const bool shownBefore = play.HintShowing;
+        const std::optional<HighScoreTable> table = tableBeforeLastPair();
         GiveHint(game_);
-        return {};
+        if (!shownBefore && play.HintShowing) {
+            ++tally_.Hints;
+        }
+        return afterPlay(table, {});
     }
     Effects effects;
     effects.ask = Ask::SafeHint;
@@ -268,6 +297,9 @@ Effects PlayController::hintJudged(const std::vector<SolverMove>& candidates,
     }
     const HintShown shown = ChooseHintPair(game_.settings.SafeHint, candidates, judgement);
     ShowHintPair(game_, shown.pair.First, shown.pair.Second);
+    if (play.HintShowing) {
+        ++tally_.Hints;
+    }
     Effects effects;
     if (shown.sayLost && play.HintShowing) {
         // The hint's price covers the answer: a check of this position
@@ -295,6 +327,7 @@ Effects PlayController::check(SolvabilityAction action) {
 // like the hint, costs nothing: its clock stands still and an undo would
 // set it back anyway.
 Effects PlayController::checkAnswered(const SolvabilityAnswer& answer, SolvabilityAction action) {
+    ++tally_.Checks;
     Effects effects;
     const bool goBack = action == SolvabilityAction::GoBack &&
                         answer.kind == Solvability::LostSince && game_.Running &&
@@ -407,11 +440,14 @@ bool PlayController::stuck() const {
 // the file loaded: a later quick save must not overwrite a file that is no
 // saved game of ours.
 Effects PlayController::load(const std::string& fileName) {
+    const std::optional<GameRecord> left = leaveGame();
     LoadGame(game_, fileName);
+    beginGame(true, false);
     saveFileName_ = fileName;
     game_.deal = DealIdentity{};
     takeLayoutOfBoard();
     Effects effects = replaced({});
+    effects.record = left;
     effects.showTime = true;
     return effects;
 }
@@ -465,6 +501,90 @@ HighScoreTable& PlayController::shownTable() {
 std::string PlayController::shownLayoutName() const {
     const Layout* layout = FindLayout(layouts_, shownShortName());
     return layout != nullptr ? layout->Name : PyramidLayout().Name;
+}
+
+} // namespace kelmar
+
+namespace kelmar {
+
+// --- Records of ended games ------------------------------------------------
+
+std::optional<GameRecord> PlayController::closeGame(bool keptLockHeld) {
+    const ResumeFacts facts = ResumeFactsOf(game_, keptLockHeld);
+    const bool kept = facts.optionOn && facts.lockHeld && WorthKeeping(facts);
+    std::optional<GameRecord> record = kept ? std::nullopt : leaveGame();
+    inPlay_ = false;
+    return record;
+}
+
+std::optional<GameRecord> PlayController::leaveGame() const {
+    if (!inPlay_) {
+        return std::nullopt;
+    }
+    // A win is recorded when it happens; one that came another way is
+    // still no stuck game.
+    const GameResult result = game_.play.GameWon       ? GameResult::Won
+                              : game_.play.NoMovesLeft ? GameResult::Stuck
+                                                       : GameResult::GivenUp;
+    if (!WorthRecording(result, game_.history.Position)) {
+        return std::nullopt;
+    }
+    return recordOf(result);
+}
+
+// Whether the position could still be won comes from the verdicts the check
+// and the safe hint already found; ending a game never starts a search.
+GameRecord PlayController::recordOf(GameResult result) const {
+    GameRecord record;
+    SetEndTime(record, localNow_());
+    record.Layout = boardLayout_.empty() ? std::string(kUnknownLayout) : boardLayout_;
+    record.Deal = game_.deal.Number;
+    record.DealGrade = game_.deal.DealGrade;
+    record.Result = result;
+    record.TimeMs = std::max(0, game_.clock.Elapsed);
+    record.Moves = game_.history.Position;
+    record.Hints = tally_.Hints;
+    record.Checks = tally_.Checks;
+    record.WinnableAtEnd = WinnableAtEnd(result, verdicts_.find(PositionKey::Of(game_.board)));
+    record.DayGame = game_.deal.DayGame;
+    record.Loaded = loaded_;
+    record.Continued = continued_;
+    return record;
+}
+
+void PlayController::beginGame(bool loaded, bool continued) {
+    tally_ = {};
+    inPlay_ = true;
+    loaded_ = loaded;
+    continued_ = continued;
+}
+
+// The best times take a win while the board is analysed, so whether it
+// enters them is asked of the table as it was before the last pair.
+std::optional<HighScoreTable> PlayController::tableBeforeLastPair() const {
+    int tilesLeft = 0;
+    for (const uint64_t word : PresentMask(game_.board).words) {
+        tilesLeft += std::popcount(word);
+    }
+    if (tilesLeft > 2 || boardLayout_.empty()) {
+        return std::nullopt;
+    }
+    const HighScoreTable* table = scores_.find(boardLayout_);
+    return table != nullptr ? *table : HighScoreTable{};
+}
+
+// Every command that can take the last pair (a click, the hint taking its
+// pair, redo) ends here.
+Effects PlayController::afterPlay(std::optional<HighScoreTable> tableBefore, Effects effects) {
+    if (!game_.play.GameWon || !inPlay_) {
+        return effects;
+    }
+    effects.record = recordOf(GameResult::Won);
+    inPlay_ = false;
+    if (tableBefore && FindRank(*tableBefore, game_.clock.Elapsed) == 0) {
+        effects.rankUnder = boardLayoutName();
+    }
+    return effects;
 }
 
 } // namespace kelmar

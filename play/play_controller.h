@@ -10,11 +10,13 @@
 #include "core/game.h"
 #include "core/safe_hint.h"
 #include "core/solvability.h"
+#include "scores/game_record.h"
 #include "scores/score_book.h"
 #include "storage/kept_game.h"
 #include "storage/settings_file.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,6 +53,21 @@ struct Effects {
     bool showTime = false;           // write the time text now: a stuck game's clock stands still
     std::optional<std::string> note; // status panel 0 until the position changes (UTF-8)
     Ask ask = Ask::Nothing;
+    // The command ended the game that was on the board: its record, for
+    // the records file. A command ends at most one game.
+    std::optional<GameRecord> record;
+    // The record is a win that entered no best-times table: its rank among
+    // the player's wins is told under this layout name (UTF-8).
+    std::optional<std::string> rankUnder;
+};
+
+// The counters of the game on the board that its record carries. A game
+// kept for the next start takes them along (get them at close, set them
+// after continueKept()).
+struct GameTally {
+    int32_t Hints = 0;  // hint pairs shown (taking a shown pair is a move, no hint)
+    int32_t Checks = 0; // answers of the check, going back to a winnable position included
+    friend bool operator==(const GameTally&, const GameTally&) = default;
 };
 
 // The German texts of the check and the lost hint, UTF-8. `position` is the
@@ -106,9 +123,11 @@ public:
     // name. Returns a German message per skipped file.
     std::vector<std::string> readLayouts(const std::string& folder);
     // The kept game of the last run is on the board now (loaded); `notes`
-    // is its side record (defaults: the game continues without a number).
+    // is its side record (defaults: the game continues without a number
+    // and with no hint or check counted). It counts on as one game.
     Effects continueKept(const KeptGameNotes& notes);
-    // The side record to keep with the game on the board.
+    // The side record to keep with the game on the board: its deal and its
+    // tally.
     KeptGameNotes keptNotes() const;
 
     // --- Board and commands -------------------------------------------
@@ -179,9 +198,37 @@ public:
     HighScoreTable& shownTable();
     std::string shownLayoutName() const;
 
+    // --- Records of ended games ----------------------------------------
+    // A game ends when it is won, and when another board replaces it (a
+    // new deal, a numbered deal, the game of the day, the same game anew,
+    // a layout, a load) or the program ends without keeping it. It is
+    // recorded as stuck when no pair is left then, else as given up; a game
+    // given up before its first pair is not recorded (WorthRecording).
+    GameTally tally() const { return tally_; }
+    // The local date and time (a day count) records are stamped with; the
+    // system's by default.
+    void setLocalClock(std::function<double()> now) { localNow_ = std::move(now); }
+    // The settings file of this run; the records file lies beside it.
+    const std::string& settingsPath() const { return settingsPath_; }
+    // At the end of the program: the record of the game on the board, or
+    // nullopt when there is none to make or the game is kept for the next
+    // start (the option on and `keptLockHeld`: this run owns the kept copy).
+    // Once only: a second call returns nullopt.
+    std::optional<GameRecord> closeGame(bool keptLockHeld);
+
 private:
     Effects dealNumbered(uint32_t number);
-    Effects dealt(); // a deal is on the board: analysed, drawn, the old one forgotten
+    // A deal is on the board: analysed, drawn, the old one forgotten and
+    // `left`, its record, handed on.
+    Effects dealt(std::optional<GameRecord> left);
+    // The record of the game a new board replaces, if it is to be made.
+    std::optional<GameRecord> leaveGame() const;
+    GameRecord recordOf(GameResult result) const;
+    // A new game is on the board: fresh counters, its origin.
+    void beginGame(bool loaded, bool continued);
+    Effects clickAt(int x, int y);
+    std::optional<HighScoreTable> tableBeforeLastPair() const;
+    Effects afterPlay(std::optional<HighScoreTable> tableBefore, Effects effects);
     Effects replaced(Effects effects);
     void takeLayoutOfBoard();
     std::string shownShortName() const;
@@ -194,6 +241,14 @@ private:
     // Short name of the layout of the board on the screen; empty: none.
     std::string boardLayout_;
     std::string saveFileName_;
+
+    // The game on the board, for its record.
+    std::string settingsPath_;
+    std::function<double()> localNow_;
+    GameTally tally_;
+    bool inPlay_ = false; // dealt and not yet recorded
+    bool loaded_ = false;
+    bool continued_ = false;
 };
 
 } // namespace kelmar

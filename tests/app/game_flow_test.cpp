@@ -4,10 +4,12 @@
 #include "app/main_view.h"
 #include "app/main_window_inside.h"
 #include "app/quit_signals.h"
+#include "app/record_writer.h"
 #include "app/status_panels.h"
 #include "core/board.h"
 #include "core/rules.h"
 #include "scores/score_form.h"
+#include "storage/game_records.h"
 #include "storage/settings_file.h"
 #include "tests/app/app_test_support.h"
 
@@ -100,6 +102,26 @@ TEST_F(GameFlow, WinningByClicksEntersTheBestTimeAndStartsTheReplay) {
     form->BPauseClick(); // the replay stops while paused
     tick(10);
     EXPECT_EQ(game().history.Position, 1);
+}
+
+// A game given up and a slow win reach the records file beside the settings,
+// and the win that missed the best times is told its rank.
+TEST_F(GameFlow, EndedGamesAreRecordedAndASlowWinIsToldItsRank) {
+    createWindow();
+    startPlaying();
+    const auto pair = freeMatchingPair();
+    clickPair(pair.first, pair.second);
+    form->MNewClick();
+    playToWin(20000);
+    Inside(*form).records().waitForWrites();
+    tick(10); // the replay moves the board; the rank stays
+    EXPECT_EQ(panel(0), QStringLiteral("Zeit 24:00 – Ihr bestes Spiel auf Pyramide"));
+    form->MExitClick();
+    const GameRecordsRead read = ReadGameRecords(kGameRecordsFileName);
+    ASSERT_EQ(read.Book.Records.size(), 2u);
+    EXPECT_EQ(read.Book.Records[0].Result, GameResult::GivenUp);
+    EXPECT_EQ(read.Book.Records[1].Result, GameResult::Won);
+    EXPECT_EQ(read.Book.Records[1].TimeMs, 72 * 20000);
 }
 
 TEST_F(GameFlow, WonGameIgnoresPlayCommandsButNotTheOthers) {
