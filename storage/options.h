@@ -11,7 +11,16 @@
 
 namespace kelmar {
 
-enum class OptionKind : uint8_t { Flag, PlayerName, PixelFormat, Zoom, Layout, Difficulty };
+enum class OptionKind : uint8_t {
+    Flag,
+    PlayerName,
+    PixelFormat,
+    Zoom,
+    Layout,
+    Difficulty,
+    TileSet,
+    Background
+};
 
 struct OptionEntry {
     const char* key; // as the settings file writes it
@@ -22,7 +31,7 @@ struct OptionEntry {
     int image = -1;                     // Flag only: its picture in the symbol list, -1 none
 };
 
-inline constexpr std::array<OptionEntry, 10> kOptions{{
+inline constexpr std::array<OptionEntry, 12> kOptions{{
     {"AvoidUnsolveableGames", OptionKind::Flag, &GameSettings::AvoidUnsolveableGames,
      "MNoUnsolveableGames", "&Unlösbare Spiele verhindern", 18},
     {"PlayerName", OptionKind::PlayerName},
@@ -38,6 +47,8 @@ inline constexpr std::array<OptionEntry, 10> kOptions{{
     {"ResumeGame", OptionKind::Flag, &GameSettings::ResumeGame, "MResumeGame",
      "Spiel beim Beenden &merken"},
     {"Difficulty", OptionKind::Difficulty},
+    {"TileSet", OptionKind::TileSet},
+    {"Background", OptionKind::Background},
 }};
 
 } // namespace kelmar

@@ -232,7 +232,7 @@ TEST_F(ResumeWindow, WithTheOptionOffTheStartIsAsBeforeAndNothingIsWritten) {
     ASSERT_FALSE(kept.isEmpty());
     QByteArray ini = bytesOf(QStringLiteral("Kelmar.ini"));
     ASSERT_TRUE(ini.contains(
-        "\r\nZoom=100\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame=1\r\nDifficulty=0\r\n\r\n"));
+        "\r\nZoom=100\r\nLayout=Pyramide\r\nSafeHint=1\r\nResumeGame=1\r\nDifficulty=0\r\n"));
     writeFile(QStringLiteral("Kelmar.ini"), ini.replace("ResumeGame=1", "ResumeGame=0"));
 
     createWindow();
