@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -39,5 +40,7 @@ std::vector<LookEntry> LookEntries(const Graphics& graphics, const std::vector<L
 // the chosen entry, or nullopt.
 std::optional<int> AskLook(QWidget* owner, const QString& title,
                            const std::vector<LookEntry>& entries, int current);
+using LookAsker = std::function<std::optional<int>(
+    QWidget* owner, const QString& title, const std::vector<LookEntry>& entries, int current)>;
 
 } // namespace kelmar

@@ -4,6 +4,7 @@
 #include "app/board_field.h"
 #include "app/clock_pacer.h"
 #include "app/error_guard.h"
+#include "app/look_commands.h"
 #include "app/main_menu.h"
 #include "app/main_view.h"
 #include "app/message_sink.h"
@@ -36,6 +37,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     createControls();
     view_ = std::make_unique<MainView>(game_, *Field, *Status, *services_.ticks);
     game_.view = view_.get();
+    looks_ = std::make_unique<LookCommands>(game_, *view_, services_.askLook, services_.askColour);
     pacer_ = std::make_unique<ClockPacer>(game_, *services_.ticks, *TimerObject, *Status,
                                           [this] { return view_->LastRenderMs(); });
     resume_ = std::make_unique<ResumeKeeper>(game_, *services_.ticks, [this] { catchUpClock(); });
@@ -84,6 +86,7 @@ void TMainForm::InitializeGame() {
                                         QString::fromStdString(warning));
     }
     readLayouts();
+    readTileSets();
     setCheckMarks();
     // The window takes the chosen size before the pictures are first read,
     // so that they are read once, at the level they are shown at.

@@ -32,6 +32,7 @@ namespace kelmar {
 class ClockPacer;
 class TMainMenu;
 class FileRequester;
+class LookCommands;
 class MainView;
 class MessageSink;
 class ResumeKeeper;
@@ -118,6 +119,8 @@ public Q_SLOTS:
     void MLayoutClick();
     void MDealNumberClick();
     void MDayGameClick();
+    void MTileSetClick();
+    void MBackgroundClick();
 
 Q_SIGNALS:
     // The window has closed after the shutdown; the program ends.
@@ -184,6 +187,7 @@ private:
     // (main_window_workers.cpp).
     void createWorkers();
     void readLayouts();
+    void readTileSets();
     void chooseLayoutCommand();
     void enterHighScore(int32_t timeMs);
     // Merges the options and best times into the settings file now;
@@ -209,6 +213,7 @@ private:
     Game& game_; // play_'s
     MainFormServices services_;
     std::unique_ptr<MainView> view_;
+    std::unique_ptr<LookCommands> looks_;
     std::unique_ptr<ClockPacer> pacer_;
     std::unique_ptr<std::array<QIcon, 20>> symbols_;
     TScoreForm* scoreForm_ = nullptr;

@@ -1,7 +1,9 @@
 // The workers that judge positions off the window's thread (the check and
-// the safe hint), the layouts and the best-times table a win enters.
+// the safe hint), the layouts, the tile sets and the best-times table a win
+// enters.
 #include "app/error_guard.h"
 #include "app/layout_dialog.h"
+#include "app/look_commands.h"
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "app/message_sink.h"
@@ -10,6 +12,7 @@
 #include "scores/score_form.h"
 #include "scores/score_text.h"
 #include "storage/layout_files.h"
+#include "storage/tile_set_files.h"
 
 #include <QAction>
 
@@ -61,6 +64,30 @@ void TMainForm::readLayouts() {
         services_.messages->showWarning(this, QStringLiteral("Kelmar"),
                                         QString::fromStdString(SkippedLayoutsText(messages)));
     }
+}
+
+// Once per start: a broken set is named once and not offered.
+void TMainForm::readTileSets() {
+    const std::string skipped =
+        looks_->start(services_.tileSetFolder ? *services_.tileSetFolder : PlayerTileSetFolder());
+    if (!skipped.empty()) {
+        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
+                                        QString::fromStdString(skipped));
+    }
+}
+
+void TMainForm::MTileSetClick() {
+    command([this] {
+        looks_->chooseTileSet(this);
+        return Effects{};
+    });
+}
+
+void TMainForm::MBackgroundClick() {
+    command([this] {
+        looks_->chooseBackground(this);
+        return Effects{};
+    });
 }
 
 void TMainForm::MLayoutClick() {

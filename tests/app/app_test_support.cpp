@@ -121,6 +121,15 @@ void WindowTest::createWindow() {
         return typedNumber;
     };
     services.today = [this] { return today; };
+    services.tileSetFolder = QDir(folder.path()).filePath(QStringLiteral("tilesets")).toStdString();
+    services.askLook = [this](QWidget*, const QString& title, const std::vector<LookEntry>& entries,
+                              int current) {
+        lookTitle = title;
+        lookEntries = entries;
+        lookCurrent = current;
+        return lookAnswer;
+    };
+    services.askColour = [this](QWidget*, QRgb) { return colourAnswer; };
     form = std::make_unique<TMainForm>(services);
     Inside(*form).TimerObject->stop();
 }

@@ -124,6 +124,13 @@ protected:
     std::vector<uint32_t> numberPresets;
     uint32_t numberDialogMs = 0;
     std::array<int, 3> today{2026, 12, 7};
+    // The scripted looks chooser and colour dialog: what the chooser was
+    // shown last and what they answer.
+    std::vector<LookEntry> lookEntries;
+    QString lookTitle;
+    int lookCurrent = -1;
+    std::optional<int> lookAnswer;
+    std::optional<QRgb> colourAnswer;
     std::unique_ptr<TMainForm> form;
 };
 
