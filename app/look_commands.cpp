@@ -12,7 +12,7 @@ namespace kelmar {
 namespace {
 
 // Width of a picture in the choosers, in pixels.
-constexpr int kPreviewWidth = 192;
+constexpr int kPreviewWidth = 240;
 // The colour the colour dialog starts on while a felt is chosen.
 constexpr QRgb kFirstPlainColour = 0x2E4A3A;
 // Messages named one by one before the rest are only counted.
@@ -104,7 +104,7 @@ void LookCommands::chooseBackground(QWidget* owner) {
     plainLooks.Background = nullptr;
     plainLooks.PlainColour = plain;
     entries.push_back({QStringLiteral("Eigene Farbe ..."),
-                       LookPreview(view_.graphics(), plainLooks, kPreviewWidth)});
+                       LookPreview(view_.graphics(), plainLooks, kPreviewWidth, false)});
     const int colourEntry = static_cast<int>(felts.size());
     const int at =
         looks.PlainColour ? colourEntry : static_cast<int>(looks.Background - felts.data());
