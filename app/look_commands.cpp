@@ -2,6 +2,8 @@
 
 #include "app/main_view.h"
 #include "core/game.h"
+#include "render/graphics_error.h"
+#include "storage/storage_error.h"
 #include "storage/tile_set_files.h"
 
 #include <QColorDialog>
@@ -70,6 +72,26 @@ std::string LookCommands::start(const std::string& folder) {
     keep(game_.settings, looks);
     ApplyLooks(view_.graphics(), looks);
     return skippedSetsText(own.messages);
+}
+
+std::string LookCommands::loadFirst() {
+    try {
+        view_.LoadGraphics();
+        return {};
+    } catch (const GraphicsError& error) {
+        const LookSetting chosen = current();
+        const LookSetting today = ResolveLooks(tileSets_, BuiltInBackgrounds(), {}, {});
+        if (chosen.TileSet == today.TileSet) {
+            throw; // our own pictures: the game folder is damaged
+        }
+        keep(game_.settings, today);
+        ApplyLooks(view_.graphics(), today);
+        view_.graphics().Sources = {};
+        view_.LoadGraphics();
+        return "Der Kachelsatz " + QuotedFileName(chosen.TileSet->ShortName.toStdString()) +
+               " lässt sich nicht lesen (" + error.what() +
+               ").\nKelmar zeigt die klassischen Kacheln auf blauem Filz.";
+    }
 }
 
 LookSetting LookCommands::current() const {

@@ -36,6 +36,13 @@ public:
     // that are not offered, empty when there are none.
     std::string start(const std::string& folder);
 
+    // The first reading of the pictures at start (MainView::LoadGraphics).
+    // Pictures of a player's set that passed the check at start but cannot
+    // be read give way to today's looks, so that the game still starts;
+    // returns the German warning then, else empty. Throws GraphicsError
+    // when today's looks cannot be read either.
+    std::string loadFirst();
+
     // The choosers. Choosing redraws the board at once and keeps the choice
     // in the settings; a set whose pictures cannot be read leaves the looks
     // as they were and throws GraphicsError.

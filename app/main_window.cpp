@@ -93,7 +93,10 @@ void TMainForm::InitializeGame() {
     fitWindowToZoom();
     fitBoard();
     view_->CreateBitmaps();
-    view_->LoadGraphics();
+    if (const std::string fallBack = looks_->loadFirst(); !fallBack.empty()) {
+        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
+                                        QString::fromStdString(fallBack));
+    }
     view_->BuildSheetIndex();
     const ResumeKeeper::StartResult resumed = resume_->start();
     continuing_ = resumed.continued;
