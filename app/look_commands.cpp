@@ -58,12 +58,12 @@ LookCommands::LookCommands(Game& game, MainView& view, LookAsker askLook, Colour
       askColour_(askColour ? std::move(askColour) : ColourAsker(AskColour)),
       tileSets_(BuiltInTileSets()) {}
 
-std::string LookCommands::start(const std::string& folder) {
+std::string LookCommands::start(const std::optional<std::string>& folder) {
     std::vector<std::string> known;
     for (const LookChoice& set : BuiltInTileSets()) {
         known.push_back(set.ShortName.toStdString());
     }
-    const PlayerTileSets own = ReadPlayerTileSets(folder, known);
+    const PlayerTileSets own = ReadPlayerTileSets(folder.value_or(PlayerTileSetFolder()), known);
     for (const PlayerTileSet& set : own.sets) {
         const QString name = QString::fromStdString(set.ShortName);
         tileSets_.push_back({name, name, QString::fromStdString(set.Folder)});

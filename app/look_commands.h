@@ -30,11 +30,11 @@ public:
     LookCommands(Game& game, MainView& view, LookAsker askLook, ColourAsker askColour);
 
     // At start, before the pictures are first read: the player's sets in
-    // `folder` (empty: none) join ours; the settings' looks are resolved (a
-    // name no set or felt has becomes today's look, and the settings say
-    // so) and handed to the renderer. Returns one German text on the sets
-    // that are not offered, empty when there are none.
-    std::string start(const std::string& folder);
+    // `folder` (unset: PlayerTileSetFolder(), empty: none) join ours; the settings' looks are
+    // resolved (a name no set or felt has becomes today's look, and the settings say so) and handed
+    // to the renderer. Returns one German text on the sets that are not offered, empty when there
+    // are none.
+    std::string start(const std::optional<std::string>& folder);
 
     // The first reading of the pictures at start (MainView::LoadGraphics).
     // Pictures of a player's set that passed the check at start but cannot

@@ -80,31 +80,29 @@ void TMainForm::FormCreate() {
 void TMainForm::InitializeGame() {
     play_.seed(services_.msSinceMidnightUtc ? services_.msSinceMidnightUtc()
                                             : systemMsSinceMidnightUtc());
-    const std::string warning = play_.readSettings();
-    if (!warning.empty()) {
-        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
-                                        QString::fromStdString(warning));
-    }
+    warn(play_.readSettings());
     readLayouts();
-    readTileSets();
+    // Once per start: a broken set is named once and not offered.
+    warn(looks_->start(services_.tileSetFolder));
     setCheckMarks();
     // The window takes the chosen size before the pictures are first read,
     // so that they are read once, at the level they are shown at.
     fitWindowToZoom();
     fitBoard();
     view_->CreateBitmaps();
-    if (const std::string fallBack = looks_->loadFirst(); !fallBack.empty()) {
-        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
-                                        QString::fromStdString(fallBack));
-    }
+    warn(looks_->loadFirst());
     view_->BuildSheetIndex();
     const ResumeKeeper::StartResult resumed = resume_->start();
     continuing_ = resumed.continued;
-    if (!resumed.warning.empty()) {
-        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
-                                        QString::fromStdString(resumed.warning));
-    }
+    warn(resumed.warning);
     apply(continuing_ ? play_.continueKept() : play_.newGame());
+}
+
+void TMainForm::warn(const std::string& text) {
+    if (!text.empty()) {
+        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
+                                        QString::fromStdString(text));
+    }
 }
 
 void TMainForm::ShutDownGame() {

@@ -187,7 +187,8 @@ private:
     // (main_window_workers.cpp).
     void createWorkers();
     void readLayouts();
-    void readTileSets();
+    // Shows a German warning unless `text` is empty.
+    void warn(const std::string& text);
     void chooseLayoutCommand();
     void enterHighScore(int32_t timeMs);
     // Merges the options and best times into the settings file now;

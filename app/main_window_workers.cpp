@@ -12,7 +12,6 @@
 #include "scores/score_form.h"
 #include "scores/score_text.h"
 #include "storage/layout_files.h"
-#include "storage/tile_set_files.h"
 
 #include <QAction>
 
@@ -58,22 +57,8 @@ void TMainForm::askWorker(Ask ask) {
 }
 
 void TMainForm::readLayouts() {
-    const std::vector<std::string> messages =
-        play_.readLayouts(services_.layoutFolder ? *services_.layoutFolder : PlayerLayoutFolder());
-    if (!messages.empty()) {
-        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
-                                        QString::fromStdString(SkippedLayoutsText(messages)));
-    }
-}
-
-// Once per start: a broken set is named once and not offered.
-void TMainForm::readTileSets() {
-    const std::string skipped =
-        looks_->start(services_.tileSetFolder ? *services_.tileSetFolder : PlayerTileSetFolder());
-    if (!skipped.empty()) {
-        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
-                                        QString::fromStdString(skipped));
-    }
+    warn(SkippedLayoutsText(play_.readLayouts(services_.layoutFolder ? *services_.layoutFolder
+                                                                     : PlayerLayoutFolder())));
 }
 
 void TMainForm::MTileSetClick() {
