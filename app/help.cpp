@@ -37,9 +37,10 @@ QByteArray readBounded(const QString& path, qint64 limit) {
 }
 
 // The page's text browser: it loads what the page names only from regular
-// files inside the game's folder (never through a link that leads out of
-// it), of bounded size, and pictures only as PNG or BMP by their suffix: a
-// JPEG of thousands of scans would hold the window. A picture it does not
+// files inside the game's folder or inside the folder the page itself lies
+// in (an installed game links its shared page and pictures into the game
+// folder), never through a link that leads elsewhere, of bounded size, and pictures only as PNG or
+// BMP by their suffix: a JPEG of thousands of scans would hold the window. A picture it does not
 // load is an empty 1 x 1 pixel picture.
 class HelpBrowser final : public QTextBrowser {
 public:
@@ -63,9 +64,12 @@ private:
             return {};
         }
         const QString folder = QDir::current().canonicalPath() + QLatin1Char('/');
+        const QString page = QFileInfo(HelpPageUrl().toLocalFile()).canonicalFilePath();
+        const QString pageFolder =
+            page.isEmpty() ? folder : QFileInfo(page).path() + QLatin1Char('/');
         const QFileInfo info(url.toLocalFile());
         const QString path = info.canonicalFilePath();
-        if (path.isEmpty() || !path.startsWith(folder)) {
+        if (path.isEmpty() || !(path.startsWith(folder) || path.startsWith(pageFolder))) {
             return {};
         }
         const QByteArray bytes = readBounded(path, kMaxHelpResourceBytes);

@@ -18,16 +18,15 @@ namespace kelmar {
 
 namespace {
 
-// The part of the 640 x 480 board shown: tiles of every layer at their
-// own size, so that their faces can be read.
-constexpr int kPreviewLeft = 150;
-constexpr int kPreviewTop = 120;
-constexpr int kPreviewWidth = 320;
-constexpr int kPreviewHeight = 240;
+// The part of the 640 x 480 board shown, 4:3: for a tile set the middle,
+// tiles of every layer at their own size so that their faces can be read;
+// for a felt a corner, where the felt shows around the tiles.
+constexpr QRect kFacesPiece(200, 150, 240, 180);
+constexpr QRect kFeltPiece(0, 0, 320, 240);
 
 } // namespace
 
-QImage LookPreview(const Graphics& graphics, const LookSetting& looks, int width) {
+QImage LookPreview(const Graphics& graphics, const LookSetting& looks, int width, bool faces) {
     Graphics own;
     own.PictureFolder = graphics.PictureFolder;
     ApplyLooks(own, looks);
@@ -45,7 +44,7 @@ QImage LookPreview(const Graphics& graphics, const LookSetting& looks, int width
     CapturedSurface surface;
     ManualTickSource ticks;
     RenderBoard(*game, own, surface, ticks);
-    return surface.picture.copy(kPreviewLeft, kPreviewTop, kPreviewWidth, kPreviewHeight)
+    return surface.picture.copy(faces ? kFacesPiece : kFeltPiece)
         .scaledToWidth(width, Qt::SmoothTransformation);
 }
 
@@ -60,7 +59,7 @@ std::vector<LookEntry> LookEntries(const Graphics& graphics, const std::vector<L
             looks.Background = &choice;
             looks.PlainColour.reset();
         }
-        entries.push_back({choice.Name, LookPreview(graphics, looks, width)});
+        entries.push_back({choice.Name, LookPreview(graphics, looks, width, tileSets)});
     }
     return entries;
 }
@@ -83,7 +82,12 @@ std::optional<int> AskLook(QWidget* owner, const QString& title,
     }
     list->setIconSize(icon);
     for (const LookEntry& entry : entries) {
-        list->addItem(new QListWidgetItem(QIcon(QPixmap::fromImage(entry.picture)), entry.name));
+        // The chosen entry's picture is shown as it is, not tinted with
+        // the selection colour: it is the look the player judges.
+        const QPixmap picture = QPixmap::fromImage(entry.picture);
+        QIcon icon(picture);
+        icon.addPixmap(picture, QIcon::Selected);
+        list->addItem(new QListWidgetItem(icon, entry.name));
     }
     list->setGridSize(icon + QSize(24, 40));
     list->setCurrentRow(current);

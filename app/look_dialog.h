@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -23,11 +24,13 @@ struct LookEntry {
     QImage picture; // a piece of a board in these looks; null when unreadable
 };
 
-// The middle of a board dealt with a fixed seed, composed at 100 % in the
+// A piece of a board dealt with a fixed seed, composed at 100 % in the
 // Device format with the pictures of `looks` (read from the folders below
-// graphics.PictureFolder), shrunk to `width` pixels. A null image when a
+// graphics.PictureFolder), scaled to `width` pixels: of its middle to show
+// the `faces`, else of a corner to show the felt. A null image when a
 // picture of the looks cannot be read.
-QImage LookPreview(const Graphics& graphics, const LookSetting& looks, int width);
+QImage LookPreview(const Graphics& graphics, const LookSetting& looks, int width,
+                   bool faces = true);
 
 // The entries for `choices`, each previewed with the tile set (`tileSets`
 // true) or the felt of the entry and the rest of `current`.
@@ -39,5 +42,7 @@ std::vector<LookEntry> LookEntries(const Graphics& graphics, const std::vector<L
 // the chosen entry, or nullopt.
 std::optional<int> AskLook(QWidget* owner, const QString& title,
                            const std::vector<LookEntry>& entries, int current);
+using LookAsker = std::function<std::optional<int>(
+    QWidget* owner, const QString& title, const std::vector<LookEntry>& entries, int current)>;
 
 } // namespace kelmar

@@ -4,6 +4,7 @@
 #include "app/deal_number_dialog.h"
 #include "app/help.h"
 #include "app/layout_dialog.h"
+#include "app/look_commands.h"
 #include "app/stuck_dialog.h"
 #include "core/solvability.h"
 
@@ -41,6 +42,12 @@ struct MainFormServices {
     std::optional<std::string> layoutFolder{};
     // The layout chooser; empty means the dialog (AskLayout).
     LayoutAsker askLayout{};
+    // The folder of the player's tile sets; unset means
+    // PlayerTileSetFolder(), empty means none.
+    std::optional<std::string> tileSetFolder{};
+    // The looks chooser and the colour dialog; empty means the real ones.
+    LookAsker askLook{};
+    ColourAsker askColour{};
     // The dialog of "Spiel Nummer ..."; empty means the real one.
     DealNumberAsker askDealNumber{};
     // Today's local date as year, month, day for the game of the day; empty

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolButton>
+#include <span>
 
 namespace kelmar {
 
@@ -79,6 +80,12 @@ const MenuEntry kGameItems[] = {
     {"MStatistics", "&Statistik ...", -1, {}, &TMainForm::MStatisticsClick},
 };
 
+// In "&Optionen", after the pixel format and the size.
+const MenuEntry kLookItems[] = {
+    {"MTileSet", "&Kacheln ...", -1, {}, &TMainForm::MTileSetClick},
+    {"MBackground", "&Hintergrund ...", -1, {}, &TMainForm::MBackgroundClick},
+};
+
 const MenuEntry kHelpItems[] = {
     {"MHelpStart", "H&ilfe anzeigen", 17, Qt::Key_F1, &TMainForm::MHelpStartClick},
     {"MScore", "&Bestenliste zeigen ...", 16, {}, &TMainForm::MScoreClick},
@@ -115,6 +122,19 @@ QAction* addItem(QMenu* menu, const char* name, const char* caption, int image,
     return item;
 }
 
+void addEntries(TMainForm& form, QMenu* menu, std::span<const MenuEntry> items,
+                const std::array<QIcon, 20>& symbols) {
+    for (const MenuEntry& entry : items) {
+        if (entry.name == nullptr) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* item = addItem(menu, entry.name, entry.caption, entry.image, symbols);
+        item->setShortcut(QKeySequence(entry.key));
+        QObject::connect(item, &QAction::triggered, &form, entry.slot);
+    }
+}
+
 } // namespace
 
 void TMainMenu::createToolBar(TMainForm& form, QWidget& toolBar) {
@@ -133,27 +153,15 @@ void TMainMenu::createToolBar(TMainForm& form, QWidget& toolBar) {
 }
 
 void TMainMenu::createMenu(TMainForm& form, QMenuBar& bar) {
-    const auto menu = [&](const char* caption, const auto& items) {
-        QMenu* m = bar.addMenu(QString::fromUtf8(caption));
-        for (const MenuEntry& entry : items) {
-            if (entry.name == nullptr) {
-                m->addSeparator();
-                continue;
-            }
-            QAction* item = addItem(m, entry.name, entry.caption, entry.image, symbols_);
-            item->setShortcut(QKeySequence(entry.key));
-            QObject::connect(item, &QAction::triggered, &form, entry.slot);
-        }
-        return m;
-    };
-    menu("&Datei", kFileItems);
-    menu("&Spiel", kGameItems);
+    addEntries(form, bar.addMenu(QStringLiteral("&Datei")), kFileItems, symbols_);
+    addEntries(form, bar.addMenu(QStringLiteral("&Spiel")), kGameItems, symbols_);
     createOptionsMenu(form, bar.addMenu(QStringLiteral("&Optionen")));
-    menu("&Hilfe", kHelpItems);
+    addEntries(form, bar.addMenu(QStringLiteral("&Hilfe")), kHelpItems, symbols_);
 }
 
-// The on/off options around the difficulty, pixel-format and size submenus.
-void TMainMenu::createOptionsMenu(QObject& owner, QMenu* options) {
+// The on/off options around the difficulty, pixel-format and size submenus
+// and the looks.
+void TMainMenu::createOptionsMenu(TMainForm& owner, QMenu* options) {
     addOptionItem(options, 0); // AvoidUnsolveableGames
     addOptionItem(options, 7); // SafeHint
     QMenu* difficulty = options->addMenu(QStringLiteral("&Schwierigkeit"));
@@ -170,6 +178,8 @@ void TMainMenu::createOptionsMenu(QObject& owner, QMenu* options) {
     createRadioMenu(owner, format, MFormatItems.data(), 7, kFormatNames, kFormatCaptions,
                     kFormatImages, [this](int i) { choices_.format(kFormats[i]); });
     createZoomMenu(owner, options);
+    addEntries(owner, options, kLookItems, symbols_);
+    options->addSeparator();
     addOptionItem(options, 3); // ShowRenderSpeed
     addOptionItem(options, 4); // ForceRepaint
     addOptionItem(options, 8); // ResumeGame

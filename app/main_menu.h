@@ -56,7 +56,7 @@ public:
 private:
     void createToolBar(TMainForm& form, QWidget& toolBar);
     void createMenu(TMainForm& form, QMenuBar& bar);
-    void createOptionsMenu(QObject& owner, QMenu* options);
+    void createOptionsMenu(TMainForm& owner, QMenu* options);
     void createZoomMenu(QObject& owner, QMenu* options);
     void addOptionItem(QMenu* menu, std::size_t option);
     void createRadioMenu(QObject& owner, QMenu* menu, QAction** items, int count,

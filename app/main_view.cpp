@@ -164,6 +164,11 @@ void MainView::ChoosePixelFormat(PixelFormatSetting format) {
     kelmar::ChoosePixelFormat(game_, graphics_, *this, ticks_, format);
 }
 
+void MainView::ChooseLooks(const LookSetting& looks) {
+    field_.backgroundChanged();
+    kelmar::ChooseLooks(game_, graphics_, *this, ticks_, looks);
+}
+
 void MainView::setScalePercent(int percent) {
     if (!graphics_.BackBuffer) {
         graphics_.ScalePercent = ClampScale(percent); // read by the first load

@@ -9,6 +9,7 @@
 #include "play/play_controller.h"
 #include "render/board_surface.h"
 #include "render/graphics.h"
+#include "render/looks.h"
 
 #include <QColor>
 #include <QString>
@@ -73,6 +74,8 @@ public:
     void BuildSheetIndex();
     void FreeBitmaps();
     void ChoosePixelFormat(PixelFormatSetting format);
+    // New looks, drawn at once (render/looks.h, ChooseLooks).
+    void ChooseLooks(const LookSetting& looks);
     // The scale the pictures are composed at (RescaleGraphics); before
     // the bitmaps exist it only sets the level of the first load.
     void setScalePercent(int percent);

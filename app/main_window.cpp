@@ -5,6 +5,7 @@
 #include "app/clock_pacer.h"
 #include "app/demo_runner.h"
 #include "app/error_guard.h"
+#include "app/look_commands.h"
 #include "app/main_menu.h"
 #include "app/main_view.h"
 #include "app/message_sink.h"
@@ -47,6 +48,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
                                        [&] { view_->setScalePercent(scale); });
                            },
                            services_.workArea});
+    looks_ = std::make_unique<LookCommands>(game_, *view_, services_.askLook, services_.askColour);
     pacer_ = std::make_unique<ClockPacer>(game_, *services_.ticks, *TimerObject, *Status,
                                           [this] { return view_->LastRenderMs(); });
     resume_ = std::make_unique<ResumeKeeper>(
@@ -92,27 +94,29 @@ void TMainForm::FormCreate() {
 void TMainForm::InitializeGame() {
     play_.seed(services_.msSinceMidnightUtc ? services_.msSinceMidnightUtc()
                                             : systemMsSinceMidnightUtc());
-    const std::string warning = play_.readSettings();
-    if (!warning.empty()) {
-        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
-                                        QString::fromStdString(warning));
-    }
+    warn(play_.readSettings());
     readLayouts();
+    // Once per start: a broken set is named once and not offered.
+    warn(looks_->start(services_.tileSetFolder));
     setCheckMarks();
     // The window takes the chosen size before the pictures are first read,
     // so that they are read once, at the level they are shown at.
     sizer_->fitWindowToZoom();
     sizer_->fitBoard();
     view_->CreateBitmaps();
-    view_->LoadGraphics();
+    warn(looks_->loadFirst());
     view_->BuildSheetIndex();
     const ResumeKeeper::StartResult resumed = resume_->start();
     continuing_ = resumed.continued;
-    if (!resumed.warning.empty()) {
-        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
-                                        QString::fromStdString(resumed.warning));
-    }
+    warn(resumed.warning);
     apply(continuing_ ? play_.continueKept(resumed.notes) : play_.newGame());
+}
+
+void TMainForm::warn(const std::string& text) {
+    if (!text.empty()) {
+        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
+                                        QString::fromStdString(text));
+    }
 }
 
 void TMainForm::ShutDownGame() {

@@ -33,6 +33,7 @@ class ClockPacer;
 class DemoRunner;
 class TMainMenu;
 class FileRequester;
+class LookCommands;
 class MainView;
 class MessageSink;
 class RecordWriter;
@@ -128,6 +129,8 @@ public Q_SLOTS:
         command([this] { return play_.demo(); });
     }
     void MStatisticsClick();
+    void MTileSetClick();
+    void MBackgroundClick();
 
 Q_SIGNALS:
     // The window has closed after the shutdown; the program ends.
@@ -182,6 +185,8 @@ private:
     void createWorkers();
     void createRecordWriter();
     void readLayouts();
+    // Shows a German warning unless `text` is empty.
+    void warn(const std::string& text);
     void chooseLayoutCommand();
     void enterHighScore(int32_t timeMs);
     // Merges the options and best times into the settings file now;
@@ -206,6 +211,7 @@ private:
     MainFormServices services_;
     std::unique_ptr<MainView> view_;
     std::unique_ptr<WindowSizer> sizer_; // the window's and the board's size (window_sizer.h)
+    std::unique_ptr<LookCommands> looks_;
     std::unique_ptr<ClockPacer> pacer_;
     std::unique_ptr<std::array<QIcon, 20>> symbols_;
     TScoreForm* scoreForm_ = nullptr;

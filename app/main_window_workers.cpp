@@ -1,9 +1,11 @@
 // The workers that judge positions off the window's thread (the check and
-// the safe hint), the layouts and the best-times table a win enters.
+// the safe hint, the demonstration), the records, the layouts, the tile
+// sets and the best-times table a win enters.
 #include "app/board_field.h"
 #include "app/demo_runner.h"
 #include "app/error_guard.h"
 #include "app/layout_dialog.h"
+#include "app/look_commands.h"
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "app/message_sink.h"
@@ -84,12 +86,22 @@ void TMainForm::askWorker(Ask ask) {
 }
 
 void TMainForm::readLayouts() {
-    const std::vector<std::string> messages =
-        play_.readLayouts(services_.layoutFolder ? *services_.layoutFolder : PlayerLayoutFolder());
-    if (!messages.empty()) {
-        services_.messages->showWarning(this, QStringLiteral("Kelmar"),
-                                        QString::fromStdString(SkippedLayoutsText(messages)));
-    }
+    warn(SkippedLayoutsText(play_.readLayouts(services_.layoutFolder ? *services_.layoutFolder
+                                                                     : PlayerLayoutFolder())));
+}
+
+void TMainForm::MTileSetClick() {
+    command([this] {
+        looks_->chooseTileSet(this);
+        return Effects{};
+    });
+}
+
+void TMainForm::MBackgroundClick() {
+    command([this] {
+        looks_->chooseBackground(this);
+        return Effects{};
+    });
 }
 
 void TMainForm::MLayoutClick() {

@@ -135,6 +135,11 @@ struct GameSettings {
     bool ResumeGame = true;
     // Only deals of this grade (and proven winnable) unless Any.
     Grade Difficulty = Grade::Any;
+    // The looks by short name (TileSet=, Background=); a background may
+    // also be one plain colour, "#rrggbb". A name no set or felt of this run
+    // has reads as the first, today's look.
+    std::string TileSet = "klassisch";
+    std::string Background = "blau";
     // The main window's state when the game last closed, restored at start
     // (a minimised window keeps the state it had before).
     WindowMode WindowState = WindowMode::Normal;

@@ -11,7 +11,7 @@ install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/kelmar-launcher
         DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME kelmar)
 install(FILES ${KELMAR_GAME_DIR}/KLBack.bmp ${KELMAR_GAME_DIR}/KLTiles.bmp
               ${KELMAR_GAME_DIR}/KLTFrame.bmp ${KELMAR_GAME_DIR}/KLMRLogo.jpg
-              ${KELMAR_GAME_DIR}/Kelmar.htm
+              ${KELMAR_GAME_DIR}/Kelmar.htm ${KELMAR_GAME_DIR}/Kachelbogen.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/kelmar)
 # The pictures drawn for the larger zoom levels.
 foreach(level 150 200 250 300)

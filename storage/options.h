@@ -18,6 +18,8 @@ enum class OptionKind : uint8_t {
     Zoom,
     Layout,
     Difficulty,
+    TileSet,
+    Background,
     WindowState
 };
 
@@ -29,7 +31,7 @@ struct OptionEntry {
     const char* caption = nullptr;      // Flag only: its caption, with its access key
 };
 
-inline constexpr std::array<OptionEntry, 11> kOptions{{
+inline constexpr std::array<OptionEntry, 13> kOptions{{
     {"AvoidUnsolveableGames", OptionKind::Flag, &GameSettings::AvoidUnsolveableGames,
      "MNoUnsolveableGames", "&Unlösbare Spiele verhindern"},
     {"PlayerName", OptionKind::PlayerName},
@@ -45,6 +47,8 @@ inline constexpr std::array<OptionEntry, 11> kOptions{{
     {"ResumeGame", OptionKind::Flag, &GameSettings::ResumeGame, "MResumeGame",
      "Spiel beim Beenden &merken"},
     {"Difficulty", OptionKind::Difficulty},
+    {"TileSet", OptionKind::TileSet},
+    {"Background", OptionKind::Background},
     {"WindowState", OptionKind::WindowState},
 }};
 

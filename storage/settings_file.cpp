@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <optional>
@@ -87,6 +88,24 @@ PixelFormatSetting PixelFormatFromBits(int32_t bits) {
 
 namespace {
 
+bool plainColourText(const std::string& text) {
+    return text.size() == 7 && text[0] == '#' &&
+           std::all_of(text.begin() + 1, text.end(),
+                       [](unsigned char c) { return std::isxdigit(c) != 0; });
+}
+
+// A stored look: a short name, or for a background also "#rrggbb" (kept
+// in lower case); anything else is `fallback`. Whether a set or felt of
+// that name exists is decided once the sets of the run are known.
+std::string lookName(std::string text, bool colourAllowed, const std::string& fallback) {
+    if (colourAllowed && plainColourText(text)) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return text;
+    }
+    return ValidLayoutShortName(text) ? text : fallback;
+}
+
 void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile& ini) {
     for (const OptionEntry& option : kOptions) {
         const char* key = option.key;
@@ -108,6 +127,14 @@ void applySettings(GameSettings& settings, HighScoreTable& table, const IniFile&
             break;
         case OptionKind::Difficulty:
             settings.Difficulty = GradeFromCode(ini.getNumber(kOptionsSection, key, 0));
+            break;
+        case OptionKind::TileSet:
+            settings.TileSet =
+                lookName(ini.getString(kOptionsSection, key, {}), false, GameSettings().TileSet);
+            break;
+        case OptionKind::Background:
+            settings.Background =
+                lookName(ini.getString(kOptionsSection, key, {}), true, GameSettings().Background);
             break;
         case OptionKind::WindowState:
             settings.WindowState = WindowModeFromCode(ini.getNumber(kOptionsSection, key, 0));
@@ -496,6 +523,10 @@ std::string optionValue(const GameSettings& settings, const OptionEntry& option)
     case OptionKind::Difficulty:
         return std::to_string(
             static_cast<int>(GradeFromCode(static_cast<int32_t>(settings.Difficulty))));
+    case OptionKind::TileSet:
+        return nameOnOneLine(settings.TileSet);
+    case OptionKind::Background:
+        return nameOnOneLine(settings.Background);
     case OptionKind::WindowState:
         return std::to_string(
             static_cast<int>(WindowModeFromCode(static_cast<int64_t>(settings.WindowState))));

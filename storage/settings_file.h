@@ -17,6 +17,8 @@
 //   SafeHint=1                 the hint keeps a winnable game winnable
 //   ResumeGame=1               keep a game in progress for the next start
 //   Difficulty=0               0 any, 1 easy, 2 medium, 3 hard
+//   TileSet=klassisch          short name of the tile set
+//   Background=blau            short name of the felt, or a plain colour #rrggbb
 //   <empty line>
 //   [Highscores]
 //   1=064B656C6D617200B400008EAE
@@ -59,13 +61,13 @@ struct SettingsReadResult {
 // that is no number gives the current value (PixelFormat: Device); a missing
 // Zoom line, or one that holds no zoom level, gives 100; a missing Layout
 // line gives the pyramid; a missing Difficulty line, or one that holds no
-// difficulty, gives any. `layouts`, when given, receives the tables of the
-// other layouts. UTF-16 with a byte order mark is read as the text it is.
-// The file is read whole, in time linear in its size. A file that cannot be
-// read leaves everything as it is and says so; so does a file whose best
-// times cannot be used: a [Highscores] section without one readable row, or
-// a file larger than kIniMaxFileBytes. Never blocks: a pipe under the name
-// counts as unreadable.
+// difficulty, gives any; a TileSet or Background line that is missing or
+// holds no short name (nor, for the background, #rrggbb) gives today's look. `layouts`, when given,
+// receives the tables of the other layouts. UTF-16 with a byte order mark is read as the text it
+// is. The file is read whole, in time linear in its size. A file that cannot be read leaves
+// everything as it is and says so; so does a file whose best times cannot be used: a [Highscores]
+// section without one readable row, or a file larger than kIniMaxFileBytes. Never blocks: a pipe
+// under the name counts as unreadable.
 SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
                                 const std::string& path = kSettingsFileName,
                                 LayoutScores* layouts = nullptr);
@@ -74,11 +76,11 @@ SettingsReadResult ReadSettings(GameSettings& settings, HighScoreTable& table,
 void ApplySettingsText(GameSettings& settings, HighScoreTable& table, std::string_view text,
                        LayoutScores* layouts = nullptr);
 
-// Rewrites the settings file at `path` with its twenty-three lines (the
-// eighteen of the first version, then Zoom, Layout, SafeHint, ResumeGame
-// and Difficulty after ForceRepaint) and the sections of `layouts`. The new file
-// is written beside the old one and renamed over it only when complete: a
-// failure leaves the previous file whole and throws IoError (German message).
+// Rewrites the settings file at `path` with its twenty-five lines (the
+// eighteen of the first version, then Zoom, Layout, SafeHint, ResumeGame,
+// Difficulty, TileSet and Background after ForceRepaint) and the sections of `layouts`. The new
+// file is written beside the old one and renamed over it only when complete: a failure leaves the
+// previous file whole and throws IoError (German message).
 void WriteSettings(const GameSettings& settings, const HighScoreTable& table,
                    const std::string& path = kSettingsFileName, const LayoutScores& layouts = {});
 

@@ -122,6 +122,15 @@ void WindowTest::createWindow() {
     };
     services.today = [this] { return today; };
     services.workArea = [this] { return workArea; };
+    services.tileSetFolder = QDir(folder.path()).filePath(QStringLiteral("tilesets")).toStdString();
+    services.askLook = [this](QWidget*, const QString& title, const std::vector<LookEntry>& entries,
+                              int current) {
+        lookTitle = title;
+        lookEntries = entries;
+        lookCurrent = current;
+        return lookAnswer;
+    };
+    services.askColour = [this](QWidget*, QRgb) { return colourAnswer; };
     form = std::make_unique<TMainForm>(services);
     Inside(*form).TimerObject->stop();
 }

@@ -126,6 +126,13 @@ protected:
     std::array<int, 3> today{2026, 12, 7};
     // The work area the size menu measures against: room for every level.
     QRect workArea{0, 0, 3840, 2160};
+    // The scripted looks chooser and colour dialog: what the chooser was
+    // shown last and what they answer.
+    std::vector<LookEntry> lookEntries;
+    QString lookTitle;
+    int lookCurrent = -1;
+    std::optional<int> lookAnswer;
+    std::optional<QRgb> colourAnswer;
     std::unique_ptr<TMainForm> form;
 };
 

@@ -172,6 +172,25 @@ TEST_F(HelpWindow, LoadsOnlyBoundedRegularFilesInsideTheGameFolder) {
     EXPECT_TRUE(sink.messages.empty());
 }
 
+// Installed, the page and its pictures are links into the shared folder.
+TEST_F(HelpWindow, LoadsPicturesBesideThePageTheGameFolderLinksTo) {
+    QTemporaryDir shared;
+    const QDir there(shared.path());
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(there.filePath(QStringLiteral("bild.png")), "PNG"));
+    ASSERT_TRUE(QFile::remove(QStringLiteral("Kelmar.htm")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KELMAR_TEST_GAME_DIR "/Kelmar.htm"),
+                            there.filePath(QStringLiteral("Kelmar.htm"))));
+    for (const char* name : {"Kelmar.htm", "bild.png"}) {
+        ASSERT_TRUE(QFile::link(there.filePath(QLatin1String(name)), QLatin1String(name)));
+    }
+    RecordingSink sink;
+    THelpForm form({}, sink, nullptr);
+    ASSERT_EQ(form.LoadPage(), HelpPageResult::Shown);
+    EXPECT_EQ(resource(form, QTextDocument::ImageResource, "bild.png").value<QImage>().width(), 4);
+}
+
 // 25 nested tables never opened; 4000 crashed the game.
 TEST_F(HelpWindow, APageNestedTooDeeplyIsRefusedAndTheBrowserCanStillShowIt) {
     for (const QByteArray& page :

@@ -35,6 +35,8 @@ constexpr const char* kDefaultFile = "[Kelmar]\r\n"
                                      "SafeHint=1\r\n"
                                      "ResumeGame=1\r\n"
                                      "Difficulty=0\r\n"
+                                     "TileSet=klassisch\r\n"
+                                     "Background=blau\r\n"
                                      "WindowState=0\r\n"
                                      "\r\n"
                                      "[Highscores]\r\n"
@@ -194,6 +196,38 @@ TEST_F(SettingsFile, DifficultyIsReadAsAGradeAndWrittenAfterZoom) {
               std::string::npos);
     settings.Difficulty = static_cast<Grade>(9);
     EXPECT_NE(SettingsText(settings, table).find("\r\nDifficulty=0\r\n"), std::string::npos);
+}
+
+// The looks are two lines after Difficulty; only names a set folder may
+// have (or a colour) are taken, so no stored value can point elsewhere.
+TEST_F(SettingsFile, TheLooksAreShortNamesOrAColourAfterDifficulty) {
+    struct Case {
+        const char* line;
+        const char* tileSet;
+        const char* background;
+    };
+    const Case cases[] = {
+        {"TileSet=nacht\r\nBackground=wein", "nacht", "wein"},
+        {"tileset= Mein-Satz_2 \r\nBACKGROUND=#A0b1C2", "Mein-Satz_2", "#a0b1c2"},
+        {"TileSet=#a0b1c2\r\nBackground=#a0b1c", "klassisch", "blau"},
+        {"TileSet=../kontrast\r\nBackground=#a0b1c2ff", "klassisch", "blau"},
+        {"TileSet=Groß\r\nBackground=gr\xfcn", "klassisch", "blau"},
+        {"TileSet=\r\nBackground=", "klassisch", "blau"},
+        {"TileSet=abcdefghijabcdefghijabcdefghijabc\r\nBackground=#12345g", "klassisch", "blau"},
+        {"Difficulty=1", "klassisch", "blau"}, // a file without the lines
+    };
+    for (const Case& c : cases) {
+        settings.TileSet = "kontrast";
+        settings.Background = "nacht";
+        read(std::string("[Kelmar]\r\n") + c.line + "\r\n");
+        EXPECT_EQ(settings.TileSet, c.tileSet) << c.line;
+        EXPECT_EQ(settings.Background, c.background) << c.line;
+    }
+    settings = GameSettings();
+    settings.Background = "#00ff7f";
+    EXPECT_NE(SettingsText(settings, table)
+                  .find("\r\nDifficulty=0\r\nTileSet=klassisch\r\nBackground=#00ff7f\r\n\r\n"),
+              std::string::npos);
 }
 
 TEST_F(SettingsFile, KeysAndSectionsMatchInAnyCaseAndValuesAreTrimmed) {
@@ -653,12 +687,9 @@ TEST_F(SettingsFile, TheLayoutIsOneLineAfterZoomAndAFileWithoutItDealsThePyramid
     }
     settings.LayoutName = "Ring\r\n[Highscores]";
     const std::string text = SettingsText(settings, table);
-    EXPECT_NE(
-        text.find(
-            "\r\nLayout=Ring  "
-            "[Highscores]\r\nSafeHint=1\r\nResumeGame=1\r\nDifficulty=0\r\nWindowState=0\r\n\r\n["
-            "Highscores]\r\n"),
-        std::string::npos)
+    EXPECT_NE(text.find("\r\nLayout=Ring  "
+                        "[Highscores]\r\nSafeHint=1\r\nResumeGame=1\r\nDifficulty=0\r\n"),
+              std::string::npos)
         << text;
 }
 

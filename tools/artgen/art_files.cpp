@@ -7,6 +7,7 @@
 #include "format_review.h"
 #include "logo_picture.h"
 #include "render/looks.h"
+#include "sheet_layout.h"
 #include "symbol_icons.h"
 #include "tile_frame.h"
 #include "tile_sets.h"
@@ -88,7 +89,10 @@ QString writeGameFiles(const QString& gameDir) {
             if (!error.isEmpty())
                 return error;
     }
-    return writeLookFiles(dir);
+    // The help page shows it to players who draw a set of their own.
+    const QString error =
+        save(makeSheetLayoutPicture(), dir.filePath(QStringLiteral("Kachelbogen.png")), "PNG");
+    return error.isEmpty() ? writeLookFiles(dir) : error;
 }
 
 QString writeIcons(const QString& iconDir) {

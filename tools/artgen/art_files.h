@@ -9,7 +9,8 @@ namespace kelmar::art {
 // KLTiles.bmp, KLTFrame.bmp, KLBack.bmp (24-bit BMP) and KLMRLogo.jpg into
 // the folder `gameDir`, which must exist; and the same pictures drawn for
 // each larger zoom level, named with the level before the extension
-// (KLTiles150.bmp ... KLMRLogo300.jpg).
+// (KLTiles150.bmp ... KLMRLogo300.jpg); the picture of the sheet layout
+// for the help page (Kachelbogen.png); the other tile sets and felts.
 QString writeGameFiles(const QString& gameDir);
 
 // symbol-00.png .. symbol-19.png and kelmar-16.png .. kelmar-256.png.

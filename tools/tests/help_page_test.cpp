@@ -29,9 +29,11 @@ TEST(HelpPage, IsUtf8AndSaysSo) {
 }
 
 // Opened offline by whatever viewer the desktop has: nothing may be fetched
-// from elsewhere, and no address is invented.
+// from elsewhere, and no address is invented. Pictures are PNG files the
+// build puts beside the page.
 TEST(HelpPage, NeedsNothingFromOutside) {
-    const QString page = QString::fromUtf8(helpBytes());
+    QString page = QString::fromUtf8(helpBytes());
+    page.remove(QRegularExpression(QStringLiteral("<img src=\"[A-Za-z]+\\.png\"")));
     for (const char* banned : {"http:", "https:", "src=", "@import", "url(", "mailto:", "@"})
         EXPECT_FALSE(page.contains(QLatin1String(banned), Qt::CaseInsensitive)) << banned;
 }
@@ -46,7 +48,7 @@ TEST(HelpPage, ExplainsEveryCommandByItsCaptionAndShortcut) {
         "Beenden", "Rückgängig", "Wiederholen", "Hinweis", "Pause", "Optionen",
         "Unlösbare Spiele verhindern", "Pixelformat", "Render-Zeiten anzeigen",
         "Neuzeichnen erzwingen", "Größe", "Vergrößern", "Verkleinern", "Vollbild", "Hilfe anzeigen",
-        "Bestenliste zeigen ...", "Info ...",
+        "Bestenliste zeigen ...", "Info ...", "Kacheln ...", "Hintergrund ...", "Eigene Farbe ...",
         // pixel formats
         "Automatisch / Optimal", "32 Bit (TrueColor)", "24 Bit (TrueColor 16.7M)",
         "16 Bit (HiColor 65K)", "15 Bit (HiColor 32K)", "8 Bit (256 Farben)", "4 Bit (16 Farben)",
