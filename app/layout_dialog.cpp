@@ -7,6 +7,8 @@
 #include "core/tick_source.h"
 #include "render/graphics.h"
 #include "render/renderer.h"
+#include "scores/score_book.h"
+#include "scores/score_text.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -145,6 +147,22 @@ std::optional<int> AskLayout(QWidget* owner, const std::vector<LayoutChoice>& ch
         return std::nullopt;
     }
     return list->currentRow();
+}
+
+// Width of a picture in the chooser, in pixels.
+constexpr int kPreviewWidth = 192;
+
+std::vector<LayoutChoice> LayoutChoices(const std::vector<Layout>& layouts, const ScoreBook& scores,
+                                        const Graphics& graphics) {
+    std::vector<LayoutChoice> choices;
+    for (const Layout& l : layouts) {
+        const int32_t best = scores.playerBest(l.ShortName);
+        choices.push_back(
+            {QString::fromStdString(l.Name), l.LayerCount(),
+             best >= 0 ? QString::fromStdString(FormatScoreTime(best)) : QStringLiteral("–"),
+             LayoutPreview(l, graphics, kPreviewWidth), TypicalGradeWord(l)});
+    }
+    return choices;
 }
 
 } // namespace kelmar

@@ -17,6 +17,7 @@ namespace kelmar {
 
 struct Graphics;
 struct Layout;
+class ScoreBook;
 
 // One entry of the chooser.
 struct LayoutChoice {
@@ -43,6 +44,11 @@ QString TypicalGradeWord(const Layout& layout);
 // drawn with the pictures of `graphics` at its zoom level and shrunk to
 // `width` pixels. A null image when the pictures are not loaded.
 QImage LayoutPreview(const Layout& layout, const Graphics& graphics, int width);
+
+// The chooser's entries for `layouts`, with the player's best times of
+// `scores` and previews drawn with `graphics`.
+std::vector<LayoutChoice> LayoutChoices(const std::vector<Layout>& layouts, const ScoreBook& scores,
+                                        const Graphics& graphics);
 
 // How the chooser lays out `count` entries of `cell` pixels (a picture with
 // its text) in `room` pixels of the screen: four columns, more when the

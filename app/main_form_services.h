@@ -8,6 +8,7 @@
 #include "app/stuck_dialog.h"
 #include "core/solvability.h"
 
+#include <QDate>
 #include <QRect>
 #include <array>
 #include <cstdint>
@@ -20,6 +21,13 @@ namespace kelmar {
 class FileRequester;
 class MessageSink;
 class TickSource;
+
+// Today's local date from the system clock, as MainFormServices::today
+// gives it.
+inline std::array<int, 3> SystemToday() {
+    const QDate today = QDate::currentDate();
+    return {today.year(), today.month(), today.day()};
+}
 
 // What the window needs from the outside world; every pointer must outlive
 // the window. Production passes the real counter, message boxes and file

@@ -1,6 +1,7 @@
 #include "app/main_menu.h"
 
 #include "app/main_window.h"
+#include "app/window_geometry.h"
 #include "core/zoom.h"
 
 #include <QAction>

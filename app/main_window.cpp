@@ -2,8 +2,8 @@
 #include "app/main_window.h"
 
 #include "app/board_field.h"
+#include "app/board_workers.h"
 #include "app/clock_pacer.h"
-#include "app/demo_runner.h"
 #include "app/error_guard.h"
 #include "app/look_commands.h"
 #include "app/main_menu.h"
@@ -11,8 +11,6 @@
 #include "app/message_sink.h"
 #include "app/record_writer.h"
 #include "app/resume_keeper.h"
-#include "app/safe_hint_check.h"
-#include "app/solvability_check.h"
 #include "app/status_panels.h"
 #include "app/window_sizer.h"
 #include "core/numbered_deal.h"
@@ -125,9 +123,7 @@ void TMainForm::ShutDownGame() {
     }
     // A running check, hint judgement or demonstration would keep the
     // ending process alive, or play on.
-    solvability_->cancel();
-    safeHint_->cancel();
-    demo_->stop();
+    workers_->cancel();
     MessageSink& messages = shutdownMessages_ != nullptr ? *shutdownMessages_ : *services_.messages;
     // Before the timer stops: the clock is caught up for the kept copy and
     // the record. A game not kept ends now.

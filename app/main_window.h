@@ -6,8 +6,6 @@
 #pragma once
 
 #include "app/main_form_services.h"
-#include "app/window_geometry.h"
-#include "core/solvability.h"
 #include "play/play_controller.h"
 
 #include <QMainWindow>
@@ -16,34 +14,23 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
-#include <vector>
 
-class QAction;
-class QActionGroup;
 class QFrame;
 class QIcon;
 class QTimer;
-class QToolButton;
 
 namespace kelmar {
 
 class ClockPacer;
-class DemoRunner;
+class BoardWorkers;
 class TMainMenu;
-class FileRequester;
 class LookCommands;
 class MainView;
 class MessageSink;
 class RecordWriter;
 class ResumeKeeper;
-class SafeHintCheck;
-class SolvabilityCheck;
-struct HintJudgement;
-struct SolverMove;
 class TField;
-class TickSource;
 class TScoreForm;
 class TStatusBar;
 class WindowSizer;
@@ -80,22 +67,22 @@ public:
     // The commands, named after their tool button (B) and menu item (M). A
     // button and its menu item do the same.
 public Q_SLOTS:
-    void BNewClick() { newGameCommand(); }
-    void MNewClick() { newGameCommand(); }
-    void BLoadClick();
+    void BNewClick() { run(&PlayController::newGame); }
+    void MNewClick() { run(&PlayController::newGame); }
+    void BLoadClick() { quickLoadCommand(); }
     void MLoadClick();
     void BSaveClick() { saveCommand(); }
     void MSaveClick() { saveCommand(); }
     void MSaveAsClick();
     void MExitClick();
-    void BUndoClick() { undoCommand(); }
-    void MUndoClick() { undoCommand(); }
-    void BRedoClick() { redoCommand(); }
-    void MRedoClick() { redoCommand(); }
-    void BHintClick() { hintCommand(); }
-    void MHintClick() { hintCommand(); }
-    void BPauseClick() { pauseCommand(); }
-    void MPauseClick() { pauseCommand(); }
+    void BUndoClick() { run(&PlayController::undo); }
+    void MUndoClick() { run(&PlayController::undo); }
+    void BRedoClick() { run(&PlayController::redo); }
+    void MRedoClick() { run(&PlayController::redo); }
+    void BHintClick() { run(&PlayController::hint); }
+    void MHintClick() { run(&PlayController::hint); }
+    void BPauseClick() { run(&PlayController::pause); }
+    void MPauseClick() { run(&PlayController::pause); }
     void MNoUnsolveableGamesClick() { toggleOption("AvoidUnsolveableGames"); }
     void MSafeHintClick() { toggleOption("SafeHint"); }
     void MFDeviceClick() { chooseFormat(PixelFormatSetting::Device); }
@@ -114,20 +101,16 @@ public Q_SLOTS:
     void BHelpClick() { helpCommand(); }
     void MHelpStartClick() { helpCommand(); }
     void MScoreClick();
-    void MAboutClick();
+    void MAboutClick() { run(&PlayController::about); }
     void TimerObjectTimer();
     void MCheckSolvableClick();
     void MBackToSolvableClick();
-    void MSameGameClick();
+    void MSameGameClick() { run(&PlayController::sameGame); }
     void MLayoutClick();
     void MDealNumberClick();
     void MDayGameClick();
-    void MShuffleClick() {
-        command([this] { return play_.shuffle(); });
-    }
-    void MDemoClick() {
-        command([this] { return play_.demo(); });
-    }
+    void MShuffleClick() { run(&PlayController::shuffle); }
+    void MDemoClick() { run(&PlayController::demo); }
     void MStatisticsClick();
     void MTileSetClick();
     void MBackgroundClick();
@@ -161,15 +144,13 @@ private:
     // (main_window_commands.cpp). apply() carries a command's Effects out.
     template <typename Fn> void handle(Fn&& fn);
     void command(const std::function<Effects()>& fn);
+    // A command that is one call of the controller.
+    void run(Effects (PlayController::*call)()) {
+        command([this, call] { return (play_.*call)(); });
+    }
     void apply(const Effects& effects);
-    void askWorker(Ask ask);
-    void newGameCommand();
     void quickLoadCommand();
     void saveCommand();
-    void undoCommand();
-    void redoCommand();
-    void hintCommand();
-    void pauseCommand();
     void helpCommand();
     void chooseFormat(PixelFormatSetting format);
     void toggleOption(const char* key);
@@ -187,7 +168,6 @@ private:
     void readLayouts();
     // Shows a German warning unless `text` is empty.
     void warn(const std::string& text);
-    void chooseLayoutCommand();
     void enterHighScore(int32_t timeMs);
     // Merges the options and best times into the settings file now;
     // failures and a lock warning go to `messages`.
@@ -224,9 +204,7 @@ private:
     // The records of ended games (record_writer.h).
     std::unique_ptr<RecordWriter> records_;
     // Last: they refer to the game and wait for their workers when destroyed.
-    std::unique_ptr<SolvabilityCheck> solvability_;
-    std::unique_ptr<SafeHintCheck> safeHint_;
-    std::unique_ptr<DemoRunner> demo_;
+    std::unique_ptr<BoardWorkers> workers_;
 };
 
 } // namespace kelmar

@@ -2,8 +2,8 @@
 // and its menu item call the same action. Nothing is ever disabled; a
 // command given while its guard holds is ignored without a message.
 #include "app/board_field.h"
+#include "app/board_workers.h"
 #include "app/clock_pacer.h"
-#include "app/demo_runner.h"
 #include "app/error_guard.h"
 #include "app/file_requester.h"
 #include "app/main_view.h"
@@ -11,8 +11,6 @@
 #include "app/message_sink.h"
 #include "app/record_writer.h"
 #include "app/resume_keeper.h"
-#include "app/safe_hint_check.h"
-#include "app/solvability_check.h"
 #include "app/status_panels.h"
 #include "core/board.h"
 #include "core/numbered_deal.h"
@@ -21,7 +19,6 @@
 #include "storage/options.h"
 
 #include <QAction>
-#include <QDate>
 #include <QTimer>
 
 namespace kelmar {
@@ -64,14 +61,9 @@ void TMainForm::command(const std::function<Effects()>& fn) {
     handle([&] { apply(fn()); });
 }
 
-// A new board or a screen over it ends a demonstration.
 void TMainForm::apply(const Effects& effects) {
-    if (effects.newBoard || effects.screen != Screen::Keep) {
-        demo_->stop();
-    }
+    workers_->changed(effects);
     if (effects.newBoard) {
-        solvability_->newRun();
-        safeHint_->forget();
         view_->clearStatusNote();
         showDeal();
         setWindowTitle(QStringLiteral("Kelmar – ") +
@@ -94,7 +86,7 @@ void TMainForm::apply(const Effects& effects) {
     if (effects.record) {
         records_->append(*effects.record, effects.rankUnder);
     }
-    askWorker(effects.ask);
+    workers_->ask(effects.ask);
 }
 
 void TMainForm::showDeal() {
@@ -130,40 +122,12 @@ void TMainForm::TimerObjectTimer() {
 
 // --- Game commands --------------------------------------------------------
 
-void TMainForm::newGameCommand() {
-    command([this] { return play_.newGame(); });
-}
-
-void TMainForm::undoCommand() {
-    command([this] { return play_.undo(); });
-}
-
-void TMainForm::redoCommand() {
-    command([this] { return play_.redo(); });
-}
-
-void TMainForm::hintCommand() {
-    command([this] { return play_.hint(); });
-}
-
-void TMainForm::pauseCommand() {
-    command([this] { return play_.pause(); });
-}
-
-void TMainForm::MAboutClick() {
-    command([this] { return play_.about(); });
-}
-
 void TMainForm::MCheckSolvableClick() {
     command([this] { return play_.check(SolvabilityAction::Show); });
 }
 
 void TMainForm::MBackToSolvableClick() {
     command([this] { return play_.check(SolvabilityAction::GoBack); });
-}
-
-void TMainForm::MSameGameClick() {
-    command([this] { return play_.sameGame(); });
 }
 
 // Like the new-game command: no guard, ends a pause.
@@ -183,13 +147,7 @@ void TMainForm::MDealNumberClick() {
 
 void TMainForm::MDayGameClick() {
     command([this] {
-        std::array<int, 3> date{};
-        if (services_.today) {
-            date = services_.today();
-        } else {
-            const QDate today = QDate::currentDate();
-            date = {today.year(), today.month(), today.day()};
-        }
+        const std::array<int, 3> date = services_.today ? services_.today() : SystemToday();
         return play_.dayGame(date[0], date[1], date[2]);
     });
 }
@@ -220,10 +178,6 @@ void TMainForm::saveTo(const QString& fileName) {
 
 void TMainForm::quickLoadCommand() {
     handle([this] { loadFrom(savedName(play_)); });
-}
-
-void TMainForm::BLoadClick() {
-    quickLoadCommand();
 }
 
 void TMainForm::MLoadClick() {
@@ -269,17 +223,13 @@ void TMainForm::MExitClick() {
 // so the next press gives the plain hint.
 void TMainForm::toggleOption(const char* key) {
     handle([this, key] {
-        std::size_t i = 0;
-        while (std::string_view(kOptions[i].key) != key) {
-            ++i;
-        }
-        bool& option = game_.settings.*kOptions[i].flag;
+        bool& option = game_.settings.*OptionOf(key).flag;
         option = !option;
         setCheckMarks();
         if (std::string_view(key) == "ResumeGame") {
             resume_->optionChanged();
         } else if (std::string_view(key) == "SafeHint") {
-            safeHint_->forget();
+            workers_->forgetHint();
         }
     });
 }

@@ -3,6 +3,7 @@
 // keeps to itself.
 #pragma once
 
+#include "app/board_workers.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
 
@@ -21,9 +22,9 @@ struct TMainFormInside {
         return form.findChild<QAction*>(QString::fromLatin1(name));
     }
     MainView& view() const { return *form.view_; }
-    SolvabilityCheck& solvability() const { return *form.solvability_; }
-    SafeHintCheck& safeHint() const { return *form.safeHint_; }
-    DemoRunner& demo() const { return *form.demo_; }
+    SolvabilityCheck& solvability() const { return form.workers_->solvability(); }
+    SafeHintCheck& safeHint() const { return form.workers_->safeHint(); }
+    DemoRunner& demo() const { return form.workers_->demo(); }
     ResumeKeeper& resume() const { return *form.resume_; }
     RecordWriter& records() const { return *form.records_; }
     const std::vector<Layout>& layouts() const { return form.play_.layouts(); }

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/status_panels.h"
 #include "app/symbols.h"
+#include "app/window_geometry.h"
 #include "app/window_sizer.h"
 #include "core/zoom.h"
 

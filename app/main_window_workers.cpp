@@ -2,7 +2,7 @@
 // the safe hint, the demonstration), the records, the layouts, the tile
 // sets and the best-times table a win enters.
 #include "app/board_field.h"
-#include "app/demo_runner.h"
+#include "app/board_workers.h"
 #include "app/error_guard.h"
 #include "app/layout_dialog.h"
 #include "app/look_commands.h"
@@ -10,41 +10,26 @@
 #include "app/main_window.h"
 #include "app/message_sink.h"
 #include "app/record_writer.h"
-#include "app/safe_hint_check.h"
-#include "app/solvability_check.h"
 #include "scores/score_form.h"
-#include "scores/score_text.h"
 #include "storage/layout_files.h"
 
 #include <QAction>
 
 namespace kelmar {
 
-namespace {
-// Width of a picture in the chooser, in pixels.
-constexpr int kPreviewWidth = 192;
-} // namespace
-
 // The answers come for the position on the board now, at once or when the
 // worker is done.
 void TMainForm::createWorkers() {
-    solvability_ = std::make_unique<SolvabilityCheck>(
-        game_, play_.verdicts(), *services_.ticks, services_.solve,
-        [this](const SolvabilityAnswer& answer, SolvabilityAction action) {
-            command([&] { return play_.checkAnswered(answer, action); });
-        });
-    safeHint_ = std::make_unique<SafeHintCheck>(
-        game_, play_.verdicts(), *services_.ticks, services_.solve,
-        [this](const std::vector<SolverMove>& candidates,
-               const std::optional<HintJudgement>& judgement) {
-            command([&] { return play_.hintJudged(candidates, judgement); });
-        });
-    demo_ = std::make_unique<DemoRunner>(
-        game_, play_.verdicts(), *services_.ticks, *Field,
-        DemoRunner::Sinks{
-            [this](DemoVerdict verdict) { command([&] { return play_.demoPlanned(verdict); }); },
-            [this](SolverMove step) { command([&] { return play_.demoStep(step); }); },
-            [this] { view_->clearStatusNote(); }});
+    workers_ = std::make_unique<BoardWorkers>(
+        play_, *services_.ticks, services_.solve, *Field,
+        BoardWorkers::Hooks{[this](const std::function<Effects()>& fn) { command(fn); },
+                            [this](const QString& note) {
+                                if (note.isEmpty()) {
+                                    view_->clearStatusNote();
+                                } else {
+                                    view_->setStatusNote(note);
+                                }
+                            }});
 }
 
 // The records' warnings reach whoever hears the shutdown's; a win's rank is
@@ -62,27 +47,6 @@ void TMainForm::createRecordWriter() {
                 view_->setWinNote(note);
             }
         });
-}
-
-// A check that cannot answer at once says so until its answer comes.
-void TMainForm::askWorker(Ask ask) {
-    switch (ask) {
-    case Ask::Nothing:
-        break;
-    case Ask::SafeHint:
-        safeHint_->ask();
-        break;
-    case Ask::Demo:
-        demo_->start();
-        break;
-    case Ask::Check:
-    case Ask::CheckGoBack:
-        if (!solvability_->ask(ask == Ask::Check ? SolvabilityAction::Show
-                                                 : SolvabilityAction::GoBack)) {
-            view_->setStatusNote(QString::fromStdString(CheckingText()));
-        }
-        break;
-    }
 }
 
 void TMainForm::readLayouts() {
@@ -105,19 +69,9 @@ void TMainForm::MBackgroundClick() {
 }
 
 void TMainForm::MLayoutClick() {
-    chooseLayoutCommand();
-}
-
-void TMainForm::chooseLayoutCommand() {
     command([this]() -> Effects {
-        std::vector<LayoutChoice> choices;
-        for (const Layout& l : play_.layouts()) {
-            const int32_t best = play_.scores().playerBest(l.ShortName);
-            choices.push_back(
-                {QString::fromStdString(l.Name), l.LayerCount(),
-                 best >= 0 ? QString::fromStdString(FormatScoreTime(best)) : QStringLiteral("–"),
-                 LayoutPreview(l, view_->graphics(), kPreviewWidth), TypicalGradeWord(l)});
-        }
+        const std::vector<LayoutChoice> choices =
+            LayoutChoices(play_.layouts(), play_.scores(), view_->graphics());
         const int current = play_.currentLayoutIndex();
         const std::optional<int> chosen = services_.askLayout
                                               ? services_.askLayout(this, choices, current)

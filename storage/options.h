@@ -7,7 +7,9 @@
 #include "core/game.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace kelmar {
 
@@ -51,5 +53,14 @@ inline constexpr std::array<OptionEntry, 13> kOptions{{
     {"Background", OptionKind::Background},
     {"WindowState", OptionKind::WindowState},
 }};
+
+// The entry of `key`, which kOptions must hold.
+constexpr const OptionEntry& OptionOf(std::string_view key) {
+    std::size_t i = 0;
+    while (std::string_view(kOptions[i].key) != key) {
+        ++i;
+    }
+    return kOptions[i];
+}
 
 } // namespace kelmar

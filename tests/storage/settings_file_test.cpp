@@ -226,7 +226,7 @@ TEST_F(SettingsFile, TheLooksAreShortNamesOrAColourAfterDifficulty) {
     settings = GameSettings();
     settings.Background = "#00ff7f";
     EXPECT_NE(SettingsText(settings, table)
-                  .find("\r\nDifficulty=0\r\nTileSet=klassisch\r\nBackground=#00ff7f\r\n\r\n"),
+                  .find("\r\nDifficulty=0\r\nTileSet=klassisch\r\nBackground=#00ff7f\r\n"),
               std::string::npos);
 }
 
@@ -673,8 +673,10 @@ TEST_F(SettingsFile, TheWindowStateIsTheLastOptionLineAndOddValuesReadAsNormal) 
         EXPECT_EQ(settings.WindowState, mode) << line;
     }
     settings.WindowState = WindowMode::FullScreen;
-    EXPECT_NE(SettingsText(settings, table).find("Difficulty=2\r\nWindowState=2\r\n\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        SettingsText(settings, table)
+            .find("Difficulty=2\r\nTileSet=klassisch\r\nBackground=blau\r\nWindowState=2\r\n\r\n"),
+        std::string::npos);
 }
 
 TEST_F(SettingsFile, TheLayoutIsOneLineAfterZoomAndAFileWithoutItDealsThePyramid) {
