@@ -1,5 +1,6 @@
 #include "core/layout_text.h"
 
+#include "core/digits.h"
 #include "core/game.h"
 #include "core/zoom.h"
 
@@ -35,17 +36,8 @@ bool startsWith(std::string_view s, std::string_view prefix) {
 // The layer of an "Ebene N" line: N, -1 for a number outside 0..99 or none.
 int headerLayer(std::string_view rest) {
     rest = trimmed(rest);
-    if (rest.empty() || rest.size() > 2) {
-        return -1;
-    }
-    int n = 0;
-    for (char c : rest) {
-        if (c < '0' || c > '9') {
-            return -1;
-        }
-        n = n * 10 + (c - '0');
-    }
-    return n;
+    const std::optional<uint64_t> n = rest.size() <= 2 ? ParseDigits(rest, 99) : std::nullopt;
+    return n ? static_cast<int>(*n) : -1;
 }
 
 class Parser {

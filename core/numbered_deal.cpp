@@ -2,6 +2,7 @@
 
 #include "core/builtin_layouts.h"
 #include "core/day_count.h"
+#include "core/digits.h"
 
 #include <algorithm>
 #include <array>
@@ -84,25 +85,11 @@ std::optional<uint32_t> ParseDealNumber(std::string_view text) {
     while (!text.empty() && blank(text.back())) {
         text.remove_suffix(1);
     }
-    if (text.empty()) {
+    const std::optional<uint64_t> value = ParseDigits(text, kMaxDealNumber);
+    if (!value || *value == 0) {
         return std::nullopt;
     }
-    // 64 bits: the value is checked after every digit, so it stays below
-    // 10 * kMaxDealNumber + 9 and never wraps.
-    uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-        if (value > kMaxDealNumber) {
-            return std::nullopt;
-        }
-    }
-    if (value == 0) {
-        return std::nullopt;
-    }
-    return static_cast<uint32_t>(value);
+    return static_cast<uint32_t>(*value);
 }
 
 NumberedDeal NewNumberedGame(Game& game, uint32_t number, Grade wanted) {

@@ -1,5 +1,6 @@
 #include "storage/game_records.h"
 
+#include "core/digits.h"
 #include "core/grade.h"
 #include "core/layout.h"
 #include "core/numbered_deal.h"
@@ -47,17 +48,9 @@ std::vector<std::string_view> splitFields(std::string_view line) {
 // Decimal digits only, no sign, at most `maxDigits`, value at most `limit`.
 std::optional<int64_t> parseNumber(std::string_view text, int64_t limit,
                                    std::size_t maxDigits = 18) {
-    if (text.empty() || text.size() > maxDigits) {
-        return std::nullopt;
-    }
-    int64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value <= limit ? std::optional<int64_t>(value) : std::nullopt;
+    const std::optional<uint64_t> value =
+        text.size() <= maxDigits ? ParseDigits(text, static_cast<uint64_t>(limit)) : std::nullopt;
+    return value ? std::optional<int64_t>(static_cast<int64_t>(*value)) : std::nullopt;
 }
 
 std::optional<int32_t> parseCount(std::string_view text) {

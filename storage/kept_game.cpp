@@ -1,5 +1,6 @@
 #include "storage/kept_game.h"
 
+#include "core/digits.h"
 #include "core/numbered_deal.h"
 #include "storage/replace_file.h"
 #include "storage/saved_game.h"
@@ -40,17 +41,12 @@ std::string inFolder(const std::string& folder, const std::string& name) {
 // A whole decimal number in [low, high] with nothing around it, else
 // nullopt.
 std::optional<int64_t> numberIn(std::string_view text, int64_t low, int64_t high) {
-    if (text.empty() || text.size() > 12) {
+    const std::optional<uint64_t> value =
+        text.size() <= 12 ? ParseDigits(text, static_cast<uint64_t>(high)) : std::nullopt;
+    if (!value || static_cast<int64_t>(*value) < low) {
         return std::nullopt;
     }
-    int64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value >= low && value <= high ? std::optional<int64_t>(value) : std::nullopt;
+    return static_cast<int64_t>(*value);
 }
 
 // The largest side record read; anything larger is no record of ours.

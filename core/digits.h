@@ -1,0 +1,31 @@
+// Whole decimal numbers in the game's text formats.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace kelmar {
+
+// `text` read as a whole decimal number: one or more digits '0'..'9' and
+// nothing else (no sign, no space) of a value at most `high`; nullopt
+// otherwise. The value is checked after every digit, so no run of digits
+// wraps (`high` at most 10^18).
+inline std::optional<uint64_t> ParseDigits(std::string_view text, uint64_t high) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+        if (value > high) {
+            return std::nullopt;
+        }
+    }
+    return value;
+}
+
+} // namespace kelmar
