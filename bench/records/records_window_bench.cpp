@@ -73,11 +73,3 @@ BENCHMARK(BM_EndAGame)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicro
 
 } // namespace
 } // namespace kelmar
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
