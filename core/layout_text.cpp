@@ -1,7 +1,7 @@
 #include "core/layout_text.h"
 
-#include "core/digits.h"
 #include "core/game.h"
+#include "core/plain_text.h"
 #include "core/zoom.h"
 
 #include <vector>

@@ -2,7 +2,7 @@
 
 #include "core/builtin_layouts.h"
 #include "core/day_count.h"
-#include "core/digits.h"
+#include "core/plain_text.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
 #include "storage/game_records.h"
 
-#include "core/digits.h"
 #include "core/grade.h"
 #include "core/layout.h"
 #include "core/numbered_deal.h"
+#include "core/plain_text.h"
 #include "scores/score_text.h"
 #include "storage/regular_file.h"
 #include "storage/replace_file.h"
@@ -421,12 +421,7 @@ GameRecordsParse ParseGameRecords(std::string_view text) {
     bool recordSeen = false;
     std::map<std::pair<std::string, Grade>, bool> summarised;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+        const std::string_view line = TakeLine(text);
         if (++number == 1) {
             if (line != kGameRecordsVersionLine) {
                 result.Problem = versionProblem(line);

@@ -1,7 +1,7 @@
 #include "storage/kept_game.h"
 
-#include "core/digits.h"
 #include "core/numbered_deal.h"
+#include "core/plain_text.h"
 #include "storage/replace_file.h"
 #include "storage/saved_game.h"
 #include "storage/storage_error.h"
@@ -72,12 +72,7 @@ std::string KeptGameNotesText(const KeptGameNotes& notes) {
 KeptGameNotes ParseKeptGameNotes(std::string_view text) {
     KeptGameNotes notes;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+        const std::string_view line = TakeLine(text);
         const std::size_t equals = line.find('=');
         if (equals == std::string_view::npos) {
             continue;

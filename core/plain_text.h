@@ -1,6 +1,7 @@
-// Whole decimal numbers in the game's text formats.
+// Pieces of the game's plain-text files: lines and whole decimal numbers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -26,6 +27,18 @@ inline std::optional<uint64_t> ParseDigits(std::string_view text, uint64_t high)
         }
     }
     return value;
+}
+
+// Takes the next line off the front of `text`: up to the next '\n' (or the
+// end), without it and without a '\r' just before it.
+inline std::string_view TakeLine(std::string_view& text) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return line;
 }
 
 } // namespace kelmar
