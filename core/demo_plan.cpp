@@ -4,7 +4,6 @@
 #include "core/board_geometry.h"
 #include "core/history.h"
 #include "core/rules.h"
-#include "core/view_calls.h"
 
 namespace kelmar {
 
@@ -51,10 +50,7 @@ bool PlayDemoStep(Game& game, SolverMove step) {
     }
     TakePair(game, step.First, step.Second);
     game.Aids.Demonstrated = true;
-    game.play.SelectionActive = false;
-    game.play.BoardChanged = true;
-    AnalyzeBoard(game);
-    RenderBoardView(game);
+    ShowMovedBoard(game);
     return true;
 }
 

@@ -204,4 +204,11 @@ std::vector<std::pair<int32_t, int32_t>> FreeMatchingPairs(const Game& game) {
     return pairs;
 }
 
+void ShowMovedBoard(Game& game) {
+    game.play.SelectionActive = false;
+    game.play.BoardChanged = true;
+    AnalyzeBoard(game);
+    RenderBoardView(game);
+}
+
 } // namespace kelmar

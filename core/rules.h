@@ -17,6 +17,11 @@ namespace kelmar {
 // exact for any board; PrepareBoardGeometry only saves that rebuild.
 void AnalyzeBoard(Game& game);
 
+// After tiles moved by other means than a click (a shuffle, a pair the
+// demonstration took): no selection, the board counted as changed, then
+// analysed and redrawn.
+void ShowMovedBoard(Game& game);
+
 // One click on a tile (slot >= 1; slot 0 acts as a tile that is not free,
 // slots above 255 are ignored): select, deselect, move the selection or
 // take a matching pair (recorded with Elapsed, BoardChanged set).

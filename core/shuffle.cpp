@@ -5,7 +5,6 @@
 #include "core/deal.h"
 #include "core/history.h"
 #include "core/rules.h"
-#include "core/view_calls.h"
 
 #include <algorithm>
 #include <memory>
@@ -265,10 +264,7 @@ bool ShuffleGame(Game& game, const ShuffleRecord& shuffle) {
     RebaseClock(game.clock, time);
     game.clock.Elapsed = time;
     game.Aids.Shuffled = true;
-    game.play.SelectionActive = false;
-    game.play.BoardChanged = true;
-    AnalyzeBoard(game);
-    RenderBoardView(game);
+    ShowMovedBoard(game);
     return true;
 }
 
