@@ -23,6 +23,20 @@ public:
     QImage picture;
 };
 
+// The list of pictures of a chooser titled `title`, named `objectName`,
+// owned by `dialog`: the pictures in rows, fixed in place, their texts
+// wrapped under them.
+inline QListWidget* ChooserList(QDialog& dialog, const QString& title, const QString& objectName) {
+    dialog.setWindowTitle(title);
+    auto* list = new QListWidget(&dialog);
+    list->setObjectName(objectName);
+    list->setViewMode(QListView::IconMode);
+    list->setResizeMode(QListView::Adjust);
+    list->setMovement(QListView::Static);
+    list->setWordWrap(true);
+    return list;
+}
+
 // Puts `list` into `dialog` with OK and Abbrechen under it; a double click
 // on an entry accepts like OK.
 inline void AddChooserColumn(QDialog& dialog, QListWidget* list) {

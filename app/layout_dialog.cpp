@@ -105,13 +105,8 @@ ChooserGrid ChooserGridFor(int count, int cellWidth, int cellHeight, int roomWid
 std::optional<int> AskLayout(QWidget* owner, const std::vector<LayoutChoice>& choices,
                              int current) {
     QDialog dialog(owner);
-    dialog.setWindowTitle(QStringLiteral("Aufstellung wählen"));
-    auto* list = new QListWidget(&dialog);
-    list->setObjectName(QStringLiteral("LayoutList"));
-    list->setViewMode(QListView::IconMode);
-    list->setResizeMode(QListView::Adjust);
-    list->setMovement(QListView::Static);
-    list->setWordWrap(true);
+    QListWidget* list =
+        ChooserList(dialog, QStringLiteral("Aufstellung wählen"), QStringLiteral("LayoutList"));
     int iconWidth = 160;
     for (const LayoutChoice& c : choices) {
         if (!c.picture.isNull()) {

@@ -67,13 +67,7 @@ std::vector<LookEntry> LookEntries(const Graphics& graphics, const std::vector<L
 std::optional<int> AskLook(QWidget* owner, const QString& title,
                            const std::vector<LookEntry>& entries, int current) {
     QDialog dialog(owner);
-    dialog.setWindowTitle(title);
-    auto* list = new QListWidget(&dialog);
-    list->setObjectName(QStringLiteral("LookList"));
-    list->setViewMode(QListView::IconMode);
-    list->setResizeMode(QListView::Adjust);
-    list->setMovement(QListView::Static);
-    list->setWordWrap(true);
+    QListWidget* list = ChooserList(dialog, title, QStringLiteral("LookList"));
     QSize icon(240, 180);
     for (const LookEntry& entry : entries) {
         if (!entry.picture.isNull()) {
