@@ -3,6 +3,7 @@
 #include "app/main_view.h"
 #include "core/game.h"
 #include "render/graphics_error.h"
+#include "storage/player_folder.h"
 #include "storage/storage_error.h"
 #include "storage/tile_set_files.h"
 
@@ -17,23 +18,6 @@ namespace {
 constexpr int kPreviewWidth = 240;
 // The colour the colour dialog starts on while a felt is chosen.
 constexpr QRgb kFirstPlainColour = 0x2E4A3A;
-// Messages named one by one before the rest are only counted.
-constexpr std::size_t kSkippedSetsNamed = 5;
-
-std::string skippedSetsText(const std::vector<std::string>& messages) {
-    std::string text;
-    const std::size_t named = std::min(messages.size(), kSkippedSetsNamed);
-    for (std::size_t i = 0; i < named; ++i) {
-        text += (i == 0 ? "" : "\n\n") + messages[i];
-    }
-    if (messages.size() > named) {
-        const std::size_t more = messages.size() - named;
-        text += "\n\n… und " + std::to_string(more) +
-                (more == 1 ? " weiterer Kachelsatz wird" : " weitere Kachelsätze werden") +
-                " nicht angeboten.";
-    }
-    return text;
-}
 
 // The settings lines of `looks`.
 void keep(GameSettings& settings, const LookSetting& looks) {
@@ -71,7 +55,8 @@ std::string LookCommands::start(const std::optional<std::string>& folder) {
     const LookSetting looks = current();
     keep(game_.settings, looks);
     ApplyLooks(view_.graphics(), looks);
-    return skippedSetsText(own.messages);
+    return PlayerFileMessagesText(own.messages, "weiterer Kachelsatz wird nicht angeboten.",
+                                  "weitere Kachelsätze werden nicht angeboten.");
 }
 
 std::string LookCommands::loadFirst() {

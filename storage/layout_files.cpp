@@ -247,17 +247,8 @@ std::string LayoutNameKey(std::string_view name) {
 }
 
 std::string SkippedLayoutsText(const std::vector<std::string>& messages) {
-    std::string text;
-    const std::size_t named = std::min(messages.size(), kSkippedLayoutsNamed);
-    for (std::size_t i = 0; i < named; ++i) {
-        text += (i == 0 ? "" : "\n\n") + messages[i];
-    }
-    if (messages.size() > named) {
-        const std::size_t more = messages.size() - named;
-        text += "\n\n… und " + std::to_string(more) +
-                (more == 1 ? " weitere Datei wird" : " weitere Dateien werden") + " übergangen.";
-    }
-    return text;
+    return PlayerFileMessagesText(messages, "weitere Datei wird übergangen.",
+                                  "weitere Dateien werden übergangen.");
 }
 
 } // namespace kelmar

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/layout.h"
+#include "storage/player_folder.h"
 
 #include <string>
 #include <string_view>
@@ -49,7 +50,7 @@ bool LayoutNamePrintable(std::string_view name);
 std::string LayoutNameKey(std::string_view name);
 
 // How many skipped files the start-up warning names one by one.
-constexpr std::size_t kSkippedLayoutsNamed = 5;
+constexpr std::size_t kSkippedLayoutsNamed = kPlayerFileMessagesNamed;
 
 // The German warning for the messages of skipped files: the first
 // kSkippedLayoutsNamed of them, then how many more there are.

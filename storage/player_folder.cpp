@@ -1,5 +1,6 @@
 #include "storage/player_folder.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace kelmar {
@@ -15,6 +16,20 @@ std::string PlayerDataFolder(const std::string& child) {
         return std::string(home) + "/.local/share/kelmar/" + child;
     }
     return {};
+}
+
+std::string PlayerFileMessagesText(const std::vector<std::string>& messages,
+                                   const std::string& oneMore, const std::string& manyMore) {
+    std::string text;
+    const std::size_t named = std::min(messages.size(), kPlayerFileMessagesNamed);
+    for (std::size_t i = 0; i < named; ++i) {
+        text += (i == 0 ? "" : "\n\n") + messages[i];
+    }
+    if (messages.size() > named) {
+        const std::size_t more = messages.size() - named;
+        text += "\n\n… und " + std::to_string(more) + " " + (more == 1 ? oneMore : manyMore);
+    }
+    return text;
 }
 
 } // namespace kelmar
