@@ -9,7 +9,6 @@
 #include "render/looks.h"
 #include "render/renderer.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 namespace kelmar {
@@ -73,12 +72,3 @@ BENCHMARK(BM_SwitchBackground)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 } // namespace kelmar
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -18,7 +18,6 @@
 #include "render/shown_picture.h"
 #include "render/text.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
@@ -301,12 +300,3 @@ BENCHMARK(BM_ChangedAreas)
 
 } // namespace
 } // namespace kelmar
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
